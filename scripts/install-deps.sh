@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package needed to build, run and test Quavrel and Ostrelle.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  # test and benchmark frameworks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # disc access, encoders
+  libcdio-dev libcdio-paranoia-dev libcdio-utils libudev-dev libdiscid-dev
+  libmp3lame-dev libvorbis-dev libogg-dev
+  # the program
+  qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
+  # independent decoders and reference tools used by tests and benchmarks
+  sox libsox-fmt-mp3 mpg123 ffmpeg vorbis-tools lame cd-paranoia
+  python3 time
+)
+
+export DEBIAN_FRONTEND=noninteractive
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  "${sudo_cmd[@]}" apt-get update
+  "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
