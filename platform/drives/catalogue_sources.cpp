@@ -1,0 +1,145 @@
+#include "catalogue_sources.h"
+
+#include "cdio_image.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+
+#include <cdio/cdio.h>
+
+namespace drives {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> SplitPaths(const std::string &text)
+{
+    std::vector<std::string> paths;
+    size_t begin = 0;
+    while (begin <= text.size()) {
+        size_t end = text.find(':', begin);
+        if (end == std::string::npos)
+            end = text.size();
+        if (end > begin)
+            paths.push_back(text.substr(begin, end - begin));
+        begin = end + 1;
+    }
+    return paths;
+}
+
+fs::path ConfigDir()
+{
+    if (const char *xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
+        return fs::path(xdg) / "Quavrel";
+    if (const char *home = std::getenv("HOME"); home && *home)
+        return fs::path(home) / ".config" / "Quavrel";
+    return {};
+}
+
+std::vector<std::string> DrivesFileEntries()
+{
+    const fs::path dir = ConfigDir();
+    if (dir.empty())
+        return {};
+    std::ifstream file(dir / "drives");
+    std::vector<std::string> paths;
+    std::string line;
+    while (std::getline(file, line)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.pop_back();
+        const size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#')
+            continue;
+        fs::path path(line.substr(first));
+        // Relative entries are relative to the file that lists them.
+        paths.push_back((path.is_relative() ? dir / path : path).string());
+    }
+    return paths;
+}
+
+std::string Truncated(std::string text, size_t length)
+{
+    if (text.size() > length)
+        text.resize(length);
+    return text;
+}
+
+} // namespace
+
+std::vector<DriveInfo> RealDrives()
+{
+    std::vector<std::pair<int, std::string>> found;
+    std::error_code ec;
+    for (const fs::directory_entry &entry : fs::directory_iterator("/dev", ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() < 3 || !name.starts_with("sr") ||
+            !std::all_of(name.begin() + 2, name.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        struct stat st {};
+        if (stat(entry.path().c_str(), &st) == 0 && S_ISBLK(st.st_mode))
+            found.emplace_back(std::stoi(name.substr(2)), entry.path().string());
+    }
+    std::sort(found.begin(), found.end());
+
+    std::vector<DriveInfo> drives;
+    for (const auto &[number, path] : found) {
+        DriveInfo info;
+        info.kind = DriveKind::Real;
+        info.path = path;
+        CdioImage device = CdioImage::Open(path, true);
+        cdio_hwinfo_t hw{};
+        if (device.IsOpen() && cdio_get_hwinfo(device.Handle(), &hw)) {
+            info.vendor = Truncated(hw.psz_vendor, 8);
+            info.product = Truncated(hw.psz_model, 16);
+            info.revision = Truncated(hw.psz_revision, 4);
+        }
+        info.description = info.vendor.empty() ? path
+                                               : info.vendor + " " + info.product + " " + info.revision + " (" + path + ")";
+        drives.push_back(std::move(info));
+    }
+    return drives;
+}
+
+std::string DemoDiscPath()
+{
+    // Beside the libraries: <dir>/../data/discs/demo.cue, in the build tree and in an install.
+    Dl_info module{};
+    if (dladdr(reinterpret_cast<const void *>(&DemoDiscPath), &module) && module.dli_fname) {
+        const fs::path candidate =
+            fs::path(module.dli_fname).parent_path().parent_path() / "data" / "discs" / "demo.cue";
+        std::error_code ec;
+        if (fs::exists(candidate, ec))
+            return candidate.lexically_normal().string();
+    }
+    return QUAVREL_DEMO_DISC;
+}
+
+std::vector<std::string> ImagePaths(bool haveRealDrives)
+{
+    if (const char *listed = std::getenv("QUAVREL_DRIVES"))
+        return SplitPaths(listed);
+    std::vector<std::string> paths = DrivesFileEntries();
+    if (paths.empty() && !haveRealDrives)
+        paths.push_back(DemoDiscPath());
+    return paths;
+}
+
+DriveInfo DescribeImage(const std::string &path)
+{
+    DriveInfo info;
+    info.kind = DriveKind::Virtual;
+    info.path = path;
+    info.vendor = "QUAVREL";
+    info.product = "Virtual CD-ROM";
+    info.revision = "1.0";
+    info.description = info.vendor + " " + info.product + " " + info.revision + " (" +
+                       fs::path(path).filename().string() + ")";
+    return info;
+}
+
+} // namespace drives

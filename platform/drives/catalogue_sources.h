@@ -1,0 +1,21 @@
+#pragma once
+// Where the catalogue's drives come from: the machine's optical drives, the user's list of images
+// and the bundled demo disc.
+
+#include "drive_catalogue.h"
+
+#include <string>
+#include <vector>
+
+namespace drives {
+
+// /dev/sr0, /dev/sr1, ... that exist, in numeric order, described from INQUIRY when possible.
+std::vector<DriveInfo> RealDrives();
+
+// The image paths that decide the virtual drives (QUAVREL_DRIVES, else the drives file, else
+// the demo disc when there is no real drive).
+std::vector<std::string> ImagePaths(bool haveRealDrives);
+
+DriveInfo DescribeImage(const std::string &path);
+
+} // namespace drives
