@@ -1,0 +1,107 @@
+#include "disc_layout.h"
+
+namespace discgen {
+
+namespace {
+
+// Equal temperament from A4 = 440 Hz; n semitones from A4.
+double Pitch(int semitonesFromA4)
+{
+    double f = 440.0;
+    for (int i = 0; i < semitonesFromA4; ++i)
+        f *= 1.0594630943592953;
+    for (int i = 0; i > semitonesFromA4; --i)
+        f /= 1.0594630943592953;
+    return f;
+}
+
+// Semitones from A4 of the notes used.
+enum : int { C4 = -9, D4 = -7, E4 = -5, F4 = -4, G4 = -2, A4 = 0, B4 = 2, C5 = 3, D5 = 5, E5 = 7, G5 = 10, C3 = -21, G3 = -14, F3 = -16, A3 = -12 };
+
+Note N(int pitch, int sixteenths)
+{
+    return {{Pitch(pitch)}, sixteenths};
+}
+
+Note Chord(std::initializer_list<int> pitches, int sixteenths)
+{
+    Note note;
+    for (int p : pitches)
+        note.frequencies.push_back(Pitch(p));
+    note.sixteenths = sixteenths;
+    return note;
+}
+
+int32_t Sectors(int seconds, int frames)
+{
+    return seconds * kFramesPerSecond + frames;
+}
+
+Track Audio(std::string title, int32_t sectors, std::vector<Note> notes, double tempo, int timbre, double pan)
+{
+    return {true, sectors, std::move(title), std::move(notes), tempo, timbre, pan};
+}
+
+Track Data(int32_t sectors)
+{
+    Track track;
+    track.audio = false;
+    track.sectors = sectors;
+    track.title = "Data";
+    return track;
+}
+
+} // namespace
+
+Disc DemoDisc()
+{
+    return {"demo",
+            {
+                Audio("Ouverture en do", Sectors(20, 17),
+                      {Chord({C4, E4, G4}, 8), Chord({F3, A3, C4}, 8), Chord({G3, B4 - 12, D4}, 8), Chord({C4, E4, G4, C5}, 8)},
+                      96, 0, -0.3),
+                Audio("Carillon", Sectors(7, 40), {N(E5, 2), N(C5, 2), N(D5, 2), N(G4, 6), N(G4, 2), N(D5, 2), N(E5, 2), N(C5, 6)},
+                      132, 1, 0.4),
+                Audio("Promenade sous les tilleuls", Sectors(64, 5),
+                      {N(C4, 2), N(D4, 2), N(E4, 2), N(F4, 2), N(G4, 4), N(A4, 2), N(G4, 2), N(E4, 4), N(C4, 4),
+                       N(D4, 2), N(F4, 2), N(E4, 2), N(D4, 2), N(C4, 8)},
+                      110, 2, 0.0),
+                Audio("Accords d'\xE9t\xE9", Sectors(31, 62),
+                      {Chord({A3, C4, E4}, 6), Chord({F3, A3, C4}, 6), Chord({C4, E4, G4}, 6), Chord({G3, B4 - 12, D4}, 6)},
+                      84, 3, -0.1),
+                Audio("Coda br\xE8ve", Sectors(12, 3), {N(C5, 1), N(G4, 1), N(E4, 1), N(C4, 1), N(E4, 1), N(G4, 1), N(C5, 2)},
+                      100, 4, 0.2),
+            }};
+}
+
+Disc MixedModeDisc()
+{
+    return {"mixed",
+            {
+                Data(Sectors(8, 0)),
+                Audio("Premier air", Sectors(5, 10), {N(A4, 4), N(E5, 4)}, 120, 0, 0.0),
+                Audio("Second air", Sectors(6, 0), {N(C4, 2), N(G4, 2)}, 120, 2, 0.0),
+            }};
+}
+
+Disc EnhancedDisc()
+{
+    return {"enhanced",
+            {
+                Audio("Plage un", Sectors(6, 0), {N(D4, 4), N(A4, 4)}, 120, 1, 0.0),
+                Audio("Plage deux", Sectors(8, 20), {Chord({C4, E4, G4}, 8)}, 90, 3, 0.0),
+                Data(Sectors(8, 0)),
+            }};
+}
+
+Disc OneTrackDisc()
+{
+    return {"onetrack", {Audio("Seule", Sectors(9, 0), {N(G4, 4), N(C5, 4)}, 120, 2, 0.0)}};
+}
+
+DemoMetadata DemoDiscMetadata()
+{
+    return {"Orchestre de d\xE9monstration", "Disque de d\xE9monstration", "2026", "Classique", "misc"};
+}
+
+} // namespace discgen

@@ -1,0 +1,32 @@
+// discgen DISCS_DIR CDDB_DIR
+// Builds the demo disc, the mixed-mode, enhanced and one-track test images (CUE/BIN) in
+// DISCS_DIR and the demo disc's xmcd entry under CDDB_DIR. The output depends on nothing but
+// this program: the same bytes on every run.
+
+#include "disc_layout.h"
+#include "image_writer.h"
+#include "xmcd_writer.h"
+
+#include <exception>
+#include <filesystem>
+#include <iostream>
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        std::cerr << "usage: discgen DISCS_DIR CDDB_DIR\n";
+        return 2;
+    }
+    try {
+        const std::filesystem::path discs = argv[1];
+        std::filesystem::create_directories(discs);
+        for (const discgen::Disc &disc : {discgen::DemoDisc(), discgen::MixedModeDisc(), discgen::EnhancedDisc(),
+                                          discgen::OneTrackDisc()})
+            discgen::WriteImage(disc, discs);
+        discgen::WriteXmcd(discgen::DemoDisc(), discgen::DemoDiscMetadata(), argv[2]);
+    } catch (const std::exception &error) {
+        std::cerr << "discgen: " << error.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
