@@ -1,0 +1,170 @@
+// http_query, http_read, http_sites and http_Abort: one CDDB command per HTTP GET through the
+// library's single client; the reply's code decides the result and what is parsed.
+
+#include "cddb_events.h"
+#include "cddb_records.h"
+#include "cddb_reply_parsers.h"
+#include "cddb_transport.h"
+#include "disc_id.h"
+#include "http_cli.h"
+#include "response_buffer.h"
+
+#include <ostrelle/ostrelle.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ostrelle {
+namespace {
+
+constexpr const char *ClientName = "Ostrelle";
+constexpr const char *ClientVersion = "1.4Beta4";
+
+std::string TextOf(const char *text) { return text ? std::string(text) : std::string(); }
+
+std::string Hello(const TCddbServer &server)
+{
+    return "&hello=" + TextOf(server.UserName) + "+" + TextOf(server.HostName) + "+" + ClientName + "+" +
+           ClientVersion + "&proto=4";
+}
+
+std::string CommandUrl(const TCddbServer &server, const std::string &command)
+{
+    return "http://" + TextOf(server.Server) + TextOf(server.CgiPath) + "?cmd=" + command + Hello(server);
+}
+
+// Runs one GET and returns the reply as text, or nothing when the request failed. The buffer is
+// left empty for the next request, except when the client was busy: then it belongs to the
+// request under way, as do TEvents' window and kind.
+std::optional<std::string> Fetch(OHWND window, int32_t kind, std::string url)
+{
+    CddbTransport &transport = TheCddbTransport();
+    if (!transport.Client || transport.Client->Busy())
+        return std::nullopt;
+    transport.Events->Window = window;
+    transport.Events->Request = kind;
+    transport.Client->SetURL(std::move(url));
+    try {
+        transport.Client->Get();
+    } catch (...) {
+        transport.Buffer->Clear();
+        return std::nullopt;
+    }
+    std::string text = transport.Buffer->Text();
+    transport.Buffer->Clear();
+    return text;
+}
+
+int32_t QueryResult(const std::string &text, TCDDBQuery &query)
+{
+    const std::string_view code = ReplyCode(text);
+    if (code == "211") {
+        FillQuery(ParseMatchList(text), query);
+        return CDDB_INEXACT;
+    }
+    if (code == "200") {
+        FillQuery({ParseExactMatch(text)}, query);
+        return CDDB_EXACT;
+    }
+    if (code == "210") {
+        FillQuery(ParseMatchList(text), query);
+        return CDDB_EXACT_MULTIPLE;
+    }
+    if (code == "409")
+        return CDDB_NO_HANDSHAKE;
+    if (code == "403")
+        return CDDB_CORRUPT;
+    if (code == "202")
+        return CDDB_NO_MATCH;
+    return CDDB_FAILED;
+}
+
+int32_t ReadResult(const std::string &text, const TCddbMatch &match, TDiscInfo &info)
+{
+    const std::string_view code = ReplyCode(text);
+    if (code == "210") {
+        FillDiscInfo(ParseEntry(text), match, info);
+        return CDDB_OK;
+    }
+    if (code == "409")
+        return CDDB_NO_HANDSHAKE;
+    if (code == "403")
+        return CDDB_CORRUPT;
+    if (code == "402")
+        return CDDB_SERVER_ERROR;
+    if (code == "401")
+        return CDDB_ENTRY_NOT_FOUND;
+    return CDDB_FAILED;
+}
+
+int32_t SitesResult(const std::string &text, TCddbList &list)
+{
+    const std::string_view code = ReplyCode(text);
+    if (code != "210" && code != "401")
+        return CDDB_FAILED;
+    FillList(ParseSites(text), list);
+    return code == "210" ? CDDB_OK : CDDB_NO_SITES;
+}
+
+std::string QueryCommand(const TCdToc &toc)
+{
+    std::string command = QueryCommandOf(toc);
+    std::replace(command.begin(), command.end(), ' ', '+');
+    return command;
+}
+
+} // namespace
+} // namespace ostrelle
+
+using namespace ostrelle;
+
+extern "C" {
+
+OSTRELLE_EXPORT int32_t OSTRELLE_API http_query(OHWND Window, const TCddbServer *Server, const TCdToc *Toc,
+                                                TCDDBQuery *Query)
+{
+    if (!Server || !Toc || !Query)
+        return CDDB_FAILED;
+    try {
+        const auto text = Fetch(Window, CDDB_REQUEST_QUERY, CommandUrl(*Server, QueryCommand(*Toc)));
+        return text ? QueryResult(*text, *Query) : CDDB_FAILED;
+    } catch (...) {
+        return CDDB_FAILED;
+    }
+}
+
+OSTRELLE_EXPORT int32_t OSTRELLE_API http_read(OHWND Window, const TCddbServer *Server, const TCddbMatch *Match,
+                                               TDiscInfo *Info)
+{
+    if (!Server || !Match || !Info)
+        return CDDB_FAILED;
+    try {
+        const std::string command = "cddb+read+" + TextOf(Match->Category) + "+" + TextOf(Match->DiscId);
+        const auto text = Fetch(Window, CDDB_REQUEST_READ, CommandUrl(*Server, command));
+        return text ? ReadResult(*text, *Match, *Info) : CDDB_FAILED;
+    } catch (...) {
+        return CDDB_FAILED;
+    }
+}
+
+OSTRELLE_EXPORT int32_t OSTRELLE_API http_sites(OHWND Window, const TCddbServer *Server, TCddbList *List)
+{
+    if (!Server || !List)
+        return CDDB_FAILED;
+    try {
+        const auto text = Fetch(Window, CDDB_REQUEST_SITES, CommandUrl(*Server, "sites"));
+        return text ? SitesResult(*text, *List) : CDDB_FAILED;
+    } catch (...) {
+        return CDDB_FAILED;
+    }
+}
+
+OSTRELLE_EXPORT void OSTRELLE_API http_Abort(void)
+{
+    if (THttpCli *client = TheCddbTransport().Client)
+        client->Abort();
+}
+
+} // extern "C"

@@ -1,0 +1,59 @@
+#pragma once
+// Parsers of CDDB replies. Pure functions over the reply text: every field stays inside its line
+// and nothing is read past the end of the text, whatever the server sent.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ostrelle {
+
+// Reads lines ended by CR LF, LF or a lone CR; the last line may lack an end.
+class TLineReader {
+public:
+    explicit TLineReader(std::string_view text) : text_(text) {}
+    // The next line without its end; false when the text is used up.
+    bool Next(std::string_view &line);
+
+private:
+    std::string_view text_;
+    size_t position_ = 0;
+};
+
+struct CddbMatchText {
+    std::string Category;
+    std::string DiscId;
+    std::string Artist;
+    std::string Title;
+};
+
+struct CddbEntryText {
+    std::vector<std::string> TrackTitles;
+    // As many as TrackTitles; empty where the entry has no EXTT group.
+    std::vector<std::optional<std::string>> TrackExtData;
+    std::optional<std::string> ExtData;
+};
+
+// The three leading characters of a reply, or fewer when the reply is shorter.
+std::string_view ReplyCode(std::string_view text);
+
+// "category discid artist / title": one match. Without a slash, artist and title are the same.
+CddbMatchText ParseMatchLine(std::string_view line);
+
+// The 200 reply: one match on the status line, after the code and its space.
+CddbMatchText ParseExactMatch(std::string_view text);
+
+// The 210 and 211 query replies: one match per line after the status line, up to a line that
+// begins with "." (or "0") or the end of the text.
+std::vector<CddbMatchText> ParseMatchList(std::string_view text);
+
+// The 210 read reply: the xmcd entry's TTITLE, EXTT and EXTD groups. Continuation lines of a
+// group are joined without separator; EXTT groups beyond the TTITLE count are ignored.
+CddbEntryText ParseEntry(std::string_view text);
+
+// The 210 and 401 sites replies: every line after the status line up to a "." line.
+std::vector<std::string> ParseSites(std::string_view text);
+
+} // namespace ostrelle

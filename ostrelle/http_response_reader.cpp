@@ -1,0 +1,84 @@
+#include "http_response_reader.h"
+
+#include <cctype>
+
+namespace ostrelle {
+namespace {
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+            return false;
+    }
+    return true;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view TrimTrailingBlanks(std::string_view text)
+{
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace
+
+THttpResponseReader::Phase THttpResponseReader::Feed(std::string_view data, std::string_view &body)
+{
+    body = {};
+    if (phase_ == Phase::Body) {
+        body = data;
+        return phase_;
+    }
+    while (phase_ == Phase::Headers && !data.empty()) {
+        const auto lf = data.find('\n');
+        const size_t take = lf == std::string_view::npos ? data.size() : lf;
+        if (pending_.size() + take > MaxHeaderLine) {
+            pending_.clear();
+            phase_ = Phase::LineTooLong;
+            break;
+        }
+        pending_.append(data.substr(0, take));
+        if (lf == std::string_view::npos)
+            break;
+        data.remove_prefix(lf + 1);
+        std::string_view line = pending_;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty()) {
+            phase_ = Phase::Body;
+            body = data;
+        } else {
+            TakeLine(line);
+        }
+        pending_.clear();
+    }
+    return phase_;
+}
+
+void THttpResponseReader::TakeLine(std::string_view line)
+{
+    if (line.starts_with("HTTP/1.0") || line.starts_with("HTTP/1.1")) {
+        // "HTTP/1.x NNN Reason": the code in characters 10-12, the reason from character 14.
+        if (line.size() < 12 || line[8] != ' ' || !IsDigit(line[9]) || !IsDigit(line[10]) || !IsDigit(line[11]))
+            return;
+        statusCode_ = (line[9] - '0') * 100 + (line[10] - '0') * 10 + (line[11] - '0');
+        reason_ = line.size() > 13 ? std::string(line.substr(13)) : std::string();
+        if (statusCode_ >= 400)
+            phase_ = Phase::ErrorStatus;
+        return;
+    }
+    if (StartsWithIgnoringCase(line, "location:")) {
+        std::string_view value = line.substr(9);
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+            value.remove_prefix(1);
+        location_ = TrimTrailingBlanks(value);
+        hasLocation_ = true;
+    }
+}
+
+} // namespace ostrelle
