@@ -1,0 +1,145 @@
+#include "cdrip_test_form.h"
+
+#include "message_box.h"
+#include "os_label.h"
+#include "registry.h"
+#include "ui_TCDRipTestForm.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QUrl>
+
+// The icons live in this static library; nothing else would pull them into the program.
+static void InitIconResources()
+{
+    Q_INIT_RESOURCE(icons);
+}
+
+namespace {
+
+const char *const kContactAddress = "quavrel@example.org";
+
+} // namespace
+
+TCDRipTestForm::TCDRipTestForm(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TCDRipTestForm>())
+{
+    InitIconResources();
+    ui->setupUi(this);
+
+    const int columnWidths[] = {80, 220, 70, 100, 120};
+    for (int column = 0; column < 5; ++column)
+        ui->ListView1->header()->resizeSection(column, columnWidths[column]);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addAction(ui->N1);
+    PopupMenu1->addAction(ui->ToutSelectionner1);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(ui->Ripperlaespistes2);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(ui->Renommerlapiste1);
+    connect(ui->ListView1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { PopupMenu1->popup(ui->ListView1->viewport()->mapToGlobal(at)); });
+
+    // A label rather than showMessage(): menu status tips would wipe a temporary message.
+    statusText_ = new QLabel(QStringLiteral("Status:"), ui->StatusBar1);
+    statusText_->setObjectName(QStringLiteral("StatusText"));
+    ui->StatusBar1->addWidget(statusText_, 1);
+
+    ImageList1 = {QIcon::fromTheme(QStringLiteral("audio-x-generic"), QIcon(QStringLiteral(":/icons/track-audio.svg")))};
+    ImageList2 = {QIcon::fromTheme(QStringLiteral("text-x-generic"), QIcon(QStringLiteral(":/icons/track-data.svg")))};
+
+    ConnectControls();
+    FormCreate();
+}
+
+TCDRipTestForm::~TCDRipTestForm() = default;
+
+void TCDRipTestForm::ConnectControls()
+{
+    connect(ui->Quitter1, &QAction::triggered, this, &TCDRipTestForm::btnCloseClick);
+    connect(ui->Aide1, &QAction::triggered, this, &TCDRipTestForm::Aide1Click);
+    connect(ui->Mcrire1, &QAction::triggered, this, &TCDRipTestForm::Mcrire1Click);
+    connect(ui->Annulerlerippageencodage1, &QAction::triggered, this, &TCDRipTestForm::btnCancelRipClick);
+    connect(ui->btnCancelRip, &QToolButton::clicked, this, &TCDRipTestForm::btnCancelRipClick);
+
+    // activated, not currentIndexChanged: loading the settings must not run the handlers.
+    connect(ui->ComboBox1, &QComboBox::activated, this, &TCDRipTestForm::ComboBox1Change);
+    connect(ui->EncQualitySel, &QComboBox::activated, this, &TCDRipTestForm::EncQualitySelChange);
+    connect(ui->Button3, &QPushButton::clicked, this, &TCDRipTestForm::Button3Click);
+}
+
+QString TCDRipTestForm::StatusText() const
+{
+    return statusText_->text();
+}
+
+void TCDRipTestForm::SetStatusText(const QString &text)
+{
+    statusText_->setText(text);
+}
+
+QString TCDRipTestForm::SettingsFile()
+{
+    return TRegistry::FileOfKey(QStringLiteral("Software\\Quavrel"));
+}
+
+QString TCDRipTestForm::HelpFile()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/Quavrel.html");
+}
+
+int TCDRipTestForm::RadioGroupIndex() const
+{
+    if (ui->RadioGroup1Ogg->isChecked())
+        return 0;
+    if (ui->RadioGroup1Mp3->isChecked())
+        return 1;
+    if (ui->RadioGroup1Wav->isChecked())
+        return 2;
+    return -1;
+}
+
+void TCDRipTestForm::SetRadioGroupIndex(int index)
+{
+    QRadioButton *const buttons[] = {ui->RadioGroup1Ogg, ui->RadioGroup1Mp3, ui->RadioGroup1Wav};
+    if (index >= 0 && index < 3)
+        buttons[index]->setChecked(true);
+}
+
+void TCDRipTestForm::ReadComputerProperties()
+{
+    ui->OSlabel->setText(RunningSystemLabel());
+}
+
+void TCDRipTestForm::closeEvent(QCloseEvent *event)
+{
+    FormCloseQuery();
+    event->accept();
+}
+
+void TCDRipTestForm::btnCloseClick()
+{
+    close();
+}
+
+void TCDRipTestForm::btnCancelRipClick()
+{
+    // The rip command and its cancel arrive with the rip workflow; until then nothing runs.
+}
+
+void TCDRipTestForm::Aide1Click()
+{
+    // Like the shell request it stands for, a missing page or viewer shows nothing.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(HelpFile()));
+}
+
+void TCDRipTestForm::Mcrire1Click()
+{
+    QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QLatin1String(kContactAddress) +
+                                   QStringLiteral("?subject=Quavrel")));
+}

@@ -1,0 +1,75 @@
+#pragma once
+// The main window: four tabs (rip, encoder settings, CDDB, about), its menus, its state and the
+// settings it loads when created and saves when closed.
+
+#include "cddb_server.h"
+#include "settings_table.h"
+
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+
+#include <memory>
+#include <vector>
+
+class QLabel;
+class QMenu;
+
+namespace Ui {
+class TCDRipTestForm;
+}
+
+class TCDRipTestForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TCDRipTestForm(QWidget *parent = nullptr);
+    ~TCDRipTestForm() override;
+
+    Ui::TCDRipTestForm *Controls() const { return ui.get(); }
+
+    // The simple text of StatusBar1.
+    QString StatusText() const;
+    void SetStatusText(const QString &text);
+
+    // The file of the settings key, where the window keeps its values.
+    static QString SettingsFile();
+
+    // The help page shipped beside the program.
+    static QString HelpFile();
+
+    CddbServerTexts CddbServer;
+    bool RipInProgress = false;
+    bool DisconnectOnExit = false;
+    // The "Encodage" text of new rows. Audio rows of ListView1 carry all five cells, data rows three.
+    QString EncoderDescription;
+
+    // Small icons of the track list: ImageList1 while an audio disc is loaded, ImageList2 otherwise.
+    QList<QIcon> ImageList1;
+    QList<QIcon> ImageList2;
+    QMenu *PopupMenu1 = nullptr;
+
+public slots:
+    void FormCreate();
+    void FormCloseQuery();
+    void ReadComputerProperties();
+    void btnCloseClick();
+    void btnCancelRipClick();
+    void Aide1Click();
+    void Mcrire1Click();
+
+    void ComboBox1Change();
+    void EncQualitySelChange();
+    void Button3Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void ConnectControls();
+    std::vector<StoredSetting> StoredSettings();
+    int RadioGroupIndex() const;
+    void SetRadioGroupIndex(int index);
+
+    std::unique_ptr<Ui::TCDRipTestForm> ui;
+    QLabel *statusText_ = nullptr;
+};

@@ -1,0 +1,48 @@
+// The format box, the encoder parameters of the settings tab and the output directory.
+
+#include "cdrip_test_form.h"
+
+#include "folder_browser.h"
+#include "ui_TCDRipTestForm.h"
+
+#include <QDir>
+
+void TCDRipTestForm::ComboBox1Change()
+{
+    switch (ui->ComboBox1->currentIndex()) {
+    case 0:
+        EncoderDescription = QStringLiteral("Ogg - Qualité: ") + ui->EncQualitySel->currentText();
+        break;
+    case 1:
+        EncoderDescription = QStringLiteral("Mp3 - Débit: ") + ui->debitmin->currentText() + QStringLiteral(" Ko/s");
+        break;
+    case 2:
+        EncoderDescription = QStringLiteral("Wav");
+        break;
+    default:
+        return;
+    }
+    // Data-track rows have no "Encodage" cell and keep their two cells.
+    for (int row = 0; row < ui->ListView1->topLevelItemCount(); ++row) {
+        QTreeWidgetItem *item = ui->ListView1->topLevelItem(row);
+        if (item->columnCount() > 3)
+            item->setText(3, EncoderDescription);
+    }
+}
+
+void TCDRipTestForm::EncQualitySelChange()
+{
+    ComboBox1Change();
+}
+
+void TCDRipTestForm::Button3Click()
+{
+    const QString chosen = BrowseForFolder(this, QStringLiteral("Répertoire d'encodage"));
+    if (chosen.isEmpty())
+        return;
+    QString directory = QDir::toNativeSeparators(chosen);
+    // The rip appends names straight to this text; a root already ends with the separator.
+    if (!directory.endsWith(QDir::separator()))
+        directory += QDir::separator();
+    ui->Label3->setText(directory);
+}

@@ -1,0 +1,143 @@
+// Loading the settings when the window is created and saving them when it closes.
+
+#include "cdrip_test_form.h"
+
+#include "message_box.h"
+#include "registry.h"
+#include "settings_table.h"
+#include "ui_TCDRipTestForm.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace {
+
+const QString kDefaultServer = QStringLiteral("gnudb.gnudb.org");
+const QString kDefaultCgiPath = QStringLiteral("/~cddb/cddb.cgi");
+
+// A stored index outside the box's items selects the default instead of leaving the box empty.
+StoredSetting IndexSetting(const QString &name, QComboBox *box, int defaultIndex)
+{
+    return IntegerSetting(name, [box] { return box->currentIndex(); },
+                          [box, defaultIndex](int index) {
+                              const bool listed = index >= 0 && index < box->count();
+                              const bool noSelection = index == -1 && defaultIndex == -1;
+                              box->setCurrentIndex(listed || noSelection ? index : defaultIndex);
+                          });
+}
+
+StoredSetting CheckSetting(const QString &name, QAbstractButton *box)
+{
+    return FlagSetting(name, [box] { return box->isChecked(); }, [box](bool ticked) { box->setChecked(ticked); });
+}
+
+QString RejectedIntegersMessage(const std::vector<std::pair<QString, QString>> &rejected)
+{
+    QStringList lines;
+    for (const auto &[name, text] : rejected)
+        lines << QStringLiteral("« %1 » = « %2 » n'est pas un nombre entier valide.").arg(name, text);
+    lines << QStringLiteral("La valeur par défaut est conservée.");
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+std::vector<StoredSetting> TCDRipTestForm::StoredSettings()
+{
+    return {
+        TextSetting(QStringLiteral("Répertoire"), [this] { return ui->Label3->text(); },
+                    [this](const QString &text) { ui->Label3->setText(text); }),
+        TextSetting(QStringLiteral("Nom de Serveur"), [this] { return CddbServer.Server; },
+                    [this](const QString &text) { CddbServer.Server = text; }),
+        TextSetting(QStringLiteral("Localisation du Serveur"), [this] { return CddbServer.CgiPath; },
+                    [this](const QString &text) { CddbServer.CgiPath = text; }),
+        IntegerSetting(QStringLiteral("Position horizontale"), [this] { return x(); },
+                       [this](int left) { move(left, y()); }),
+        IntegerSetting(QStringLiteral("Position verticale"), [this] { return y(); }, [this](int top) { move(x(), top); }),
+        IntegerSetting(QStringLiteral("Largeur"), [this] { return width(); },
+                       [this](int w) { resize(w, height()); }),
+        IntegerSetting(QStringLiteral("Hauteur"), [this] { return height(); },
+                       [this](int h) { resize(width(), h); }),
+        IntegerSetting(QStringLiteral("Encodeur"), [this] { return RadioGroupIndex(); },
+                       [this](int index) { SetRadioGroupIndex(index >= 0 && index < 3 ? index : 0); }),
+        IndexSetting(QStringLiteral("Paramètres Ogg"), ui->EncQualitySel, 5),
+        IndexSetting(QStringLiteral("Fréquence Mp3"), ui->fquce, 0),
+        IndexSetting(QStringLiteral("Débit Mp3"), ui->debitmin, 1),
+        IndexSetting(QStringLiteral("Débit Max Mp3"), ui->debitmax, 0),
+        CheckSetting(QStringLiteral("VBR Mp3"), ui->vbr),
+        CheckSetting(QStringLiteral("Copyright Mp3"), ui->copyright),
+        CheckSetting(QStringLiteral("Original Mp3"), ui->original),
+        CheckSetting(QStringLiteral("CRC Mp3"), ui->crc),
+        CheckSetting(QStringLiteral("Numéro de Piste"), ui->numeropiste),
+        CheckSetting(QStringLiteral("Nom de Piste"), ui->nomdepiste),
+        CheckSetting(QStringLiteral("Nom des Répertoires"), ui->creerlesrepertoires),
+        IndexSetting(QStringLiteral("Connexion active"), ui->Connexions, -1),
+        CheckSetting(QStringLiteral("Activer la connexion"), ui->activer),
+        CheckSetting(QStringLiteral("Déconnecter en quittant"), ui->deconnecter),
+    };
+}
+
+void TCDRipTestForm::FormCreate()
+{
+    DisconnectOnExit = false;
+    move(0, 0);
+    CddbServer.UserName = QStringLiteral("Quavrel");
+    CddbServer.HostName = QStringLiteral("localhost");
+    ReadComputerProperties();
+    ui->Label3->setText(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QDir::separator());
+
+    {
+        TRegistry registry;
+        if (registry.OpenKey(QStringLiteral("Software"), false) && registry.OpenKey(QStringLiteral("Quavrel"), false)) {
+            const auto rejected =
+                LoadSettings(StoredSettings(), [&registry](const QString &name) { return registry.ReadString(name); });
+            registry.CloseKey();
+            // One box for all of them; every other value is already applied.
+            if (!rejected.empty())
+                ShowMessageBox(this, RejectedIntegersMessage(rejected));
+        }
+    }
+
+    if (CddbServer.Server.isEmpty())
+        CddbServer.Server = kDefaultServer;
+    if (CddbServer.CgiPath.isEmpty())
+        CddbServer.CgiPath = kDefaultCgiPath;
+    ui->ComboBox1->setCurrentIndex(RadioGroupIndex());
+    switch (RadioGroupIndex()) {
+    case 0:
+        EncoderDescription = QStringLiteral("Ogg - Qualité: ") + ui->EncQualitySel->currentText();
+        break;
+    case 1:
+        EncoderDescription = QStringLiteral("Mp3 - Débit: ") + ui->debitmin->currentText();
+        break;
+    case 2:
+        EncoderDescription = QStringLiteral("Wav");
+        break;
+    default:
+        break;
+    }
+    ui->serveur->setText(CddbServer.Server);
+}
+
+void TCDRipTestForm::FormCloseQuery()
+{
+    const QString file = SettingsFile();
+    bool saved = false;
+    {
+        TRegistry registry;
+        if (registry.OpenKey(QStringLiteral("Software"), false) && registry.OpenKey(QStringLiteral("Quavrel"), true)) {
+            saved = true;
+            for (const StoredSetting &setting : StoredSettings())
+                saved = registry.WriteString(setting.Name, setting.Save()) && saved;
+            saved = registry.CloseKey() && saved;
+        }
+    }
+    // The window still closes; the user learns that the settings were not kept.
+    if (!saved)
+        ShowMessageBox(this, QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans ") + file + QStringLiteral("."));
+
+    if (RipInProgress)
+        btnCancelRipClick();
+    if (ui->deconnecter->isChecked())
+        DisconnectOnExit = true;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The folder browser, behind a seam so that tests can answer it without a modal loop.
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// Asks the user for a folder; an empty text when the user cancels.
+QString BrowseForFolder(QWidget *parent, const QString &title);
+
+// Replaces the browser: the hook gets the title and answers. An empty hook restores the browser.
+using FolderBrowserHook = std::function<QString(const QString &title)>;
+void SetFolderBrowserHook(FolderBrowserHook hook);

@@ -1,0 +1,19 @@
+#include "album_info_form.h"
+#include "cdrip_test_form.h"
+#include "matches_form.h"
+#include "progress_form.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quavrel"));
+
+    TCDRipTestForm CDRipTestForm;
+    TAlbumInfoForm AlbumInfoForm(&CDRipTestForm);
+    TfrmProgress frmProgress(&CDRipTestForm);
+    TfrmMatches frmMatches(&CDRipTestForm);
+    CDRipTestForm.show();
+    return application.exec();
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The chooser offered when the server knows several entries for a disc.
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class TfrmMatches;
+}
+
+class TfrmMatches : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmMatches(QWidget *parent = nullptr);
+    ~TfrmMatches() override;
+
+    Ui::TfrmMatches *Controls() const { return ui.get(); }
+
+private:
+    std::unique_ptr<Ui::TfrmMatches> ui;
+};
