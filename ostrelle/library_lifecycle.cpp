@@ -1,13 +1,22 @@
 // What Ostrelle prepares when it is loaded and takes down when it is unloaded.
 
+#include "aspi_binding.h"
 #include "cddb_transport.h"
 
 namespace ostrelle {
 namespace {
 
 struct LibraryLifecycle {
-    LibraryLifecycle() { CreateCddbTransport(); }
-    ~LibraryLifecycle() { DestroyCddbTransport(); }
+    LibraryLifecycle()
+    {
+        BindAspi();
+        CreateCddbTransport();
+    }
+    ~LibraryLifecycle()
+    {
+        DestroyCddbTransport();
+        UnbindAspi();
+    }
 };
 
 const LibraryLifecycle lifecycle;
