@@ -1,0 +1,284 @@
+#!/usr/bin/env python3
+"""A small CDDB server (protocol level 4 through its HTTP gateway), for tests and the demonstration.
+
+Usage:
+    cddb_server.py --data DIR [--data DIR ...] [--host 127.0.0.1] [--port 0]
+                   [--log FILE] [--reply JSON ...]
+
+Answers GET <any path>?cmd=<command>&hello=<user>+<host>+<client>+<version>&proto=<level>, with
+'+' standing for spaces. Entries are xmcd files laid out as CDDB data is: DIR/<category>/<discid>.
+Bytes are served as stored (entries may be ISO-8859-1); lines go out ended by CR LF. DIR/sites, when
+present, holds the lines of the "sites" reply. With several --data directories an entry is looked
+for in each, in order.
+
+Once listening it prints "PORT <n>" on a line of its own on stdout; with --port 0 (the default) the
+system picks a free port on the loopback interface.
+
+Commands:
+    cddb query ID N OFFSET... SECONDS
+        the ID names one entry: 200; entries in several categories: 210 + list; none, but entries
+        with N tracks whose every offset lies within 150 frames of the query's: 211 + list;
+        else 202.
+    cddb read CATEGORY ID     210 + the entry + "."; 401 when there is no such entry.
+    sites                     210 + the site lines + "."; 401 without a sites file.
+    A command without hello gets 409; anything else 500.
+
+Scripting, for tests: each --reply JSON object scripts the reply to the next request, in the order
+given; once they are used up, requests get the normal answers. Keys (all optional):
+    status       HTTP status, default 200
+    reason       reason phrase, default from the status
+    body         reply body (default: the normal CDDB answer); text is sent as ISO-8859-1 bytes
+    location     value of a Location header
+    headers      object of further header lines
+    times        number of requests this reply answers, default 1
+    delay        seconds to wait before sending anything
+    drip         seconds to wait between body pieces of drip_size bytes (default 1)
+    hang         true: after the reply, keep the connection open until the client closes it
+    line_ending  "\\n" to end the status and header lines with LF alone (default CR LF)
+    long_header  add a header line of this many bytes
+    fill         append this many "x" bytes to the body
+In body, location and header values, "{port}" becomes the server's port and "{query}" the
+request's query string.
+
+--log FILE appends every request's request line and header lines to FILE, then an empty line.
+"""
+
+import argparse
+import json
+import os
+import socketserver
+import sys
+import threading
+import time
+import urllib.parse
+
+REASONS = {200: "OK", 302: "Found", 301: "Moved Permanently", 400: "Bad Request",
+           403: "Forbidden", 404: "Not Found", 500: "Internal Server Error"}
+FUZZ_FRAMES = 150
+
+
+class Entry:
+    """One xmcd entry file: its category, disc ID, raw lines, offsets and title."""
+
+    def __init__(self, category, disc_id, path):
+        self.category = category
+        self.disc_id = disc_id
+        with open(path, "rb") as f:
+            data = f.read()
+        self.lines = data.replace(b"\r\n", b"\n").split(b"\n")
+        if self.lines and self.lines[-1] == b"":
+            self.lines.pop()
+        self.offsets = []
+        reading_offsets = False
+        title = b""
+        for line in self.lines:
+            if line.startswith(b"#"):
+                text = line[1:].strip()
+                if text.lower().startswith(b"track frame offsets"):
+                    reading_offsets = True
+                elif reading_offsets and text.isdigit():
+                    self.offsets.append(int(text))
+                elif reading_offsets:
+                    reading_offsets = False
+            elif line.startswith(b"DTITLE="):
+                title += line[len(b"DTITLE="):]
+        self.title = title
+
+    def match_line(self):
+        return self.category.encode() + b" " + self.disc_id.encode() + b" " + self.title
+
+
+class Database:
+    def __init__(self, dirs):
+        self.dirs = dirs
+
+    def entries(self):
+        for base in self.dirs:
+            if not os.path.isdir(base):
+                continue
+            for category in sorted(os.listdir(base)):
+                cat_dir = os.path.join(base, category)
+                if not os.path.isdir(cat_dir):
+                    continue
+                for disc_id in sorted(os.listdir(cat_dir)):
+                    path = os.path.join(cat_dir, disc_id)
+                    if os.path.isfile(path):
+                        yield Entry(category, disc_id.lower(), path)
+
+    def find(self, category, disc_id):
+        for base in self.dirs:
+            path = os.path.join(base, category, disc_id.lower())
+            if category and "/" not in category and "/" not in disc_id and os.path.isfile(path):
+                return Entry(category, disc_id.lower(), path)
+        return None
+
+    def sites(self):
+        for base in self.dirs:
+            path = os.path.join(base, "sites")
+            if os.path.isfile(path):
+                with open(path, "rb") as f:
+                    return [l for l in f.read().replace(b"\r\n", b"\n").split(b"\n") if l]
+        return None
+
+
+def lines_reply(status_line, lines):
+    return b"".join(l + b"\r\n" for l in [status_line] + lines + [b"."])
+
+
+def cddb_answer(db, query):
+    params = urllib.parse.parse_qs(query, keep_blank_values=True, encoding="latin-1")
+    cmd = params.get("cmd", [""])[0].split()
+    if "hello" not in params:
+        return b"409 No handshake.\r\n"
+    if cmd[:2] == ["cddb", "query"] and len(cmd) >= 4:
+        return query_answer(db, cmd[2].lower(), cmd[3:])
+    if cmd[:2] == ["cddb", "read"] and len(cmd) == 4:
+        entry = db.find(cmd[2], cmd[3])
+        if entry is None:
+            return ("401 %s %s No such CD entry in database.\r\n" % (cmd[2], cmd[3])).encode("latin-1")
+        head = ("210 %s %s CD database entry follows (until terminating `.')" % (cmd[2], cmd[3].lower())).encode()
+        return lines_reply(head, entry.lines)
+    if cmd == ["sites"]:
+        sites = db.sites()
+        if sites is None:
+            return b"401 No site information available.\r\n"
+        return lines_reply(b"210 OK, site information follows (until terminating `.')", sites)
+    return b"500 Unrecognized command.\r\n"
+
+
+def query_answer(db, disc_id, rest):
+    try:
+        numbers = [int(x) for x in rest]
+    except ValueError:
+        return b"500 Command syntax error.\r\n"
+    count, offsets = numbers[0], numbers[1:-1]
+    entries = list(db.entries())
+    exact = [e for e in entries if e.disc_id == disc_id]
+    if len(exact) == 1:
+        return b"200 " + exact[0].match_line() + b"\r\n"
+    if exact:
+        return lines_reply(b"210 Found exact matches, list follows (until terminating `.')",
+                           [e.match_line() for e in exact])
+    fuzzy = [e for e in entries
+             if len(e.offsets) == count == len(offsets)
+             and all(abs(a - b) <= FUZZ_FRAMES for a, b in zip(e.offsets, offsets))]
+    if fuzzy:
+        return lines_reply(b"211 Found inexact matches, list follows (until terminating `.')",
+                           [e.match_line() for e in fuzzy])
+    return ("202 No match for disc ID %s.\r\n" % disc_id).encode()
+
+
+class Script:
+    """The scripted replies still to give, in order."""
+
+    def __init__(self, specs):
+        self.lock = threading.Lock()
+        self.pending = [[spec, int(spec.get("times", 1))] for spec in specs]
+
+    def next(self):
+        with self.lock:
+            while self.pending and self.pending[0][1] <= 0:
+                self.pending.pop(0)
+            if not self.pending:
+                return None
+            self.pending[0][1] -= 1
+            return self.pending[0][0]
+
+
+class Handler(socketserver.BaseRequestHandler):
+    def handle(self):
+        server = self.server
+        sock = self.request
+        head = b""
+        while b"\r\n\r\n" not in head and b"\n\n" not in head and len(head) < 65536:
+            chunk = sock.recv(4096)
+            if not chunk:
+                return
+            head += chunk
+        head_lines = head.replace(b"\r\n", b"\n").split(b"\n\n")[0].split(b"\n")
+        server.log_request(head_lines)
+        parts = head_lines[0].split(b" ")
+        target = parts[1].decode("latin-1") if len(parts) > 1 else "/"
+        query = urllib.parse.urlsplit(target).query
+
+        spec = server.script.next() or {}
+        port = str(server.server_address[1])
+
+        def expand(text):
+            return text.replace("{port}", port).replace("{query}", query)
+
+        if "delay" in spec:
+            time.sleep(float(spec["delay"]))
+        status = int(spec.get("status", 200))
+        reason = spec.get("reason", REASONS.get(status, "Unknown"))
+        if "body" in spec:
+            body = expand(spec["body"]).encode("latin-1")
+        else:
+            body = cddb_answer(server.db, query)
+        body += b"x" * int(spec.get("fill", 0))
+        eol = spec.get("line_ending", "\r\n").encode()
+        header_lines = ["HTTP/1.0 %d %s" % (status, reason),
+                        "Content-Type: text/plain; charset=ISO-8859-1"]
+        if "location" in spec:
+            header_lines.append("Location: " + expand(spec["location"]))
+        for name, value in spec.get("headers", {}).items():
+            header_lines.append("%s: %s" % (name, expand(value)))
+        if "long_header" in spec:
+            header_lines.append("X-Long: " + "y" * int(spec["long_header"]))
+        out = b"".join(l.encode("latin-1") + eol for l in header_lines) + eol
+        try:
+            if "drip" in spec:
+                sock.sendall(out)
+                size = int(spec.get("drip_size", 1))
+                for i in range(0, len(body), size):
+                    time.sleep(float(spec["drip"]))
+                    sock.sendall(body[i:i + size])
+            else:
+                sock.sendall(out + body)
+            if spec.get("hang"):
+                while sock.recv(4096):
+                    pass
+        except OSError:
+            pass
+
+
+class Server(socketserver.ThreadingTCPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+    def __init__(self, address, db, script, log_path):
+        super().__init__(address, Handler)
+        self.db = db
+        self.script = script
+        self.log_path = log_path
+        self.log_lock = threading.Lock()
+
+    def log_request(self, head_lines):
+        if not self.log_path:
+            return
+        with self.log_lock, open(self.log_path, "ab") as f:
+            f.write(b"".join(l + b"\n" for l in head_lines) + b"\n")
+
+
+def main():
+    parser = argparse.ArgumentParser(description="Local CDDB server (see the top of this file).")
+    parser.add_argument("--data", action="append", default=[], help="directory of xmcd entries")
+    parser.add_argument("--host", default="127.0.0.1")
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--log", help="file that receives every request's head")
+    parser.add_argument("--reply", action="append", default=[], help="scripted reply (JSON object)")
+    args = parser.parse_args()
+    try:
+        script = Script([json.loads(r) for r in args.reply])
+    except (ValueError, AttributeError) as e:
+        parser.error("bad --reply: %s" % e)
+    server = Server((args.host, args.port), Database(args.data), script, args.log)
+    print("PORT %d" % server.server_address[1], flush=True)
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+
+
+if __name__ == "__main__":
+    sys.exit(main())
