@@ -10,6 +10,9 @@ function(quavrel_add_test)
   quavrel_warnings(${T_NAME})
   set(env "QUAVREL_BUILD_DIR=${CMAKE_BINARY_DIR}" "QUAVREL_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
           "QUAVREL_DATA_DIR=${QUAVREL_DATA_DIR}" ${T_ENVIRONMENT})
+  # Every ";" between the variables passes through three rounds of list expansion on its way into
+  # the discovered tests' properties; without this escape only the first variable would survive.
+  list(JOIN env [=[\\\\\\\;]=] env)
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
