@@ -28,8 +28,10 @@ timespec Milliseconds(int ms) { return timespec{ms / 1000, static_cast<long>(ms 
 
 std::vector<std::unique_ptr<TNameLookup::Block>> &TNameLookup::Abandoned()
 {
-    static std::vector<std::unique_ptr<Block>> blocks;
-    return blocks;
+    // Never destroyed: static destructors run in no useful order at unload, and the client's
+    // destructor empties it first.
+    static auto *blocks = new std::vector<std::unique_ptr<Block>>;
+    return *blocks;
 }
 
 void TNameLookup::WaitForAbandoned() { ReapAbandoned(true); }

@@ -1,0 +1,98 @@
+#include "cddb_server_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace ostrelle_test {
+namespace {
+
+std::string Env(const char *name)
+{
+    const char *value = std::getenv(name);
+    if (!value)
+        throw std::runtime_error(std::string(name) + " is not set");
+    return value;
+}
+
+} // namespace
+
+std::string FixtureDir() { return Env("QUAVREL_SOURCE_DIR") + "/tests/data/cddb"; }
+
+CddbServerProcess::CddbServerProcess(const ServerOptions &options)
+{
+    char dirTemplate[] = "/tmp/ostrelle-cddb-XXXXXX";
+    if (!mkdtemp(dirTemplate))
+        throw std::runtime_error("mkdtemp failed");
+    workDir_ = dirTemplate;
+    std::filesystem::create_directory(workDir_ + "/empty");
+
+    std::vector<std::string> args = {"python3", Env("QUAVREL_BUILD_DIR") + "/bin/cddb_server.py",
+                                     "--data", options.withFixtures ? FixtureDir() : workDir_ + "/empty",
+                                     "--port", "0", "--log", workDir_ + "/requests.log"};
+    for (const auto &reply : options.replies) {
+        args.push_back("--reply");
+        args.push_back(reply);
+    }
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    pid_ = fork();
+    if (pid_ == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        std::vector<char *> argv;
+        for (auto &arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    // The server prints "PORT <n>" once it listens.
+    std::string line;
+    pollfd entry{out[0], POLLIN, 0};
+    while (line.find('\n') == std::string::npos && poll(&entry, 1, 20000) > 0) {
+        char c[64];
+        const ssize_t n = read(out[0], c, sizeof c);
+        if (n <= 0)
+            break;
+        line.append(c, static_cast<size_t>(n));
+    }
+    close(out[0]);
+    if (line.rfind("PORT ", 0) != 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        throw std::runtime_error("the CDDB server did not start: " + line);
+    }
+    port_ = static_cast<uint16_t>(std::stoi(line.substr(5)));
+}
+
+CddbServerProcess::~CddbServerProcess()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(workDir_, ignored);
+}
+
+std::string CddbServerProcess::Address() const { return "127.0.0.1:" + std::to_string(port_); }
+
+std::string CddbServerProcess::RequestLog() const
+{
+    std::ifstream in(workDir_ + "/requests.log", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace ostrelle_test

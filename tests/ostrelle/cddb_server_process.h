@@ -1,0 +1,41 @@
+#pragma once
+// Runs tools/cddb_server as a separate process on a free loopback port for one test.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ostrelle_test {
+
+struct ServerOptions {
+    // Serve tests/data/cddb (the fixtures); false serves an empty directory.
+    bool withFixtures = true;
+    // Scripted replies, one JSON object each (see the top of cddb_server.py).
+    std::vector<std::string> replies;
+};
+
+class CddbServerProcess {
+public:
+    explicit CddbServerProcess(const ServerOptions &options = {});
+    ~CddbServerProcess();
+    CddbServerProcess(const CddbServerProcess &) = delete;
+    CddbServerProcess &operator=(const CddbServerProcess &) = delete;
+
+    uint16_t Port() const { return port_; }
+    // "127.0.0.1:<port>", as TCddbServer.Server takes it.
+    std::string Address() const;
+    // Every request head the server received so far, each ended by an empty line.
+    std::string RequestLog() const;
+
+private:
+    pid_t pid_ = -1;
+    uint16_t port_ = 0;
+    std::string workDir_;
+};
+
+// The source tree's fixture directory, tests/data/cddb.
+std::string FixtureDir();
+
+} // namespace ostrelle_test

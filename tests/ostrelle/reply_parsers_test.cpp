@@ -1,0 +1,142 @@
+// The CDDB reply parsers on well-formed and malformed replies: fields stay inside their lines,
+// nothing is read past the end of the text.
+
+#include "cddb_reply_parsers.h"
+
+#include <gtest/gtest.h>
+
+using namespace ostrelle;
+
+namespace {
+
+std::vector<std::string> Lines(std::string_view text)
+{
+    TLineReader reader(text);
+    std::vector<std::string> lines;
+    for (std::string_view line; reader.Next(line);)
+        lines.emplace_back(line);
+    return lines;
+}
+
+} // namespace
+
+TEST(LineReader, AcceptsEveryLineEnd)
+{
+    EXPECT_EQ(Lines("a\r\nbc\ndef\rg"), (std::vector<std::string>{"a", "bc", "def", "g"}));
+    EXPECT_EQ(Lines("a\r\n\r\n"), (std::vector<std::string>{"a", ""}));
+    EXPECT_EQ(Lines("x\r"), (std::vector<std::string>{"x"}));
+    EXPECT_TRUE(Lines("").empty());
+}
+
+TEST(MatchParsing, ExactMatchLine)
+{
+    const auto m = ParseExactMatch("200 rock 7a0b1c09 Some Artist / Some Album\r\n");
+    EXPECT_EQ(m.Category, "rock");
+    EXPECT_EQ(m.DiscId, "7a0b1c09");
+    EXPECT_EQ(m.Artist, "Some Artist");
+    EXPECT_EQ(m.Title, "Some Album");
+
+    const auto noSlash = ParseExactMatch("200 misc 00000000 Untitled\n");
+    EXPECT_EQ(noSlash.Artist, "Untitled");
+    EXPECT_EQ(noSlash.Title, "Untitled");
+
+    // Split at the first slash; the spaces around it belong to neither part.
+    const auto twoSlashes = ParseMatchLine("rock 1 AC/DC / Back");
+    EXPECT_EQ(twoSlashes.Artist, "AC");
+    EXPECT_EQ(twoSlashes.Title, "DC / Back");
+    const auto tight = ParseMatchLine("rock 1 A/B");
+    EXPECT_EQ(tight.Artist, "A");
+    EXPECT_EQ(tight.Title, "B");
+}
+
+TEST(MatchParsing, MissingFieldsGiveEmptyTexts)
+{
+    for (const char *reply : {"200", "200 ", "200 rock", "200 rock\r\nnext line / x\r\n"}) {
+        const auto m = ParseExactMatch(reply);
+        EXPECT_EQ(m.DiscId, "") << reply;
+        EXPECT_EQ(m.Title, "") << reply;
+    }
+    EXPECT_EQ(ParseExactMatch("200 rock 1234\r\nnext / x").Artist, "");
+}
+
+TEST(MatchParsing, List)
+{
+    const char *reply = "211 Found inexact matches, list follows (until terminating `.')\r\n"
+                        "rock 11111111 A / One\r\n"
+                        "jazz 22222222 B / Two\r\n"
+                        "misc 33333333 C\r\n"
+                        ".\r\n"
+                        "blues 44444444 after / the end\r\n";
+    const auto matches = ParseMatchList(reply);
+    ASSERT_EQ(matches.size(), 3u);
+    EXPECT_EQ(matches[1].Category, "jazz");
+    EXPECT_EQ(matches[1].Title, "Two");
+    EXPECT_EQ(matches[2].Artist, "C");
+
+    // LF-only lines, no terminating "." and a last line without an end.
+    const auto loose = ParseMatchList("210 list\nrock 1 A / B\n\nfolk 2 C / D");
+    ASSERT_EQ(loose.size(), 2u);
+    EXPECT_EQ(loose[0].Title, "B");
+    EXPECT_EQ(loose[1].Title, "D");
+
+    EXPECT_TRUE(ParseMatchList("211 status line only").empty());
+    EXPECT_TRUE(ParseMatchList("211 x\r\n0 is not a category\r\n").empty());
+}
+
+TEST(EntryParsing, TitlesContinuationsAndExtendedData)
+{
+    const char *reply = "210 folk 0c038703 CD database entry follows (until terminating `.')\r\n"
+                        "# xmcd\r\n"
+                        "DTITLE=Someone / Something\r\n"
+                        "TTITLE0=Intro\r\n"
+                        "TTITLE1=Long\r\n"
+                        "TTITLE1=er Song\r\n"
+                        "EXTD=Live\r\n"
+                        "EXTT0=\r\n"
+                        "EXTT1=\r\n"
+                        "PLAYORDER=\r\n"
+                        ".\r\n";
+    const auto entry = ParseEntry(reply);
+    EXPECT_EQ(entry.TrackTitles, (std::vector<std::string>{"Intro", "Longer Song"}));
+    ASSERT_TRUE(entry.ExtData);
+    EXPECT_EQ(*entry.ExtData, "Live");
+    ASSERT_EQ(entry.TrackExtData.size(), 2u);
+    EXPECT_EQ(entry.TrackExtData[0], std::optional<std::string>(""));
+    EXPECT_EQ(entry.TrackExtData[1], std::optional<std::string>(""));
+}
+
+TEST(EntryParsing, AbsentAndSurplusGroups)
+{
+    const auto entry = ParseEntry("210 x\nTTITLE0=A\nTTITLE1=B\nEXTT0=a\nEXTT1=b\nEXTT2=no track\nEXTT3=none\n.\n");
+    ASSERT_EQ(entry.TrackExtData.size(), 2u);
+    EXPECT_EQ(entry.TrackExtData[1], std::optional<std::string>("b"));
+    EXPECT_FALSE(entry.ExtData);
+
+    const auto noExtended = ParseEntry("210 x\r\nTTITLE0=A\r\n.\r\n");
+    ASSERT_EQ(noExtended.TrackExtData.size(), 1u);
+    EXPECT_FALSE(noExtended.TrackExtData[0]);
+
+    EXPECT_TRUE(ParseEntry("210 x\r\nDTITLE=a / b\r\n.\r\n").TrackTitles.empty());
+    EXPECT_TRUE(ParseEntry("210").TrackTitles.empty());
+    // Lines after the terminating "." are not part of the entry.
+    EXPECT_TRUE(ParseEntry("210 x\r\n.\r\nTTITLE0=late\r\n").TrackTitles.empty());
+}
+
+TEST(EntryParsing, CutLinesStayInsideTheReply)
+{
+    // Keys longer than their line, no line ends at the very end, no terminating ".".
+    const auto entry = ParseEntry("210 x\nTTITLE\nTTITLE1\nTTITLE2=c\nEXTD");
+    EXPECT_EQ(entry.TrackTitles, (std::vector<std::string>{"", "", "c"}));
+    ASSERT_TRUE(entry.ExtData);
+    EXPECT_EQ(*entry.ExtData, "");
+    // The number in a group's first line is not checked; continuations must repeat the key.
+    EXPECT_EQ(ParseEntry("210\r\nTTITLE7=x\r\nTTITLE0=y\r\n").TrackTitles, (std::vector<std::string>{"xy"}));
+}
+
+TEST(SitesParsing, LinesUpToTheDot)
+{
+    EXPECT_EQ(ParseSites("210 OK\r\na http 80 /cddb.cgi N0 W0 One\r\nb http 80 /x.cgi N0 W0 Two\r\n.\r\nc\r\n"),
+              (std::vector<std::string>{"a http 80 /cddb.cgi N0 W0 One", "b http 80 /x.cgi N0 W0 Two"}));
+    EXPECT_EQ(ParseSites("210 OK\nonly\n"), (std::vector<std::string>{"only"}));
+    EXPECT_TRUE(ParseSites("401 No site information available.\r\n").empty());
+}
