@@ -204,14 +204,17 @@ BE_ERR LameStream::WriteInfoTag(const char *fileName) const
     const FileDescriptor file(open(fileName, O_RDWR | O_CLOEXEC));
     if (file.fd < 0)
         return BE_ERR_FILE;
-    // Only our own placeholder is overwritten: same frame header, same marker at the same place.
-    std::vector<uint8_t> placeholder(frame.size());
-    if (pread(file.fd, placeholder.data(), placeholder.size(), 0) != static_cast<ssize_t>(placeholder.size()))
+    // Only our own frame is overwritten: the same frame header followed by the encoder's blank
+    // placeholder, or by a tag written before.
+    std::vector<uint8_t> present(frame.size());
+    if (pread(file.fd, present.data(), present.size(), 0) != static_cast<ssize_t>(present.size()))
         return BE_ERR_FILE;
-    const bool same = std::memcmp(placeholder.data(), frame.data(), 4) == 0 &&
-                      (std::memcmp(placeholder.data() + marker, "Xing", 4) == 0 ||
-                       std::memcmp(placeholder.data() + marker, "Info", 4) == 0);
-    if (!same)
+    // The header's mode extension bits and the CRC after it may differ between the two.
+    const bool sameHeader = std::memcmp(present.data(), frame.data(), 3) == 0 && (present[3] & 0xC0) == (frame[3] & 0xC0);
+    const bool blank = std::all_of(present.begin() + 6, present.end(), [](uint8_t byte) { return byte == 0; });
+    const bool tagged = std::memcmp(present.data() + marker, "Xing", 4) == 0 ||
+                        std::memcmp(present.data() + marker, "Info", 4) == 0;
+    if (!sameHeader || !(blank || tagged))
         return BE_ERR_FILE;
     if (pwrite(file.fd, frame.data(), frame.size(), 0) != static_cast<ssize_t>(frame.size()))
         return BE_ERR_FILE;
