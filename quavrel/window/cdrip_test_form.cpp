@@ -25,7 +25,8 @@ const char *const kContactAddress = "quavrel@example.org";
 
 } // namespace
 
-TCDRipTestForm::TCDRipTestForm(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::TCDRipTestForm>())
+TCDRipTestForm::TCDRipTestForm(QWidget *parent)
+    : QMainWindow(parent), LameCoder1(this), ui(std::make_unique<Ui::TCDRipTestForm>())
 {
     InitIconResources();
     ui->setupUi(this);
@@ -70,6 +71,13 @@ void TCDRipTestForm::ConnectControls()
     // activated, not currentIndexChanged: loading the settings must not run the handlers.
     connect(ui->ComboBox1, &QComboBox::activated, this, &TCDRipTestForm::ComboBox1Change);
     connect(ui->EncQualitySel, &QComboBox::activated, this, &TCDRipTestForm::EncQualitySelChange);
+    connect(ui->fquce, &QComboBox::activated, this, &TCDRipTestForm::fquceChange);
+    connect(ui->debitmin, &QComboBox::activated, this, &TCDRipTestForm::debitminChange);
+    connect(ui->debitmax, &QComboBox::activated, this, &TCDRipTestForm::debitmaxChange);
+    connect(ui->vbr, &QCheckBox::clicked, this, &TCDRipTestForm::vbrClick);
+    connect(ui->copyright, &QCheckBox::clicked, this, &TCDRipTestForm::copyrightClick);
+    connect(ui->original, &QCheckBox::clicked, this, &TCDRipTestForm::originalClick);
+    connect(ui->crc, &QCheckBox::clicked, this, &TCDRipTestForm::crcClick);
     connect(ui->Button3, &QPushButton::clicked, this, &TCDRipTestForm::Button3Click);
 }
 

@@ -3,6 +3,7 @@
 // settings it loads when created and saves when closed.
 
 #include "cddb_server.h"
+#include "lame_coder.h"
 #include "settings_table.h"
 
 #include <QIcon>
@@ -37,6 +38,7 @@ public:
     // The help page shipped beside the program.
     static QString HelpFile();
 
+    TLameCoder LameCoder1;
     CddbServerTexts CddbServer;
     bool RipInProgress = false;
     bool DisconnectOnExit = false;
@@ -59,6 +61,13 @@ public slots:
 
     void ComboBox1Change();
     void EncQualitySelChange();
+    void fquceChange();
+    void debitminChange();
+    void debitmaxChange();
+    void vbrClick();
+    void copyrightClick();
+    void originalClick();
+    void crcClick();
     void Button3Click();
 
 protected:
@@ -67,6 +76,7 @@ protected:
 private:
     void ConnectControls();
     std::vector<StoredSetting> StoredSettings();
+    void ApplyEncoderParameters();
     int RadioGroupIndex() const;
     void SetRadioGroupIndex(int index);
 

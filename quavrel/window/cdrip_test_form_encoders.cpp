@@ -7,6 +7,27 @@
 
 #include <QDir>
 
+namespace {
+
+// The number shown by the box's selected item.
+uint32_t SelectedNumber(const QComboBox *box)
+{
+    return box->currentText().toUInt();
+}
+
+} // namespace
+
+void TCDRipTestForm::ApplyEncoderParameters()
+{
+    LameCoder1.SetSampleRate(SelectedNumber(ui->fquce));
+    LameCoder1.SetBitrate(SelectedNumber(ui->debitmin));
+    LameCoder1.SetMaxBitrate(SelectedNumber(ui->debitmax));
+    LameCoder1.SetEnableVBR(ui->vbr->isChecked());
+    LameCoder1.SetCopyright(ui->copyright->isChecked());
+    LameCoder1.SetOriginal(ui->original->isChecked());
+    LameCoder1.SetCRC(ui->crc->isChecked());
+}
+
 void TCDRipTestForm::ComboBox1Change()
 {
     switch (ui->ComboBox1->currentIndex()) {
@@ -33,6 +54,43 @@ void TCDRipTestForm::ComboBox1Change()
 void TCDRipTestForm::EncQualitySelChange()
 {
     ComboBox1Change();
+}
+
+void TCDRipTestForm::fquceChange()
+{
+    LameCoder1.SetSampleRate(SelectedNumber(ui->fquce));
+}
+
+void TCDRipTestForm::debitminChange()
+{
+    LameCoder1.SetBitrate(SelectedNumber(ui->debitmin));
+    ComboBox1Change();
+}
+
+// The two rates are independent: neither box checks or changes the other.
+void TCDRipTestForm::debitmaxChange()
+{
+    LameCoder1.SetMaxBitrate(SelectedNumber(ui->debitmax));
+}
+
+void TCDRipTestForm::vbrClick()
+{
+    LameCoder1.SetEnableVBR(ui->vbr->isChecked());
+}
+
+void TCDRipTestForm::copyrightClick()
+{
+    LameCoder1.SetCopyright(ui->copyright->isChecked());
+}
+
+void TCDRipTestForm::originalClick()
+{
+    LameCoder1.SetOriginal(ui->original->isChecked());
+}
+
+void TCDRipTestForm::crcClick()
+{
+    LameCoder1.SetCRC(ui->crc->isChecked());
 }
 
 void TCDRipTestForm::Button3Click()

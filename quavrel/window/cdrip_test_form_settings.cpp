@@ -103,6 +103,7 @@ void TCDRipTestForm::FormCreate()
     if (CddbServer.CgiPath.isEmpty())
         CddbServer.CgiPath = kDefaultCgiPath;
     ui->ComboBox1->setCurrentIndex(RadioGroupIndex());
+    ApplyEncoderParameters();
     switch (RadioGroupIndex()) {
     case 0:
         EncoderDescription = QStringLiteral("Ogg - Qualité: ") + ui->EncQualitySel->currentText();

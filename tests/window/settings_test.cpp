@@ -1,0 +1,197 @@
+// The settings the window loads when created and saves when closed.
+
+#include "cdrip_test_form.h"
+#include "ui_TCDRipTestForm.h"
+#include "window_test_support.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace {
+
+const QStringList kValueNames = {
+    "Répertoire",      "Nom de Serveur", "Localisation du Serveur", "Position horizontale", "Position verticale",
+    "Largeur",         "Hauteur",        "Encodeur",                "Paramètres Ogg",       "Fréquence Mp3",
+    "Débit Mp3",       "Débit Max Mp3",  "VBR Mp3",                 "Copyright Mp3",        "Original Mp3",
+    "CRC Mp3",         "Numéro de Piste", "Nom de Piste",           "Nom des Répertoires",  "Connexion active",
+    "Activer la connexion", "Déconnecter en quittant"};
+
+} // namespace
+
+using SettingsTest = WindowTest;
+
+TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll22Values)
+{
+    {
+        TCDRipTestForm window;
+        auto *ui = window.Controls();
+        EXPECT_EQ(window.pos(), QPoint(0, 0));
+        EXPECT_EQ(window.size(), QSize(603, 541));
+        EXPECT_EQ(ui->ComboBox1->currentText(), "Ogg");
+        EXPECT_EQ(ui->Label3->text(),
+                  QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QDir::separator());
+        EXPECT_EQ(window.CddbServer.Server, "gnudb.gnudb.org");
+        EXPECT_EQ(window.CddbServer.CgiPath, "/~cddb/cddb.cgi");
+        EXPECT_EQ(window.CddbServer.UserName, "Quavrel");
+        EXPECT_EQ(ui->serveur->text(), "gnudb.gnudb.org");
+        EXPECT_EQ(window.EncoderDescription, "Ogg - Qualité: 5");
+        EXPECT_EQ(window.LameCoder1.SampleRate(), 44100u);
+        EXPECT_EQ(window.LameCoder1.Bitrate(), 128u);
+        EXPECT_EQ(window.LameCoder1.MaxBitrate(), 320u);
+        EXPECT_TRUE(window.LameCoder1.CRC());
+        EXPECT_FALSE(window.LameCoder1.EnableVBR());
+        EXPECT_TRUE(messages_.isEmpty());
+        window.close();
+    }
+    QStringList stored = StoredNames();
+    stored.sort();
+    QStringList expected = kValueNames;
+    expected.sort();
+    EXPECT_EQ(stored, expected);
+    const QList<std::pair<QString, QString>> forms = {
+        {"Position horizontale", "0"}, {"Largeur", "603"},      {"Hauteur", "541"},        {"Encodeur", "0"},
+        {"Paramètres Ogg", "5"},       {"Fréquence Mp3", "0"},  {"Débit Mp3", "1"},        {"Débit Max Mp3", "0"},
+        {"VBR Mp3", "0"},              {"CRC Mp3", "1"},        {"Numéro de Piste", "1"},  {"Nom de Piste", "0"},
+        {"Nom des Répertoires", "1"},  {"Connexion active", "-1"}, {"Activer la connexion", "1"},
+        {"Déconnecter en quittant", "0"}, {"Localisation du Serveur", "/~cddb/cddb.cgi"}};
+    for (const auto &[name, value] : forms)
+        EXPECT_EQ(StoredValue(name), value) << name.toStdString();
+}
+
+TEST_F(SettingsTest, EveryValueSurvivesASecondStart)
+{
+    {
+        TCDRipTestForm window;
+        auto *ui = window.Controls();
+        window.move(40, 30);
+        window.resize(700, 600);
+        ui->Label3->setText("/srv/rips/");
+        window.CddbServer.Server = "cddb.example.net";
+        window.CddbServer.CgiPath = "/cgi-bin/cddb.cgi";
+        ui->RadioGroup1Wav->setChecked(true);
+        ui->EncQualitySel->setCurrentIndex(9);
+        ui->fquce->setCurrentIndex(2);
+        ui->debitmin->setCurrentIndex(5);
+        ui->debitmax->setCurrentIndex(3);
+        for (QCheckBox *box : {ui->vbr, ui->copyright, ui->original, ui->crc, ui->numeropiste, ui->nomdepiste,
+                               ui->creerlesrepertoires, ui->activer, ui->deconnecter})
+            box->setChecked(!box->isChecked());
+        window.close();
+    }
+    EXPECT_EQ(StoredValue("Encodeur"), "2");
+    EXPECT_EQ(StoredValue("CRC Mp3"), "0");
+
+    TCDRipTestForm window;
+    auto *ui = window.Controls();
+    EXPECT_EQ(window.pos(), QPoint(40, 30));
+    EXPECT_EQ(window.size(), QSize(700, 600));
+    EXPECT_EQ(ui->Label3->text(), "/srv/rips/");
+    EXPECT_EQ(window.CddbServer.Server, "cddb.example.net");
+    EXPECT_EQ(ui->serveur->text(), "cddb.example.net");
+    EXPECT_EQ(window.CddbServer.CgiPath, "/cgi-bin/cddb.cgi");
+    EXPECT_TRUE(ui->RadioGroup1Wav->isChecked());
+    EXPECT_EQ(ui->ComboBox1->currentText(), "Wav");
+    EXPECT_EQ(window.EncoderDescription, "Wav");
+    EXPECT_EQ(ui->EncQualitySel->currentIndex(), 9);
+    EXPECT_EQ(ui->fquce->currentIndex(), 2);
+    EXPECT_EQ(ui->debitmin->currentIndex(), 5);
+    EXPECT_EQ(ui->debitmax->currentIndex(), 3);
+    EXPECT_EQ(window.LameCoder1.SampleRate(), 22050u);
+    EXPECT_EQ(window.LameCoder1.Bitrate(), 320u);
+    EXPECT_EQ(window.LameCoder1.MaxBitrate(), 160u);
+    EXPECT_TRUE(window.LameCoder1.EnableVBR());
+    EXPECT_TRUE(window.LameCoder1.WriteVBRHeader());
+    EXPECT_TRUE(window.LameCoder1.Copyright());
+    EXPECT_TRUE(window.LameCoder1.Original());
+    EXPECT_FALSE(window.LameCoder1.CRC());
+    EXPECT_TRUE(ui->vbr->isChecked() && ui->copyright->isChecked() && ui->original->isChecked());
+    EXPECT_FALSE(ui->crc->isChecked() || ui->numeropiste->isChecked() || ui->creerlesrepertoires->isChecked() ||
+                 ui->activer->isChecked());
+    EXPECT_TRUE(ui->nomdepiste->isChecked() && ui->deconnecter->isChecked());
+    EXPECT_TRUE(messages_.isEmpty());
+}
+
+TEST_F(SettingsTest, FlagsAreUntickedOnlyByZero)
+{
+    StoreValues({{"CRC Mp3", "0"}, {"VBR Mp3", "yes"}, {"Nom de Piste", "ja"}});
+    TCDRipTestForm window;
+    EXPECT_FALSE(window.Controls()->crc->isChecked());
+    EXPECT_FALSE(window.LameCoder1.CRC());
+    EXPECT_TRUE(window.Controls()->vbr->isChecked());
+    EXPECT_TRUE(window.LameCoder1.EnableVBR());
+    EXPECT_TRUE(window.Controls()->nomdepiste->isChecked());
+}
+
+TEST_F(SettingsTest, StoredEncoderSelectsMp3InBothBoxes)
+{
+    StoreValues({{"Encodeur", "1"}});
+    TCDRipTestForm window;
+    EXPECT_TRUE(window.Controls()->RadioGroup1Mp3->isChecked());
+    EXPECT_EQ(window.Controls()->ComboBox1->currentText(), "Mp3");
+    // The start-up text has no unit; the first change of a box adds it.
+    EXPECT_EQ(window.EncoderDescription, "Mp3 - Débit: 128");
+}
+
+TEST_F(SettingsTest, BadIntegersAreNamedOnceAndEverythingElseIsApplied)
+{
+    StoreValues({{"Largeur", "abc"}, {"Hauteur", "600"}, {"Débit Mp3", "2x"}, {"Fréquence Mp3", "1"},
+                 {"VBR Mp3", "1"}, {"Nom de Serveur", "cddb.example.net"}, {"Déconnecter en quittant", "1"}});
+    {
+        TCDRipTestForm window;
+        ASSERT_EQ(messages_.size(), 1);
+        EXPECT_TRUE(messages_.front().contains("Largeur") && messages_.front().contains("abc"));
+        EXPECT_TRUE(messages_.front().contains("Débit Mp3") && messages_.front().contains("2x"));
+        EXPECT_EQ(window.width(), 603);
+        EXPECT_EQ(window.height(), 600);
+        EXPECT_EQ(window.Controls()->debitmin->currentText(), "128");
+        EXPECT_EQ(window.LameCoder1.SampleRate(), 32000u);
+        EXPECT_TRUE(window.LameCoder1.EnableVBR());
+        EXPECT_EQ(window.CddbServer.Server, "cddb.example.net");
+        EXPECT_TRUE(window.Controls()->deconnecter->isChecked());
+        window.close();
+    }
+    // What the user had stored is kept; only the bad values are replaced.
+    EXPECT_EQ(StoredValue("Largeur"), "603");
+    EXPECT_EQ(StoredValue("Hauteur"), "600");
+    EXPECT_EQ(StoredValue("Fréquence Mp3"), "1");
+    EXPECT_EQ(StoredValue("Nom de Serveur"), "cddb.example.net");
+}
+
+TEST_F(SettingsTest, IndexesOutsideTheListsFallBackToTheDefaults)
+{
+    StoreValues({{"Paramètres Ogg", "11"}, {"Débit Max Mp3", "-1"}, {"Encodeur", "3"}, {"Connexion active", "4"}});
+    TCDRipTestForm window;
+    auto *ui = window.Controls();
+    EXPECT_EQ(ui->EncQualitySel->currentText(), "5");
+    EXPECT_EQ(ui->debitmax->currentText(), "320");
+    EXPECT_EQ(window.LameCoder1.MaxBitrate(), 320u);
+    EXPECT_TRUE(ui->RadioGroup1Ogg->isChecked());
+    EXPECT_EQ(ui->ComboBox1->currentText(), "Ogg");
+    EXPECT_EQ(ui->Connexions->currentIndex(), -1);
+    EXPECT_TRUE(messages_.isEmpty());
+}
+
+TEST_F(SettingsTest, NoConnectionIsStoredAsMinusOne)
+{
+    StoreValues({{"Connexion active", "-1"}});
+    {
+        TCDRipTestForm window;
+        EXPECT_EQ(window.Controls()->Connexions->currentIndex(), -1);
+        window.close();
+    }
+    EXPECT_EQ(StoredValue("Connexion active"), "-1");
+}
+
+TEST_F(SettingsTest, AnUnwritableSettingsFileIsReportedAndTheWindowStillCloses)
+{
+    // A directory where the file should be: nothing can be written there.
+    ASSERT_TRUE(QDir().mkpath(TCDRipTestForm::SettingsFile()));
+    {
+        TCDRipTestForm window;
+        window.show();
+        EXPECT_TRUE(window.close());
+    }
+    QDir(TCDRipTestForm::SettingsFile()).removeRecursively();
+    ASSERT_EQ(messages_.size(), 1);
+    EXPECT_TRUE(messages_.front().contains(TCDRipTestForm::SettingsFile()));
+}
