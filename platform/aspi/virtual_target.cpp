@@ -120,7 +120,8 @@ CommandResult ReadToc(size_t index, const uint8_t *cdb)
     for (const drives::TocTrack &track : toc.tracks)
         if (track.number >= startTrack && startTrack != 0xAA)
             addDescriptor(static_cast<uint8_t>(track.number), track.audio, track.startLba);
-    addDescriptor(0xAA, false, toc.leadOutLba);
+    // The lead-out's control field repeats the last track's, as drives report it.
+    addDescriptor(0xAA, toc.tracks.empty() || toc.tracks.back().audio, toc.leadOutLba);
     const uint16_t length = static_cast<uint16_t>(data.size() - 2);
     data[0] = static_cast<uint8_t>(length >> 8);
     data[1] = static_cast<uint8_t>(length);

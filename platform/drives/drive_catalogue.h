@@ -83,7 +83,7 @@ struct TocTrack {
     bool audio = true;
 };
 
-struct DiscToc {
+struct QUAVREL_DRIVES_API DiscToc {
     int firstTrack = 0;
     int lastTrack = 0;
     std::vector<TocTrack> tracks; // firstTrack..lastTrack in order

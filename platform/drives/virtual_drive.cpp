@@ -68,17 +68,15 @@ void VirtualDrive::Advance(TimePoint now)
 {
     if (play_.state != PlayState::Playing)
         return;
+    // Always measured from the last start, so that frequent polling neither slows nor speeds it.
     const auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - playedFrom_).count();
-    const int64_t frames = std::max<int64_t>(0, elapsedMs) * kFramesPerSecond / 1000;
-    const int64_t lba = std::min<int64_t>(play_.endLba, int64_t{play_.lba} + frames);
+    const int64_t lba = int64_t{playedFromLba_} + std::max<int64_t>(0, elapsedMs) * kFramesPerSecond / 1000;
     if (lba >= play_.endLba) {
         play_.lba = play_.endLba;
         play_.state = PlayState::Completed;
         return;
     }
-    // Keep the remainder of a frame on the clock so that polling does not slow it down.
     play_.lba = static_cast<int32_t>(lba);
-    playedFrom_ += std::chrono::milliseconds(frames * 1000 / kFramesPerSecond);
 }
 
 DriveError VirtualDrive::Play(int32_t startLba, int32_t endLba, TimePoint now)
@@ -100,6 +98,7 @@ DriveError VirtualDrive::Play(int32_t startLba, int32_t endLba, TimePoint now)
         return DriveError::DataTrack;
     play_ = PlayStatus{PlayState::Playing, startLba, startLba, endLba};
     playedFrom_ = now;
+    playedFromLba_ = startLba;
     return DriveError::None;
 }
 
@@ -121,6 +120,7 @@ DriveError VirtualDrive::Resume(TimePoint now)
     if (play_.state == PlayState::Paused) {
         play_.state = PlayState::Playing;
         playedFrom_ = now;
+        playedFromLba_ = play_.lba;
     }
     return play_.state == PlayState::Playing ? DriveError::None : DriveError::NotPlaying;
 }

@@ -46,7 +46,8 @@ private:
     bool locked_ = false;
 
     PlayStatus play_;
-    TimePoint playedFrom_{}; // when the clock last started running from play_.lba
+    TimePoint playedFrom_{};     // when the clock last started running
+    int32_t playedFromLba_ = 0; // and from where
 
     Faults faults_;
     std::set<int32_t> armedJitter_;
