@@ -5,10 +5,6 @@
 #include "lame_enc.h"
 #include "vorbis_dll.h"
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -17,6 +13,9 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -200,7 +199,10 @@ void Report(const char *what, const Measure &ours, const Measure &theirs)
                 theirs.peakKiB, ours.cpuSeconds / theirs.cpuSeconds, ours.wallSeconds / theirs.wallSeconds);
 }
 
-std::string Q(const std::filesystem::path &p) { return "'" + p.string() + "'"; }
+std::string Q(const std::filesystem::path &p)
+{
+    return "'" + p.string() + "'";
+}
 
 } // namespace
 
@@ -217,7 +219,8 @@ int main()
 
     std::printf("60 s of 16-bit stereo 44100 Hz PCM, best of %d runs\n", kRuns);
     const Measure mp3 = InChild([&] { return EncodeMp3(wav60, dir / "ours.mp3"); });
-    const Measure lame = Program("lame --quiet -t -b 128 -m s -p -q 3 " + Q(wav60) + " " + Q(dir / "lame.mp3"));
+    const Measure lame =
+        Program("lame --quiet -t -b 128 -m s -p -q 3 " + Q(wav60) + " " + Q(dir / "lame.mp3"));
     Report("MP3 128 kbit/s (be / lame)", mp3, lame);
     const Measure ogg = InChild([&] { return EncodeOgg(wav60, dir / "ours.ogg", 5); });
     const Measure oggenc = Program("oggenc -Q -q 5 -o " + Q(dir / "oggenc.ogg") + " " + Q(wav60));

@@ -8,8 +8,7 @@
 
 namespace lame_enc {
 
-template <typename Stream>
-class HandleTable {
+template <typename Stream> class HandleTable {
 public:
     // The new stream's handle, never 0.
     int32_t Add(std::unique_ptr<Stream> stream)

@@ -86,7 +86,7 @@ typedef struct BE_CONFIG {
     int32_t bOriginal;
     int32_t bWriteVBRHeader; /* Xing/Info frame first, see beWriteInfoTag */
     int32_t bEnableVBR;
-    int32_t nVBRQuality; /* 0 (best) .. 9 */
+    int32_t nVBRQuality;     /* 0 (best) .. 9 */
     uint8_t btReserved[255]; /* zero */
 } BE_CONFIG, *PBE_CONFIG;
 

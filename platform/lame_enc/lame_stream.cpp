@@ -1,12 +1,11 @@
 #include "lame_stream.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <fcntl.h>
 #include <string_view>
+#include <unistd.h>
 #include <vector>
 
 namespace lame_enc {
@@ -161,10 +160,10 @@ BE_ERR LameStream::Encode(uint32_t nSamples, const int16_t *samples, uint8_t *ou
     const int perChannel = static_cast<int>(nSamples) / channels_;
     const int size = static_cast<int>(bufferSize_);
     // libmp3lame reads the interleaved buffer without changing it, whatever its prototype says.
-    const int produced =
-        channels_ == 1 ? lame_encode_buffer(lame_.get(), samples, samples, perChannel, output, size)
-                       : lame_encode_buffer_interleaved(lame_.get(), const_cast<int16_t *>(samples), perChannel,
-                                                        output, size);
+    const int produced = channels_ == 1
+                             ? lame_encode_buffer(lame_.get(), samples, samples, perChannel, output, size)
+                             : lame_encode_buffer_interleaved(lame_.get(), const_cast<int16_t *>(samples),
+                                                              perChannel, output, size);
     if (produced == -1)
         return BE_ERR_BUFFER_TOO_SMALL;
     if (produced < 0)
@@ -210,8 +209,10 @@ BE_ERR LameStream::WriteInfoTag(const char *fileName) const
     if (pread(file.fd, present.data(), present.size(), 0) != static_cast<ssize_t>(present.size()))
         return BE_ERR_FILE;
     // The header's mode extension bits and the CRC after it may differ between the two.
-    const bool sameHeader = std::memcmp(present.data(), frame.data(), 3) == 0 && (present[3] & 0xC0) == (frame[3] & 0xC0);
-    const bool blank = std::all_of(present.begin() + 6, present.end(), [](uint8_t byte) { return byte == 0; });
+    const bool sameHeader =
+        std::memcmp(present.data(), frame.data(), 3) == 0 && (present[3] & 0xC0) == (frame[3] & 0xC0);
+    const bool blank =
+        std::all_of(present.begin() + 6, present.end(), [](uint8_t byte) { return byte == 0; });
     const bool tagged = std::memcmp(present.data() + marker, "Xing", 4) == 0 ||
                         std::memcmp(present.data() + marker, "Info", 4) == 0;
     if (!sameHeader || !(blank || tagged))

@@ -8,8 +8,7 @@
 
 namespace vorbis_dll {
 
-template <typename Stream>
-class HandleTable {
+template <typename Stream> class HandleTable {
 public:
     // The new stream's handle, never 0.
     int32_t Add(std::unique_ptr<Stream> stream)

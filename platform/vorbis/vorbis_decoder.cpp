@@ -22,7 +22,8 @@ VB_ERR VorbisDecoder::Open(const char *fileName, VB_DECINFO *info, std::unique_p
     if (info) {
         info->dwChannels = made->channels_;
         info->dwSamplesPerSec = static_cast<uint32_t>(format->rate);
-        info->dwNominalBitrate = format->bitrate_nominal > 0 ? static_cast<uint32_t>(format->bitrate_nominal) : 0;
+        info->dwNominalBitrate =
+            format->bitrate_nominal > 0 ? static_cast<uint32_t>(format->bitrate_nominal) : 0;
         const ogg_int64_t length = ov_pcm_total(&made->file_, -1);
         info->qwLength = length > 0 ? static_cast<uint64_t>(length) : 0;
     }

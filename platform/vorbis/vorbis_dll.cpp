@@ -35,8 +35,8 @@ vorbis_dll::HandleTable<vorbis_dll::VorbisDecoder> &Decoders()
 
 extern "C" {
 
-VB_EXPORT VB_ERR VB_API vbEncOpen(PVB_CONFIG pConfig, PVB_TAG pTag, uint32_t *dwSamples, uint32_t *dwBufferSize,
-                                  HVB_STREAM *phStream)
+VB_EXPORT VB_ERR VB_API vbEncOpen(PVB_CONFIG pConfig, PVB_TAG pTag, uint32_t *dwSamples,
+                                  uint32_t *dwBufferSize, HVB_STREAM *phStream)
 {
     if (!pConfig || !dwSamples || !dwBufferSize || !phStream)
         return VB_ERR_INVALID_PARAMETERS;

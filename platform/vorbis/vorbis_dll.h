@@ -70,17 +70,17 @@ typedef struct VB_CONFIG {
 /* The stream's comments. Each text is zero-terminated UTF-8 (a text that is not valid UTF-8 is
  * read as Windows-1252); a null or empty text, a zero track number or total adds no comment. */
 typedef struct VB_TAG {
-    uint32_t dwStructSize;    /* sizeof(VB_TAG) */
+    uint32_t dwStructSize;    /* sizeof(VB_TAG): 56 where pointers are 32-bit */
     uint32_t dwStructVersion; /* 1 */
     uint32_t dwReserved[3];
-    const char *lpszArtist;      /* ARTIST */
-    const char *lpszAlbum;       /* ALBUM */
-    const char *lpszTitle;       /* TITLE */
-    const char *lpszComment;     /* COMMENT */
-    uint32_t dwTrackNumber;      /* TRACKNUMBER */
-    uint32_t dwTrackTotal;       /* TRACKTOTAL */
-    const char *lpszGenre;       /* GENRE */
-    const char *lpszEncodedBy;   /* ENCODED_BY */
+    const char *lpszArtist;       /* ARTIST */
+    const char *lpszAlbum;        /* ALBUM */
+    const char *lpszTitle;        /* TITLE */
+    const char *lpszComment;      /* COMMENT */
+    uint32_t dwTrackNumber;       /* TRACKNUMBER */
+    uint32_t dwTrackTotal;        /* TRACKTOTAL */
+    const char *lpszGenre;        /* GENRE */
+    const char *lpszEncodedBy;    /* ENCODED_BY */
     const char *lpszEncodingTime; /* ENCODING_TIME */
 } VB_TAG, *PVB_TAG;
 
@@ -116,8 +116,8 @@ VB_STATIC_ASSERT(sizeof(VB_TAG) == 28 + 7 * sizeof(void *), "VB_TAG: 56 bytes wi
 VB_STATIC_ASSERT(sizeof(VB_VERSION) == 265, "VB_VERSION is 265 bytes");
 VB_STATIC_ASSERT(sizeof(VB_DECINFO) == 24, "VB_DECINFO layout");
 
-typedef VB_ERR(VB_API *VBENCOPEN)(PVB_CONFIG pConfig, PVB_TAG pTag, uint32_t *dwSamples, uint32_t *dwBufferSize,
-                                  HVB_STREAM *phStream);
+typedef VB_ERR(VB_API *VBENCOPEN)(PVB_CONFIG pConfig, PVB_TAG pTag, uint32_t *dwSamples,
+                                  uint32_t *dwBufferSize, HVB_STREAM *phStream);
 typedef VB_ERR(VB_API *VBENCWRITE)(HVB_STREAM hStream, uint32_t nSamples, const int16_t *pSamples,
                                    uint8_t *pOutput, uint32_t *pdwOutput);
 typedef VB_ERR(VB_API *VBENCCLOSE)(HVB_STREAM hStream, uint8_t *pOutput, uint32_t *pdwOutput);
@@ -133,8 +133,8 @@ typedef void(VB_API *VBVERSION)(PVB_VERSION pVersion);
 /* Opens an encoding stream. pTag may be null (no comments). On success *dwSamples is the most
  * 16-bit samples (channels interleaved) that vbEncWrite takes per call, *dwBufferSize the output
  * buffer size that is always enough for one vbEncWrite or vbEncClose, *phStream the stream. */
-VB_EXPORT VB_ERR VB_API vbEncOpen(PVB_CONFIG pConfig, PVB_TAG pTag, uint32_t *dwSamples, uint32_t *dwBufferSize,
-                                  HVB_STREAM *phStream);
+VB_EXPORT VB_ERR VB_API vbEncOpen(PVB_CONFIG pConfig, PVB_TAG pTag, uint32_t *dwSamples,
+                                  uint32_t *dwBufferSize, HVB_STREAM *phStream);
 
 /* Encodes nSamples samples (at most *dwSamples, whole frames of all channels; 0 is allowed) and
  * puts the pages completed so far into pOutput (*dwBufferSize bytes); *pdwOutput receives the
@@ -151,7 +151,8 @@ VB_EXPORT VB_ERR VB_API vbDecOpen(const char *lpszFileName, PVB_DECINFO pInfo, H
 
 /* Decodes up to nSamples 16-bit samples (channels interleaved, whole frames) into pSamples;
  * *pdwRead receives the count, 0 at the end of the file. */
-VB_EXPORT VB_ERR VB_API vbDecRead(HVB_STREAM hStream, int16_t *pSamples, uint32_t nSamples, uint32_t *pdwRead);
+VB_EXPORT VB_ERR VB_API vbDecRead(HVB_STREAM hStream, int16_t *pSamples, uint32_t nSamples,
+                                  uint32_t *pdwRead);
 
 /* Moves to a frame (sample per channel) of the file; the next read starts there. */
 VB_EXPORT VB_ERR VB_API vbDecSeek(HVB_STREAM hStream, uint64_t qwFrame);

@@ -40,9 +40,11 @@ void AddNumber(vorbis_comment *comment, const char *name, uint32_t number)
 
 } // namespace
 
-VB_ERR VorbisEncoder::Open(const VB_CONFIG &config, const VB_TAG *tag, std::unique_ptr<VorbisEncoder> *encoder)
+VB_ERR VorbisEncoder::Open(const VB_CONFIG &config, const VB_TAG *tag,
+                           std::unique_ptr<VorbisEncoder> *encoder)
 {
-    if (config.dwMode != VB_MODE_QUALITY || config.dwStructVersion != 0 || config.dwStructSize != sizeof(VB_CONFIG))
+    if (config.dwMode != VB_MODE_QUALITY || config.dwStructVersion != 0 ||
+        config.dwStructSize != sizeof(VB_CONFIG))
         return VB_ERR_INVALID_FORMAT;
     if (tag && (tag->dwStructSize != sizeof(VB_TAG) || tag->dwStructVersion != 1))
         return VB_ERR_INVALID_FORMAT;
@@ -62,8 +64,8 @@ VB_ERR VorbisEncoder::Start(const VB_CONFIG &config, const VB_TAG *tag)
     vorbis_info_init(&info_);
     infoReady_ = true;
     const float quality = std::fmin(std::fmax(config.fQuality, -0.1f), 1.0f);
-    if (vorbis_encode_init_vbr(&info_, static_cast<long>(channels_), static_cast<long>(config.dwSamplesPerSec),
-                               quality) != 0)
+    if (vorbis_encode_init_vbr(&info_, static_cast<long>(channels_),
+                               static_cast<long>(config.dwSamplesPerSec), quality) != 0)
         return VB_ERR_INVALID_PARAMETERS;
 
     vorbis_comment_init(&comment_);

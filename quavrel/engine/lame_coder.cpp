@@ -7,11 +7,17 @@
 namespace {
 
 // The library's 32-bit booleans: -1 for true.
-int32_t LongBool(bool value) { return value ? -1 : 0; }
+int32_t LongBool(bool value)
+{
+    return value ? -1 : 0;
+}
 
 } // namespace
 
-TLameVersion::TLameVersion() { beVersion(&version_); }
+TLameVersion::TLameVersion()
+{
+    beVersion(&version_);
+}
 
 void TLameVersion::Assign(const TLameVersion &Source)
 {

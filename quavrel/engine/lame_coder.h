@@ -2,6 +2,7 @@
 // TLameCoder: the MP3 encoding settings and one encoder stream of the linked LAME_ENC library.
 
 #include "component_events.h"
+#include "lame_enc.h"
 
 #include <cstdint>
 #include <vector>
@@ -9,8 +10,6 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
-#include "lame_enc.h"
 
 enum class TLameMode : int32_t { STEREO, JSTEREO, DUALCHANNEL, MONO };
 enum class MPEG_QUALITY : int32_t { NORMAL_QUALITY, LOW_QUALITY, HIGH_QUALITY, VOICE_QUALITY };

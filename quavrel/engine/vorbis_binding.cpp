@@ -33,7 +33,10 @@ void ForgetOperations()
     vbVersion = nullptr;
 }
 
-QString TwoDigits(int value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); }
+QString TwoDigits(int value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
 
 } // namespace
 
@@ -63,7 +66,10 @@ bool LoadVorbis()
     return VorbisLoaded();
 }
 
-bool VorbisLoaded() { return VorbisLibrary().IsLoaded(); }
+bool VorbisLoaded()
+{
+    return VorbisLibrary().IsLoaded();
+}
 
 QString VorbisVersionText()
 {

@@ -44,7 +44,10 @@ CommandResult Shell(const std::string &command)
     return result;
 }
 
-std::string Quoted(const std::filesystem::path &path) { return "'" + path.string() + "'"; }
+std::string Quoted(const std::filesystem::path &path)
+{
+    return "'" + path.string() + "'";
+}
 
 std::vector<uint8_t> ReadFile(const std::filesystem::path &path)
 {

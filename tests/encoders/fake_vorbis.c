@@ -16,8 +16,8 @@ VB_EXPORT void VB_API vbVersion(PVB_VERSION pVersion)
     pVersion->wYear = 2003;
 }
 
-VB_EXPORT VB_ERR VB_API vbEncOpen(PVB_CONFIG pConfig, PVB_TAG pTag, uint32_t *dwSamples, uint32_t *dwBufferSize,
-                                  HVB_STREAM *phStream)
+VB_EXPORT VB_ERR VB_API vbEncOpen(PVB_CONFIG pConfig, PVB_TAG pTag, uint32_t *dwSamples,
+                                  uint32_t *dwBufferSize, HVB_STREAM *phStream)
 {
     (void)pConfig, (void)pTag, (void)dwSamples, (void)dwBufferSize, (void)phStream;
     return VB_ERR_INVALID_FORMAT;

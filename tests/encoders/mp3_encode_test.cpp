@@ -36,8 +36,9 @@ void EncodeFile(TLameCoder &coder, const std::vector<int16_t> &pcm, const std::f
     uint32_t bytes = 0;
     for (size_t offset = 0; offset < pcm.size(); offset += chunk) {
         const auto count = static_cast<uint32_t>(std::min<size_t>(chunk, pcm.size() - offset));
-        const BE_ERR result = count == chunk ? coder.EncodeChunk(pcm.data() + offset, output.data(), &bytes)
-                                             : coder.EncodeChunk(count, pcm.data() + offset, output.data(), &bytes);
+        const BE_ERR result = count == chunk
+                                  ? coder.EncodeChunk(pcm.data() + offset, output.data(), &bytes)
+                                  : coder.EncodeChunk(count, pcm.data() + offset, output.data(), &bytes);
         ASSERT_EQ(result, BE_ERR_SUCCESSFUL);
         ASSERT_LE(bytes, output.size());
         std::fwrite(output.data(), 1, bytes, out);
@@ -77,8 +78,10 @@ TEST_P(Mp3Encoding, DecodesToTheSourceAudio)
     if (HasFatalFailure())
         return;
 
-    const auto stream = Shell("ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate,channels "
-                            "-of csv=p=0 " + Quoted(mp3));
+    const auto stream =
+        Shell("ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate,channels "
+              "-of csv=p=0 " +
+              Quoted(mp3));
     ASSERT_EQ(stream.status, 0);
     EXPECT_EQ(stream.output, std::to_string(c.rate) + "," + std::to_string(channels) + "\n");
     const double frameSeconds = (c.rate >= 32000 ? 1152.0 : 576.0) / c.rate;
@@ -129,13 +132,14 @@ TEST(Mp3Encoding, VbrHeaderFrameCountsTheStream)
     const std::string head(bytes.begin(), bytes.begin() + 64);
     const size_t marker = head.find("Xing");
     ASSERT_NE(marker, std::string::npos);
-    const uint32_t flags = (bytes[marker + 4] << 24) | (bytes[marker + 5] << 16) | (bytes[marker + 6] << 8) |
-                           bytes[marker + 7];
+    const uint32_t flags =
+        (bytes[marker + 4] << 24) | (bytes[marker + 5] << 16) | (bytes[marker + 6] << 8) | bytes[marker + 7];
     ASSERT_TRUE(flags & 1);
-    const uint32_t frames = (bytes[marker + 8] << 24) | (bytes[marker + 9] << 16) | (bytes[marker + 10] << 8) |
-                            bytes[marker + 11];
+    const uint32_t frames = (bytes[marker + 8] << 24) | (bytes[marker + 9] << 16) |
+                            (bytes[marker + 10] << 8) | bytes[marker + 11];
     const auto listed = Shell("ffprobe -v error -count_frames -select_streams a:0 -show_entries "
-                            "stream=nb_read_frames -of csv=p=0 " + Quoted(mp3));
+                              "stream=nb_read_frames -of csv=p=0 " +
+                              Quoted(mp3));
     ASSERT_EQ(listed.status, 0);
     EXPECT_EQ(frames, static_cast<uint32_t>(std::stoul(listed.output)));
 }
@@ -187,7 +191,8 @@ TEST(Mp3Encoding, LibraryRefusesWhatItCannotHonour)
     std::vector<int16_t> pcm(coder.Samples() + 2);
     std::vector<uint8_t> output(coder.OutSize());
     uint32_t bytes = 0;
-    EXPECT_EQ(coder.EncodeChunk(coder.Samples() + 2, pcm.data(), output.data(), &bytes), BE_ERR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(coder.EncodeChunk(coder.Samples() + 2, pcm.data(), output.data(), &bytes),
+              BE_ERR_BUFFER_TOO_SMALL);
     EXPECT_EQ(coder.EncodeChunk(3, pcm.data(), output.data(), &bytes), BE_ERR_INVALID_FORMAT_PARAMETERS);
     ASSERT_EQ(coder.CloseStream(), BE_ERR_SUCCESSFUL);
     // A closed stream takes nothing, and closing it again is an error, not a crash.

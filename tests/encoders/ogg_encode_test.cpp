@@ -30,7 +30,8 @@ protected:
     }
 
     // Writes pcm as the Ogg rip does: blocks of S samples, the last one shorter.
-    void Encode(VB_CONFIG config, VB_TAG *tag, const std::vector<int16_t> &pcm, const std::filesystem::path &file)
+    void Encode(VB_CONFIG config, VB_TAG *tag, const std::vector<int16_t> &pcm,
+                const std::filesystem::path &file)
     {
         uint32_t samples = 0, outSize = 0;
         HVB_STREAM stream = 0;
@@ -42,7 +43,8 @@ protected:
         uint32_t bytes = 0;
         for (size_t offset = 0; offset < pcm.size(); offset += samples) {
             const auto count = static_cast<uint32_t>(std::min<size_t>(samples, pcm.size() - offset));
-            ASSERT_EQ(vbEncWrite(stream, count, pcm.data() + offset, output.data(), &bytes), VB_ERR_SUCCESSFUL);
+            ASSERT_EQ(vbEncWrite(stream, count, pcm.data() + offset, output.data(), &bytes),
+                      VB_ERR_SUCCESSFUL);
             std::fwrite(output.data(), 1, bytes, out);
         }
         ASSERT_EQ(vbEncClose(stream, output.data(), &bytes), VB_ERR_SUCCESSFUL);
@@ -84,8 +86,8 @@ TEST_F(OggEncoding, CommentsCarryTheTags)
     tag.dwStructSize = sizeof tag;
     tag.dwStructVersion = 1;
     tag.lpszArtist = "Les Ondes Martenot";
-    tag.lpszAlbum = "D\xc3\xa9j\xc3\xa0 vu";       // UTF-8
-    tag.lpszTitle = "Caf\xe9 cr\xe8me \x80";        // Windows-1252
+    tag.lpszAlbum = "D\xc3\xa9j\xc3\xa0 vu"; // UTF-8
+    tag.lpszTitle = "Caf\xe9 cr\xe8me \x80"; // Windows-1252
     tag.lpszComment = "Encoder DLL : Ver 1.00";
     tag.dwTrackNumber = 3;
     tag.dwTrackTotal = 12;
@@ -126,7 +128,8 @@ TEST_F(OggEncoding, DecodingOperationsReadBackAndSeek)
     std::vector<int16_t> block(4099); // an odd request: whole frames only come back
     uint32_t read = 0;
     do {
-        ASSERT_EQ(vbDecRead(stream, block.data(), static_cast<uint32_t>(block.size()), &read), VB_ERR_SUCCESSFUL);
+        ASSERT_EQ(vbDecRead(stream, block.data(), static_cast<uint32_t>(block.size()), &read),
+                  VB_ERR_SUCCESSFUL);
         ASSERT_EQ(read % 2, 0u);
         all.insert(all.end(), block.begin(), block.begin() + read);
     } while (read > 0);

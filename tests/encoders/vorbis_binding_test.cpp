@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include <QRegularExpression>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -45,8 +44,9 @@ TEST_F(VorbisBinding, RealLibraryBindsEveryOperation)
     UseOnly(encoders_test::BuildBinDir());
     ASSERT_TRUE(LoadVorbis());
     EXPECT_TRUE(VorbisLoaded());
-    for (const void *operation : {(void *)vbEncOpen, (void *)vbEncWrite, (void *)vbEncClose, (void *)vbDecOpen,
-                                  (void *)vbDecRead, (void *)vbDecSeek, (void *)vbDecClose, (void *)vbVersion})
+    for (const void *operation :
+         {(void *)vbEncOpen, (void *)vbEncWrite, (void *)vbEncClose, (void *)vbDecOpen, (void *)vbDecRead,
+          (void *)vbDecSeek, (void *)vbDecClose, (void *)vbVersion})
         EXPECT_NE(operation, nullptr);
     EXPECT_TRUE(QRegularExpression(R"(^Ver 1\.00 \(Engine Ver : 1\.\d\d, Date : 20\d\d-\d{1,2}-\d{1,2}\)$)")
                     .match(VorbisVersionText())
