@@ -62,7 +62,8 @@ uint32_t GetDeviceType(SRB_GDEVBlock &srb)
 void WriteSense(SRB_ExecSCSICmd &srb, const uint8_t *sense, size_t length)
 {
     std::memset(srb.SenseArea, 0, sizeof srb.SenseArea);
-    std::memcpy(srb.SenseArea, sense, std::min({length, size_t{srb.SRB_SenseLen}, sizeof srb.SenseArea}));
+    if (const size_t n = std::min({length, size_t{srb.SRB_SenseLen}, sizeof srb.SenseArea}); n > 0)
+        std::memcpy(srb.SenseArea, sense, n);
 }
 
 void ExecuteScsi(SRB_ExecSCSICmd &srb)
@@ -93,8 +94,8 @@ void ExecuteScsi(SRB_ExecSCSICmd &srb)
     }
 
     const aspi::CommandResult result = aspi::ExecuteVirtual(index, srb.CDBByte, cdbLength);
-    if (srb.SRB_BufPointer && srb.SRB_BufLen > 0)
-        std::memcpy(srb.SRB_BufPointer, result.data.data(), std::min<size_t>(srb.SRB_BufLen, result.data.size()));
+    if (const size_t n = std::min<size_t>(srb.SRB_BufLen, result.data.size()); srb.SRB_BufPointer && n > 0)
+        std::memcpy(srb.SRB_BufPointer, result.data.data(), n);
     if (result.sense) {
         const auto sense = aspi::FixedSense(*result.sense);
         WriteSense(srb, sense.data(), sense.size());

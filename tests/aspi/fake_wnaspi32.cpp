@@ -55,10 +55,10 @@ void JoinCompletions(Script &script)
 
 void Complete(SRB_ExecSCSICmd *srb, const Reply &reply)
 {
-    if (srb->SRB_BufPointer)
-        std::memcpy(srb->SRB_BufPointer, reply.data.data(), std::min<size_t>(srb->SRB_BufLen, reply.data.size()));
-    std::memcpy(srb->SenseArea, reply.sense.data(),
-                std::min({reply.sense.size(), size_t{srb->SRB_SenseLen}, sizeof srb->SenseArea}));
+    if (const size_t n = std::min<size_t>(srb->SRB_BufLen, reply.data.size()); srb->SRB_BufPointer && n > 0)
+        std::memcpy(srb->SRB_BufPointer, reply.data.data(), n);
+    if (const size_t n = std::min({reply.sense.size(), size_t{srb->SRB_SenseLen}, sizeof srb->SenseArea}); n > 0)
+        std::memcpy(srb->SenseArea, reply.sense.data(), n);
     srb->SRB_Status = reply.sense.empty() ? SS_COMP : SS_ERR;
     if ((srb->SRB_Flags & SRB_EVENT_NOTIFY) && srb->SRB_PostProc)
         static_cast<aspi::ManualResetEvent *>(srb->SRB_PostProc)->Set();
@@ -101,8 +101,10 @@ FAKE_EXPORT void FakeAspi_QueueReply(uint8_t opcode, const uint8_t *data, size_t
 {
     std::lock_guard<std::mutex> guard(TheScript().lock);
     Reply reply;
-    reply.data.assign(data, data + dataLength);
-    reply.sense.assign(sense, sense + senseLength);
+    if (dataLength > 0)
+        reply.data.assign(data, data + dataLength);
+    if (senseLength > 0)
+        reply.sense.assign(sense, sense + senseLength);
     reply.pending = pending;
     TheScript().replies[opcode].push_back(std::move(reply));
 }
