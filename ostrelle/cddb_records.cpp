@@ -41,7 +41,8 @@ char *CopyText(std::string_view text)
     char *copy = static_cast<char *>(std::malloc(text.size() + 1));
     if (!copy)
         throw std::bad_alloc();
-    std::memcpy(copy, text.data(), text.size());
+    if (!text.empty())
+        std::memcpy(copy, text.data(), text.size());
     copy[text.size()] = '\0';
     return copy;
 }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,6 +48,8 @@ CddbServerProcess::CddbServerProcess(const ServerOptions &options)
         throw std::runtime_error("pipe failed");
     pid_ = fork();
     if (pid_ == 0) {
+        // A test that dies must not leave the server running (and holding ctest's output pipe).
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         dup2(out[1], STDOUT_FILENO);
         std::vector<char *> argv;
         for (auto &arg : args)
