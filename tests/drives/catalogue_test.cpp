@@ -3,6 +3,7 @@
 
 #include "drives_test_support.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -124,6 +125,31 @@ TEST(DriveCatalogue, TocsOfTheGeneratedImages)
     ASSERT_EQ(enhanced.tracks.size(), 3u);
     EXPECT_TRUE(enhanced.tracks[0].audio && enhanced.tracks[1].audio);
     EXPECT_FALSE(enhanced.tracks[2].audio);
+}
+
+TEST(DriveCatalogue, DemoTracksAreAudibleAndDistinct)
+{
+    const size_t index = IndexOf(DiscPath("demo"));
+    drives::DiscToc toc;
+    ASSERT_EQ(drives::ReadToc(index, toc), DriveError::None);
+    std::vector<std::vector<uint8_t>> openings;
+    for (const drives::TocTrack &track : toc.tracks) {
+        // Every second of the track, not just its start, carries sound.
+        for (int32_t lsn = track.startLba; lsn < toc.TrackEnd(track); lsn += drives::kFramesPerSecond) {
+            std::vector<uint8_t> sector(drives::kSectorBytes);
+            ASSERT_EQ(drives::ReadAudio(index, lsn, 1, sector.data()), DriveError::None);
+            double energy = 0;
+            for (size_t i = 0; i + 1 < sector.size(); i += 2) {
+                const double sample = static_cast<int16_t>(sector[i] | sector[i + 1] << 8);
+                energy += sample * sample;
+            }
+            EXPECT_GT(std::sqrt(energy / (sector.size() / 2)), 300.0) << "track " << track.number << " sector " << lsn;
+        }
+        openings.push_back(BinSectors("demo", track.startLba + 75, 75));
+    }
+    for (size_t a = 0; a < openings.size(); ++a)
+        for (size_t b = a + 1; b < openings.size(); ++b)
+            EXPECT_NE(openings[a], openings[b]) << "tracks " << a + 1 << " and " << b + 1;
 }
 
 TEST(DriveCatalogue, OperationsOnDrivesThatAreNotVirtual)
