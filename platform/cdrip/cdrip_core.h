@@ -1,0 +1,101 @@
+#pragma once
+// The ripping library's state and operations, shared by its two front-ends. Each front-end
+// library holds its own Core (hidden, bound inside that library): a process that loads both
+// has two independent cores over the one drive catalogue.
+//
+// Not thread-safe: the system calls it from its UI thread only.
+
+#include "cdrip_types.h"
+#include "drive_control.h"
+#include "rip_session.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "drive_catalogue.h"
+
+namespace cdrip {
+
+inline constexpr int32_t kCdRipVersion = 100;
+
+class Core {
+public:
+    // Takes the catalogue's drives and reads the settings file; 0, also with no drive at all.
+    int32_t Init(const char *settingsName);
+    int32_t LoadSettings();
+    int32_t SaveSettings();
+
+    int32_t DriveCount() const { return static_cast<int32_t>(drives_.size()); }
+    int32_t ActiveDrive() const { return active_; }
+    int32_t SetActiveDrive(int32_t index);
+    // "" when index is outside the drive list.
+    const char *Description(int32_t index) const;
+
+    int32_t GetParams(TCDRomParams *params, size_t size) const;
+    int32_t SetParams(const TCDRomParams *params, size_t size);
+    int32_t SelectDriveType(int32_t type);
+    int32_t DriveType() const;
+
+    int32_t ReadToc();
+    int32_t TocTrackCount() const;
+    int32_t TocEntry(int32_t index, TCdRipTocEntry *entry) const;
+
+    int32_t OpenRipper(int32_t *bufferBytes, int32_t firstSector, int32_t lastSector);
+    int32_t CloseRipper();
+    int32_t RipChunk(uint8_t *buffer, int32_t *bytes, bool abort);
+    // These describe the open rip, or the last one once it is closed.
+    int32_t PercentCompleted() const;
+    int32_t JitterErrors() const;
+    void LastJitterError(int32_t *firstSector, int32_t *lastSector) const;
+    int32_t Peak() const;
+    int32_t NextSector() const;
+
+    bool IsMmc();
+    bool MediumLoaded();
+    int32_t Eject(bool open);
+    int32_t Lock(bool lock);
+    int32_t PlayTrack(int32_t track);
+    int32_t PlaySection(int32_t firstSector, int32_t lastSector);
+    int32_t SetPlayPosition(int32_t sector);
+    int32_t Stop();
+    int32_t Pause(bool pause);
+    PlayReport PlayStatus();
+    // The track holding sector in the TOC of the medium, 0 when none.
+    int32_t TrackAt(int32_t sector);
+    const SenseData &LastSense() const { return sense_; }
+
+private:
+    struct Drive {
+        drives::DriveInfo info;
+        TCDRomParams params;
+        std::unique_ptr<DriveControl> control;
+    };
+    struct RipStats {
+        int32_t percent = 0;
+        int32_t jitterErrors = 0;
+        int32_t lastFirst = 0;
+        int32_t lastLast = 0;
+        int32_t peak = 0;
+        int32_t next = 0;
+    };
+
+    Drive *Active();
+    int32_t Result(Drive &drive, bool ok);
+    void TakeStats();
+
+    std::string settingsPath_;
+    std::vector<Drive> drives_;
+    int32_t active_ = 0;
+    std::vector<TCdRipTocEntry> toc_; // tracks, then the lead-out; empty when not read
+    std::unique_ptr<RipSession> session_;
+    size_t sessionDrive_ = 0;
+    bool lockedForRip_ = false;
+    RipStats stats_;
+    SenseData sense_;
+};
+
+// The one Core of the library this is linked into.
+Core &TheCore();
+
+} // namespace cdrip

@@ -1,0 +1,212 @@
+#include "rip_session.h"
+
+#include "sample_format.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <cdio/logging.h>
+
+namespace cdrip {
+namespace {
+
+// What paranoia's callbacks and the virtual drive's read function refer to while a chunk is read.
+struct ReadTarget {
+    size_t driveIndex = 0;
+    int32_t leadOut = 0;
+    JitterTracker *tracker = nullptr;
+};
+ReadTarget g_target;
+
+void DropLogMessage(cdio_log_level_t, const char *) {}
+
+long ReadVirtualAudio(cdrom_drive_t *, void *buffer, lsn_t begin, long sectors)
+{
+    if (!buffer) // paranoia asks a real drive to drop its cache this way; an image has none
+        return sectors;
+    if (begin < 0 || sectors <= 0 || begin >= g_target.leadOut)
+        return -1;
+    const auto count = static_cast<int32_t>(std::min<long>(sectors, g_target.leadOut - begin));
+    return drives::ReadAudio(g_target.driveIndex, begin, count, buffer) == drives::DriveError::None ? count : -1;
+}
+
+void ParanoiaReport(long position, paranoia_cb_mode_t mode)
+{
+    if (!g_target.tracker || position < 0)
+        return;
+    const auto sector = static_cast<int32_t>(position / CD_FRAMEWORDS);
+    switch (mode) {
+    case PARANOIA_CB_FIXUP_EDGE:
+    case PARANOIA_CB_FIXUP_ATOM:
+    case PARANOIA_CB_FIXUP_DROPPED:
+    case PARANOIA_CB_FIXUP_DUPED:
+        g_target.tracker->NoteRepair(sector);
+        break;
+    case PARANOIA_CB_SKIP:
+        g_target.tracker->NoteSkip(sector);
+        break;
+    default:
+        break;
+    }
+}
+
+bool IsSilent(const int16_t *samples)
+{
+    return std::all_of(samples, samples + kRawSectorBytes / 2, [](int16_t s) { return s == 0; });
+}
+
+int ParanoiaMode(const TCDRomParams &params)
+{
+    const int mode = params.UseParanoiaMode ? params.ParanoiaMode : PARANOIA_MODE_FULL;
+    // Never retry an unreadable sector forever: skip it once the retries are spent.
+    return mode & ~PARANOIA_MODE_NEVERSKIP;
+}
+
+} // namespace
+
+void SilenceCdioLog()
+{
+    cdio_log_set_handler(DropLogMessage);
+}
+
+std::unique_ptr<RipSession> RipSession::Open(size_t driveIndex, const drives::DriveInfo &drive,
+                                             const TCDRomParams &params, int32_t firstSector,
+                                             int32_t lastSector)
+{
+    SilenceCdioLog();
+    drives::DiscToc toc;
+    if (drives::ReadToc(driveIndex, toc) != drives::DriveError::None || toc.tracks.empty())
+        return nullptr;
+    if (firstSector < toc.tracks.front().startLba || lastSector < firstSector || lastSector >= toc.leadOutLba)
+        return nullptr;
+
+    std::unique_ptr<RipSession> session(new RipSession);
+    session->driveIndex_ = driveIndex;
+    session->virtual_ = drive.kind == drives::DriveKind::Virtual;
+    session->cdio_.reset(cdio_open(drive.path.c_str(), session->virtual_ ? DRIVER_UNKNOWN : DRIVER_DEVICE));
+    if (!session->cdio_)
+        return nullptr;
+    session->cdda_.reset(cdio_cddap_identify_cdio(session->cdio_.get(), CDDA_MESSAGE_FORGETIT, nullptr));
+    if (!session->cdda_)
+        return nullptr;
+    cdrom_drive_t *cdda = session->cdda_.get();
+    cdio_cddap_verbose_set(cdda, CDDA_MESSAGE_FORGETIT, CDDA_MESSAGE_FORGETIT);
+    // Left to guess, paranoia can take the audio for big-endian and return noise.
+    const bool bigEndian = !session->virtual_ && params.DriveTable[kDriveTableEndian] == kEndianBig;
+    cdda->bigendianp = bigEndian ? 1 : 0;
+    if (cdio_cddap_open(cdda) != 0)
+        return nullptr;
+    if (session->virtual_) {
+        // Opening installs libcdio's reader; ours goes through the catalogue and its faults.
+        cdda->read_audio = ReadVirtualAudio;
+    } else if (params.Speed > 0 && params.DriveTable[kDriveTableSetSpeed] != kSetSpeedNone) {
+        cdio_cddap_speed_set(cdda, params.Speed);
+    }
+
+    session->first_ = firstSector;
+    session->last_ = lastSector;
+    session->next_ = firstSector;
+    session->chunkSectors_ = std::clamp(params.ChunkSectors, 1, kMaxChunkSectors);
+    session->format_ = params.OutputFormat;
+    session->retries_ = params.ReadRetries > 0 ? params.ReadRetries : kDefaultReadRetries;
+    session->tracker_.Reset(firstSector, lastSector);
+    g_target = ReadTarget{driveIndex, toc.leadOutLba, &session->tracker_};
+
+    if (params.JitterCorrection != 0) {
+        session->paranoia_.reset(cdio_paranoia_init(cdda));
+        if (!session->paranoia_)
+            return nullptr;
+        cdio_paranoia_modeset(session->paranoia_.get(), ParanoiaMode(params));
+        cdio_paranoia_set_range(session->paranoia_.get(), firstSector, lastSector);
+        cdio_paranoia_seek(session->paranoia_.get(), firstSector, SEEK_SET);
+    }
+    session->raw_.resize(static_cast<size_t>(session->chunkSectors_) * kRawSectorBytes / 2);
+    return session;
+}
+
+RipSession::~RipSession()
+{
+    if (g_target.tracker == &tracker_)
+        g_target = ReadTarget{};
+}
+
+int32_t RipSession::ChunkBytes() const
+{
+    return chunkSectors_ * SectorBytes(format_);
+}
+
+int32_t RipSession::PercentCompleted() const
+{
+    const int64_t total = int64_t{last_} - first_ + 1;
+    return static_cast<int32_t>((int64_t{next_} - first_) * 100 / total);
+}
+
+void RipSession::LastJitterError(int32_t &firstSector, int32_t &lastSector) const
+{
+    firstSector = tracker_.LastFirst();
+    lastSector = tracker_.LastLast();
+}
+
+bool RipSession::MediumPresent() const
+{
+    if (!virtual_)
+        return true; // a real drive's read fails by itself
+    drives::TrayStatus tray;
+    return drives::GetTrayStatus(driveIndex_, tray) == drives::DriveError::None && tray.mediumPresent;
+}
+
+int32_t RipSession::RipChunk(uint8_t *buffer, int32_t &bytes, bool abort)
+{
+    bytes = 0;
+    if (next_ > last_)
+        return CDRIP_RIPPING_DONE;
+    const int32_t sectors = std::min(chunkSectors_, last_ - next_ + 1);
+    int32_t result = CDRIP_ERROR;
+    if (buffer && !abort && MediumPresent()) {
+        g_target.tracker = &tracker_;
+        result = paranoia_ ? ReadThroughParanoia(buffer, sectors, bytes) : ReadStraight(buffer, sectors, bytes);
+    }
+    if (result == CDRIP_ERROR) {
+        bytes = 0;
+        if (paranoia_)
+            cdio_paranoia_seek(paranoia_.get(), next_ + sectors, SEEK_SET);
+    }
+    next_ += sectors;
+    return result;
+}
+
+int32_t RipSession::ReadThroughParanoia(uint8_t *buffer, int32_t sectors, int32_t &bytes)
+{
+    bool damaged = false;
+    int32_t peak = 0;
+    uint8_t *out = buffer;
+    for (int32_t i = 0; i < sectors; ++i) {
+        const int16_t *samples = cdio_paranoia_read_limited(paranoia_.get(), ParanoiaReport, retries_);
+        if (!samples)
+            return CDRIP_ERROR;
+        damaged = tracker_.Deliver(next_ + i, IsSilent(samples)) || damaged;
+        peak = std::max(peak, PeakOf(samples, kRawSectorBytes / 2));
+        out += ConvertSector(samples, format_, out);
+    }
+    peak_ = peak;
+    bytes = static_cast<int32_t>(out - buffer);
+    return damaged ? CDRIP_JITTER_ERROR : CDRIP_OK;
+}
+
+int32_t RipSession::ReadStraight(uint8_t *buffer, int32_t sectors, int32_t &bytes)
+{
+    if (cdio_cddap_read(cdda_.get(), raw_.data(), next_, sectors) != sectors)
+        return CDRIP_ERROR;
+    int32_t peak = 0;
+    uint8_t *out = buffer;
+    for (int32_t i = 0; i < sectors; ++i) {
+        const int16_t *samples = raw_.data() + static_cast<size_t>(i) * kRawSectorBytes / 2;
+        peak = std::max(peak, PeakOf(samples, kRawSectorBytes / 2));
+        out += ConvertSector(samples, format_, out);
+    }
+    peak_ = peak;
+    bytes = static_cast<int32_t>(out - buffer);
+    return CDRIP_OK;
+}
+
+} // namespace cdrip

@@ -1,0 +1,67 @@
+#pragma once
+// One open rip: an inclusive sector range of one drive read chunk by chunk, through paranoia
+// (jitter correction on) or straight from the drive (off), in the record's output format.
+//
+// Virtual drives are read by paranoia through the catalogue, so its injected faults reach it;
+// real drives through libcdio's MMC reads at the record's speed. One session at a time per
+// library: paranoia's report callback carries no user data.
+
+#include "cdio_owners.h"
+#include "cdrip_types.h"
+#include "jitter_tracker.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "drive_catalogue.h"
+
+namespace cdrip {
+
+class RipSession {
+public:
+    // nullptr when the drive has no readable medium or the range is not inside its disc.
+    static std::unique_ptr<RipSession> Open(size_t driveIndex, const drives::DriveInfo &drive,
+                                            const TCDRomParams &params, int32_t firstSector,
+                                            int32_t lastSector);
+    ~RipSession();
+    RipSession(const RipSession &) = delete;
+    RipSession &operator=(const RipSession &) = delete;
+
+    // Bytes a buffer needs for one chunk.
+    int32_t ChunkBytes() const;
+
+    // Fills buffer with the next chunk: CDRIP_OK or CDRIP_JITTER_ERROR with data,
+    // CDRIP_RIPPING_DONE with none once the range is read, CDRIP_ERROR with none when the chunk
+    // could not be read (the rip goes on after it, so callers that keep calling reach the end).
+    int32_t RipChunk(uint8_t *buffer, int32_t &bytes, bool abort);
+
+    int32_t PercentCompleted() const;
+    int32_t JitterErrors() const { return tracker_.Count(); }
+    void LastJitterError(int32_t &firstSector, int32_t &lastSector) const;
+    int32_t Peak() const { return peak_; }
+    int32_t NextSector() const { return next_; }
+
+private:
+    RipSession() = default;
+    bool MediumPresent() const;
+    int32_t ReadThroughParanoia(uint8_t *buffer, int32_t sectors, int32_t &bytes);
+    int32_t ReadStraight(uint8_t *buffer, int32_t sectors, int32_t &bytes);
+
+    size_t driveIndex_ = 0;
+    bool virtual_ = false;
+    CdioPtr cdio_;
+    CddaPtr cdda_;
+    ParanoiaPtr paranoia_;
+    int32_t first_ = 0;
+    int32_t last_ = 0;
+    int32_t next_ = 0;
+    int32_t chunkSectors_ = kDefaultChunkSectors;
+    int32_t format_ = 0;
+    int32_t retries_ = kDefaultReadRetries;
+    int32_t peak_ = 0;
+    JitterTracker tracker_;
+    std::vector<int16_t> raw_; // one chunk of raw sectors for straight reads and format changes
+};
+
+} // namespace cdrip
