@@ -84,16 +84,6 @@ TEST(ResponseReader, LfOnlyLinesAndLocation)
     EXPECT_EQ(body, "body");
 }
 
-TEST(ResponseReader, ErrorStatusStopsAtTheStatusLine)
-{
-    THttpResponseReader reader;
-    std::string_view body;
-    EXPECT_EQ(reader.Feed("HTTP/1.0 404 Not Found\r\nX: y\r\n\r\nignored", body), Phase::ErrorStatus);
-    EXPECT_EQ(reader.StatusCode(), 404);
-    EXPECT_EQ(reader.Reason(), "Not Found");
-    EXPECT_TRUE(body.empty());
-}
-
 TEST(ResponseReader, MalformedStatusLinesLeaveNoStatus)
 {
     for (const char *line : {"HTTP/1.0\r\n", "HTTP/1.0 2x0 OK\r\n", "HTTP/2 200 OK\r\n", "ICY 200 OK\r\n"}) {

@@ -30,12 +30,6 @@ TEST(LineReader, AcceptsEveryLineEnd)
 
 TEST(MatchParsing, ExactMatchLine)
 {
-    const auto m = ParseExactMatch("200 rock 7a0b1c09 Some Artist / Some Album\r\n");
-    EXPECT_EQ(m.Category, "rock");
-    EXPECT_EQ(m.DiscId, "7a0b1c09");
-    EXPECT_EQ(m.Artist, "Some Artist");
-    EXPECT_EQ(m.Title, "Some Album");
-
     const auto noSlash = ParseExactMatch("200 misc 00000000 Untitled\n");
     EXPECT_EQ(noSlash.Artist, "Untitled");
     EXPECT_EQ(noSlash.Title, "Untitled");
@@ -81,28 +75,6 @@ TEST(MatchParsing, List)
 
     EXPECT_TRUE(ParseMatchList("211 status line only").empty());
     EXPECT_TRUE(ParseMatchList("211 x\r\n0 is not a category\r\n").empty());
-}
-
-TEST(EntryParsing, TitlesContinuationsAndExtendedData)
-{
-    const char *reply = "210 folk 0c038703 CD database entry follows (until terminating `.')\r\n"
-                        "# xmcd\r\n"
-                        "DTITLE=Someone / Something\r\n"
-                        "TTITLE0=Intro\r\n"
-                        "TTITLE1=Long\r\n"
-                        "TTITLE1=er Song\r\n"
-                        "EXTD=Live\r\n"
-                        "EXTT0=\r\n"
-                        "EXTT1=\r\n"
-                        "PLAYORDER=\r\n"
-                        ".\r\n";
-    const auto entry = ParseEntry(reply);
-    EXPECT_EQ(entry.TrackTitles, (std::vector<std::string>{"Intro", "Longer Song"}));
-    ASSERT_TRUE(entry.ExtData);
-    EXPECT_EQ(*entry.ExtData, "Live");
-    ASSERT_EQ(entry.TrackExtData.size(), 2u);
-    EXPECT_EQ(entry.TrackExtData[0], std::optional<std::string>(""));
-    EXPECT_EQ(entry.TrackExtData[1], std::optional<std::string>(""));
 }
 
 TEST(EntryParsing, AbsentAndSurplusGroups)
