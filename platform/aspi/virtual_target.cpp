@@ -15,8 +15,6 @@ using drives::DriveError;
 
 constexpr uint8_t kTestUnitReady = 0x00;
 constexpr uint8_t kInquiry = 0x12;
-constexpr uint8_t kStartStopUnit = 0x1B;
-constexpr uint8_t kPreventAllow = 0x1E;
 constexpr uint8_t kReadSubChannel = 0x42;
 constexpr uint8_t kReadToc = 0x43;
 constexpr uint8_t kPlayAudioMsf = 0x47;
@@ -168,15 +166,6 @@ CommandResult ReadSubChannel(size_t index, const uint8_t *cdb)
     return Truncated(std::move(data), Be16(cdb + 7));
 }
 
-CommandResult StartStopUnit(size_t index, const uint8_t *cdb)
-{
-    const bool loadEject = cdb[4] & 0x02;
-    const bool start = cdb[4] & 0x01;
-    if (!loadEject)
-        return {};
-    return Outcome(start ? drives::CloseTray(index) : drives::OpenTray(index));
-}
-
 CommandResult TestUnitReady(size_t index)
 {
     drives::TrayStatus tray;
@@ -201,8 +190,6 @@ CommandResult ExecuteVirtual(size_t index, const uint8_t *cdb, size_t cdbLength)
     switch (opcode) {
     case kTestUnitReady: return TestUnitReady(index);
     case kInquiry: return Inquiry(index, cdb);
-    case kStartStopUnit: return StartStopUnit(index, cdb);
-    case kPreventAllow: return Outcome((cdb[4] & 0x01) ? drives::Lock(index) : drives::Unlock(index));
     default: break;
     }
     if (!tenBytes)

@@ -1,7 +1,7 @@
 #pragma once
 // A virtual drive answering SCSI multimedia commands from its disc image and play clock:
-// TEST UNIT READY, INQUIRY, READ TOC, PLAY AUDIO MSF, STOP PLAY/SCAN, PAUSE/RESUME,
-// READ SUB-CHANNEL, START STOP UNIT (tray) and PREVENT ALLOW MEDIUM REMOVAL (lock).
+// TEST UNIT READY, INQUIRY, READ TOC, PLAY AUDIO MSF, STOP PLAY/SCAN, PAUSE/RESUME and
+// READ SUB-CHANNEL. Anything else is an invalid operation code.
 
 #include "command_result.h"
 

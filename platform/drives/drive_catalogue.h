@@ -157,8 +157,9 @@ QUAVREL_DRIVES_API void RemoveMediumListener(int id);
 
 // Reads sectorCount raw audio sectors (2352 bytes each, the image's bytes unchanged) from lsn on
 // into buffer, for a virtual drive. Applies the drive's faults: an unreadable sector in the range
-// fails the whole read with ReadError; a slow read sleeps first; the first read covering an armed
-// jitter sector returns that sector displaced (see Faults) and disarms it.
+// fails the whole read with ReadError; a slow drive sleeps slowMs on every read (outside the lock);
+// the first read covering an armed jitter sector returns that sector displaced (see Faults) and
+// disarms it. Jitter sectors are armed again by SetFaults and when the tray closes.
 QUAVREL_DRIVES_API DriveError ReadAudio(size_t index, int32_t lsn, int32_t sectorCount, void *buffer);
 
 // ---- Fault injection (virtual drives) ----
@@ -191,7 +192,8 @@ inline constexpr int32_t kJitterShiftBytes = 8;
 QUAVREL_DRIVES_API std::optional<Faults> ParseFaults(const std::string &text, std::string *error = nullptr);
 
 // Replaces the faults of one virtual drive (re-arming its jitter sectors). QUAVREL_FAULTS, read
-// when the catalogue is built, applies to every virtual drive.
+// when the catalogue is built, applies to every virtual drive; malformed text there injects nothing
+// (check it with ParseFaults).
 QUAVREL_DRIVES_API DriveError SetFaults(size_t index, const Faults &faults);
 QUAVREL_DRIVES_API DriveError ClearFaults(size_t index);
 // The sense scripted for opcode on this drive, if any.

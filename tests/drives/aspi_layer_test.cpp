@@ -16,7 +16,6 @@ extern "C" uint32_t SendASPI32Command(void *srb);
 namespace {
 
 using namespace drivestest;
-using namespace std::chrono_literals;
 
 struct Reply {
     uint8_t status = 0;
@@ -161,51 +160,6 @@ TEST_F(AspiLayer, FailuresComeBackAsSenseData)
     drives::SetFaults(demo, faults);
     EXPECT_EQ(Execute(demo, readToc, 804).sense, (Sense{0x03, 0x02, 0x00}));
     EXPECT_EQ(Execute(demo, {0x12, 0, 0, 0, 100, 0}, 100).status, SS_COMP);
-}
-
-TEST_F(AspiLayer, SubChannelFollowsThePlayClock)
-{
-    ManualClock clock;
-    const std::vector<uint8_t> subChannel = {0x42, 0x02, 0x40, 0x01, 0, 0, 0, 0, 16, 0};
-    EXPECT_EQ(Execute(demo, subChannel, 16).data[1], 0x15);
-
-    ASSERT_EQ(Execute(demo, {0x47, 0, 0, 0, 2, 0, 0, 10, 0, 0}).status, SS_COMP); // 00:02:00 to 00:10:00
-    clock.Advance(3s);
-    Reply reply = Execute(demo, subChannel, 16);
-    EXPECT_EQ(reply.data[1], 0x11);
-    EXPECT_EQ(reply.data[6], 1);
-    EXPECT_EQ(std::vector<uint8_t>(reply.data.begin() + 8, reply.data.end()),
-              (std::vector<uint8_t>{0, 0, 5, 0, 0, 0, 3, 0}));
-
-    ASSERT_EQ(Execute(demo, {0x4B, 0, 0, 0, 0, 0, 0, 0, 0, 0}).status, SS_COMP);
-    clock.Advance(3s);
-    reply = Execute(demo, subChannel, 16);
-    EXPECT_EQ(reply.data[1], 0x12);
-    EXPECT_EQ(reply.data[10], 5);
-
-    ASSERT_EQ(Execute(demo, {0x4B, 0, 0, 0, 0, 0, 0, 0, 1, 0}).status, SS_COMP);
-    clock.Advance(10s);
-    reply = Execute(demo, subChannel, 16);
-    EXPECT_EQ(reply.data[1], 0x13);
-    EXPECT_EQ(reply.data[10], 10);
-}
-
-TEST_F(AspiLayer, TrayAndLockCommands)
-{
-    int notices = 0;
-    const int id = drives::AddMediumListener([&](size_t, bool) { ++notices; });
-    EXPECT_EQ(Execute(demo, {0x1E, 0, 0, 0, 1, 0}).status, SS_COMP);
-    EXPECT_EQ(Execute(demo, {0x1B, 0, 0, 0, 0x02, 0}).sense, (Sense{0x05, 0x53, 0x02}));
-    EXPECT_EQ(Execute(demo, {0x1E, 0, 0, 0, 0, 0}).status, SS_COMP);
-    EXPECT_EQ(Execute(demo, {0x1B, 0, 0, 0, 0x02, 0}).status, SS_COMP);
-    drives::TrayStatus tray;
-    drives::GetTrayStatus(demo, tray);
-    EXPECT_TRUE(tray.open);
-    EXPECT_EQ(Execute(demo, {0x1B, 0, 0, 0, 0x03, 0}).status, SS_COMP);
-    drives::GetTrayStatus(demo, tray);
-    EXPECT_TRUE(tray.mediumPresent);
-    EXPECT_EQ(notices, 2);
-    drives::RemoveMediumListener(id);
 }
 
 } // namespace

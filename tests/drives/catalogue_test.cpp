@@ -152,16 +152,6 @@ TEST(DriveCatalogue, DemoTracksAreAudibleAndDistinct)
             EXPECT_NE(openings[a], openings[b]) << "tracks " << a + 1 << " and " << b + 1;
 }
 
-TEST(DriveCatalogue, OperationsOnDrivesThatAreNotVirtual)
-{
-    drives::TrayStatus tray;
-    EXPECT_EQ(drives::GetTrayStatus(drives::DriveCount(), tray), DriveError::NoSuchDrive);
-    EXPECT_EQ(drives::OpenTray(drives::DriveCount()), DriveError::NoSuchDrive);
-    if (RealDriveCount() > 0) {
-        EXPECT_EQ(drives::Play(0, 0, 1), DriveError::NotVirtual);
-    }
-}
-
 class VirtualDrive : public ::testing::Test {
 protected:
     void TearDown() override
@@ -226,7 +216,6 @@ TEST_F(VirtualDrive, PlayClockRunsPausesAndEndsWithItsRange)
     EXPECT_EQ(status.state, drives::PlayState::Playing);
     EXPECT_EQ(status.lba, second.startLba + 150);
 
-    EXPECT_EQ(drives::Pause(index), DriveError::None);
     EXPECT_EQ(drives::Pause(index), DriveError::None);
     clock.Advance(5s);
     drives::Position(index, status);
