@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdarg>
 #include <cstring>
 #include <fcntl.h>
 #include <string_view>
@@ -52,8 +53,14 @@ bool IsMp3Rate(uint32_t rate)
     return std::find(kMp3Rates.begin(), kMp3Rates.end(), rate) != kMp3Rates.end();
 }
 
+void Silent(const char *, va_list) {}
+
 bool Configure(lame_global_flags *lame, const BE_CONFIG &config, uint32_t outRate)
 {
+    // The library's messages would go to the program's standard error.
+    lame_set_errorf(lame, Silent);
+    lame_set_debugf(lame, Silent);
+    lame_set_msgf(lame, Silent);
     const int channels = config.nMode == BE_MP3_MODE_MONO ? 1 : 2;
     bool ok = lame_set_num_channels(lame, channels) == 0;
     ok = ok && lame_set_in_samplerate(lame, static_cast<int>(config.dwSampleRate)) == 0;

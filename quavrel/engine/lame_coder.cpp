@@ -52,6 +52,7 @@ void TLameCoder::SetInputFiles(const QStringList &Value)
 void TLameCoder::Assign(const TLameCoder &Source)
 {
     sampleRate_ = Source.sampleRate_;
+    reSampleRate_ = Source.reSampleRate_;
     mode_ = Source.mode_;
     bitrate_ = Source.bitrate_;
     maxBitrate_ = Source.maxBitrate_;
@@ -72,7 +73,7 @@ BE_CONFIG TLameCoder::ConfigRecord() const
     config.dwStructVersion = BE_CONFIG_VERSION;
     config.dwStructSize = sizeof(BE_CONFIG);
     config.dwSampleRate = sampleRate_;
-    config.dwReSampleRate = 0;
+    config.dwReSampleRate = reSampleRate_;
     config.nMode = static_cast<int32_t>(mode_);
     config.dwBitrate = bitrate_;
     config.dwMaxBitrate = maxBitrate_;

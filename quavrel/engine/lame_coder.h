@@ -39,8 +39,12 @@ public:
     // Releases a stream still open.
     ~TLameCoder() override;
 
+    // Rate of the PCM given, Hz.
     uint32_t SampleRate() const { return sampleRate_; }
     void SetSampleRate(uint32_t Value) { sampleRate_ = Value; }
+    // Rate of the MP3, Hz, when it differs from the PCM's; 0 keeps the PCM's rate.
+    uint32_t ReSampleRate() const { return reSampleRate_; }
+    void SetReSampleRate(uint32_t Value) { reSampleRate_ = Value; }
     // kbit/s; the minimum when VBR is on.
     uint32_t Bitrate() const { return bitrate_; }
     void SetBitrate(uint32_t Value) { bitrate_ = Value; }
@@ -111,6 +115,7 @@ public:
 
 private:
     uint32_t sampleRate_ = 44100;
+    uint32_t reSampleRate_ = 0;
     uint32_t bitrate_ = 128;
     uint32_t maxBitrate_ = 320;
     MPEG_QUALITY quality_ = MPEG_QUALITY::NORMAL_QUALITY;

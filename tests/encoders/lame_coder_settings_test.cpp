@@ -36,6 +36,7 @@ TEST(LameCoderSettings, EachWriterReachesItsOffset)
 {
     TLameCoder coder;
     coder.SetSampleRate(22050);
+    coder.SetReSampleRate(16000);
     coder.SetMode(TLameMode::MONO);
     coder.SetBitrate(192);
     coder.SetMaxBitrate(256);
@@ -47,6 +48,7 @@ TEST(LameCoderSettings, EachWriterReachesItsOffset)
     coder.SetVBRQuality(2);
     const BE_CONFIG config = coder.ConfigRecord();
     EXPECT_EQ(At(config, 12), 22050);
+    EXPECT_EQ(At(config, 16), 16000);
     EXPECT_EQ(At(config, 20), 3);
     EXPECT_EQ(At(config, 24), 192);
     EXPECT_EQ(At(config, 28), 256);
@@ -94,6 +96,7 @@ TEST(LameCoderSettings, AssignCopiesEverySettingAndNothingElse)
 {
     TLameCoder source;
     source.SetSampleRate(32000);
+    source.SetReSampleRate(22050);
     source.SetMode(TLameMode::JSTEREO);
     source.SetBitrate(96);
     source.SetMaxBitrate(160);

@@ -117,6 +117,24 @@ INSTANTIATE_TEST_SUITE_P(
                     Mp3Case{"Stereo32000", 32000, TLameMode::STEREO, 128, false, 20}),
     [](const testing::TestParamInfo<Mp3Case> &param) { return std::string(param.param.name); });
 
+TEST(Mp3Encoding, ResampledStreamKeepsItsDuration)
+{
+    const double seconds = 2.5;
+    const auto pcm = encoders_test::TestPcm(2, 44100, seconds);
+    encoders_test::TempDir dir;
+    const auto mp3 = dir / "resampled.mp3";
+    TLameCoder coder;
+    coder.SetReSampleRate(22050);
+    EncodeFile(coder, pcm, mp3);
+    if (HasFatalFailure())
+        return;
+    const auto stream = Shell("ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate "
+                              "-of csv=p=0 " +
+                              Quoted(mp3));
+    EXPECT_EQ(stream.output, "22050\n");
+    EXPECT_NEAR(ProbedDuration(mp3), seconds + 1105.0 / 22050, 576.0 / 22050);
+}
+
 TEST(Mp3Encoding, VbrHeaderFrameCountsTheStream)
 {
     const auto pcm = encoders_test::TestPcm(2, 44100, 2.0);

@@ -15,7 +15,7 @@ using encoders_test::Quoted;
 using encoders_test::Shell;
 
 class OggEncoding : public testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         setenv("QUAVREL_LIBRARY_PATH", encoders_test::BuildBinDir().c_str(), 1);

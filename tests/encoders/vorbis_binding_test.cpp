@@ -14,7 +14,7 @@ namespace {
 
 // Points the loader at one directory only, and forgets any library loaded before.
 class VorbisBinding : public testing::Test {
-protected:
+  protected:
     void UseOnly(const std::filesystem::path &dir)
     {
         setenv("QUAVREL_LIBRARY_PATH", dir.c_str(), 1);
