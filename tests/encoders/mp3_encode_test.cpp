@@ -135,33 +135,6 @@ TEST(Mp3Encoding, ResampledStreamKeepsItsDuration)
     EXPECT_NEAR(ProbedDuration(mp3), seconds + 1105.0 / 22050, 576.0 / 22050);
 }
 
-TEST(Mp3Encoding, VbrHeaderFrameCountsTheStream)
-{
-    const auto pcm = encoders_test::TestPcm(2, 44100, 2.0);
-    encoders_test::TempDir dir;
-    const auto mp3 = dir / "vbr.mp3";
-    TLameCoder coder;
-    coder.SetEnableVBR(true);
-    EncodeFile(coder, pcm, mp3);
-    if (HasFatalFailure())
-        return;
-    // mpg123 reads the Xing frame: its frame count must be every frame that follows it.
-    const auto bytes = encoders_test::ReadFile(mp3);
-    const std::string head(bytes.begin(), bytes.begin() + 64);
-    const size_t marker = head.find("Xing");
-    ASSERT_NE(marker, std::string::npos);
-    const uint32_t flags =
-        (bytes[marker + 4] << 24) | (bytes[marker + 5] << 16) | (bytes[marker + 6] << 8) | bytes[marker + 7];
-    ASSERT_TRUE(flags & 1);
-    const uint32_t frames = (bytes[marker + 8] << 24) | (bytes[marker + 9] << 16) |
-                            (bytes[marker + 10] << 8) | bytes[marker + 11];
-    const auto listed = Shell("ffprobe -v error -count_frames -select_streams a:0 -show_entries "
-                              "stream=nb_read_frames -of csv=p=0 " +
-                              Quoted(mp3));
-    ASSERT_EQ(listed.status, 0);
-    EXPECT_EQ(frames, static_cast<uint32_t>(std::stoul(listed.output)));
-}
-
 TEST(Mp3Encoding, InfoTagLeavesAForeignFileAlone)
 {
     encoders_test::TempDir dir;
