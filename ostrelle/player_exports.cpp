@@ -2,6 +2,8 @@
 
 #include "aspi_binding.h"
 
+#include <algorithm>
+
 namespace {
 
 OBOOL16 Bool16(bool value)
@@ -19,12 +21,16 @@ OBOOL16 PauseOrResume(const TCdDrive *drive, uint8_t resume)
 
 extern "C" OSTRELLE_EXPORT OBOOL16 OSTRELLE_API PlayTrack(const TCdDrive *Drive, const TCdToc *Toc, int32_t Track)
 {
-    // Outside the disc's tracks there is no start address to send.
-    if (!Drive || !Toc || Track < 1 || Track > Toc->Count)
+    if (!Drive || !Toc)
+        return OSTRELLE_FALSE;
+    // Outside the disc's tracks there is no start address to send; a Count beyond the record's
+    // room is taken as the room.
+    const int32_t count = std::min<int32_t>(Toc->Count, OSTRELLE_MAX_TRACKS);
+    if (Track < 1 || Track > count)
         return OSTRELLE_FALSE;
     const TTocEntry &start = Toc->Tracks[Track - 1];
     // The last track ends at the lead-out: its following Tracks entry is empty.
-    const TTocEntry &end = Track == Toc->Count ? Toc->LeadOut : Toc->Tracks[Track];
+    const TTocEntry &end = Track == count ? Toc->LeadOut : Toc->Tracks[Track];
     const uint8_t cdb[10] = {0x47, 0, 0, start.Minute, start.Second, start.Frame, end.Minute, end.Second, end.Frame, 0};
     return Bool16(ostrelle::ExecuteScsiCommand(*Drive, cdb, sizeof cdb, nullptr, 0));
 }

@@ -239,7 +239,11 @@ TEST_F(OstrelleOverFakeAspi, PlayTrackSendsTheTrackRangeAndEndsTheLastTrackAtThe
     EXPECT_EQ(PlayTrack(&drive, &toc, 0), OSTRELLE_FALSE);
     EXPECT_EQ(PlayTrack(&drive, &toc, 4), OSTRELLE_FALSE);
     EXPECT_EQ(PlayTrack(&drive, &toc, -1), OSTRELLE_FALSE);
+    toc.Count = 255; // more than Tracks holds
+    EXPECT_EQ(PlayTrack(&drive, &toc, 101), OSTRELLE_FALSE);
     EXPECT_EQ(fake.Requests(SC_EXEC_SCSI_CMD).size(), 3u);
+    EXPECT_EQ(PlayTrack(&drive, &toc, 100), OSTRELLE_TRUE);
+    EXPECT_EQ(Cdb(fake.Requests(SC_EXEC_SCSI_CMD).back()), (Bytes{0x47, 0, 0, 0, 0, 0, 9, 1, 2, 0}));
 }
 
 TEST_F(OstrelleOverFakeAspi, StopPauseAndResumeSendTheirCommands)
