@@ -26,7 +26,7 @@ const char *const kContactAddress = "quavrel@example.org";
 } // namespace
 
 TCDRipTestForm::TCDRipTestForm(QWidget *parent)
-    : QMainWindow(parent), LameCoder1(this), ui(std::make_unique<Ui::TCDRipTestForm>())
+    : QMainWindow(parent), LameCoder1(this), DialUp1(this), ui(std::make_unique<Ui::TCDRipTestForm>())
 {
     InitIconResources();
     ui->setupUi(this);
@@ -50,10 +50,18 @@ TCDRipTestForm::TCDRipTestForm(QWidget *parent)
     statusText_ = new QLabel(QStringLiteral("Status:"), ui->StatusBar1);
     statusText_->setObjectName(QStringLiteral("StatusText"));
     ui->StatusBar1->addWidget(statusText_, 1);
+    // Kept apart from the simple text, which every disc and rip event rewrites.
+    dialUpNote_ = new QLabel(ui->StatusBar1);
+    dialUpNote_->setObjectName(QStringLiteral("DialUpNote"));
+    dialUpNote_->hide();
+    ui->StatusBar1->addPermanentWidget(dialUpNote_);
 
     ImageList1 = {QIcon::fromTheme(QStringLiteral("audio-x-generic"), QIcon(QStringLiteral(":/icons/track-audio.svg")))};
     ImageList2 = {QIcon::fromTheme(QStringLiteral("text-x-generic"), QIcon(QStringLiteral(":/icons/track-data.svg")))};
 
+    DialUp1.SetDialMode(dmSync);
+    DialUp1.SetLanguage(France);
+    BindDialUpEvents();
     ConnectControls();
     FormCreate();
 }

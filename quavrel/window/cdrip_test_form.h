@@ -3,6 +3,7 @@
 // settings it loads when created and saves when closed.
 
 #include "cddb_server.h"
+#include "dial_up.h"
 #include "lame_coder.h"
 #include "settings_table.h"
 
@@ -10,6 +11,7 @@
 #include <QList>
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -39,6 +41,7 @@ public:
     static QString HelpFile();
 
     TLameCoder LameCoder1;
+    TDialUp DialUp1;
     CddbServerTexts CddbServer;
     bool RipInProgress = false;
     bool DisconnectOnExit = false;
@@ -70,6 +73,17 @@ public slots:
     void crcClick();
     void Button3Click();
 
+    void DialUp1EntryGet(QObject *Sender, const TEntryNameField &EntryName);
+    void DialUp1Dialing(QObject *Sender);
+    void DialUp1Connect(QObject *Sender);
+    void DialUp1NotConnected(QObject *Sender, int32_t ErrorCode, const QString &ErrorMessage);
+    void DialUp1ActiveConnection(QObject *Sender, HRASCONN Handle, const TRasConnStatusA &Status,
+                                 const QString &StatusString, const TEntryNameField &EntryName,
+                                 const TDeviceTypeField &DeviceType, const TDeviceNameField &DeviceName);
+
+    // The status bar's note that the remote-access service is missing; empty while it works.
+    QString DialUpNote() const;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -77,9 +91,14 @@ private:
     void ConnectControls();
     std::vector<StoredSetting> StoredSettings();
     void ApplyEncoderParameters();
+    void BindDialUpEvents();
+    // Runs a request of DialUp1; a missing remote-access service is noted in the status bar and
+    // stops nothing else.
+    void WithDialUp(const std::function<void()> &request);
     int RadioGroupIndex() const;
     void SetRadioGroupIndex(int index);
 
     std::unique_ptr<Ui::TCDRipTestForm> ui;
     QLabel *statusText_ = nullptr;
+    QLabel *dialUpNote_ = nullptr;
 };

@@ -83,6 +83,10 @@ void TCDRipTestForm::FormCreate()
     move(0, 0);
     CddbServer.UserName = QStringLiteral("Quavrel");
     CddbServer.HostName = QStringLiteral("localhost");
+    WithDialUp([this] {
+        DialUp1.GetEntries();
+        DialUp1.GetConnections();
+    });
     ReadComputerProperties();
     ui->Label3->setText(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QDir::separator());
 
@@ -141,4 +145,5 @@ void TCDRipTestForm::FormCloseQuery()
         btnCancelRipClick();
     if (ui->deconnecter->isChecked())
         DisconnectOnExit = true;
+    WithDialUp([this] { DialUp1.GetConnections(); });
 }
