@@ -5,9 +5,10 @@
 // Order: real optical drives (/dev/sr0, /dev/sr1, ... numerically), then the disc images the user
 // lists, then, when there is nothing else, the bundled demo disc. Images are listed one path a
 // line in "$XDG_CONFIG_HOME/Quavrel/drives" (~/.config when XDG_CONFIG_HOME is unset; empty lines
-// and lines starting with '#' are skipped) and in QUAVREL_DRIVES (paths separated by ':'). When
-// QUAVREL_DRIVES is set it alone decides the virtual drives: the drives file is not read and the
-// demo disc is not added, so QUAVREL_DRIVES="" gives no virtual drive at all.
+// and lines starting with '#' are skipped; relative paths are relative to that directory) and in
+// QUAVREL_DRIVES (paths separated by ':'). An image libcdio cannot open is still a drive, with its
+// tray closed and no medium. When QUAVREL_DRIVES is set it alone decides the virtual drives: the
+// drives file is not read and the demo disc is not added, so QUAVREL_DRIVES="" gives none at all.
 //
 // The catalogue is built on first use and kept until RebuildCatalogue(). A drive index is valid
 // until the next rebuild. Everything here may be called from any thread (one lock inside), but the

@@ -80,6 +80,31 @@ TEST(DriveCatalogue, DrivesFileListsImagesUnlessTheVariableDecides)
     EXPECT_TRUE(VirtualPaths().empty());
 }
 
+TEST(DriveCatalogue, AnyImageLibcdioOpensIsADriveAndAMissingOneHasNoMedium)
+{
+    TempConfigDir dir;
+    std::string bin = DiscPath("onetrack");
+    bin.replace(bin.size() - 3, 3, "bin");
+    const std::string toc = dir.Path() + "/onetrack.toc";
+    std::ofstream(toc) << "CD_DA\n\nTRACK AUDIO\nFILE \"" << bin << "\" 0\n";
+    ScopedEnvironment listed("QUAVREL_DRIVES", toc + ":" + dir.Path() + "/missing.cue");
+
+    drives::DiscToc read;
+    const size_t cdrdao = IndexOf(toc);
+    ASSERT_EQ(drives::ReadToc(cdrdao, read), DriveError::None);
+    ASSERT_EQ(read.tracks.size(), 1u);
+    std::vector<uint8_t> sectors(20 * drives::kSectorBytes);
+    ASSERT_EQ(drives::ReadAudio(cdrdao, 100, 20, sectors.data()), DriveError::None);
+    EXPECT_EQ(sectors, BinSectors("onetrack", 100, 20));
+
+    const size_t missing = IndexOf(dir.Path() + "/missing.cue");
+    drives::TrayStatus tray;
+    ASSERT_EQ(drives::GetTrayStatus(missing, tray), DriveError::None);
+    EXPECT_FALSE(tray.open);
+    EXPECT_FALSE(tray.mediumPresent);
+    EXPECT_EQ(drives::ReadToc(missing, read), DriveError::NoMedium);
+}
+
 TEST(DriveCatalogue, DemoDiscStandsInWhenThereIsNothingElse)
 {
     TempConfigDir config;
