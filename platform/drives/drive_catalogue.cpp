@@ -58,9 +58,10 @@ void Build(Catalogue &catalogue)
     catalogue.built = true;
 }
 
-class Locked {
+// Holds the catalogue's lock for a scope, building the catalogue on first use.
+class Guarded {
 public:
-    Locked() : catalogue_(TheCatalogue()), guard_(catalogue_.lock)
+    Guarded() : catalogue_(TheCatalogue()), guard_(catalogue_.lock)
     {
         if (!catalogue_.built)
             Build(catalogue_);
@@ -91,7 +92,7 @@ void Notify(size_t index, bool arrived)
 {
     std::vector<MediumListener> listeners;
     {
-        Locked catalogue;
+        Guarded catalogue;
         for (const auto &[id, listener] : catalogue->listeners)
             listeners.push_back(listener);
     }
@@ -103,7 +104,7 @@ void Notify(size_t index, bool arrived)
 template <typename Operation>
 DriveError WithVirtual(size_t index, Operation operation)
 {
-    Locked catalogue;
+    Guarded catalogue;
     VirtualDrive *drive = nullptr;
     if (DriveError error = catalogue.Virtual(index, drive); error != DriveError::None)
         return error;
@@ -132,13 +133,13 @@ const char *DriveErrorText(DriveError error)
 
 size_t DriveCount()
 {
-    Locked catalogue;
+    Guarded catalogue;
     return catalogue->entries.size();
 }
 
 std::vector<DriveInfo> Drives()
 {
-    Locked catalogue;
+    Guarded catalogue;
     std::vector<DriveInfo> drives;
     for (const Entry &entry : catalogue->entries)
         drives.push_back(entry.info);
@@ -147,7 +148,7 @@ std::vector<DriveInfo> Drives()
 
 std::optional<DriveInfo> Drive(size_t index)
 {
-    Locked catalogue;
+    Guarded catalogue;
     if (index >= catalogue->entries.size())
         return std::nullopt;
     return catalogue->entries[index].info;
@@ -155,7 +156,7 @@ std::optional<DriveInfo> Drive(size_t index)
 
 bool IsVirtual(size_t index)
 {
-    Locked catalogue;
+    Guarded catalogue;
     return index < catalogue->entries.size() && catalogue->entries[index].drive != nullptr;
 }
 
@@ -171,7 +172,7 @@ DriveError ReadToc(size_t index, DiscToc &toc)
     toc = DiscToc{};
     std::string devicePath;
     {
-        Locked catalogue;
+        Guarded catalogue;
         VirtualDrive *drive = nullptr;
         DriveError error = catalogue.Virtual(index, drive);
         if (error == DriveError::None)
@@ -249,13 +250,13 @@ DriveError Position(size_t index, PlayStatus &status)
 
 void SetClockSource(ClockSource clock)
 {
-    Locked catalogue;
+    Guarded catalogue;
     catalogue->clock = std::move(clock);
 }
 
 int AddMediumListener(MediumListener listener)
 {
-    Locked catalogue;
+    Guarded catalogue;
     const int id = catalogue->nextListenerId++;
     catalogue->listeners.emplace(id, std::move(listener));
     return id;
@@ -263,7 +264,7 @@ int AddMediumListener(MediumListener listener)
 
 void RemoveMediumListener(int id)
 {
-    Locked catalogue;
+    Guarded catalogue;
     catalogue->listeners.erase(id);
 }
 
