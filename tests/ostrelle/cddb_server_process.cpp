@@ -30,14 +30,24 @@ std::string FixtureDir() { return Env("QUAVREL_SOURCE_DIR") + "/tests/data/cddb"
 
 CddbServerProcess::CddbServerProcess(const ServerOptions &options)
 {
+    const std::string script = Env("QUAVREL_BUILD_DIR") + "/bin/cddb_server.py";
+    const std::string fixtures = FixtureDir();
     char dirTemplate[] = "/tmp/ostrelle-cddb-XXXXXX";
     if (!mkdtemp(dirTemplate))
         throw std::runtime_error("mkdtemp failed");
     workDir_ = dirTemplate;
-    std::filesystem::create_directory(workDir_ + "/empty");
+    try {
+        Launch(options, script, fixtures);
+    } catch (...) {
+        std::filesystem::remove_all(workDir_);
+        throw;
+    }
+}
 
-    std::vector<std::string> args = {"python3", Env("QUAVREL_BUILD_DIR") + "/bin/cddb_server.py",
-                                     "--data", options.withFixtures ? FixtureDir() : workDir_ + "/empty",
+void CddbServerProcess::Launch(const ServerOptions &options, const std::string &script, const std::string &fixtures)
+{
+    std::filesystem::create_directory(workDir_ + "/empty");
+    std::vector<std::string> args = {"python3", script, "--data", options.withFixtures ? fixtures : workDir_ + "/empty",
                                      "--port", "0", "--log", workDir_ + "/requests.log"};
     for (const auto &reply : options.replies) {
         args.push_back("--reply");

@@ -30,6 +30,8 @@ public:
     std::string RequestLog() const;
 
 private:
+    void Launch(const ServerOptions &options, const std::string &script, const std::string &fixtures);
+
     pid_t pid_ = -1;
     uint16_t port_ = 0;
     std::string workDir_;
