@@ -1,0 +1,97 @@
+#pragma once
+// TCDRIP: rips a range of CD sectors through the linked ripping library (libCDRip) to a PCM file,
+// optionally with a WAV header, or through a linked TLameCoder to an MP3 file.
+
+#include "cd_rip_types.h"
+#include "component_events.h"
+#include "track_list.h"
+
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class TLameCoder;
+
+class ECDRIPError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TCDRIP : public QObject {
+public:
+    // Initialises the ripping library and reads the active drive's TOC. Raises ECDRIPError
+    // "Initialization failure" when that throws; a library that merely fails leaves an empty state.
+    explicit TCDRIP(QObject *Owner = nullptr);
+    ~TCDRIP() override;
+
+    TLameCoder *Coder() const { return coder_; }
+    // Not owned. Runs SyncCoder.
+    void SetCoder(TLameCoder *Value);
+    int32_t CDRomNum() const { return cdRomNum_; }
+    // Makes drive Value active and re-reads its TOC; nothing when it is already active.
+    void SetCDRomNum(int32_t Value);
+    TDriveTableClass &DriveTable() { return driveTable_; }
+    TOutputFormat OutputFormat() const { return outputFormat_; }
+    void SetOutputFormat(TOutputFormat Value);
+    bool Encode() const { return encode_; }
+    void SetEncode(bool Value) { encode_ = Value; }
+    bool WriteWAV() const { return writeWAV_; }
+    void SetWriteWAV(bool Value) { writeWAV_ = Value; }
+    bool JitterCorrect() const { return jitterCorrect_; }
+    void SetJitterCorrect(bool Value);
+    const QString &Version() const { return version_; }
+    void SetVersion(const QString &Value) { version_ = Value; }
+    int32_t Speed() const { return speed_; }
+    void SetSpeed(int32_t Value) { speed_ = Value; }
+
+    int32_t TrackCount() const { return trackCount_; }
+    const TTrackList &Tracks() const { return tracks_; }
+    // "first last" lines, one per jitter error of the last rip.
+    const QStringList &JitterList() const { return jitterList_; }
+    int32_t JitterErrors() const { return jitterErrors_; }
+
+    TProcessTrackEvent OnBeginTrack;
+    TProcessTrackEvent OnEndTrack;
+    TProgressEvent OnProgress;
+
+    // Rips track TrackNum (1-based) to FileName.
+    void RipTrack(int32_t TrackNum, const QString &FileName);
+    // Rips the inclusive sector range to FileName (".mp3" replaces its extension when encoding).
+    void RipSectors(int32_t FirstSector, int32_t LastSector, const QString &FileName);
+    // The running rip stops before its next chunk.
+    void CancelRip() { cancel_ = true; }
+    // Hands the parameter record to the library; false when it refuses it.
+    bool ApplyParameters();
+    // Sets the coder's mode and sample rate from OutputFormat.
+    void SyncCoder();
+
+    // The parameter record (the linked library's 340 bytes) as last read and adjusted.
+    const uint8_t *Params() const { return params_.data(); }
+
+private:
+    struct TCDRomParams *LibraryParams();
+    void ReadParamsIntoProperties();
+    void BuildTrackList();
+    void WriteParam32(int offset, int32_t value);
+    int32_t ReadParam32(int offset) const;
+
+    TLameCoder *coder_ = nullptr;
+    int32_t cdRomNum_ = 0;
+    TDriveTableClass driveTable_;
+    TOutputFormat outputFormat_ = TOutputFormat::STEREO44100;
+    bool encode_ = false;
+    bool writeWAV_ = false;
+    bool jitterCorrect_ = true;
+    bool cancel_ = false;
+    QString version_;
+    int32_t speed_ = 0;
+    int32_t trackCount_ = 0;
+    TTrackList tracks_;
+    QStringList jitterList_;
+    int32_t jitterErrors_ = 0;
+    std::array<uint8_t, 340> params_{};
+};

@@ -1,0 +1,109 @@
+// Rips straight to MP3 through the component and the real MP3 coder, checked by mpg123.
+#include "ripper_test_support.h"
+
+#include "lame_coder.h"
+
+#include <QFile>
+
+#include "drive_catalogue.h"
+
+namespace rippertest {
+namespace {
+
+class Mp3RipTest : public RipperFixture {
+protected:
+    void SetUp() override
+    {
+        RipperFixture::SetUp();
+        ripper_ = RipperOn("demo");
+        ripper_->SetEncode(true);
+        coder_.SetBitrate(320);
+        coder_.SetWriteVBRHeader(true); // the Info frame lets decoders drop the encoder's padding
+        ripper_->SetCoder(&coder_);
+    }
+
+    // Samples per channel that mpg123 decodes from the file.
+    static long DecodedFrames(const QString &path, int channels)
+    {
+        const CommandResult decoded = RunCommand("mpg123 -q -s " + Quoted(path) + " | wc -c");
+        EXPECT_EQ(decoded.status, 0) << decoded.output;
+        return std::stol(decoded.output) / (2 * channels);
+    }
+
+    TLameCoder coder_;
+    std::unique_ptr<TCDRIP> ripper_;
+};
+
+constexpr long kMp3Frame = 1152;
+
+TEST_F(Mp3RipTest, TrackDecodesToItsFullLength)
+{
+    const TTrack &track = ripper_->Tracks().Track(0);
+    ripper_->RipTrack(1, OutPath("Track01.wav"));
+    const QString mp3 = OutPath("Track01.mp3");
+    ASSERT_TRUE(QFile::exists(mp3));
+    EXPECT_FALSE(QFile::exists(OutPath("Track01.wav")));
+    const long expected = static_cast<long>(track.EndSector - track.StartSector + 1) * 588;
+    EXPECT_NEAR(DecodedFrames(mp3, 2), expected, kMp3Frame);
+}
+
+TEST_F(Mp3RipTest, AudioShorterThanOneEncoderChunkIsEncoded)
+{
+    // One sector is less than one encoder chunk: all of it is the leftover at the end.
+    const TTrack &track = ripper_->Tracks().Track(0);
+    ripper_->RipSectors(track.StartSector + 100, track.StartSector + 100, OutPath("short"));
+    EXPECT_NEAR(DecodedFrames(OutPath("short.mp3"), 2), 588, kMp3Frame / 2);
+}
+
+TEST_F(Mp3RipTest, ExtensionFromTheLastDotAndJitterFileBesideIt)
+{
+    const size_t drive = static_cast<size_t>(ripper_->CDRomNum());
+    const TTrack &track = ripper_->Tracks().Track(0);
+    drives::Faults faults;
+    faults.jitter = {track.StartSector + 10};
+    ASSERT_EQ(drives::SetFaults(drive, faults), drives::DriveError::None);
+    ripper_->RipTrack(1, OutPath("01-Mr. Jones"));
+    drives::ClearFaults(drive);
+    EXPECT_TRUE(QFile::exists(OutPath("01-Mr.mp3")));
+    EXPECT_TRUE(QFile::exists(OutPath("01-Mrjitt")));
+}
+
+TEST_F(Mp3RipTest, EncodeWithoutCoderCreatesAnEmptyFileAndStillRips)
+{
+    ripper_->SetCoder(nullptr);
+    int last = -1;
+    ripper_->OnProgress = [&](QObject *, uint16_t percent) { last = percent; };
+    ripper_->RipTrack(1, OutPath("nocoder.wav"));
+    EXPECT_EQ(last, 100);
+    EXPECT_TRUE(QFile::exists(OutPath("nocoder.mp3")));
+    EXPECT_EQ(QFile(OutPath("nocoder.mp3")).size(), 0);
+}
+
+TEST_F(Mp3RipTest, CancelAtTheFirstChunkLeavesADecodableFile)
+{
+    ripper_->OnProgress = [&](QObject *, uint16_t) { ripper_->CancelRip(); };
+    ripper_->RipTrack(1, OutPath("cancel.mp3"));
+    EXPECT_EQ(RunCommand("mpg123 -q -t " + Quoted(OutPath("cancel.mp3"))).status, 0);
+    const TTrack &track = ripper_->Tracks().Track(0);
+    EXPECT_LT(DecodedFrames(OutPath("cancel.mp3"), 2), static_cast<long>(track.EndSector - track.StartSector + 1) * 588);
+}
+
+TEST_F(Mp3RipTest, OutputFormatSetsTheCodersModeAndRateOnlyWhenWritten)
+{
+    ripper_->SetOutputFormat(TOutputFormat::MONO22050);
+    EXPECT_EQ(coder_.Mode(), TLameMode::MONO);
+    EXPECT_EQ(coder_.SampleRate(), 22050u);
+    ripper_->RipTrack(1, OutPath("mono"));
+    const CommandResult info = RunCommand("ffprobe -v error -show_entries stream=channels,sample_rate -of csv=p=0 " +
+                                   Quoted(OutPath("mono.mp3")));
+    EXPECT_EQ(info.output, "22050,1\n");
+
+    // Another part may change the coder afterwards; the next rip keeps that change.
+    coder_.SetSampleRate(44100);
+    coder_.SetMode(TLameMode::STEREO);
+    ripper_->SetEncode(true);
+    EXPECT_EQ(coder_.SampleRate(), 44100u);
+}
+
+} // namespace
+} // namespace rippertest

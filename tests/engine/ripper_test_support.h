@@ -1,0 +1,43 @@
+#pragma once
+// Helpers of the ripper component's tests: a private settings and output directory, a component
+// on a chosen test image, files and decoders.
+
+#include "cd_rip.h"
+#include "cdrip_test_support.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+namespace rippertest {
+
+class RipperFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    // A new component with its drive switched to <disc>.cue.
+    std::unique_ptr<TCDRIP> RipperOn(const std::string &disc);
+    // <output dir>/<name>
+    QString OutPath(const QString &name) const;
+
+    cdriptest::TempConfigHome config_;
+    QTemporaryDir out_;
+};
+
+std::vector<uint8_t> ReadFile(const QString &path);
+uint32_t ReadLE32(const std::vector<uint8_t> &bytes, size_t offset);
+
+// Output of a command run through the shell, with its exit status.
+struct CommandResult {
+    int status = -1;
+    std::string output;
+};
+CommandResult RunCommand(const std::string &command);
+std::string Quoted(const QString &path);
+
+} // namespace rippertest
