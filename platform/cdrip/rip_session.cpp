@@ -50,11 +50,6 @@ void ParanoiaReport(long position, paranoia_cb_mode_t mode)
     }
 }
 
-bool IsSilent(const int16_t *samples)
-{
-    return std::all_of(samples, samples + kRawSectorBytes / 2, [](int16_t s) { return s == 0; });
-}
-
 int ParanoiaMode(const TCDRomParams &params)
 {
     const int mode = params.UseParanoiaMode ? params.ParanoiaMode : PARANOIA_MODE_FULL;
@@ -184,8 +179,9 @@ int32_t RipSession::ReadThroughParanoia(uint8_t *buffer, int32_t sectors, int32_
         const int16_t *samples = cdio_paranoia_read_limited(paranoia_.get(), ParanoiaReport, retries_);
         if (!samples)
             return CDRIP_ERROR;
-        damaged = tracker_.Deliver(next_ + i, IsSilent(samples)) || damaged;
-        peak = std::max(peak, PeakOf(samples, kRawSectorBytes / 2));
+        const SampleRange range = SectorRange(samples);
+        damaged = tracker_.Deliver(next_ + i, range.Silent()) || damaged;
+        peak = std::max(peak, range.Peak());
         out += ConvertSector(samples, format_, out);
     }
     peak_ = peak;
@@ -201,7 +197,7 @@ int32_t RipSession::ReadStraight(uint8_t *buffer, int32_t sectors, int32_t &byte
     uint8_t *out = buffer;
     for (int32_t i = 0; i < sectors; ++i) {
         const int16_t *samples = raw_.data() + static_cast<size_t>(i) * kRawSectorBytes / 2;
-        peak = std::max(peak, PeakOf(samples, kRawSectorBytes / 2));
+        peak = std::max(peak, SectorRange(samples).Peak());
         out += ConvertSector(samples, format_, out);
     }
     peak_ = peak;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 namespace cdrip {
@@ -59,12 +58,17 @@ int32_t ConvertSector(const int16_t *raw, int32_t format, uint8_t *out)
     return static_cast<int32_t>(cursor - out);
 }
 
-int32_t PeakOf(const int16_t *samples, int32_t count)
+SampleRange SectorRange(const int16_t *sector)
 {
-    int32_t peak = 0;
-    for (int32_t i = 0; i < count; ++i)
-        peak = std::max(peak, std::abs(static_cast<int32_t>(samples[i])));
-    return peak;
+    // A fixed count, branch-free: the compiler turns this into vector min/max.
+    constexpr int32_t kSamples = kRawSectorBytes / 2;
+    int16_t low = 0;
+    int16_t high = 0;
+    for (int32_t i = 0; i < kSamples; ++i) {
+        low = sector[i] < low ? sector[i] : low;
+        high = sector[i] > high ? sector[i] : high;
+    }
+    return {low, high};
 }
 
 void Normalize(int16_t *samples, int32_t count, double factor)

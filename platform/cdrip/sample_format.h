@@ -15,8 +15,15 @@ int32_t SectorBytes(int32_t format);
 // Converts one raw sector into out (SectorBytes(format) bytes); returns the bytes written.
 int32_t ConvertSector(const int16_t *raw, int32_t format, uint8_t *out);
 
-// Largest absolute sample value in count 16-bit samples.
-int32_t PeakOf(const int16_t *samples, int32_t count);
+// Lowest and highest sample of a raw sector (both 0 for silence).
+struct SampleRange {
+    int16_t low = 0;
+    int16_t high = 0;
+    bool Silent() const { return low == 0 && high == 0; }
+    // Largest absolute value.
+    int32_t Peak() const { return high > -int32_t{low} ? int32_t{high} : -int32_t{low}; }
+};
+SampleRange SectorRange(const int16_t *sector);
 
 // Scales samples by factor, clipping to the 16-bit range.
 void Normalize(int16_t *samples, int32_t count, double factor);
