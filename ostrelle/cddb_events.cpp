@@ -6,11 +6,20 @@
 
 namespace ostrelle {
 
-void TEvents::RequestHeaderBegin(THttpCli &) { Send(CDDB_PHASE_SENDING); }
+void TEvents::RequestHeaderBegin(THttpCli &)
+{
+    Send(CDDB_PHASE_SENDING);
+}
 
-void TEvents::DocBegin(THttpCli &) { Send(CDDB_PHASE_DOC_BEGIN); }
+void TEvents::DocBegin(THttpCli &)
+{
+    Send(CDDB_PHASE_DOC_BEGIN);
+}
 
-void TEvents::DocEnd(THttpCli &) { Send(CDDB_PHASE_DOC_END); }
+void TEvents::DocEnd(THttpCli &)
+{
+    Send(CDDB_PHASE_DOC_END);
+}
 
 void TEvents::Attach(THttpCli &client)
 {

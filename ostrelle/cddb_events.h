@@ -2,16 +2,16 @@
 // TEvents: turns the HTTP client's three progress points into WM_CDDB_PROGRESS messages for the
 // caller's window.
 
-#include <ostrelle/ostrelle.h>
-
 #include <cstdint>
+
+#include <ostrelle/ostrelle.h>
 
 namespace ostrelle {
 
 class THttpCli;
 
 class TEvents {
-public:
+  public:
     // Set at the start of every http_ call; 0 sends nothing.
     OHWND Window = 0;
     // CDDB_REQUEST_QUERY, CDDB_REQUEST_READ or CDDB_REQUEST_SITES.
@@ -24,7 +24,7 @@ public:
     // Binds the client's progress events to this object.
     void Attach(THttpCli &client);
 
-private:
+  private:
     void Send(int32_t phase) const;
 };
 

@@ -9,12 +9,12 @@
 #include "http_cli.h"
 #include "response_buffer.h"
 
-#include <ostrelle/ostrelle.h>
-
 #include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include <ostrelle/ostrelle.h>
 
 namespace ostrelle {
 namespace {
@@ -22,7 +22,10 @@ namespace {
 constexpr const char *ClientName = "Ostrelle";
 constexpr const char *ClientVersion = "1.4Beta4";
 
-std::string TextOf(const char *text) { return text ? std::string(text) : std::string(); }
+std::string TextOf(const char *text)
+{
+    return text ? std::string(text) : std::string();
+}
 
 std::string Hello(const TCddbServer &server)
 {
@@ -135,8 +138,8 @@ OSTRELLE_EXPORT int32_t OSTRELLE_API http_query(OHWND Window, const TCddbServer 
     }
 }
 
-OSTRELLE_EXPORT int32_t OSTRELLE_API http_read(OHWND Window, const TCddbServer *Server, const TCddbMatch *Match,
-                                               TDiscInfo *Info)
+OSTRELLE_EXPORT int32_t OSTRELLE_API http_read(OHWND Window, const TCddbServer *Server,
+                                               const TCddbMatch *Match, TDiscInfo *Info)
 {
     if (!Server || !Match || !Info)
         return CDDB_FAILED;

@@ -7,8 +7,7 @@
 namespace ostrelle {
 namespace {
 
-template <typename T>
-T *NewArray(size_t count)
+template <typename T> T *NewArray(size_t count)
 {
     if (count == 0)
         return nullptr;
@@ -18,7 +17,10 @@ T *NewArray(size_t count)
     return static_cast<T *>(memory);
 }
 
-std::string_view TextOf(const char *text) { return text ? std::string_view(text) : std::string_view(); }
+std::string_view TextOf(const char *text)
+{
+    return text ? std::string_view(text) : std::string_view();
+}
 
 // Runs fill on a zero-filled copy of the record; on failure releases what was filled so far.
 template <typename Record, typename Fill>

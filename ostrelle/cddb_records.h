@@ -5,11 +5,11 @@
 
 #include "cddb_reply_parsers.h"
 
-#include <ostrelle/ostrelle.h>
-
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <ostrelle/ostrelle.h>
 
 namespace ostrelle {
 

@@ -61,7 +61,10 @@ bool TLineReader::Next(std::string_view &line)
     return true;
 }
 
-std::string_view ReplyCode(std::string_view text) { return text.substr(0, 3); }
+std::string_view ReplyCode(std::string_view text)
+{
+    return text.substr(0, 3);
+}
 
 CddbMatchText ParseMatchLine(std::string_view line)
 {
@@ -121,7 +124,8 @@ CddbEntryText ParseEntry(std::string_view text)
     entry.TrackTitles = ReadNumberedGroups(lines, FindGroupStart(lines, "TTITLE"), "TTITLE", lines.size());
 
     entry.TrackExtData.resize(entry.TrackTitles.size());
-    auto extended = ReadNumberedGroups(lines, FindGroupStart(lines, "EXTT"), "EXTT", entry.TrackTitles.size());
+    auto extended =
+        ReadNumberedGroups(lines, FindGroupStart(lines, "EXTT"), "EXTT", entry.TrackTitles.size());
     for (size_t j = 0; j < extended.size(); ++j)
         entry.TrackExtData[j] = std::move(extended[j]);
 

@@ -12,12 +12,12 @@ namespace ostrelle {
 
 // Reads lines ended by CR LF, LF or a lone CR; the last line may lack an end.
 class TLineReader {
-public:
+  public:
     explicit TLineReader(std::string_view text) : text_(text) {}
     // The next line without its end; false when the text is used up.
     bool Next(std::string_view &line);
 
-private:
+  private:
     std::string_view text_;
     size_t position_ = 0;
 };

@@ -5,9 +5,15 @@
 namespace ostrelle {
 namespace {
 
-uint32_t SecondsOf(const TTocEntry &entry) { return entry.Minute * 60u + entry.Second; }
+uint32_t SecondsOf(const TTocEntry &entry)
+{
+    return entry.Minute * 60u + entry.Second;
+}
 
-uint32_t FramesOf(const TTocEntry &entry) { return entry.Minute * 4500u + entry.Second * 75u + entry.Frame; }
+uint32_t FramesOf(const TTocEntry &entry)
+{
+    return entry.Minute * 4500u + entry.Second * 75u + entry.Frame;
+}
 
 uint32_t DigitSum(uint32_t value)
 {
@@ -19,7 +25,10 @@ uint32_t DigitSum(uint32_t value)
 
 } // namespace
 
-int TrackCountOf(const TCdToc &toc) { return toc.Count < OSTRELLE_MAX_TRACKS ? toc.Count : OSTRELLE_MAX_TRACKS; }
+int TrackCountOf(const TCdToc &toc)
+{
+    return toc.Count < OSTRELLE_MAX_TRACKS ? toc.Count : OSTRELLE_MAX_TRACKS;
+}
 
 uint32_t DiscIdOf(const TCdToc &toc)
 {

@@ -1,10 +1,10 @@
 #pragma once
 // The CDDB disc ID of a table of contents and the "cddb query" command built from it.
 
-#include <ostrelle/ostrelle.h>
-
 #include <cstdint>
 #include <string>
+
+#include <ostrelle/ostrelle.h>
 
 namespace ostrelle {
 

@@ -1,14 +1,12 @@
 #include "http_cli.h"
 
-#include <winmsg.h>
-
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-
-#include <cerrno>
-#include <cstring>
+#include <winmsg.h>
 
 namespace ostrelle {
 
@@ -35,7 +33,10 @@ struct THttpCli::Request {
 
 namespace {
 
-std::string ErrorText(int error) { return std::string(std::strerror(error)) + " (Error #" + std::to_string(error) + ")"; }
+std::string ErrorText(int error)
+{
+    return std::string(std::strerror(error)) + " (Error #" + std::to_string(error) + ")";
+}
 
 // Waits at most PollSliceMs for the socket; true when it is ready (or in error) for events.
 bool WaitForSocket(int fd, short events)
@@ -47,7 +48,8 @@ bool WaitForSocket(int fd, short events)
 
 } // namespace
 
-THttpCli::THttpCli() : accept_("image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*"), agent_("Mozilla/3.0 (compatible)")
+THttpCli::THttpCli()
+    : accept_("image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*"), agent_("Mozilla/3.0 (compatible)")
 {
 }
 

@@ -17,16 +17,19 @@
 namespace ostrelle {
 
 class EHttpException : public std::runtime_error {
-public:
-    EHttpException(int statusCode, const std::string &reason) : std::runtime_error(reason), statusCode_(statusCode) {}
+  public:
+    EHttpException(int statusCode, const std::string &reason)
+        : std::runtime_error(reason), statusCode_(statusCode)
+    {
+    }
     int StatusCode() const { return statusCode_; }
 
-private:
+  private:
     int statusCode_;
 };
 
 class THttpCli {
-public:
+  public:
     using TNotifyEvent = std::function<void(THttpCli &sender)>;
 
     static constexpr int MaxRedirections = 10;
@@ -64,7 +67,7 @@ public:
     // Ends the request under way; the waiting Get throws with status 404.
     void Abort();
 
-private:
+  private:
     struct Request;
 
     void StartLookup(Request &request);

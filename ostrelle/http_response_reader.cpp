@@ -10,13 +10,17 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix)
     if (text.size() < prefix.size())
         return false;
     for (size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+        if (std::tolower(static_cast<unsigned char>(text[i])) !=
+            std::tolower(static_cast<unsigned char>(prefix[i])))
             return false;
     }
     return true;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 std::string_view TrimTrailingBlanks(std::string_view text)
 {
@@ -64,7 +68,8 @@ void THttpResponseReader::TakeLine(std::string_view line)
 {
     if (line.starts_with("HTTP/1.0") || line.starts_with("HTTP/1.1")) {
         // "HTTP/1.x NNN Reason": the code in characters 10-12, the reason from character 14.
-        if (line.size() < 12 || line[8] != ' ' || !IsDigit(line[9]) || !IsDigit(line[10]) || !IsDigit(line[11]))
+        if (line.size() < 12 || line[8] != ' ' || !IsDigit(line[9]) || !IsDigit(line[10]) ||
+            !IsDigit(line[11]))
             return;
         statusCode_ = (line[9] - '0') * 100 + (line[10] - '0') * 10 + (line[11] - '0');
         reason_ = line.size() > 13 ? std::string(line.substr(13)) : std::string();

@@ -9,7 +9,7 @@
 namespace ostrelle {
 
 class THttpResponseReader {
-public:
+  public:
     static constexpr size_t MaxHeaderLine = 8192;
 
     enum class Phase {
@@ -31,7 +31,7 @@ public:
     bool HasLocation() const { return hasLocation_; }
     const std::string &Location() const { return location_; }
 
-private:
+  private:
     void TakeLine(std::string_view line);
 
     Phase phase_ = Phase::Headers;

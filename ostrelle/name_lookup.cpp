@@ -1,8 +1,7 @@
 #include "name_lookup.h"
 
-#include <signal.h>
-
 #include <ctime>
+#include <signal.h>
 
 namespace ostrelle {
 
@@ -22,7 +21,10 @@ struct TNameLookup::Block {
 
 namespace {
 
-timespec Milliseconds(int ms) { return timespec{ms / 1000, static_cast<long>(ms % 1000) * 1000000L}; }
+timespec Milliseconds(int ms)
+{
+    return timespec{ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
+}
 
 } // namespace
 
@@ -34,7 +36,10 @@ std::vector<std::unique_ptr<TNameLookup::Block>> &TNameLookup::Abandoned()
     return *blocks;
 }
 
-void TNameLookup::WaitForAbandoned() { ReapAbandoned(true); }
+void TNameLookup::WaitForAbandoned()
+{
+    ReapAbandoned(true);
+}
 
 void TNameLookup::ReapAbandoned(bool wait)
 {

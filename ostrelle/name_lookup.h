@@ -1,16 +1,15 @@
 #pragma once
 // A host-name lookup that runs in the background and can be cancelled (getaddrinfo_a).
 
-#include <netdb.h>
-
 #include <memory>
+#include <netdb.h>
 #include <string>
 #include <vector>
 
 namespace ostrelle {
 
 class TNameLookup {
-public:
+  public:
     enum class State { Idle, Running, Done, Failed };
 
     TNameLookup();
@@ -35,7 +34,7 @@ public:
     // the resolver writes into their request blocks).
     static void WaitForAbandoned();
 
-private:
+  private:
     struct Block;
     static std::vector<std::unique_ptr<Block>> &Abandoned();
     static void ReapAbandoned(bool wait);

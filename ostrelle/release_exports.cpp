@@ -1,8 +1,8 @@
 // The three release functions. Everything they free was allocated with malloc by this library.
 
-#include <ostrelle/ostrelle.h>
-
 #include <cstdlib>
+
+#include <ostrelle/ostrelle.h>
 
 extern "C" {
 

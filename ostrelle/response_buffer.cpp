@@ -8,6 +8,9 @@ void TResponseBuffer::Clear()
     std::string().swap(bytes_);
 }
 
-std::string TResponseBuffer::Text() const { return std::string(bytes_.substr(0, bytes_.find('\0'))); }
+std::string TResponseBuffer::Text() const
+{
+    return std::string(bytes_.substr(0, bytes_.find('\0')));
+}
 
 } // namespace ostrelle

@@ -8,7 +8,7 @@
 namespace ostrelle {
 
 class TResponseBuffer {
-public:
+  public:
     void Append(std::string_view bytes) { bytes_.append(bytes); }
     void Clear();
     size_t Size() const { return bytes_.size(); }
@@ -17,7 +17,7 @@ public:
     // The body as text: everything up to its first NUL byte.
     std::string Text() const;
 
-private:
+  private:
     std::string bytes_;
 };
 

@@ -2,13 +2,12 @@
 // Owns one socket descriptor.
 
 #include <unistd.h>
-
 #include <utility>
 
 namespace ostrelle {
 
 class TSocketHandle {
-public:
+  public:
     TSocketHandle() = default;
     explicit TSocketHandle(int fd) : fd_(fd) {}
     ~TSocketHandle() { Close(); }
@@ -32,7 +31,7 @@ public:
             ::close(std::exchange(fd_, -1));
     }
 
-private:
+  private:
     int fd_ = -1;
 };
 

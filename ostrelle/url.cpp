@@ -60,7 +60,8 @@ bool SplitUrl(std::string_view url, HttpUrl &parts, std::string &error)
     }
     const auto slash = rest.find('/');
     std::string_view authority = rest.substr(0, slash);
-    const std::string_view path = slash == std::string_view::npos ? std::string_view("/") : rest.substr(slash);
+    const std::string_view path =
+        slash == std::string_view::npos ? std::string_view("/") : rest.substr(slash);
 
     HttpUrl result;
     if (const auto colon = authority.find(':'); colon != std::string_view::npos) {

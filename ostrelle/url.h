@@ -8,9 +8,9 @@
 namespace ostrelle {
 
 struct HttpUrl {
-    std::string Host;   // without the port
+    std::string Host; // without the port
     uint16_t Port = 80;
-    std::string Path;   // from the first "/" on, query included; "/" when empty
+    std::string Path; // from the first "/" on, query included; "/" when empty
 };
 
 // True when text holds a byte that must never reach a request line or header: a control

@@ -4,21 +4,27 @@
 #include "cddb_server_process.h"
 #include "test_support.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+
+#include <gtest/gtest.h>
 
 using namespace ostrelle_test;
 
 namespace {
 
-std::string Reply(const std::string &body) { return R"({"body": ")" + body + R"("})"; }
+std::string Reply(const std::string &body)
+{
+    return R"({"body": ")" + body + R"("})";
+}
 
 // The demonstration disc, rock/3b04af05.
-TCdToc DemoToc() { return TocFromFrames({150, 18337, 35210, 52890, 71455}, 90122); }
+TCdToc DemoToc()
+{
+    return TocFromFrames({150, 18337, 35210, 52890, 71455}, 90122);
+}
 
 class CddbExports : public ::testing::Test {
-protected:
+  protected:
     void Start(const ServerOptions &options = {})
     {
         server_ = std::make_unique<CddbServerProcess>(options);
@@ -66,7 +72,8 @@ TEST_F(CddbExports, QueryExactMatch)
     EXPECT_STREQ(query_.Matches[0].Category, "rock");
     EXPECT_STREQ(query_.Matches[0].DiscId, "3b04af05");
     // ISO-8859-1 bytes as the server stored them.
-    EXPECT_STREQ(query_.Matches[0].Artist, "Mar\xe9" "e Haute");
+    EXPECT_STREQ(query_.Matches[0].Artist, "Mar\xe9"
+                                           "e Haute");
     EXPECT_STREQ(query_.Matches[0].Title, "Les Ombres Bleues");
 }
 
@@ -96,9 +103,11 @@ TEST_F(CddbExports, QueryExactMultipleInexactAndNoMatch)
 TEST_F(CddbExports, QueryScriptedReplies)
 {
     Start({.replies = {Reply("200 rock 7a0b1c09 Some Artist / Some Album\\r\\n"),
-                       Reply("211 Found inexact matches\\r\\nrock 1 A / B\\r\\njazz 2 C / D\\r\\nmisc 3 E / F\\r\\n.\\r\\n"),
+                       Reply("211 Found inexact matches\\r\\nrock 1 A / B\\r\\njazz 2 C / D\\r\\nmisc 3 E / "
+                             "F\\r\\n.\\r\\n"),
                        Reply("403 Database entry is corrupt.\\r\\n"), Reply("409 No handshake.\\r\\n"),
-                       Reply("500 Internal error.\\r\\n"), Reply("2"), Reply("200 rock 99999999 No Slash Here\\r\\n")}});
+                       Reply("500 Internal error.\\r\\n"), Reply("2"),
+                       Reply("200 rock 99999999 No Slash Here\\r\\n")}});
     const TCdToc toc = DemoToc();
     ASSERT_EQ(Query(toc), CDDB_EXACT);
     EXPECT_STREQ(query_.Matches[0].Category, "rock");
@@ -181,11 +190,12 @@ TEST_F(CddbExports, ReadEntry)
 
 TEST_F(CddbExports, ReadScriptedReplies)
 {
-    Start({.replies = {Reply("210 folk 1 entry\\r\\nTTITLE0=Intro\\r\\nTTITLE1=Long\\r\\nTTITLE1=er Song\\r\\n"
-                             "EXTD=Live\\r\\nEXTT0=\\r\\nEXTT1=\\r\\n.\\r\\n"),
-                       Reply("210 folk 1 entry\\nDTITLE=x / y\\n"), Reply("402 Server error.\\r\\n"),
-                       Reply("403 Database entry is corrupt.\\r\\n"), Reply("409 No handshake.\\r\\n"),
-                       Reply("500 Unrecognized command.\\r\\n")}});
+    Start(
+        {.replies = {Reply("210 folk 1 entry\\r\\nTTITLE0=Intro\\r\\nTTITLE1=Long\\r\\nTTITLE1=er Song\\r\\n"
+                           "EXTD=Live\\r\\nEXTT0=\\r\\nEXTT1=\\r\\n.\\r\\n"),
+                     Reply("210 folk 1 entry\\nDTITLE=x / y\\n"), Reply("402 Server error.\\r\\n"),
+                     Reply("403 Database entry is corrupt.\\r\\n"), Reply("409 No handshake.\\r\\n"),
+                     Reply("500 Unrecognized command.\\r\\n")}});
     ASSERT_EQ(Read("folk", "1"), CDDB_OK);
     ASSERT_EQ(info_.Count, 2);
     EXPECT_STREQ(info_.TrackTitles[1], "Longer Song");
@@ -215,7 +225,8 @@ TEST_F(CddbExports, SitesFromTheServer)
     Start();
     ASSERT_EQ(Sites(), CDDB_OK);
     ASSERT_EQ(list_.Count, 2);
-    EXPECT_STREQ(list_.Items[1], "mirror.example.net http 8080 /cgi-bin/cddb.cgi N048.51 E002.21 Example mirror");
+    EXPECT_STREQ(list_.Items[1],
+                 "mirror.example.net http 8080 /cgi-bin/cddb.cgi N048.51 E002.21 Example mirror");
 }
 
 TEST_F(CddbExports, SitesWithoutSiteInformation)

@@ -1,17 +1,16 @@
 #include "cddb_server_process.h"
 
+#include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <signal.h>
+#include <sstream>
+#include <stdexcept>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
 
 namespace ostrelle_test {
 namespace {
@@ -26,7 +25,10 @@ std::string Env(const char *name)
 
 } // namespace
 
-std::string FixtureDir() { return Env("QUAVREL_SOURCE_DIR") + "/tests/data/cddb"; }
+std::string FixtureDir()
+{
+    return Env("QUAVREL_SOURCE_DIR") + "/tests/data/cddb";
+}
 
 CddbServerProcess::CddbServerProcess(const ServerOptions &options)
 {
@@ -44,11 +46,13 @@ CddbServerProcess::CddbServerProcess(const ServerOptions &options)
     }
 }
 
-void CddbServerProcess::Launch(const ServerOptions &options, const std::string &script, const std::string &fixtures)
+void CddbServerProcess::Launch(const ServerOptions &options, const std::string &script,
+                               const std::string &fixtures)
 {
     std::filesystem::create_directory(workDir_ + "/empty");
-    std::vector<std::string> args = {"python3", script, "--data", options.withFixtures ? fixtures : workDir_ + "/empty",
-                                     "--port", "0", "--log", workDir_ + "/requests.log"};
+    std::vector<std::string> args = {
+        "python3", script, "--data", options.withFixtures ? fixtures : workDir_ + "/empty",
+        "--port",  "0",    "--log",  workDir_ + "/requests.log"};
     for (const auto &reply : options.replies) {
         args.push_back("--reply");
         args.push_back(reply);
@@ -98,7 +102,10 @@ CddbServerProcess::~CddbServerProcess()
     std::filesystem::remove_all(workDir_, ignored);
 }
 
-std::string CddbServerProcess::Address() const { return "127.0.0.1:" + std::to_string(port_); }
+std::string CddbServerProcess::Address() const
+{
+    return "127.0.0.1:" + std::to_string(port_);
+}
 
 std::string CddbServerProcess::RequestLog() const
 {

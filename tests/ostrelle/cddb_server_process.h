@@ -1,10 +1,9 @@
 #pragma once
 // Runs tools/cddb_server as a separate process on a free loopback port for one test.
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace ostrelle_test {
@@ -17,7 +16,7 @@ struct ServerOptions {
 };
 
 class CddbServerProcess {
-public:
+  public:
     explicit CddbServerProcess(const ServerOptions &options = {});
     ~CddbServerProcess();
     CddbServerProcess(const CddbServerProcess &) = delete;
@@ -29,7 +28,7 @@ public:
     // Every request head the server received so far, each ended by an empty line.
     std::string RequestLog() const;
 
-private:
+  private:
     void Launch(const ServerOptions &options, const std::string &script, const std::string &fixtures);
 
     pid_t pid_ = -1;

@@ -5,15 +5,15 @@
 #include "disc_id.h"
 #include "test_support.h"
 
-#include <discid/discid.h>
-#include <gtest/gtest.h>
-
 #include <cstdio>
+#include <discid/discid.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 using namespace ostrelle_test;
 

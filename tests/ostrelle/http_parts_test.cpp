@@ -40,14 +40,16 @@ TEST(Url, Split)
     EXPECT_EQ(url.Path, "/");
     ASSERT_TRUE(SplitUrl("HTTP://h/p", url, error));
 
-    for (const char *bad : {"http://h/a b", "http://h/a\r\nX-Injected: 1", "http://h/\t", "http://h/\x7f",
-                            "https://h/", "ftp://h/", "http:///path", "http://h:/", "http://h:0/",
-                            "http://h:65536/", "http://h:8o/", ""}) {
+    for (const char *bad :
+         {"http://h/a b", "http://h/a\r\nX-Injected: 1", "http://h/\t", "http://h/\x7f", "https://h/",
+          "ftp://h/", "http:///path", "http://h:/", "http://h:0/", "http://h:65536/", "http://h:8o/", ""}) {
         EXPECT_FALSE(SplitUrl(bad, url, error)) << bad;
         EXPECT_FALSE(error.empty());
     }
     // 8-bit text (a Windows-1252 user name) is not a control character.
-    EXPECT_TRUE(SplitUrl("http://h/?hello=Fr\xe9" "d\xe9ric", url, error));
+    EXPECT_TRUE(SplitUrl("http://h/?hello=Fr\xe9"
+                         "d\xe9ric",
+                         url, error));
 }
 
 TEST(Url, ResolveLocation)
@@ -76,7 +78,8 @@ TEST(ResponseReader, HeadersThenBodyWhateverTheChunking)
 TEST(ResponseReader, LfOnlyLinesAndLocation)
 {
     THttpResponseReader reader;
-    const auto [phase, body] = FeedInPieces(reader, "HTTP/1.1 302 Found\nLOCATION:   /moved?x=1  \n\nbody", 3);
+    const auto [phase, body] =
+        FeedInPieces(reader, "HTTP/1.1 302 Found\nLOCATION:   /moved?x=1  \n\nbody", 3);
     EXPECT_EQ(phase, Phase::Body);
     EXPECT_EQ(reader.StatusCode(), 302);
     ASSERT_TRUE(reader.HasLocation());
@@ -105,7 +108,8 @@ TEST(ResponseReader, HeaderLineLimit)
     EXPECT_EQ(FeedInPieces(fits, "HTTP/1.0 200 OK\r\n" + longest + "\n\nb", 1000).first, Phase::Body);
 
     THttpResponseReader tooLong;
-    EXPECT_EQ(FeedInPieces(tooLong, "HTTP/1.0 200 OK\r\n" + longest + "y\n\nb", 1000).first, Phase::LineTooLong);
+    EXPECT_EQ(FeedInPieces(tooLong, "HTTP/1.0 200 OK\r\n" + longest + "y\n\nb", 1000).first,
+              Phase::LineTooLong);
     THttpResponseReader neverEnding;
     EXPECT_EQ(FeedInPieces(neverEnding, std::string(20000, 'z'), 4096).first, Phase::LineTooLong);
 }

@@ -4,16 +4,15 @@
 #include "cddb_server_process.h"
 #include "test_support.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+
+#include <gtest/gtest.h>
 
 using namespace ostrelle_test;
 
 namespace {
 
-template <typename Record>
-bool IsZeroFilled(const Record &record)
+template <typename Record> bool IsZeroFilled(const Record &record)
 {
     Record zero{};
     return std::memcmp(&record, &zero, sizeof record) == 0;
@@ -39,10 +38,11 @@ TEST(Release, ZeroFilledRecordsStayZeroFilled)
 
 TEST(Release, FilledRecordsAreEmptied)
 {
-    CddbServerProcess server({.replies = {
-                                  R"({"body": "211 x\r\nrock 1 A / B\r\njazz 2 C / D\r\nmisc 3 E / F\r\n.\r\n"})",
-                                  R"({"body": "210 x\r\nTTITLE0=a\r\nTTITLE1=b\r\nTTITLE2=c\r\nEXTT0=\r\nEXTT1=only one\r\nEXTD=d\r\n.\r\n"})",
-                              }});
+    CddbServerProcess server(
+        {.replies = {
+             R"({"body": "211 x\r\nrock 1 A / B\r\njazz 2 C / D\r\nmisc 3 E / F\r\n.\r\n"})",
+             R"({"body": "210 x\r\nTTITLE0=a\r\nTTITLE1=b\r\nTTITLE2=c\r\nEXTT0=\r\nEXTT1=only one\r\nEXTD=d\r\n.\r\n"})",
+         }});
     ServerTexts texts{.server = server.Address()};
     TCddbServer record = texts.Record();
 

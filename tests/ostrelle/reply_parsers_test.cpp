@@ -79,7 +79,8 @@ TEST(MatchParsing, List)
 
 TEST(EntryParsing, AbsentAndSurplusGroups)
 {
-    const auto entry = ParseEntry("210 x\nTTITLE0=A\nTTITLE1=B\nEXTT0=a\nEXTT1=b\nEXTT2=no track\nEXTT3=none\n.\n");
+    const auto entry =
+        ParseEntry("210 x\nTTITLE0=A\nTTITLE1=B\nEXTT0=a\nEXTT1=b\nEXTT2=no track\nEXTT3=none\n.\n");
     ASSERT_EQ(entry.TrackExtData.size(), 2u);
     EXPECT_EQ(entry.TrackExtData[1], std::optional<std::string>("b"));
     EXPECT_FALSE(entry.ExtData);
@@ -107,8 +108,9 @@ TEST(EntryParsing, CutLinesStayInsideTheReply)
 
 TEST(SitesParsing, LinesUpToTheDot)
 {
-    EXPECT_EQ(ParseSites("210 OK\r\na http 80 /cddb.cgi N0 W0 One\r\nb http 80 /x.cgi N0 W0 Two\r\n.\r\nc\r\n"),
-              (std::vector<std::string>{"a http 80 /cddb.cgi N0 W0 One", "b http 80 /x.cgi N0 W0 Two"}));
+    EXPECT_EQ(
+        ParseSites("210 OK\r\na http 80 /cddb.cgi N0 W0 One\r\nb http 80 /x.cgi N0 W0 Two\r\n.\r\nc\r\n"),
+        (std::vector<std::string>{"a http 80 /cddb.cgi N0 W0 One", "b http 80 /x.cgi N0 W0 Two"}));
     EXPECT_EQ(ParseSites("210 OK\nonly\n"), (std::vector<std::string>{"only"}));
     EXPECT_TRUE(ParseSites("401 No site information available.\r\n").empty());
 }

@@ -1,14 +1,13 @@
 #pragma once
 // Small helpers shared by the Ostrelle tests.
 
-#include <ostrelle/ostrelle.h>
-
-#include <winmsg.h>
-
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
+#include <winmsg.h>
+
+#include <ostrelle/ostrelle.h>
 
 namespace ostrelle_test {
 
@@ -49,7 +48,7 @@ struct ServerTexts {
 // A window that records the WM_CDDB_PROGRESS messages it receives as (kind, phase); onMessage
 // runs after each one is recorded.
 class ProgressWindow {
-public:
+  public:
     using Message = std::pair<int, int>;
     std::vector<Message> messages;
     std::function<void(const Message &)> onMessage;
@@ -68,7 +67,7 @@ public:
 
     OHWND Handle() const { return window_.Handle(); }
 
-private:
+  private:
     winmsg::ScopedWindow window_;
 };
 

@@ -4,11 +4,10 @@
 #include "cddb_server_process.h"
 #include "test_support.h"
 
-#include <gtest/gtest.h>
-
+#include <chrono>
 #include <sys/resource.h>
 
-#include <chrono>
+#include <gtest/gtest.h>
 
 using namespace ostrelle_test;
 using Message = ProgressWindow::Message;
@@ -18,7 +17,7 @@ namespace {
 constexpr const char *SitesBody = "210 OK\\r\\nsite one\\r\\n.\\r\\n";
 
 class Transport : public ::testing::Test {
-protected:
+  protected:
     void Start(std::vector<std::string> replies)
     {
         server_ = std::make_unique<CddbServerProcess>(ServerOptions{.replies = std::move(replies)});
@@ -53,7 +52,8 @@ double CpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 } // namespace

@@ -4,13 +4,13 @@
 // its table of contents, computes the disc ID, sends the CDDB query, reads the entry of the match
 // and prints artist, album and track titles; then releases the records.
 
-#include <ostrelle/ostrelle.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <ostrelle/ostrelle.h>
 
 namespace {
 
@@ -63,13 +63,20 @@ std::string Utf8FromWindows1252(const char *text)
 const char *QueryResultName(int32_t result)
 {
     switch (result) {
-    case CDDB_EXACT: return "one exact match";
-    case CDDB_EXACT_MULTIPLE: return "several exact matches";
-    case CDDB_INEXACT: return "inexact matches";
-    case CDDB_NO_MATCH: return "no match";
-    case CDDB_CORRUPT: return "database entry corrupt";
-    case CDDB_NO_HANDSHAKE: return "no handshake";
-    default: return "request failed";
+    case CDDB_EXACT:
+        return "one exact match";
+    case CDDB_EXACT_MULTIPLE:
+        return "several exact matches";
+    case CDDB_INEXACT:
+        return "inexact matches";
+    case CDDB_NO_MATCH:
+        return "no match";
+    case CDDB_CORRUPT:
+        return "database entry corrupt";
+    case CDDB_NO_HANDSHAKE:
+        return "no handshake";
+    default:
+        return "request failed";
     }
 }
 
@@ -101,8 +108,8 @@ int main(int argc, char **argv)
         const TCddbMatch &match = query.Matches[0];
         const int32_t read = http_read(0, &server, &match, &info);
         if (read == CDDB_OK) {
-            std::printf("Category: %s\nArtist: %s\nAlbum: %s\n", match.Category, Utf8FromWindows1252(info.Artist).c_str(),
-                        Utf8FromWindows1252(info.Title).c_str());
+            std::printf("Category: %s\nArtist: %s\nAlbum: %s\n", match.Category,
+                        Utf8FromWindows1252(info.Artist).c_str(), Utf8FromWindows1252(info.Title).c_str());
             for (int32_t i = 0; i < info.Count; ++i)
                 std::printf("%2d. %s\n", i + 1, Utf8FromWindows1252(info.TrackTitles[i]).c_str());
             status = 0;
