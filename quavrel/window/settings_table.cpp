@@ -2,7 +2,7 @@
 
 StoredSetting TextSetting(const QString &name, std::function<QString()> get, std::function<void(const QString &)> set)
 {
-    return {name, StoredSetting::Form::Text, std::move(get), [set = std::move(set)](const QString &text) {
+    return {name, std::move(get), [set = std::move(set)](const QString &text) {
                 set(text);
                 return true;
             }};
@@ -10,7 +10,7 @@ StoredSetting TextSetting(const QString &name, std::function<QString()> get, std
 
 StoredSetting IntegerSetting(const QString &name, std::function<int()> get, std::function<void(int)> set)
 {
-    return {name, StoredSetting::Form::Integer, [get = std::move(get)] { return QString::number(get()); },
+    return {name, [get = std::move(get)] { return QString::number(get()); },
             [set = std::move(set)](const QString &text) {
                 int value = 0;
                 if (!ParseStoredInteger(text, value))
@@ -22,8 +22,7 @@ StoredSetting IntegerSetting(const QString &name, std::function<int()> get, std:
 
 StoredSetting FlagSetting(const QString &name, std::function<bool()> get, std::function<void(bool)> set)
 {
-    return {name, StoredSetting::Form::Flag,
-            [get = std::move(get)] { return get() ? QStringLiteral("1") : QStringLiteral("0"); },
+    return {name, [get = std::move(get)] { return get() ? QStringLiteral("1") : QStringLiteral("0"); },
             [set = std::move(set)](const QString &text) {
                 set(text != QLatin1String("0"));
                 return true;

@@ -7,10 +7,7 @@
 #include <vector>
 
 struct StoredSetting {
-    enum class Form { Text, Integer, Flag };
-
     QString Name;
-    Form StoredForm;
     // The value to store, already in its stored form.
     std::function<QString()> Save;
     // Applies a present, non-empty stored text. False when an integer does not convert; the
