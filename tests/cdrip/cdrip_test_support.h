@@ -1,29 +1,28 @@
 #pragma once
-// Shared helpers of the ripping library tests: the generated images read straight from disk, the
-// two library variants behind one interface, and a private settings directory.
+// Helpers of the ripping library tests: the generated images read straight from disk, the rip
+// calls of either variant, and a fixture with both variants ready.
 
+#include "cd_access.h"
 #include "cdrip_types.h"
 
-#include <cstdint>
-#include <memory>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 namespace cdriptest {
 
-// <QUAVREL_DATA_DIR>/discs/<name>.cue
-std::string DiscPath(const std::string &name);
-
-// A track of a cue sheet, read by this test's own parser.
-struct CueTrack {
-    int number = 0;
-    int32_t start = 0;
-    bool audio = true;
-};
+// A track of <name>.cue, read by this test's own parser; leadOut is the .bin's size in sectors.
 struct CueDisc {
-    std::vector<CueTrack> tracks;
-    int32_t leadOut = 0; // size of the .bin in sectors
+    struct Track {
+        int number;
+        int32_t start;
+        bool audio;
+    };
+    std::vector<Track> tracks;
+    int32_t leadOut = 0;
 };
 CueDisc ParseCue(const std::string &name);
 
@@ -33,58 +32,44 @@ std::vector<uint8_t> BinSectors(const std::string &name, int32_t first, int32_t 
 // The catalogue index of the drive holding <name>.cue; -1 when absent.
 int32_t DriveIndexOf(const std::string &name);
 
-// One variant of the ripping library, called through its own signatures.
-class RipApi {
-public:
-    virtual ~RipApi() = default;
-    virtual const char *Name() const = 0;
-    virtual int32_t Init() = 0;
-    virtual int32_t SetActive(int32_t index) = 0;
-    virtual int32_t Active() = 0;
-    virtual int32_t GetParams(TCDRomParams &params) = 0;
-    virtual int32_t SetParams(const TCDRomParams &params) = 0;
-    virtual int32_t ReadToc() = 0;
-    virtual int32_t TrackCount() = 0;
-    virtual TCdRipTocEntry Entry(int32_t index) = 0;
-    virtual int32_t Open(int32_t &chunkBytes, int32_t first, int32_t last) = 0;
-    virtual int32_t Chunk(uint8_t *buffer, int32_t &bytes) = 0;
-    virtual int32_t Percent() = 0;
-    virtual int32_t JitterErrors() = 0;
-    virtual std::pair<int32_t, int32_t> LastJitter() = 0;
-    virtual int32_t Close() = 0;
+// The calls one rip needs, through one variant's own signatures.
+struct RipCalls {
+    int32_t (*getParams)(TCDRomParams *);
+    int32_t (*setParams)(const TCDRomParams *);
+    int32_t (*open)(int32_t *, int32_t, int32_t);
+    std::function<int32_t(uint8_t *, int32_t *)> chunk;
+    int32_t (*jitterErrors)();
+    void (*lastJitter)(int32_t *, int32_t *);
+    int32_t (*percent)();
+    int32_t (*close)();
 };
+RipCalls Linked();  // libCDRip.so, linked into the test
+RipCalls Runtime(); // libCDRIP3.so, bound by the CD access helpers
 
-// libCDRip.so, linked into the test.
-std::unique_ptr<RipApi> LinkedApi();
-// libCDRIP3.so, bound by the CD access helpers (CdAccessStart must have run).
-std::unique_ptr<RipApi> RuntimeApi();
+// Sets jitter correction and the output format of the active drive.
+void Configure(const RipCalls &calls, bool jitterCorrection, uint8_t format = 0);
 
-// Makes the active drive's parameters jitter-correct (or not) and use format.
-void Configure(RipApi &api, bool jitterCorrection, uint8_t format = 0);
-
-// Everything one rip of a range gave back.
+// Everything one rip of [first, last] gave back.
 struct RipOutcome {
     int32_t openResult = -1;
     int32_t chunkBytes = 0;
-    std::vector<uint8_t> data;
-    std::vector<int32_t> results; // one per CR_RipChunk call, the final 4 included
+    std::vector<uint8_t> data;                               // chunks answered 0 or 3
+    std::vector<int32_t> results;                            // every CR_RipChunk result, 4 included
     std::vector<std::pair<int32_t, int32_t>> jitterPositions; // read after each 3
     int32_t jitterErrors = 0;
     int32_t percent = 0;
 };
-RipOutcome RipRange(RipApi &api, int32_t first, int32_t last);
+RipOutcome RipRange(const RipCalls &calls, int32_t first, int32_t last);
 
-// Points XDG_CONFIG_HOME at a fresh directory, removed with its contents when destroyed.
-class TempConfigHome {
-public:
-    TempConfigHome();
-    ~TempConfigHome();
-    TempConfigHome(const TempConfigHome &) = delete;
-    TempConfigHome &operator=(const TempConfigHome &) = delete;
-    const std::string &Path() const { return path_; }
+// Both variants initialised over QUAVREL_DRIVES, with settings in a private XDG_CONFIG_HOME.
+class CdRipFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Makes the drive of <name>.cue active in both variants.
+    void UseDisc(const std::string &name);
 
-private:
-    std::string path_;
+    std::string configHome_;
 };
 
 } // namespace cdriptest

@@ -1,9 +1,10 @@
-// Tray, lock and audio play of a virtual drive through the run-time variant, and the notices the
-// shared drive state sends.
+// Tray, lock and audio play of a virtual drive, and the notices the shared drive state sends.
 
-#include "cdrip_fixture.h"
+#include "cdrip_test_support.h"
 
 #include "cdrip_linked.h"
+
+#include "drive_catalogue.h"
 
 namespace cdriptest {
 namespace {
@@ -14,9 +15,9 @@ protected:
     {
         CdRipFixture::SetUp();
         UseDisc("demo");
-        drive_ = static_cast<size_t>(DriveIndexOf("demo"));
-        listener_ = drives::AddMediumListener(
-            [this](size_t index, bool arrived) { notices_.emplace_back(index, arrived); });
+        listener_ = drives::AddMediumListener([this](size_t index, bool arrived) {
+            notices_.emplace_back(static_cast<int32_t>(index), arrived);
+        });
     }
 
     void TearDown() override
@@ -25,29 +26,28 @@ protected:
         CdRipFixture::TearDown();
     }
 
-    size_t drive_ = 0;
     int listener_ = 0;
-    std::vector<std::pair<size_t, bool>> notices_;
+    std::vector<std::pair<int32_t, bool>> notices_;
 };
 
 TEST_F(DriveControlTest, OpeningTheTrayRemovesTheMediumAndClosingRestoresIt)
 {
+    const int32_t demo = DriveIndexOf("demo");
     TCdInfo info;
-    ASSERT_EQ(cdrip3::CR_IsMediaLoaded(), 1);
     ASSERT_EQ(ReadCdInfo(info), kCdInfoRead);
 
     EXPECT_EQ(cdrip3::CR_EjectCD(1), CDRIP_OK);
     EXPECT_EQ(cdrip3::CR_IsMediaLoaded(), 0);
-    EXPECT_EQ(CR_IsMediaLoaded(), 0) << "the linked variant sees the same drive";
-    EXPECT_EQ(notices_, (std::vector<std::pair<size_t, bool>>{{drive_, false}}));
+    EXPECT_EQ(::CR_IsMediaLoaded(), 0) << "the linked variant sees the same drive";
+    EXPECT_EQ(notices_, (std::vector<std::pair<int32_t, bool>>{{demo, false}}));
     EXPECT_EQ(ReadCdInfo(info), kCdInfoNoMedium);
     EXPECT_EQ(info.TrackCount, 0);
-    EXPECT_EQ(cdrip3::CR_ReadToc(), CDRIP_ERROR);
     int32_t bytes = 0;
     EXPECT_EQ(cdrip3::CR_OpenRipper(&bytes, 0, 10), CDRIP_ERROR);
+    EXPECT_EQ(cdrip3::CR_GetSenseKey(), 2);
 
     EXPECT_EQ(cdrip3::CR_EjectCD(0), CDRIP_OK);
-    EXPECT_EQ(notices_, (std::vector<std::pair<size_t, bool>>{{drive_, false}, {drive_, true}}));
+    EXPECT_EQ(notices_, (std::vector<std::pair<int32_t, bool>>{{demo, false}, {demo, true}}));
     EXPECT_EQ(cdrip3::CR_IsMediaLoaded(), 1);
     EXPECT_EQ(ReadCdInfo(info), kCdInfoRead);
 }
@@ -56,7 +56,6 @@ TEST_F(DriveControlTest, PlayPauseResumeAndStopFollowTheDrive)
 {
     EXPECT_EQ(cdrip3::CR_IsAudioPlaying(), 0);
     EXPECT_EQ(cdrip3::CR_PauseCD(1), CDRIP_ERROR) << "nothing to pause";
-
     ASSERT_EQ(cdrip3::CR_PlayTrack(2), CDRIP_OK);
     EXPECT_EQ(cdrip3::CR_IsAudioPlaying(), 1);
     EXPECT_EQ(cdrip3::CR_DriveStatus(), CDRIP_AUDIO_PLAYING);
@@ -74,14 +73,11 @@ TEST_F(DriveControlTest, PlayPauseResumeAndStopFollowTheDrive)
     EXPECT_EQ(cdrip3::CR_DriveStatus(), CDRIP_AUDIO_PLAYING);
     ASSERT_EQ(cdrip3::CR_StopPlayTrack(), CDRIP_OK);
     EXPECT_EQ(cdrip3::CR_IsAudioPlaying(), 0);
-    EXPECT_NE(cdrip3::CR_DriveStatus(), 18);
 
     EXPECT_EQ(cdrip3::CR_PlayTrack(99), CDRIP_ERROR);
     UseDisc("mixed");
     EXPECT_EQ(cdrip3::CR_PlayTrack(1), CDRIP_ERROR) << "track 1 of the mixed-mode disc holds data";
     EXPECT_EQ(cdrip3::CR_GetSenseKey(), 5);
-    EXPECT_EQ(cdrip3::CR_PlayTrack(2), CDRIP_OK);
-    EXPECT_EQ(cdrip3::CR_StopPlayTrack(), CDRIP_OK);
 }
 
 TEST_F(DriveControlTest, ALockedTrayStaysShut)
@@ -102,7 +98,6 @@ TEST_F(DriveControlTest, ALockedTrayStaysShut)
     EXPECT_EQ(cdrip3::CR_EjectCD(1), CDRIP_ERROR);
     ASSERT_EQ(cdrip3::CR_CloseRipper(), CDRIP_OK);
     EXPECT_EQ(cdrip3::CR_EjectCD(1), CDRIP_OK);
-    EXPECT_EQ(cdrip3::CR_EjectCD(0), CDRIP_OK);
 }
 
 } // namespace

@@ -1,12 +1,12 @@
 // A stand-in "CDRIP3.DLL" whose table of contents the test scripts through the environment:
-//   FAKE_CDRIP3_TOC="start:flag,start:flag,...;leadOut"  (no variable: no readable TOC)
-//   FAKE_CDRIP3_MEDIUM=0                                  (no medium)
-//   FAKE_CDRIP3_INIT=n                                    (CR_Init's result)
-// It exports only these five operations, so every other name takes the binding's stand-in.
+//   FAKE_CDRIP3_TOC="flag@start,flag@start,...,leadOut"  (unset: no readable TOC)
+//   FAKE_CDRIP3_MEDIUM=0 (no medium)     FAKE_CDRIP3_INIT=n (CR_Init's result)
+// It exports only these five operations: every other name takes the binding's stand-in.
 
 #include "cdrip_types.h"
 
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,48 +14,36 @@ namespace {
 
 std::vector<TCdRipTocEntry> g_toc;
 
-bool ParseToc(const char *text)
+int32_t Setting(const char *name, int32_t absent)
 {
-    g_toc.clear();
-    if (!text)
-        return false;
-    const std::string script(text);
-    const auto semicolon = script.find(';');
-    if (semicolon == std::string::npos)
-        return false;
-    size_t at = 0;
-    uint8_t number = 1;
-    while (at < semicolon) {
-        const auto comma = std::min(script.find(',', at), semicolon);
-        const std::string item = script.substr(at, comma - at);
-        const auto colon = item.find(':');
-        g_toc.push_back({std::stoi(item.substr(0, colon)), static_cast<uint8_t>(std::stoi(item.substr(colon + 1))),
-                         number++});
-        at = comma + 1;
-    }
-    g_toc.push_back({std::stoi(script.substr(semicolon + 1)), kCdRipTocAudio, kCdRipLeadOutTrack});
-    return true;
+    const char *value = std::getenv(name);
+    return value ? std::atoi(value) : absent;
 }
 
 } // namespace
 
 extern "C" {
 
-CDRIP_EXPORT int32_t CR_Init(const char *)
-{
-    const char *result = std::getenv("FAKE_CDRIP3_INIT");
-    return result ? std::atoi(result) : CDRIP_OK;
-}
-
-CDRIP_EXPORT int32_t CR_IsMediaLoaded()
-{
-    const char *medium = std::getenv("FAKE_CDRIP3_MEDIUM");
-    return medium && std::string(medium) == "0" ? 0 : 1;
-}
+CDRIP_EXPORT int32_t CR_Init(const char *) { return Setting("FAKE_CDRIP3_INIT", CDRIP_OK); }
+CDRIP_EXPORT int32_t CR_IsMediaLoaded() { return Setting("FAKE_CDRIP3_MEDIUM", 1); }
 
 CDRIP_EXPORT int32_t CR_ReadToc()
 {
-    return ParseToc(std::getenv("FAKE_CDRIP3_TOC")) ? CDRIP_OK : CDRIP_ERROR;
+    g_toc.clear();
+    const char *script = std::getenv("FAKE_CDRIP3_TOC");
+    if (!script)
+        return CDRIP_ERROR;
+    std::istringstream items(script);
+    uint8_t number = 1;
+    for (std::string item; std::getline(items, item, ',');) {
+        const auto at = item.find('@');
+        if (at == std::string::npos) // the lead-out
+            g_toc.push_back({std::stoi(item), kCdRipTocAudio, kCdRipLeadOutTrack});
+        else
+            g_toc.push_back({std::stoi(item.substr(at + 1)), static_cast<uint8_t>(std::stoi(item.substr(0, at))),
+                             number++});
+    }
+    return CDRIP_OK;
 }
 
 CDRIP_EXPORT int32_t CR_GetNumTocEntries()
