@@ -11,18 +11,17 @@
 #include "cdrip_runtime.h"
 #include "library_loader.h"
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -40,7 +39,8 @@ int RipWithOurs(const std::string &cue, int track)
 {
     setenv("QUAVREL_DRIVES", cue.c_str(), 1);
     setenv("QUAVREL_FAULTS", "", 1);
-    platform::Library library = platform::Library::Load("CDRIP3.DLL", reinterpret_cast<const void *>(&RipWithOurs));
+    platform::Library library =
+        platform::Library::Load("CDRIP3.DLL", reinterpret_cast<const void *>(&RipWithOurs));
     auto init = library.Function<cdrip3::CR_Init_fn *>("CR_Init");
     auto readToc = library.Function<cdrip3::CR_ReadToc_fn *>("CR_ReadToc");
     auto tracks = library.Function<cdrip3::CR_GetNumTocEntries_fn *>("CR_GetNumTocEntries");
@@ -139,8 +139,8 @@ Comparison Compare(const std::string &cue, int track, int repeats)
     best.ours.seconds = best.theirs.seconds = 1e9;
     for (int i = 0; i < repeats; ++i) {
         const Run ours = InChild({self_, "--rip", cue, std::to_string(track)});
-        const Run theirs =
-            InChild({"cd-paranoia", "-q", "-c", "-d", cue, "-r", track == 0 ? "1-" : std::to_string(track), "-"});
+        const Run theirs = InChild(
+            {"cd-paranoia", "-q", "-c", "-d", cue, "-r", track == 0 ? "1-" : std::to_string(track), "-"});
         if (!ours.ok || !theirs.ok) {
             std::fprintf(stderr, "a rip of %s failed (ours %s, cd-paranoia %s)\n", cue.c_str(),
                          ours.ok ? "ok" : "failed", theirs.ok ? "ok" : "failed");
@@ -177,7 +177,8 @@ int main(int argc, char **argv)
 
     const std::string demo = (fs::path(QUAVREL_DISCS_DIR) / "demo.cue").string();
     const double demoMb = static_cast<double>(fs::file_size(fs::path(QUAVREL_DISCS_DIR) / "demo.bin")) / 1e6;
-    std::printf("Jitter correction on (full paranoia, no never-skip) both sides; best of %d runs.\n", repeats);
+    std::printf("Jitter correction on (full paranoia, no never-skip) both sides; best of %d runs.\n",
+                repeats);
     Report("demo disc, all tracks", demoMb, Compare(demo, 0, repeats));
 
     const std::string longCue = MakeLongDisc(scratch, 20);

@@ -154,7 +154,8 @@ int32_t Core::SelectDriveType(int32_t type)
 
 int32_t Core::DriveType() const
 {
-    return active_ >= 0 && active_ < DriveCount() ? drives_[static_cast<size_t>(active_)].params.DriveTable[0] : 0;
+    return active_ >= 0 && active_ < DriveCount() ? drives_[static_cast<size_t>(active_)].params.DriveTable[0]
+                                                  : 0;
 }
 
 int32_t Core::ReadToc()
@@ -167,8 +168,10 @@ int32_t Core::ReadToc()
         return CDRIP_ERROR;
     }
     for (const drives::TocTrack &track : toc.tracks)
-        toc_.push_back({track.startLba, static_cast<uint8_t>(track.audio ? kCdRipTocAudio : kCdRipTocAudio | kCdRipTocDataBit),
-                        static_cast<uint8_t>(track.number)});
+        toc_.push_back(
+            {track.startLba,
+             static_cast<uint8_t>(track.audio ? kCdRipTocAudio : kCdRipTocAudio | kCdRipTocDataBit),
+             static_cast<uint8_t>(track.number)});
     toc_.push_back({toc.leadOutLba, toc_.back().Flag, kCdRipLeadOutTrack});
     return CDRIP_OK;
 }

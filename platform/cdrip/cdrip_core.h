@@ -6,6 +6,7 @@
 // Not thread-safe: the system calls it from its UI thread only.
 
 #include "cdrip_types.h"
+#include "drive_catalogue.h"
 #include "drive_control.h"
 #include "rip_session.h"
 
@@ -13,14 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "drive_catalogue.h"
-
 namespace cdrip {
 
 inline constexpr int32_t kCdRipVersion = 100;
 
 class Core {
-public:
+  public:
     // Takes the catalogue's drives and reads the settings file; 0, also with no drive at all.
     int32_t Init(const char *settingsName);
     int32_t LoadSettings();
@@ -65,7 +64,7 @@ public:
     int32_t TrackAt(int32_t sector);
     const SenseData &LastSense() const { return sense_; }
 
-private:
+  private:
     struct Drive {
         drives::DriveInfo info;
         TCDRomParams params;

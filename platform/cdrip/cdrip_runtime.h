@@ -15,71 +15,71 @@
 #include "cdrip_types.h"
 
 // X(name, function type), in binding order.
-#define CDRIP3_OPERATIONS(X)                                                                                \
-    X(CR_Init, int32_t(const char *settingsFile))                                                           \
-    X(CR_GetCDRipVersion, int32_t())                                                                        \
-    X(CR_GetNumCDROM, int32_t())                                                                            \
-    X(CR_SetActiveCDROM, int32_t(int32_t index))                                                            \
-    X(CR_GetActiveCDROM, int32_t())                                                                         \
-    /* The active drive's description. */                                                                  \
-    X(CR_GetCDROMID, const char *())                                                                        \
-    /* Drive index's description: vendor and product, or the image's file name; "" when out of range. */   \
-    X(CR_GetCDROMIDByIndex, const char *(int32_t index))                                                    \
-    /* Sets / gets the drive type entry of the active drive's drive table. */                              \
-    X(CR_SelectCDROMType, int32_t(int32_t driveType))                                                       \
-    X(CR_GetCDROMType, int32_t())                                                                           \
-    X(CR_IsMMC, int32_t())                                                                                  \
-    X(CR_GetCDROMParameters, int32_t(TCDRomParams * params))                                                \
-    /* Refuses (1, nothing changed) a chunk size, output format, retry count or mode out of range. */      \
-    X(CR_SetCDROMParameters, int32_t(const TCDRomParams *params))                                           \
-    X(CR_OpenRipper, int32_t(int32_t * bufferBytes, int32_t firstSector, int32_t lastSector))               \
-    X(CR_CloseRipper, int32_t())                                                                            \
-    /* A non-zero *abort ends the rip: 1, no data. */                                                      \
-    X(CR_RipChunk, int32_t(uint8_t * buffer, int32_t * bytes, int32_t * abort))                             \
-    /* Largest absolute sample value of the last chunk, 0..32768. */                                        \
-    X(CR_GetPeakValue, int32_t())                                                                           \
-    X(CR_GetPercentCompleted, int32_t())                                                                    \
-    X(CR_GetNumberOfJitterErrors, int32_t())                                                                \
-    /* The sector the next chunk starts at. */                                                              \
-    X(CR_GetJitterPosition, int32_t())                                                                      \
-    X(CR_GetLastJitterErrorPosition, void(int32_t * firstSector, int32_t * lastSector))                     \
-    /* Scales count 16-bit samples by factor, clipping. */                                                  \
-    X(CR_NormalizeChunk, void(int16_t * samples, int32_t count, double factor))                             \
-    X(CR_LoadSettings, int32_t())                                                                           \
-    X(CR_SaveSettings, int32_t())                                                                           \
-    X(CR_ReadToc, int32_t())                                                                                \
-    X(CR_GetNumTocEntries, int32_t())                                                                       \
-    /* As the linked variant's: the entry packed in a 64-bit value. */                                     \
-    X(CR_GetTocEntry, int64_t(int32_t index))                                                               \
-    X(CR_GetTocEntry2, int32_t(int32_t index, TCdRipTocEntry * entry))                                      \
-    /* Sense key of the last failed drive operation, 0 when none. */                                       \
-    X(CR_GetSenseKey, int32_t())                                                                            \
-    X(CR_GetSenseKey2, int32_t(int32_t * key, int32_t * asc, int32_t * ascq))                               \
-    X(CR_IsUnitReady, int32_t())                                                                            \
-    X(CR_IsMediaLoaded, int32_t())                                                                          \
-    X(CR_LockCD, int32_t(int32_t lock))                                                                     \
-    /* CDRIP_AUDIO_* of cdrip_types.h; 18 is paused. */                                                     \
-    X(CR_DriveStatus, int32_t())                                                                            \
-    /* 1 opens the tray, 0 closes it. */                                                                    \
-    X(CR_EjectCD, int32_t(int32_t open))                                                                    \
-    /* True while a play is running or paused. */                                                           \
-    X(CR_IsAudioPlaying, int32_t())                                                                         \
-    X(CR_PlayTrack, int32_t(int32_t track))                                                                 \
-    X(CR_PlaySection, int32_t(int32_t firstSector, int32_t lastSector))                                     \
-    X(CR_GetPlayPosition, int32_t(int32_t * sector))                                                        \
-    /* Plays on from sector to the end of the current play range. */                                       \
-    X(CR_SetPlayPosition, int32_t(int32_t sector))                                                          \
-    X(CR_StopPlayTrack, int32_t())                                                                          \
-    /* 1 pauses, 0 resumes. */                                                                              \
-    X(CR_PauseCD, int32_t(int32_t pause))                                                                   \
-    X(CR_GetSubChannelTrackInfo, int32_t(int32_t * audioStatus, int32_t * track, int32_t * sector))         \
-    /* CD-Text is not read: always 1. */                                                                    \
-    X(CR_ReadCDText, int32_t(char *buffer, int32_t size))                                                   \
-    /* One transport (libcdio): layer 0. */                                                                 \
-    X(CR_GetTransportLayer, int32_t())                                                                      \
-    X(CR_SetTransportLayer, int32_t(int32_t layer))                                                         \
-    /* C2 error scanning is not offered: always 1. */                                                       \
-    X(CR_ScanForC2Errors, int32_t(int32_t firstSector, int32_t sectorCount, int32_t * errors))
+#define CDRIP3_OPERATIONS(X)                                                                                 \
+    X(CR_Init, int32_t(const char *settingsFile))                                                            \
+    X(CR_GetCDRipVersion, int32_t())                                                                         \
+    X(CR_GetNumCDROM, int32_t())                                                                             \
+    X(CR_SetActiveCDROM, int32_t(int32_t index))                                                             \
+    X(CR_GetActiveCDROM, int32_t())                                                                          \
+    /* The active drive's description. */                                                                    \
+    X(CR_GetCDROMID, const char *())                                                                         \
+    /* Drive index's description: vendor and product, or the image's file name; "" when out of range. */     \
+    X(CR_GetCDROMIDByIndex, const char *(int32_t index))                                                     \
+    /* Sets / gets the drive type entry of the active drive's drive table. */                                \
+    X(CR_SelectCDROMType, int32_t(int32_t driveType))                                                        \
+    X(CR_GetCDROMType, int32_t())                                                                            \
+    X(CR_IsMMC, int32_t())                                                                                   \
+    X(CR_GetCDROMParameters, int32_t(TCDRomParams *params))                                                  \
+    /* Refuses (1, nothing changed) a chunk size, output format, retry count or mode out of range. */        \
+    X(CR_SetCDROMParameters, int32_t(const TCDRomParams *params))                                            \
+    X(CR_OpenRipper, int32_t(int32_t *bufferBytes, int32_t firstSector, int32_t lastSector))                 \
+    X(CR_CloseRipper, int32_t())                                                                             \
+    /* A non-zero *abort reads nothing: 1, and the chunk is passed over. */                                  \
+    X(CR_RipChunk, int32_t(uint8_t *buffer, int32_t *bytes, int32_t *abort))                                 \
+    /* Largest absolute sample value of the last chunk, 0..32768. */                                         \
+    X(CR_GetPeakValue, int32_t())                                                                            \
+    X(CR_GetPercentCompleted, int32_t())                                                                     \
+    X(CR_GetNumberOfJitterErrors, int32_t())                                                                 \
+    /* The sector the next chunk starts at. */                                                               \
+    X(CR_GetJitterPosition, int32_t())                                                                       \
+    X(CR_GetLastJitterErrorPosition, void(int32_t * firstSector, int32_t * lastSector))                      \
+    /* Scales count 16-bit samples by factor, clipping. */                                                   \
+    X(CR_NormalizeChunk, void(int16_t * samples, int32_t count, double factor))                              \
+    X(CR_LoadSettings, int32_t())                                                                            \
+    X(CR_SaveSettings, int32_t())                                                                            \
+    X(CR_ReadToc, int32_t())                                                                                 \
+    X(CR_GetNumTocEntries, int32_t())                                                                        \
+    /* As the linked variant's: the entry packed in a 64-bit value. */                                       \
+    X(CR_GetTocEntry, int64_t(int32_t index))                                                                \
+    X(CR_GetTocEntry2, int32_t(int32_t index, TCdRipTocEntry *entry))                                        \
+    /* Sense key of the last failed drive operation, 0 when none. */                                         \
+    X(CR_GetSenseKey, int32_t())                                                                             \
+    X(CR_GetSenseKey2, int32_t(int32_t *key, int32_t *asc, int32_t *ascq))                                   \
+    X(CR_IsUnitReady, int32_t())                                                                             \
+    X(CR_IsMediaLoaded, int32_t())                                                                           \
+    X(CR_LockCD, int32_t(int32_t lock))                                                                      \
+    /* CDRIP_AUDIO_* of cdrip_types.h; 18 is paused. */                                                      \
+    X(CR_DriveStatus, int32_t())                                                                             \
+    /* 1 opens the tray, 0 closes it. */                                                                     \
+    X(CR_EjectCD, int32_t(int32_t open))                                                                     \
+    /* True while a play is running or paused. */                                                            \
+    X(CR_IsAudioPlaying, int32_t())                                                                          \
+    X(CR_PlayTrack, int32_t(int32_t track))                                                                  \
+    X(CR_PlaySection, int32_t(int32_t firstSector, int32_t lastSector))                                      \
+    X(CR_GetPlayPosition, int32_t(int32_t *sector))                                                          \
+    /* Plays on from sector to the end of the current play range. */                                         \
+    X(CR_SetPlayPosition, int32_t(int32_t sector))                                                           \
+    X(CR_StopPlayTrack, int32_t())                                                                           \
+    /* 1 pauses, 0 resumes. */                                                                               \
+    X(CR_PauseCD, int32_t(int32_t pause))                                                                    \
+    X(CR_GetSubChannelTrackInfo, int32_t(int32_t *audioStatus, int32_t *track, int32_t *sector))             \
+    /* CD-Text is not read: always 1. */                                                                     \
+    X(CR_ReadCDText, int32_t(char *buffer, int32_t size))                                                    \
+    /* One transport (libcdio): layer 0. */                                                                  \
+    X(CR_GetTransportLayer, int32_t())                                                                       \
+    X(CR_SetTransportLayer, int32_t(int32_t layer))                                                          \
+    /* C2 error scanning is not offered: always 1. */                                                        \
+    X(CR_ScanForC2Errors, int32_t(int32_t firstSector, int32_t sectorCount, int32_t *errors))
 
 namespace cdrip3 {
 #define CDRIP3_DECLARE_TYPE(name, type) using name##_fn = type;

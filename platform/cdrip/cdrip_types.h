@@ -24,7 +24,7 @@ enum : int32_t {
 // CR_DriveStatus: the audio status of the drive, as READ SUB-CHANNEL reports it.
 enum : int32_t {
     CDRIP_AUDIO_PLAYING = 0x11,
-    CDRIP_AUDIO_PAUSED = 0x12,   // 18
+    CDRIP_AUDIO_PAUSED = 0x12, // 18
     CDRIP_AUDIO_COMPLETED = 0x13,
     CDRIP_AUDIO_ERROR = 0x14,
     CDRIP_AUDIO_NO_STATUS = 0x15, // nothing played, stopped, or no medium
@@ -65,9 +65,9 @@ struct TCDRomParams {
     int32_t ReadRetries;      // 332: paranoia's re-reads of a sector before it skips it; 0: 20
     int32_t Option336;        // 336: kept and saved, not interpreted
     // Run-time variant only from here.
-    int32_t Option340[3];     // 340: kept and saved, not interpreted
-    int32_t UseParanoiaMode;  // 352: non-zero: ParanoiaMode replaces the default paranoia mode
-    int32_t ParanoiaMode;     // 356: paranoia mode flags, 0..0xFF
+    int32_t Option340[3];    // 340: kept and saved, not interpreted
+    int32_t UseParanoiaMode; // 352: non-zero: ParanoiaMode replaces the default paranoia mode
+    int32_t ParanoiaMode;    // 356: paranoia mode flags, 0..0xFF
 };
 
 #pragma pack(pop)
@@ -120,5 +120,6 @@ inline int64_t PackTocEntry(const TCdRipTocEntry &entry)
 inline TCdRipTocEntry UnpackTocEntry(int64_t value)
 {
     return TCdRipTocEntry{static_cast<int32_t>(static_cast<uint32_t>(value & 0xFFFFFFFF)),
-                          static_cast<uint8_t>((value >> 32) & 0xFF), static_cast<uint8_t>((value >> 40) & 0xFF)};
+                          static_cast<uint8_t>((value >> 32) & 0xFF),
+                          static_cast<uint8_t>((value >> 40) & 0xFF)};
 }

@@ -2,10 +2,10 @@
 // Tray, lock, medium and audio play of one drive: virtual drives through the catalogue's shared
 // state (which also tells medium listeners), real drives through libcdio's MMC commands.
 
+#include "drive_catalogue.h"
+
 #include <cstdint>
 #include <memory>
-
-#include "drive_catalogue.h"
 
 namespace cdrip {
 
@@ -21,7 +21,7 @@ struct PlayReport {
 };
 
 class DriveControl {
-public:
+  public:
     virtual ~DriveControl() = default;
 
     virtual bool MediumLoaded() = 0;
@@ -39,7 +39,7 @@ public:
 
     const SenseData &LastSense() const { return sense_; }
 
-protected:
+  protected:
     bool Fail(int32_t key, int32_t asc, int32_t ascq)
     {
         sense_ = {key, asc, ascq};
@@ -51,7 +51,7 @@ protected:
         return true;
     }
 
-private:
+  private:
     SenseData sense_;
 };
 

@@ -7,15 +7,15 @@ namespace cdrip {
 namespace {
 
 constexpr ParamField kFields[] = {
-    {"ChunkSectors", 256, 4},    {"Option260", 260, 4},        {"LockDuringRip", 264, 4},
-    {"Option268", 268, 4},       {"Option272", 272, 4},        {"Speed", 276, 4},
-    {"Option280", 280, 4},       {"JitterCorrection", 284, 4}, {"Option288", 288, 4},
-    {"DriveType", 292, 4},       {"ReadMethod", 296, 4},       {"SetSpeed", 300, 4},
-    {"Endian", 304, 4},          {"EnableMode", 308, 4},       {"Density", 312, 4},
-    {"Atapi", 316, 4},           {"Option320", 320, 4},        {"Option324", 324, 3},
-    {"OutputFormat", 327, 1},    {"Option328", 328, 4},        {"ReadRetries", 332, 4},
-    {"Option336", 336, 4},       {"Option340", 340, 4},        {"Option344", 344, 4},
-    {"Option348", 348, 4},       {"UseParanoiaMode", 352, 4},  {"ParanoiaMode", 356, 4},
+    {"ChunkSectors", 256, 4}, {"Option260", 260, 4},        {"LockDuringRip", 264, 4},
+    {"Option268", 268, 4},    {"Option272", 272, 4},        {"Speed", 276, 4},
+    {"Option280", 280, 4},    {"JitterCorrection", 284, 4}, {"Option288", 288, 4},
+    {"DriveType", 292, 4},    {"ReadMethod", 296, 4},       {"SetSpeed", 300, 4},
+    {"Endian", 304, 4},       {"EnableMode", 308, 4},       {"Density", 312, 4},
+    {"Atapi", 316, 4},        {"Option320", 320, 4},        {"Option324", 324, 3},
+    {"OutputFormat", 327, 1}, {"Option328", 328, 4},        {"ReadRetries", 332, 4},
+    {"Option336", 336, 4},    {"Option340", 340, 4},        {"Option344", 344, 4},
+    {"Option348", 348, 4},    {"UseParanoiaMode", 352, 4},  {"ParanoiaMode", 356, 4},
 };
 
 } // namespace
@@ -45,8 +45,8 @@ void Assign(TCDRomParams &target, const TCDRomParams &source, size_t size)
     size = std::min(size, sizeof(TCDRomParams));
     const size_t idSize = sizeof(target.DriveId);
     if (size > idSize)
-        std::memcpy(reinterpret_cast<char *>(&target) + idSize, reinterpret_cast<const char *>(&source) + idSize,
-                    size - idSize);
+        std::memcpy(reinterpret_cast<char *>(&target) + idSize,
+                    reinterpret_cast<const char *>(&source) + idSize, size - idSize);
 }
 
 std::span<const ParamField> ParamFields()

@@ -13,7 +13,7 @@
 namespace cdrip {
 
 class JitterTracker {
-public:
+  public:
     void Reset(int32_t firstSector, int32_t lastSector);
 
     // Reports of paranoia, by sector; those outside the range are ignored.
@@ -27,7 +27,7 @@ public:
     int32_t LastFirst() const { return lastFirst_; }
     int32_t LastLast() const { return lastLast_; }
 
-private:
+  private:
     int32_t first_ = 0;
     int32_t last_ = -1;
     std::set<int32_t> repaired_;

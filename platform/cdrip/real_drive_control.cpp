@@ -14,7 +14,7 @@ namespace cdrip {
 namespace {
 
 class RealDriveControl final : public DriveControl {
-public:
+  public:
     explicit RealDriveControl(std::string path) : path_(std::move(path)) {}
 
     bool MediumLoaded() override
@@ -81,7 +81,7 @@ public:
 
     int32_t PlayEnd() override { return playEnd_; }
 
-private:
+  private:
     // Opened on first use and kept: the device may hold no disc yet.
     CdIo_t *Device()
     {

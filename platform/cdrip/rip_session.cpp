@@ -27,7 +27,8 @@ long ReadVirtualAudio(cdrom_drive_t *, void *buffer, lsn_t begin, long sectors)
     if (begin < 0 || sectors <= 0 || begin >= g_target.leadOut)
         return -1;
     const auto count = static_cast<int32_t>(std::min<long>(sectors, g_target.leadOut - begin));
-    return drives::ReadAudio(g_target.driveIndex, begin, count, buffer) == drives::DriveError::None ? count : -1;
+    return drives::ReadAudio(g_target.driveIndex, begin, count, buffer) == drives::DriveError::None ? count
+                                                                                                    : -1;
 }
 
 void ParanoiaReport(long position, paranoia_cb_mode_t mode)
@@ -114,8 +115,9 @@ std::unique_ptr<RipSession> RipSession::Open(size_t driveIndex, const drives::Dr
         cdio_paranoia_modeset(session->paranoia_.get(), ParanoiaMode(params));
         cdio_paranoia_set_range(session->paranoia_.get(), firstSector, lastSector);
         cdio_paranoia_seek(session->paranoia_.get(), firstSector, SEEK_SET);
+    } else {
+        session->raw_.resize(static_cast<size_t>(session->chunkSectors_) * kRawSectorBytes / 2);
     }
-    session->raw_.resize(static_cast<size_t>(session->chunkSectors_) * kRawSectorBytes / 2);
     return session;
 }
 
@@ -159,7 +161,8 @@ int32_t RipSession::RipChunk(uint8_t *buffer, int32_t &bytes, bool abort)
     int32_t result = CDRIP_ERROR;
     if (buffer && !abort && MediumPresent()) {
         g_target.tracker = &tracker_;
-        result = paranoia_ ? ReadThroughParanoia(buffer, sectors, bytes) : ReadStraight(buffer, sectors, bytes);
+        result =
+            paranoia_ ? ReadThroughParanoia(buffer, sectors, bytes) : ReadStraight(buffer, sectors, bytes);
     }
     if (result == CDRIP_ERROR) {
         bytes = 0;

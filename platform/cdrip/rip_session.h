@@ -8,18 +8,17 @@
 
 #include "cdio_owners.h"
 #include "cdrip_types.h"
+#include "drive_catalogue.h"
 #include "jitter_tracker.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-#include "drive_catalogue.h"
-
 namespace cdrip {
 
 class RipSession {
-public:
+  public:
     // nullptr when the drive has no readable medium or the range is not inside its disc.
     static std::unique_ptr<RipSession> Open(size_t driveIndex, const drives::DriveInfo &drive,
                                             const TCDRomParams &params, int32_t firstSector,
@@ -42,7 +41,7 @@ public:
     int32_t Peak() const { return peak_; }
     int32_t NextSector() const { return next_; }
 
-private:
+  private:
     RipSession() = default;
     bool MediumPresent() const;
     int32_t ReadThroughParanoia(uint8_t *buffer, int32_t sectors, int32_t &bytes);

@@ -10,16 +10,46 @@ using cdrip::TheCore;
 
 extern "C" {
 
-CDRIP_EXPORT int32_t CR_Init(const char *settingsFile) { return TheCore().Init(settingsFile); }
-CDRIP_EXPORT int32_t CR_GetCDRipVersion() { return cdrip::kCdRipVersion; }
-CDRIP_EXPORT int32_t CR_GetNumCDROM() { return TheCore().DriveCount(); }
-CDRIP_EXPORT int32_t CR_SetActiveCDROM(int32_t index) { return TheCore().SetActiveDrive(index); }
-CDRIP_EXPORT int32_t CR_GetActiveCDROM() { return TheCore().ActiveDrive(); }
-CDRIP_EXPORT const char *CR_GetCDROMID() { return TheCore().Description(TheCore().ActiveDrive()); }
-CDRIP_EXPORT const char *CR_GetCDROMIDByIndex(int32_t index) { return TheCore().Description(index); }
-CDRIP_EXPORT int32_t CR_SelectCDROMType(int32_t driveType) { return TheCore().SelectDriveType(driveType); }
-CDRIP_EXPORT int32_t CR_GetCDROMType() { return TheCore().DriveType(); }
-CDRIP_EXPORT int32_t CR_IsMMC() { return TheCore().IsMmc() ? 1 : 0; }
+CDRIP_EXPORT int32_t CR_Init(const char *settingsFile)
+{
+    return TheCore().Init(settingsFile);
+}
+CDRIP_EXPORT int32_t CR_GetCDRipVersion()
+{
+    return cdrip::kCdRipVersion;
+}
+CDRIP_EXPORT int32_t CR_GetNumCDROM()
+{
+    return TheCore().DriveCount();
+}
+CDRIP_EXPORT int32_t CR_SetActiveCDROM(int32_t index)
+{
+    return TheCore().SetActiveDrive(index);
+}
+CDRIP_EXPORT int32_t CR_GetActiveCDROM()
+{
+    return TheCore().ActiveDrive();
+}
+CDRIP_EXPORT const char *CR_GetCDROMID()
+{
+    return TheCore().Description(TheCore().ActiveDrive());
+}
+CDRIP_EXPORT const char *CR_GetCDROMIDByIndex(int32_t index)
+{
+    return TheCore().Description(index);
+}
+CDRIP_EXPORT int32_t CR_SelectCDROMType(int32_t driveType)
+{
+    return TheCore().SelectDriveType(driveType);
+}
+CDRIP_EXPORT int32_t CR_GetCDROMType()
+{
+    return TheCore().DriveType();
+}
+CDRIP_EXPORT int32_t CR_IsMMC()
+{
+    return TheCore().IsMmc() ? 1 : 0;
+}
 
 CDRIP_EXPORT int32_t CR_GetCDROMParameters(TCDRomParams *params)
 {
@@ -36,17 +66,32 @@ CDRIP_EXPORT int32_t CR_OpenRipper(int32_t *bufferBytes, int32_t firstSector, in
     return TheCore().OpenRipper(bufferBytes, firstSector, lastSector);
 }
 
-CDRIP_EXPORT int32_t CR_CloseRipper() { return TheCore().CloseRipper(); }
+CDRIP_EXPORT int32_t CR_CloseRipper()
+{
+    return TheCore().CloseRipper();
+}
 
 CDRIP_EXPORT int32_t CR_RipChunk(uint8_t *buffer, int32_t *bytes, int32_t *abort)
 {
     return TheCore().RipChunk(buffer, bytes, abort && *abort != 0);
 }
 
-CDRIP_EXPORT int32_t CR_GetPeakValue() { return TheCore().Peak(); }
-CDRIP_EXPORT int32_t CR_GetPercentCompleted() { return TheCore().PercentCompleted(); }
-CDRIP_EXPORT int32_t CR_GetNumberOfJitterErrors() { return TheCore().JitterErrors(); }
-CDRIP_EXPORT int32_t CR_GetJitterPosition() { return TheCore().NextSector(); }
+CDRIP_EXPORT int32_t CR_GetPeakValue()
+{
+    return TheCore().Peak();
+}
+CDRIP_EXPORT int32_t CR_GetPercentCompleted()
+{
+    return TheCore().PercentCompleted();
+}
+CDRIP_EXPORT int32_t CR_GetNumberOfJitterErrors()
+{
+    return TheCore().JitterErrors();
+}
+CDRIP_EXPORT int32_t CR_GetJitterPosition()
+{
+    return TheCore().NextSector();
+}
 
 CDRIP_EXPORT void CR_GetLastJitterErrorPosition(int32_t *firstSector, int32_t *lastSector)
 {
@@ -59,10 +104,22 @@ CDRIP_EXPORT void CR_NormalizeChunk(int16_t *samples, int32_t count, double fact
         cdrip::Normalize(samples, count, factor);
 }
 
-CDRIP_EXPORT int32_t CR_LoadSettings() { return TheCore().LoadSettings(); }
-CDRIP_EXPORT int32_t CR_SaveSettings() { return TheCore().SaveSettings(); }
-CDRIP_EXPORT int32_t CR_ReadToc() { return TheCore().ReadToc(); }
-CDRIP_EXPORT int32_t CR_GetNumTocEntries() { return TheCore().TocTrackCount(); }
+CDRIP_EXPORT int32_t CR_LoadSettings()
+{
+    return TheCore().LoadSettings();
+}
+CDRIP_EXPORT int32_t CR_SaveSettings()
+{
+    return TheCore().SaveSettings();
+}
+CDRIP_EXPORT int32_t CR_ReadToc()
+{
+    return TheCore().ReadToc();
+}
+CDRIP_EXPORT int32_t CR_GetNumTocEntries()
+{
+    return TheCore().TocTrackCount();
+}
 
 CDRIP_EXPORT int64_t CR_GetTocEntry(int32_t index)
 {
@@ -70,8 +127,14 @@ CDRIP_EXPORT int64_t CR_GetTocEntry(int32_t index)
     return TheCore().TocEntry(index, &entry) == CDRIP_OK ? PackTocEntry(entry) : 0;
 }
 
-CDRIP_EXPORT int32_t CR_GetTocEntry2(int32_t index, TCdRipTocEntry *entry) { return TheCore().TocEntry(index, entry); }
-CDRIP_EXPORT int32_t CR_GetSenseKey() { return TheCore().LastSense().key; }
+CDRIP_EXPORT int32_t CR_GetTocEntry2(int32_t index, TCdRipTocEntry *entry)
+{
+    return TheCore().TocEntry(index, entry);
+}
+CDRIP_EXPORT int32_t CR_GetSenseKey()
+{
+    return TheCore().LastSense().key;
+}
 
 CDRIP_EXPORT int32_t CR_GetSenseKey2(int32_t *key, int32_t *asc, int32_t *ascq)
 {
@@ -84,11 +147,26 @@ CDRIP_EXPORT int32_t CR_GetSenseKey2(int32_t *key, int32_t *asc, int32_t *ascq)
     return CDRIP_OK;
 }
 
-CDRIP_EXPORT int32_t CR_IsUnitReady() { return TheCore().MediumLoaded() ? 1 : 0; }
-CDRIP_EXPORT int32_t CR_IsMediaLoaded() { return TheCore().MediumLoaded() ? 1 : 0; }
-CDRIP_EXPORT int32_t CR_LockCD(int32_t lock) { return TheCore().Lock(lock != 0); }
-CDRIP_EXPORT int32_t CR_DriveStatus() { return TheCore().PlayStatus().audioStatus; }
-CDRIP_EXPORT int32_t CR_EjectCD(int32_t open) { return TheCore().Eject(open != 0); }
+CDRIP_EXPORT int32_t CR_IsUnitReady()
+{
+    return TheCore().MediumLoaded() ? 1 : 0;
+}
+CDRIP_EXPORT int32_t CR_IsMediaLoaded()
+{
+    return TheCore().MediumLoaded() ? 1 : 0;
+}
+CDRIP_EXPORT int32_t CR_LockCD(int32_t lock)
+{
+    return TheCore().Lock(lock != 0);
+}
+CDRIP_EXPORT int32_t CR_DriveStatus()
+{
+    return TheCore().PlayStatus().audioStatus;
+}
+CDRIP_EXPORT int32_t CR_EjectCD(int32_t open)
+{
+    return TheCore().Eject(open != 0);
+}
 
 CDRIP_EXPORT int32_t CR_IsAudioPlaying()
 {
@@ -96,7 +174,10 @@ CDRIP_EXPORT int32_t CR_IsAudioPlaying()
     return status == CDRIP_AUDIO_PLAYING || status == CDRIP_AUDIO_PAUSED ? 1 : 0;
 }
 
-CDRIP_EXPORT int32_t CR_PlayTrack(int32_t track) { return TheCore().PlayTrack(track); }
+CDRIP_EXPORT int32_t CR_PlayTrack(int32_t track)
+{
+    return TheCore().PlayTrack(track);
+}
 
 CDRIP_EXPORT int32_t CR_PlaySection(int32_t firstSector, int32_t lastSector)
 {
@@ -111,9 +192,18 @@ CDRIP_EXPORT int32_t CR_GetPlayPosition(int32_t *sector)
     return CDRIP_OK;
 }
 
-CDRIP_EXPORT int32_t CR_SetPlayPosition(int32_t sector) { return TheCore().SetPlayPosition(sector); }
-CDRIP_EXPORT int32_t CR_StopPlayTrack() { return TheCore().Stop(); }
-CDRIP_EXPORT int32_t CR_PauseCD(int32_t pause) { return TheCore().Pause(pause != 0); }
+CDRIP_EXPORT int32_t CR_SetPlayPosition(int32_t sector)
+{
+    return TheCore().SetPlayPosition(sector);
+}
+CDRIP_EXPORT int32_t CR_StopPlayTrack()
+{
+    return TheCore().Stop();
+}
+CDRIP_EXPORT int32_t CR_PauseCD(int32_t pause)
+{
+    return TheCore().Pause(pause != 0);
+}
 
 CDRIP_EXPORT int32_t CR_GetSubChannelTrackInfo(int32_t *audioStatus, int32_t *track, int32_t *sector)
 {
@@ -126,15 +216,27 @@ CDRIP_EXPORT int32_t CR_GetSubChannelTrackInfo(int32_t *audioStatus, int32_t *tr
     return CDRIP_OK;
 }
 
-CDRIP_EXPORT int32_t CR_ReadCDText(char *, int32_t) { return CDRIP_ERROR; }
-CDRIP_EXPORT int32_t CR_GetTransportLayer() { return 0; }
-CDRIP_EXPORT int32_t CR_SetTransportLayer(int32_t layer) { return layer == 0 ? CDRIP_OK : CDRIP_ERROR; }
-CDRIP_EXPORT int32_t CR_ScanForC2Errors(int32_t, int32_t, int32_t *) { return CDRIP_ERROR; }
+CDRIP_EXPORT int32_t CR_ReadCDText(char *, int32_t)
+{
+    return CDRIP_ERROR;
+}
+CDRIP_EXPORT int32_t CR_GetTransportLayer()
+{
+    return 0;
+}
+CDRIP_EXPORT int32_t CR_SetTransportLayer(int32_t layer)
+{
+    return layer == 0 ? CDRIP_OK : CDRIP_ERROR;
+}
+CDRIP_EXPORT int32_t CR_ScanForC2Errors(int32_t, int32_t, int32_t *)
+{
+    return CDRIP_ERROR;
+}
 
 } // extern "C"
 
 // Every export has the signature its callers bind it with.
-#define CDRIP3_CHECK_SIGNATURE(name, type) \
+#define CDRIP3_CHECK_SIGNATURE(name, type)                                                                   \
     static_assert(std::is_same_v<decltype(name), cdrip3::name##_fn>, #name " differs from cdrip_runtime.h");
 CDRIP3_OPERATIONS(CDRIP3_CHECK_SIGNATURE)
 #undef CDRIP3_CHECK_SIGNATURE

@@ -1,12 +1,11 @@
 #include "settings_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace cdrip {
 namespace {
@@ -22,7 +21,7 @@ std::string Trim(const std::string &text)
 
 bool MakeDirectories(const std::string &path)
 {
-    for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string part = path.substr(0, slash);
         struct stat info {};
         if (stat(part.c_str(), &info) != 0 && mkdir(part.c_str(), 0700) != 0)

@@ -23,7 +23,7 @@ namespace cdrip {
 std::string SettingsPath(const std::string &name);
 
 class IniFile {
-public:
+  public:
     // An empty file when path does not exist or cannot be read.
     static IniFile Read(const std::string &path);
     // Writes through a temporary file and a rename, creating the directory; false on failure
@@ -36,7 +36,7 @@ public:
     // A description as a section name: no ']' and no control characters.
     static std::string SectionName(const std::string &prefix, const std::string &text);
 
-private:
+  private:
     struct Section {
         std::string name;
         std::vector<std::pair<std::string, std::string>> entries;

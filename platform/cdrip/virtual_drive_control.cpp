@@ -5,7 +5,7 @@ namespace cdrip {
 namespace {
 
 class VirtualDriveControl final : public DriveControl {
-public:
+  public:
     explicit VirtualDriveControl(size_t index) : index_(index) {}
 
     bool MediumLoaded() override
@@ -16,7 +16,10 @@ public:
 
     bool IsMmc() override { return true; }
 
-    bool Eject(bool open) override { return Check(open ? drives::OpenTray(index_) : drives::CloseTray(index_)); }
+    bool Eject(bool open) override
+    {
+        return Check(open ? drives::OpenTray(index_) : drives::CloseTray(index_));
+    }
     bool Lock(bool lock) override { return Check(lock ? drives::Lock(index_) : drives::Unlock(index_)); }
     bool Play(int32_t firstSector, int32_t endSector) override
     {
@@ -49,7 +52,7 @@ public:
         return drives::Position(index_, play) == drives::DriveError::None ? play.endLba : 0;
     }
 
-private:
+  private:
     // The sense a drive would return for each refusal.
     bool Check(drives::DriveError error)
     {

@@ -7,11 +7,9 @@
 namespace {
 
 // The stand-in of an operation the library does not provide.
-template <typename Fn>
-struct Unbound;
+template <typename Fn> struct Unbound;
 
-template <typename R, typename... Args>
-struct Unbound<R(Args...)> {
+template <typename R, typename... Args> struct Unbound<R(Args...)> {
     static R Failed(Args...)
     {
         if constexpr (std::is_void_v<R>)
@@ -83,8 +81,8 @@ bool BindCDRip3()
     state.library = platform::Library::Load("CDRIP3.DLL", reinterpret_cast<const void *>(&BindCDRip3));
     if (!state.library.IsLoaded())
         return false;
-#define CD_ACCESS_BIND(name, type)                                                                                     \
-    if (void *address = state.library.Symbol(#name))                                                                   \
+#define CD_ACCESS_BIND(name, type)                                                                           \
+    if (void *address = state.library.Symbol(#name))                                                         \
         cdrip3::name = reinterpret_cast<cdrip3::name##_fn *>(address);
     CDRIP3_OPERATIONS(CD_ACCESS_BIND)
 #undef CD_ACCESS_BIND

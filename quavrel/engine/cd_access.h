@@ -22,18 +22,18 @@ CDRIP3_OPERATIONS(CD_ACCESS_DECLARE_POINTER)
 // One track of the disc information record.
 struct TCdTrackSlot {
     uint8_t TrackNumber = 0;
-    uint8_t IsAudio = 0;        // 1 audio, 0 data
-    uint32_t StartMSF = 0;      // position
-    uint32_t LengthMSF = 0;     // length
+    uint8_t IsAudio = 0;    // 1 audio, 0 data
+    uint32_t StartMSF = 0;  // position
+    uint32_t LengthMSF = 0; // length
     int32_t StartSector = 0;
     int32_t LengthSectors = 0;
 };
 
 // The disc information record the main window holds.
 struct TCdInfo {
-    int16_t DiscType = 0;   // 0 no audio track, 1 audio only, 2 audio and data
+    int16_t DiscType = 0; // 0 no audio track, 1 audio only, 2 audio and data
     int16_t TrackCount = 0;
-    uint32_t LeadOut = 0;   // position of the lead-out
+    uint32_t LeadOut = 0; // position of the lead-out
     std::array<TCdTrackSlot, 100> Slots{};
 
     // Slots are numbered from 1.

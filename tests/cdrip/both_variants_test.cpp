@@ -1,8 +1,7 @@
 // Both variants in one process: each answers through its own signatures, with its own state.
 
-#include "cdrip_test_support.h"
-
 #include "cdrip_linked.h"
+#include "cdrip_test_support.h"
 
 namespace cdriptest {
 namespace {

@@ -30,7 +30,7 @@ TEST(MsfTest, ConversionsAndTheirEdges)
 
 // Binds the stand-in library (or, with no directory, none), scripted by environment variables.
 class BindingTest : public ::testing::Test {
-protected:
+  protected:
     void Start(const char *libraryDir, std::vector<std::pair<const char *, std::string>> script = {})
     {
         setenv("QUAVREL_LIBRARY_PATH", libraryDir, 1);
@@ -139,7 +139,8 @@ class DiscInfoTest : public CdRipFixture {};
 
 TEST_F(DiscInfoTest, SlotsAgreeWithEachImagesTableOfContents)
 {
-    const std::pair<const char *, int16_t> discs[] = {{"demo", 1}, {"mixed", 2}, {"enhanced", 2}, {"onetrack", 1}};
+    const std::pair<const char *, int16_t> discs[] = {
+        {"demo", 1}, {"mixed", 2}, {"enhanced", 2}, {"onetrack", 1}};
     for (const auto &[name, discType] : discs) {
         SelectDrive(DriveIndexOf(name));
         ASSERT_EQ(cdrip3::CR_GetActiveCDROM(), DriveIndexOf(name));
@@ -151,7 +152,8 @@ TEST_F(DiscInfoTest, SlotsAgreeWithEachImagesTableOfContents)
         EXPECT_EQ(info.LeadOut, LBAToMSF(cue.leadOut)) << name;
         for (size_t i = 0; i < cue.tracks.size(); ++i) {
             const TCdTrackSlot &slot = info.Slot(static_cast<int>(i + 1));
-            const int32_t length = (i + 1 < cue.tracks.size() ? cue.tracks[i + 1].start : cue.leadOut) - cue.tracks[i].start;
+            const int32_t length =
+                (i + 1 < cue.tracks.size() ? cue.tracks[i + 1].start : cue.leadOut) - cue.tracks[i].start;
             EXPECT_EQ(slot.TrackNumber, cue.tracks[i].number) << name;
             EXPECT_EQ(slot.IsAudio, cue.tracks[i].audio ? 1 : 0) << name << " track " << i + 1;
             EXPECT_EQ(slot.StartSector, cue.tracks[i].start) << name << " track " << i + 1;

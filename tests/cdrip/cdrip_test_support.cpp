@@ -1,13 +1,12 @@
 #include "cdrip_test_support.h"
 
 #include "cdrip_linked.h"
+#include "drive_catalogue.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
-
-#include "drive_catalogue.h"
 
 namespace cdriptest {
 namespace {
@@ -31,7 +30,8 @@ CueDisc ParseCue(const std::string &name)
         if (std::regex_search(line, match, trackLine))
             disc.tracks.push_back({std::stoi(match[1]), 0, match[2] == "AUDIO"});
         else if (std::regex_search(line, match, indexLine) && !disc.tracks.empty())
-            disc.tracks.back().start = std::stoi(match[1]) * 4500 + std::stoi(match[2]) * 75 + std::stoi(match[3]);
+            disc.tracks.back().start =
+                std::stoi(match[1]) * 4500 + std::stoi(match[2]) * 75 + std::stoi(match[3]);
     }
     disc.leadOut = static_cast<int32_t>(std::filesystem::file_size(DiscPath(name, ".bin")) / 2352);
     return disc;
@@ -58,9 +58,14 @@ int32_t DriveIndexOf(const std::string &name)
 
 RipCalls Linked()
 {
-    return {&CR_GetCDROMParameters,      &CR_SetCDROMParameters,         &CR_OpenRipper,
-            &CR_RipChunk,                &CR_GetNumberOfJitterErrors,    &CR_GetLastJitterErrorPosition,
-            &CR_GetPercentCompleted,     &CR_CloseRipper};
+    return {&CR_GetCDROMParameters,
+            &CR_SetCDROMParameters,
+            &CR_OpenRipper,
+            &CR_RipChunk,
+            &CR_GetNumberOfJitterErrors,
+            &CR_GetLastJitterErrorPosition,
+            &CR_GetPercentCompleted,
+            &CR_CloseRipper};
 }
 
 RipCalls Runtime()
@@ -69,10 +74,14 @@ RipCalls Runtime()
         int32_t abort = 0;
         return cdrip3::CR_RipChunk(buffer, bytes, &abort);
     };
-    return {cdrip3::CR_GetCDROMParameters,      cdrip3::CR_SetCDROMParameters,
-            cdrip3::CR_OpenRipper,              chunk,
-            cdrip3::CR_GetNumberOfJitterErrors, cdrip3::CR_GetLastJitterErrorPosition,
-            cdrip3::CR_GetPercentCompleted,     cdrip3::CR_CloseRipper};
+    return {cdrip3::CR_GetCDROMParameters,
+            cdrip3::CR_SetCDROMParameters,
+            cdrip3::CR_OpenRipper,
+            chunk,
+            cdrip3::CR_GetNumberOfJitterErrors,
+            cdrip3::CR_GetLastJitterErrorPosition,
+            cdrip3::CR_GetPercentCompleted,
+            cdrip3::CR_CloseRipper};
 }
 
 void Configure(const RipCalls &calls, bool jitterCorrection, uint8_t format)

@@ -53,8 +53,8 @@ void Configure(const RipCalls &calls, bool jitterCorrection, uint8_t format = 0)
 struct RipOutcome {
     int32_t openResult = -1;
     int32_t chunkBytes = 0;
-    std::vector<uint8_t> data;                               // chunks answered 0 or 3
-    std::vector<int32_t> results;                            // every CR_RipChunk result, 4 included
+    std::vector<uint8_t> data;                                // chunks answered 0 or 3
+    std::vector<int32_t> results;                             // every CR_RipChunk result, 4 included
     std::vector<std::pair<int32_t, int32_t>> jitterPositions; // read after each 3
     int32_t jitterErrors = 0;
     int32_t percent = 0;
@@ -63,7 +63,7 @@ RipOutcome RipRange(const RipCalls &calls, int32_t first, int32_t last);
 
 // Both variants initialised over QUAVREL_DRIVES, with settings in a private XDG_CONFIG_HOME.
 class CdRipFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     // Makes the drive of <name>.cue active in both variants.

@@ -1,16 +1,14 @@
 // Tray, lock and audio play of a virtual drive, and the notices the shared drive state sends.
 
-#include "cdrip_test_support.h"
-
 #include "cdrip_linked.h"
-
+#include "cdrip_test_support.h"
 #include "drive_catalogue.h"
 
 namespace cdriptest {
 namespace {
 
 class DriveControlTest : public CdRipFixture {
-protected:
+  protected:
     void SetUp() override
     {
         CdRipFixture::SetUp();

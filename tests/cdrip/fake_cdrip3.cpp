@@ -24,8 +24,14 @@ int32_t Setting(const char *name, int32_t absent)
 
 extern "C" {
 
-CDRIP_EXPORT int32_t CR_Init(const char *) { return Setting("FAKE_CDRIP3_INIT", CDRIP_OK); }
-CDRIP_EXPORT int32_t CR_IsMediaLoaded() { return Setting("FAKE_CDRIP3_MEDIUM", 1); }
+CDRIP_EXPORT int32_t CR_Init(const char *)
+{
+    return Setting("FAKE_CDRIP3_INIT", CDRIP_OK);
+}
+CDRIP_EXPORT int32_t CR_IsMediaLoaded()
+{
+    return Setting("FAKE_CDRIP3_MEDIUM", 1);
+}
 
 CDRIP_EXPORT int32_t CR_ReadToc()
 {
@@ -40,8 +46,8 @@ CDRIP_EXPORT int32_t CR_ReadToc()
         if (at == std::string::npos) // the lead-out
             g_toc.push_back({std::stoi(item), kCdRipTocAudio, kCdRipLeadOutTrack});
         else
-            g_toc.push_back({std::stoi(item.substr(at + 1)), static_cast<uint8_t>(std::stoi(item.substr(0, at))),
-                             number++});
+            g_toc.push_back({std::stoi(item.substr(at + 1)),
+                             static_cast<uint8_t>(std::stoi(item.substr(0, at))), number++});
     }
     return CDRIP_OK;
 }

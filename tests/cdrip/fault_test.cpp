@@ -1,10 +1,9 @@
 // Injected faults of the virtual drive as paranoia and the straight reader meet them.
 
 #include "cdrip_test_support.h"
+#include "drive_catalogue.h"
 
 #include <algorithm>
-
-#include "drive_catalogue.h"
 
 namespace cdriptest {
 namespace {
@@ -13,7 +12,7 @@ constexpr int32_t kFirst = 2000;
 constexpr int32_t kLast = 2399;
 
 class FaultTest : public CdRipFixture {
-protected:
+  protected:
     void SetUp() override
     {
         CdRipFixture::SetUp();
@@ -26,10 +25,14 @@ protected:
         drives::Faults faults;
         faults.jitter = std::move(jitter);
         faults.unreadable = std::move(unreadable);
-        ASSERT_EQ(drives::SetFaults(static_cast<size_t>(DriveIndexOf("demo")), faults), drives::DriveError::None);
+        ASSERT_EQ(drives::SetFaults(static_cast<size_t>(DriveIndexOf("demo")), faults),
+                  drives::DriveError::None);
     }
 
-    static size_t Chunk(int32_t sector) { return static_cast<size_t>((sector - kFirst) / kDefaultChunkSectors); }
+    static size_t Chunk(int32_t sector)
+    {
+        return static_cast<size_t>((sector - kFirst) / kDefaultChunkSectors);
+    }
     static size_t At(int32_t sector) { return static_cast<size_t>(sector - kFirst) * 2352; }
 
     // Every chunk answered 0 but those listed, which answered result; then 4.
@@ -67,7 +70,8 @@ TEST_F(FaultTest, WithoutJitterCorrectionNothingIsRepaired)
     EXPECT_EQ(rip.jitterErrors, 0);
     ASSERT_EQ(rip.data.size(), image_.size());
     // Only the jittered sector differs: it arrives displaced, as the drive gave it.
-    EXPECT_FALSE(std::equal(image_.begin() + At(2100), image_.begin() + At(2101), rip.data.begin() + At(2100)));
+    EXPECT_FALSE(
+        std::equal(image_.begin() + At(2100), image_.begin() + At(2101), rip.data.begin() + At(2100)));
     EXPECT_TRUE(std::equal(image_.begin(), image_.begin() + At(2100), rip.data.begin()));
     EXPECT_TRUE(std::equal(image_.begin() + At(2101), image_.end(), rip.data.begin() + At(2101)));
 }
@@ -84,7 +88,8 @@ TEST_F(FaultTest, AnUnreadableSectorIsSkippedAndReportedWithJitterCorrection)
     ExpectResults(rip, {Chunk(first), Chunk(last)}, CDRIP_JITTER_ERROR);
     // What paranoia could not read is silence; everything around it is the image's.
     ASSERT_EQ(rip.data.size(), image_.size());
-    EXPECT_TRUE(std::all_of(rip.data.begin() + At(2200), rip.data.begin() + At(2201), [](uint8_t b) { return !b; }));
+    EXPECT_TRUE(
+        std::all_of(rip.data.begin() + At(2200), rip.data.begin() + At(2201), [](uint8_t b) { return !b; }));
     EXPECT_TRUE(std::equal(image_.begin(), image_.begin() + At(first), rip.data.begin()));
     EXPECT_TRUE(std::equal(image_.begin() + At(last + 1), image_.end(), rip.data.begin() + At(last + 1)));
 }
@@ -126,7 +131,8 @@ TEST_F(FaultTest, NothingIsReadOnceTheTrayOpensOrTheCallerAborts)
     EXPECT_EQ(bytes, 0);
     abort = 0;
     EXPECT_EQ(cdrip3::CR_RipChunk(buffer.data(), &bytes, &abort), CDRIP_OK);
-    EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + bytes, image_.begin() + At(kFirst + kDefaultChunkSectors)))
+    EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + bytes,
+                           image_.begin() + At(kFirst + kDefaultChunkSectors)))
         << "the aborted chunk is passed over";
     EXPECT_EQ(cdrip3::CR_CloseRipper(), CDRIP_OK);
 }

@@ -1,8 +1,7 @@
 // The parameter record: what callers may set, and its round trip through "CDRipper.ini".
 
-#include "cdrip_test_support.h"
-
 #include "cdrip_linked.h"
+#include "cdrip_test_support.h"
 
 #include <cstring>
 #include <filesystem>
@@ -13,7 +12,7 @@ namespace cdriptest {
 namespace {
 
 class SettingsTest : public CdRipFixture {
-protected:
+  protected:
     std::string IniPath() const { return configHome_ + "/Quavrel/CDRipper.ini"; }
 
     void WriteIni(const std::string &text) const
@@ -25,9 +24,9 @@ protected:
     // The main window's fields, by offset, 32 bits each.
     static void WindowFields(TCDRomParams &params, int32_t speed, int32_t format)
     {
-        const std::pair<size_t, int32_t> fields[] = {{256, 26}, {260, 7},   {264, 1}, {276, speed}, {284, -1},
-                                                     {327, format}, {328, 0}, {332, 30}, {336, 0}, {340, 0},
-                                                     {344, 0},  {348, 0},   {352, 1}, {356, 223}, {292, 14}};
+        const std::pair<size_t, int32_t> fields[] = {
+            {256, 26}, {260, 7}, {264, 1}, {276, speed}, {284, -1}, {327, format}, {328, 0}, {332, 30},
+            {336, 0},  {340, 0}, {344, 0}, {348, 0},     {352, 1},  {356, 223},    {292, 14}};
         for (const auto &[offset, value] : fields)
             std::memcpy(reinterpret_cast<char *>(&params) + offset, &value, sizeof value);
     }
