@@ -26,7 +26,7 @@ const char *const kContactAddress = "quavrel@example.org";
 } // namespace
 
 TCDRipTestForm::TCDRipTestForm(QWidget *parent)
-    : QMainWindow(parent), LameCoder1(this), DialUp1(this), ui(std::make_unique<Ui::TCDRipTestForm>())
+    : QMainWindow(parent), LameCoder1(this), CDRIP1(this), DialUp1(this), ui(std::make_unique<Ui::TCDRipTestForm>())
 {
     InitIconResources();
     ui->setupUi(this);
@@ -59,6 +59,7 @@ TCDRipTestForm::TCDRipTestForm(QWidget *parent)
     ImageList1 = {QIcon::fromTheme(QStringLiteral("audio-x-generic"), QIcon(QStringLiteral(":/icons/track-audio.svg")))};
     ImageList2 = {QIcon::fromTheme(QStringLiteral("text-x-generic"), QIcon(QStringLiteral(":/icons/track-data.svg")))};
 
+    SetUpRipper();
     DialUp1.SetDialMode(dmSync);
     DialUp1.SetLanguage(France);
     BindDialUpEvents();
@@ -67,6 +68,23 @@ TCDRipTestForm::TCDRipTestForm(QWidget *parent)
 }
 
 TCDRipTestForm::~TCDRipTestForm() = default;
+
+void TCDRipTestForm::SetUpRipper()
+{
+    CDRIP1.SetCoder(&LameCoder1);
+    CDRIP1.SetCDRomNum(0);
+    TDriveTableClass &table = CDRIP1.DriveTable();
+    table.SetDriveType(TDriveType::GENERIC);
+    table.SetReadMethod(TReadMethod::READMMC);
+    table.SetSetSpeed(TSetSpeed::SPEEDMMC);
+    table.SetEndian(TEndian::LITTLEENDIAN);
+    table.SetEnableMode(TEnableMode::ENABLENONE);
+    table.SetDensity(0);
+    table.SetAtapi(true);
+    CDRIP1.SetEncode(true);
+    CDRIP1.SetVersion(QStringLiteral("111"));
+    CDRIP1.SetSpeed(32);
+}
 
 void TCDRipTestForm::ConnectControls()
 {

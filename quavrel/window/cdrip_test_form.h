@@ -2,6 +2,7 @@
 // The main window: four tabs (rip, encoder settings, CDDB, about), its menus, its state and the
 // settings it loads when created and saves when closed.
 
+#include "cd_rip.h"
 #include "cddb_server.h"
 #include "dial_up.h"
 #include "lame_coder.h"
@@ -41,6 +42,7 @@ public:
     static QString HelpFile();
 
     TLameCoder LameCoder1;
+    TCDRIP CDRIP1;
     TDialUp DialUp1;
     CddbServerTexts CddbServer;
     bool RipInProgress = false;
@@ -90,6 +92,7 @@ protected:
 private:
     void ConnectControls();
     std::vector<StoredSetting> StoredSettings();
+    void SetUpRipper();
     void ApplyEncoderParameters();
     void BindDialUpEvents();
     // Runs a request of DialUp1; a missing remote-access service is noted in the status bar and
