@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cstring>
 #include <optional>
 
@@ -24,7 +25,8 @@ std::optional<int64_t> ParseInteger(const std::string &text)
     int64_t value = 0;
     const char *end = text.data() + text.size();
     const auto [ptr, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc{} || ptr != end)
+    // Fields are at most 32 bits wide, signed or not.
+    if (error != std::errc{} || ptr != end || value < INT32_MIN || value > UINT32_MAX)
         return std::nullopt;
     return value;
 }

@@ -66,8 +66,10 @@ struct TCDRomParams {
     int32_t Option336;        // 336: kept and saved, not interpreted
     // Run-time variant only from here.
     int32_t Option340[3];    // 340: kept and saved, not interpreted
-    int32_t UseParanoiaMode; // 352: non-zero: ParanoiaMode replaces the default paranoia mode
-    int32_t ParanoiaMode;    // 356: paranoia mode flags, 0..0xFF
+    int32_t UseParanoiaMode; // 352: non-zero: ParanoiaMode replaces the default (full paranoia)
+    // 356: paranoia mode flags, 0..0xFF. Never-skip is ignored (an unreadable sector is skipped
+    // once its retries are spent); a mode that verifies nothing reads straight.
+    int32_t ParanoiaMode;
 };
 
 #pragma pack(pop)

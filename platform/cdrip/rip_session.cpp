@@ -108,11 +108,14 @@ std::unique_ptr<RipSession> RipSession::Open(size_t driveIndex, const drives::Dr
     session->tracker_.Reset(firstSector, lastSector);
     g_target = ReadTarget{driveIndex, toc.leadOutLba, &session->tracker_};
 
-    if (params.JitterCorrection != 0) {
+    // A mode that verifies nothing would hide read errors as silence: read straight instead, so
+    // they are reported.
+    const int mode = ParanoiaMode(params);
+    if (params.JitterCorrection != 0 && (mode & (PARANOIA_MODE_VERIFY | PARANOIA_MODE_OVERLAP)) != 0) {
         session->paranoia_.reset(cdio_paranoia_init(cdda));
         if (!session->paranoia_)
             return nullptr;
-        cdio_paranoia_modeset(session->paranoia_.get(), ParanoiaMode(params));
+        cdio_paranoia_modeset(session->paranoia_.get(), mode);
         cdio_paranoia_set_range(session->paranoia_.get(), firstSector, lastSector);
         cdio_paranoia_seek(session->paranoia_.get(), firstSector, SEEK_SET);
     } else {

@@ -3,6 +3,7 @@
 #include "cdrip_linked.h"
 #include "drive_catalogue.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -84,12 +85,14 @@ RipCalls Runtime()
             cdrip3::CR_CloseRipper};
 }
 
-void Configure(const RipCalls &calls, bool jitterCorrection, uint8_t format)
+void Configure(const RipCalls &calls, bool jitterCorrection, uint8_t format, int32_t paranoiaMode)
 {
     TCDRomParams params{};
     ASSERT_EQ(calls.getParams(&params), CDRIP_OK);
     params.JitterCorrection = jitterCorrection ? -1 : 0;
     params.OutputFormat = format;
+    params.UseParanoiaMode = paranoiaMode >= 0 ? 1 : 0;
+    params.ParanoiaMode = std::max(paranoiaMode, 0);
     ASSERT_EQ(calls.setParams(&params), CDRIP_OK);
 }
 

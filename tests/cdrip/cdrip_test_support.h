@@ -46,8 +46,9 @@ struct RipCalls {
 RipCalls Linked();  // libCDRip.so, linked into the test
 RipCalls Runtime(); // libCDRIP3.so, bound by the CD access helpers
 
-// Sets jitter correction and the output format of the active drive.
-void Configure(const RipCalls &calls, bool jitterCorrection, uint8_t format = 0);
+// Sets jitter correction, the output format and, when given (the run-time variant only), the
+// paranoia mode of the active drive.
+void Configure(const RipCalls &calls, bool jitterCorrection, uint8_t format = 0, int32_t paranoiaMode = -1);
 
 // Everything one rip of [first, last] gave back.
 struct RipOutcome {
