@@ -4,10 +4,11 @@
 #include "drive_catalogue.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
+#include <sstream>
 
 namespace cdriptest {
 namespace {
@@ -24,15 +25,21 @@ CueDisc ParseCue(const std::string &name)
 {
     CueDisc disc;
     std::ifstream in(DiscPath(name, ".cue"));
-    const std::regex trackLine(R"(TRACK\s+(\d+)\s+(\S+))");
-    const std::regex indexLine(R"(INDEX\s+01\s+(\d+):(\d+):(\d+))");
-    std::smatch match;
     for (std::string line; std::getline(in, line);) {
-        if (std::regex_search(line, match, trackLine))
-            disc.tracks.push_back({std::stoi(match[1]), 0, match[2] == "AUDIO"});
-        else if (std::regex_search(line, match, indexLine) && !disc.tracks.empty())
-            disc.tracks.back().start =
-                std::stoi(match[1]) * 4500 + std::stoi(match[2]) * 75 + std::stoi(match[3]);
+        std::istringstream words(line);
+        std::string keyword;
+        std::string kind;
+        int number = 0;
+        words >> keyword >> number >> kind;
+        if (keyword == "TRACK") {
+            disc.tracks.push_back({number, 0, kind == "AUDIO"});
+        } else if (keyword == "INDEX" && number == 1 && !disc.tracks.empty()) {
+            int minutes = 0;
+            int seconds = 0;
+            int frames = 0;
+            std::sscanf(kind.c_str(), "%d:%d:%d", &minutes, &seconds, &frames);
+            disc.tracks.back().start = minutes * 4500 + seconds * 75 + frames;
+        }
     }
     disc.leadOut = static_cast<int32_t>(std::filesystem::file_size(DiscPath(name, ".bin")) / 2352);
     return disc;
