@@ -3,9 +3,6 @@
 #include "sample_format.h"
 
 #include <algorithm>
-#include <cstring>
-
-#include <cdio/logging.h>
 
 namespace cdrip {
 namespace {
@@ -17,8 +14,6 @@ struct ReadTarget {
     JitterTracker *tracker = nullptr;
 };
 ReadTarget g_target;
-
-void DropLogMessage(cdio_log_level_t, const char *) {}
 
 long ReadVirtualAudio(cdrom_drive_t *, void *buffer, lsn_t begin, long sectors)
 {
@@ -59,11 +54,6 @@ int ParanoiaMode(const TCDRomParams &params)
 }
 
 } // namespace
-
-void SilenceCdioLog()
-{
-    cdio_log_set_handler(DropLogMessage);
-}
 
 std::unique_ptr<RipSession> RipSession::Open(size_t driveIndex, const drives::DriveInfo &drive,
                                              const TCDRomParams &params, int32_t firstSector,
