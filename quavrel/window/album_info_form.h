@@ -1,9 +1,9 @@
 #pragma once
 // The album and track editing dialog ("Album Information").
 
-#include <QDialog>
-
 #include <memory>
+
+#include <QDialog>
 
 namespace Ui {
 class TAlbumInfoForm;
@@ -11,12 +11,12 @@ class TAlbumInfoForm;
 
 class TAlbumInfoForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TAlbumInfoForm(QWidget *parent = nullptr);
     ~TAlbumInfoForm() override;
 
     Ui::TAlbumInfoForm *Controls() const { return ui.get(); }
 
-private:
+  private:
     std::unique_ptr<Ui::TAlbumInfoForm> ui;
 };

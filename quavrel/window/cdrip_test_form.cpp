@@ -26,7 +26,8 @@ const char *const kContactAddress = "quavrel@example.org";
 } // namespace
 
 TCDRipTestForm::TCDRipTestForm(QWidget *parent)
-    : QMainWindow(parent), LameCoder1(this), CDRIP1(this), DialUp1(this), ui(std::make_unique<Ui::TCDRipTestForm>())
+    : QMainWindow(parent), LameCoder1(this), CDRIP1(this), DialUp1(this),
+      ui(std::make_unique<Ui::TCDRipTestForm>())
 {
     InitIconResources();
     ui->setupUi(this);
@@ -56,8 +57,10 @@ TCDRipTestForm::TCDRipTestForm(QWidget *parent)
     dialUpNote_->hide();
     ui->StatusBar1->addPermanentWidget(dialUpNote_);
 
-    ImageList1 = {QIcon::fromTheme(QStringLiteral("audio-x-generic"), QIcon(QStringLiteral(":/icons/track-audio.svg")))};
-    ImageList2 = {QIcon::fromTheme(QStringLiteral("text-x-generic"), QIcon(QStringLiteral(":/icons/track-data.svg")))};
+    ImageList1 = {QIcon::fromTheme(QStringLiteral("audio-x-generic"),
+                                   QIcon(QStringLiteral(":/icons/track-audio.svg")))};
+    ImageList2 = {
+        QIcon::fromTheme(QStringLiteral("text-x-generic"), QIcon(QStringLiteral(":/icons/track-data.svg")))};
 
     SetUpRipper();
     DialUp1.SetDialMode(dmSync);

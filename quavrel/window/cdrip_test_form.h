@@ -8,13 +8,13 @@
 #include "lame_coder.h"
 #include "settings_table.h"
 
-#include <QIcon>
-#include <QList>
-#include <QMainWindow>
-
 #include <functional>
 #include <memory>
 #include <vector>
+
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
 
 class QLabel;
 class QMenu;
@@ -25,7 +25,7 @@ class TCDRipTestForm;
 
 class TCDRipTestForm : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit TCDRipTestForm(QWidget *parent = nullptr);
     ~TCDRipTestForm() override;
 
@@ -55,7 +55,7 @@ public:
     QList<QIcon> ImageList2;
     QMenu *PopupMenu1 = nullptr;
 
-public slots:
+  public slots:
     void FormCreate();
     void FormCloseQuery();
     void ReadComputerProperties();
@@ -86,12 +86,13 @@ public slots:
     // The status bar's note that the remote-access service is missing; empty while it works.
     QString DialUpNote() const;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent *event) override;
 
-private:
+  private:
     void ConnectControls();
     std::vector<StoredSetting> StoredSettings();
+    StoredSetting ConnectionSetting();
     void SetUpRipper();
     void ApplyEncoderParameters();
     void BindDialUpEvents();
@@ -104,4 +105,6 @@ private:
     std::unique_ptr<Ui::TCDRipTestForm> ui;
     QLabel *statusText_ = nullptr;
     QLabel *dialUpNote_ = nullptr;
+    // A stored "Connexion active" that the box could not show; -1 when none.
+    int unlistedConnection_ = -1;
 };

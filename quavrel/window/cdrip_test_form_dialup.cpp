@@ -1,19 +1,17 @@
 // The connection controls of the CDDB tab and the window's side of the dial-up component.
 
 #include "cdrip_test_form.h"
-
 #include "ras_binding.h"
 #include "ui_TCDRipTestForm.h"
+
+#include <cstring>
 
 #include <QCoreApplication>
 #include <QLabel>
 
-#include <cstring>
-
 namespace {
 
-template <size_t N>
-QString FieldText(const char (&field)[N])
+template <size_t N> QString FieldText(const char (&field)[N])
 {
     return QString::fromLocal8Bit(field, static_cast<qsizetype>(strnlen(field, N)));
 }
@@ -27,7 +25,8 @@ void TCDRipTestForm::BindDialUpEvents()
     DialUp1.OnDialing = std::bind(&TCDRipTestForm::DialUp1Dialing, this, _1);
     DialUp1.OnConnect = std::bind(&TCDRipTestForm::DialUp1Connect, this, _1);
     DialUp1.OnNotConnected = std::bind(&TCDRipTestForm::DialUp1NotConnected, this, _1, _2, _3);
-    DialUp1.OnActiveConnection = std::bind(&TCDRipTestForm::DialUp1ActiveConnection, this, _1, _2, _3, _4, _5, _6, _7);
+    DialUp1.OnActiveConnection =
+        std::bind(&TCDRipTestForm::DialUp1ActiveConnection, this, _1, _2, _3, _4, _5, _6, _7);
 }
 
 void TCDRipTestForm::WithDialUp(const std::function<void()> &request)
@@ -70,9 +69,9 @@ void TCDRipTestForm::DialUp1NotConnected(QObject *, int32_t, const QString &)
     // "Appel..." and the labels stay as they are.
 }
 
-void TCDRipTestForm::DialUp1ActiveConnection(QObject *, HRASCONN Handle, const TRasConnStatusA &, const QString &,
-                                             const TEntryNameField &EntryName, const TDeviceTypeField &,
-                                             const TDeviceNameField &DeviceName)
+void TCDRipTestForm::DialUp1ActiveConnection(QObject *, HRASCONN Handle, const TRasConnStatusA &,
+                                             const QString &, const TEntryNameField &EntryName,
+                                             const TDeviceTypeField &, const TDeviceNameField &DeviceName)
 {
     DialUp1.GetProjection(DialUp1.ConnHandle());
     ui->Label8->setText(QStringLiteral("&Connexion active: ") + FieldText(EntryName));

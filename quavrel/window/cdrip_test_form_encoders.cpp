@@ -1,7 +1,6 @@
 // The format box, the encoder parameters of the settings tab and the output directory.
 
 #include "cdrip_test_form.h"
-
 #include "folder_browser.h"
 #include "ui_TCDRipTestForm.h"
 
@@ -35,7 +34,8 @@ void TCDRipTestForm::ComboBox1Change()
         EncoderDescription = QStringLiteral("Ogg - Qualité: ") + ui->EncQualitySel->currentText();
         break;
     case 1:
-        EncoderDescription = QStringLiteral("Mp3 - Débit: ") + ui->debitmin->currentText() + QStringLiteral(" Ko/s");
+        EncoderDescription =
+            QStringLiteral("Mp3 - Débit: ") + ui->debitmin->currentText() + QStringLiteral(" Ko/s");
         break;
     case 2:
         EncoderDescription = QStringLiteral("Wav");

@@ -1,7 +1,6 @@
 // Loading the settings when the window is created and saving them when it closes.
 
 #include "cdrip_test_form.h"
-
 #include "message_box.h"
 #include "registry.h"
 #include "settings_table.h"
@@ -15,20 +14,21 @@ namespace {
 const QString kDefaultServer = QStringLiteral("gnudb.gnudb.org");
 const QString kDefaultCgiPath = QStringLiteral("/~cddb/cddb.cgi");
 
-// A stored index outside the box's items selects the default instead of leaving the box empty.
-StoredSetting IndexSetting(const QString &name, QComboBox *box, int defaultIndex)
+// A stored index outside the box's items is ignored: the box keeps its default selection.
+StoredSetting IndexSetting(const QString &name, QComboBox *box)
 {
-    return IntegerSetting(name, [box] { return box->currentIndex(); },
-                          [box, defaultIndex](int index) {
-                              const bool listed = index >= 0 && index < box->count();
-                              const bool noSelection = index == -1 && defaultIndex == -1;
-                              box->setCurrentIndex(listed || noSelection ? index : defaultIndex);
-                          });
+    return IntegerSetting(
+        name, [box] { return box->currentIndex(); },
+        [box](int index) {
+            if (index >= 0 && index < box->count())
+                box->setCurrentIndex(index);
+        });
 }
 
 StoredSetting CheckSetting(const QString &name, QAbstractButton *box)
 {
-    return FlagSetting(name, [box] { return box->isChecked(); }, [box](bool ticked) { box->setChecked(ticked); });
+    return FlagSetting(
+        name, [box] { return box->isChecked(); }, [box](bool ticked) { box->setChecked(ticked); });
 }
 
 QString RejectedIntegersMessage(const std::vector<std::pair<QString, QString>> &rejected)
@@ -45,25 +45,32 @@ QString RejectedIntegersMessage(const std::vector<std::pair<QString, QString>> &
 std::vector<StoredSetting> TCDRipTestForm::StoredSettings()
 {
     return {
-        TextSetting(QStringLiteral("Répertoire"), [this] { return ui->Label3->text(); },
-                    [this](const QString &text) { ui->Label3->setText(text); }),
-        TextSetting(QStringLiteral("Nom de Serveur"), [this] { return CddbServer.Server; },
-                    [this](const QString &text) { CddbServer.Server = text; }),
-        TextSetting(QStringLiteral("Localisation du Serveur"), [this] { return CddbServer.CgiPath; },
-                    [this](const QString &text) { CddbServer.CgiPath = text; }),
-        IntegerSetting(QStringLiteral("Position horizontale"), [this] { return x(); },
-                       [this](int left) { move(left, y()); }),
-        IntegerSetting(QStringLiteral("Position verticale"), [this] { return y(); }, [this](int top) { move(x(), top); }),
-        IntegerSetting(QStringLiteral("Largeur"), [this] { return width(); },
-                       [this](int w) { resize(w, height()); }),
-        IntegerSetting(QStringLiteral("Hauteur"), [this] { return height(); },
-                       [this](int h) { resize(width(), h); }),
-        IntegerSetting(QStringLiteral("Encodeur"), [this] { return RadioGroupIndex(); },
-                       [this](int index) { SetRadioGroupIndex(index >= 0 && index < 3 ? index : 0); }),
-        IndexSetting(QStringLiteral("Paramètres Ogg"), ui->EncQualitySel, 5),
-        IndexSetting(QStringLiteral("Fréquence Mp3"), ui->fquce, 0),
-        IndexSetting(QStringLiteral("Débit Mp3"), ui->debitmin, 1),
-        IndexSetting(QStringLiteral("Débit Max Mp3"), ui->debitmax, 0),
+        TextSetting(
+            QStringLiteral("Répertoire"), [this] { return ui->Label3->text(); },
+            [this](const QString &text) { ui->Label3->setText(text); }),
+        TextSetting(
+            QStringLiteral("Nom de Serveur"), [this] { return CddbServer.Server; },
+            [this](const QString &text) { CddbServer.Server = text; }),
+        TextSetting(
+            QStringLiteral("Localisation du Serveur"), [this] { return CddbServer.CgiPath; },
+            [this](const QString &text) { CddbServer.CgiPath = text; }),
+        IntegerSetting(
+            QStringLiteral("Position horizontale"), [this] { return x(); },
+            [this](int left) { move(left, y()); }),
+        IntegerSetting(
+            QStringLiteral("Position verticale"), [this] { return y(); },
+            [this](int top) { move(x(), top); }),
+        IntegerSetting(
+            QStringLiteral("Largeur"), [this] { return width(); }, [this](int w) { resize(w, height()); }),
+        IntegerSetting(
+            QStringLiteral("Hauteur"), [this] { return height(); }, [this](int h) { resize(width(), h); }),
+        IntegerSetting(
+            QStringLiteral("Encodeur"), [this] { return RadioGroupIndex(); },
+            [this](int index) { SetRadioGroupIndex(index); }),
+        IndexSetting(QStringLiteral("Paramètres Ogg"), ui->EncQualitySel),
+        IndexSetting(QStringLiteral("Fréquence Mp3"), ui->fquce),
+        IndexSetting(QStringLiteral("Débit Mp3"), ui->debitmin),
+        IndexSetting(QStringLiteral("Débit Max Mp3"), ui->debitmax),
         CheckSetting(QStringLiteral("VBR Mp3"), ui->vbr),
         CheckSetting(QStringLiteral("Copyright Mp3"), ui->copyright),
         CheckSetting(QStringLiteral("Original Mp3"), ui->original),
@@ -71,10 +78,28 @@ std::vector<StoredSetting> TCDRipTestForm::StoredSettings()
         CheckSetting(QStringLiteral("Numéro de Piste"), ui->numeropiste),
         CheckSetting(QStringLiteral("Nom de Piste"), ui->nomdepiste),
         CheckSetting(QStringLiteral("Nom des Répertoires"), ui->creerlesrepertoires),
-        IndexSetting(QStringLiteral("Connexion active"), ui->Connexions, -1),
+        ConnectionSetting(),
         CheckSetting(QStringLiteral("Activer la connexion"), ui->activer),
         CheckSetting(QStringLiteral("Déconnecter en quittant"), ui->deconnecter),
     };
+}
+
+// -1 is "no selection". The phone book can be empty or unreachable at start (no dial-up service): a
+// stored choice that the empty box cannot show is written back as it was, not lost.
+StoredSetting TCDRipTestForm::ConnectionSetting()
+{
+    return IntegerSetting(
+        QStringLiteral("Connexion active"),
+        [this] {
+            const bool keepStored = ui->Connexions->count() == 0 && unlistedConnection_ != -1;
+            return keepStored ? unlistedConnection_ : ui->Connexions->currentIndex();
+        },
+        [this](int index) {
+            if (index >= -1 && index < ui->Connexions->count())
+                ui->Connexions->setCurrentIndex(index);
+            else
+                unlistedConnection_ = index;
+        });
 }
 
 void TCDRipTestForm::FormCreate()
@@ -88,13 +113,15 @@ void TCDRipTestForm::FormCreate()
         DialUp1.GetConnections();
     });
     ReadComputerProperties();
-    ui->Label3->setText(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QDir::separator());
+    ui->Label3->setText(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+                        QDir::separator());
 
     {
         TRegistry registry;
-        if (registry.OpenKey(QStringLiteral("Software"), false) && registry.OpenKey(QStringLiteral("Quavrel"), false)) {
-            const auto rejected =
-                LoadSettings(StoredSettings(), [&registry](const QString &name) { return registry.ReadString(name); });
+        if (registry.OpenKey(QStringLiteral("Software"), false) &&
+            registry.OpenKey(QStringLiteral("Quavrel"), false)) {
+            const auto rejected = LoadSettings(
+                StoredSettings(), [&registry](const QString &name) { return registry.ReadString(name); });
             registry.CloseKey();
             // One box for all of them; every other value is already applied.
             if (!rejected.empty())
@@ -130,7 +157,8 @@ void TCDRipTestForm::FormCloseQuery()
     bool saved = false;
     {
         TRegistry registry;
-        if (registry.OpenKey(QStringLiteral("Software"), false) && registry.OpenKey(QStringLiteral("Quavrel"), true)) {
+        if (registry.OpenKey(QStringLiteral("Software"), false) &&
+            registry.OpenKey(QStringLiteral("Quavrel"), true)) {
             saved = true;
             for (const StoredSetting &setting : StoredSettings())
                 saved = registry.WriteString(setting.Name, setting.Save()) && saved;
@@ -139,7 +167,8 @@ void TCDRipTestForm::FormCloseQuery()
     }
     // The window still closes; the user learns that the settings were not kept.
     if (!saved)
-        ShowMessageBox(this, QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans ") + file + QStringLiteral("."));
+        ShowMessageBox(this, QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans ") + file +
+                                 QStringLiteral("."));
 
     if (RipInProgress)
         btnCancelRipClick();

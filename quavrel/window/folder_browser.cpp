@@ -18,9 +18,9 @@ QString BrowseForFolder(QWidget *parent, const QString &title)
     if (Hook())
         return Hook()(title);
     // Opens at the desktop with nothing preselected.
-    return QFileDialog::getExistingDirectory(parent, title,
-                                             QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
-                                             QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(
+        parent, title, QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+        QFileDialog::ShowDirsOnly);
 }
 
 void SetFolderBrowserHook(FolderBrowserHook hook)

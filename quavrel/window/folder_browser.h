@@ -1,9 +1,9 @@
 #pragma once
 // The folder browser, behind a seam so that tests can answer it without a modal loop.
 
-#include <QString>
-
 #include <functional>
+
+#include <QString>
 
 class QWidget;
 

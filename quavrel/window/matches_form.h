@@ -1,9 +1,9 @@
 #pragma once
 // The chooser offered when the server knows several entries for a disc.
 
-#include <QDialog>
-
 #include <memory>
+
+#include <QDialog>
 
 namespace Ui {
 class TfrmMatches;
@@ -11,12 +11,12 @@ class TfrmMatches;
 
 class TfrmMatches : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TfrmMatches(QWidget *parent = nullptr);
     ~TfrmMatches() override;
 
     Ui::TfrmMatches *Controls() const { return ui.get(); }
 
-private:
+  private:
     std::unique_ptr<Ui::TfrmMatches> ui;
 };

@@ -2,9 +2,9 @@
 // Every message box of the window goes through here, so that tests can watch them without a
 // modal loop.
 
-#include <QString>
-
 #include <functional>
+
+#include <QString>
 
 class QWidget;
 

@@ -1,9 +1,9 @@
 #pragma once
 // The window shown while a CDDB request runs ("Obtenir les données sur les serveurs").
 
-#include <QDialog>
-
 #include <memory>
+
+#include <QDialog>
 
 namespace Ui {
 class TfrmProgress;
@@ -11,12 +11,12 @@ class TfrmProgress;
 
 class TfrmProgress : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TfrmProgress(QWidget *parent = nullptr);
     ~TfrmProgress() override;
 
     Ui::TfrmProgress *Controls() const { return ui.get(); }
 
-private:
+  private:
     std::unique_ptr<Ui::TfrmProgress> ui;
 };

@@ -14,7 +14,8 @@ QStringList SplitKey(const QString &key)
 
 QString FileOfPath(const QStringList &path)
 {
-    if (path.size() < 2 || path.size() > 3 || path.front().compare(QLatin1String("Software"), Qt::CaseInsensitive) != 0)
+    if (path.size() < 2 || path.size() > 3 ||
+        path.front().compare(QLatin1String("Software"), Qt::CaseInsensitive) != 0)
         return {};
     const QString organization = path.at(1);
     const QString application = path.size() == 3 ? path.at(2) : organization;

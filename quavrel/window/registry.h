@@ -6,15 +6,15 @@
 // $XDG_CONFIG_HOME/Quavrel/Quavrel.ini. "Software" itself always exists and holds no values; deeper
 // keys are not supported. A key exists when its file exists. Every value is a string.
 
+#include <memory>
+
 #include <QString>
 #include <QStringList>
-
-#include <memory>
 
 class QSettings;
 
 class TRegistry {
-public:
+  public:
     TRegistry();
     ~TRegistry();
     TRegistry(const TRegistry &) = delete;
@@ -36,7 +36,7 @@ public:
     // The file that holds key path (e.g. "Software\\Quavrel"), or empty when the path names no file.
     static QString FileOfKey(const QString &keyPath);
 
-private:
+  private:
     QStringList path_;
     std::unique_ptr<QSettings> settings_;
 };

@@ -1,6 +1,7 @@
 #include "settings_table.h"
 
-StoredSetting TextSetting(const QString &name, std::function<QString()> get, std::function<void(const QString &)> set)
+StoredSetting TextSetting(const QString &name, std::function<QString()> get,
+                          std::function<void(const QString &)> set)
 {
     return {name, std::move(get), [set = std::move(set)](const QString &text) {
                 set(text);
@@ -45,8 +46,9 @@ bool ParseStoredInteger(const QString &text, int &value)
     return ok;
 }
 
-std::vector<std::pair<QString, QString>> LoadSettings(const std::vector<StoredSetting> &table,
-                                                      const std::function<QString(const QString &)> &readValue)
+std::vector<std::pair<QString, QString>>
+LoadSettings(const std::vector<StoredSetting> &table,
+             const std::function<QString(const QString &)> &readValue)
 {
     std::vector<std::pair<QString, QString>> rejected;
     for (const StoredSetting &setting : table) {

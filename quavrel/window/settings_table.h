@@ -1,10 +1,10 @@
 #pragma once
 // The window's stored values: name, stored form, and how each is read from and written to the window.
 
-#include <QString>
-
 #include <functional>
 #include <vector>
+
+#include <QString>
 
 struct StoredSetting {
     QString Name;
@@ -16,7 +16,8 @@ struct StoredSetting {
 };
 
 // A text value.
-StoredSetting TextSetting(const QString &name, std::function<QString()> get, std::function<void(const QString &)> set);
+StoredSetting TextSetting(const QString &name, std::function<QString()> get,
+                          std::function<void(const QString &)> set);
 
 // A decimal integer.
 StoredSetting IntegerSetting(const QString &name, std::function<int()> get, std::function<void(int)> set);
@@ -29,5 +30,6 @@ bool ParseStoredInteger(const QString &text, int &value);
 
 // Applies every present value of table in order; returns the names and texts of integers that did
 // not convert. readValue gives the stored text of a name (empty when absent).
-std::vector<std::pair<QString, QString>> LoadSettings(const std::vector<StoredSetting> &table,
-                                                      const std::function<QString(const QString &)> &readValue);
+std::vector<std::pair<QString, QString>>
+LoadSettings(const std::vector<StoredSetting> &table,
+             const std::function<QString(const QString &)> &readValue);

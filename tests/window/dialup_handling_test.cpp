@@ -10,14 +10,17 @@
 namespace {
 
 class DialUpHandlingTest : public WindowTest {
-protected:
+  protected:
     void SetUp() override
     {
         WindowTest::SetUp();
         ras_.Reset();
     }
 
-    bool Called(const std::string &call) const { return std::string(ras_.Calls()).find(call) != std::string::npos; }
+    bool Called(const std::string &call) const
+    {
+        return std::string(ras_.Calls()).find(call) != std::string::npos;
+    }
 
     FakeRasControl ras_{qEnvironmentVariable("QUAVREL_FAKE_RAS").toStdString()};
 };
@@ -43,6 +46,19 @@ TEST_F(DialUpHandlingTest, EntriesAreListedAndTheStoredChoiceWins)
     EXPECT_EQ(StoredValue("Connexion active"), "1");
     TCDRipTestForm window;
     EXPECT_EQ(window.Controls()->Connexions->currentText(), "Bureau");
+}
+
+TEST_F(DialUpHandlingTest, AStoredChoiceBeyondThePhoneBookKeepsTheFirstEntry)
+{
+    ras_.AddEntry("Maison");
+    ras_.AddEntry("Bureau");
+    StoreValues({{"Connexion active", "5"}});
+    {
+        TCDRipTestForm window;
+        EXPECT_EQ(window.Controls()->Connexions->currentText(), "Maison");
+        window.close();
+    }
+    EXPECT_EQ(StoredValue("Connexion active"), "0");
 }
 
 TEST_F(DialUpHandlingTest, AConnectionUpAtStartIsShown)

@@ -6,6 +6,8 @@
 #include "progress_form.h"
 #include "window_test_support.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,8 +26,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include <algorithm>
-
 namespace {
 
 struct ControlRow {
@@ -33,15 +33,15 @@ struct ControlRow {
     const char *kind;
     const char *caption; // button/label text, group title or edit text; nullptr = not checked
     const char *hint;
-    const char *group;   // title of the enclosing group box
+    const char *group; // title of the enclosing group box
 };
 
 const ControlRow kMainControls[] = {
     {"DriveSelBox", "QComboBox", nullptr, "", "&Lecteurs de CD-Rom"},
     {"btnCloseCD", "QToolButton", nullptr, "&Fermer le lecteur", "&Lecteurs de CD-Rom"},
     {"btnEjectCD", "QToolButton", nullptr, "&Ouvrir le lecteur", "&Lecteurs de CD-Rom"},
-    {"btnCalcDiscID", "QToolButton", nullptr, "Se connecter sur internet pour récupérer les informations du disque",
-     "&Informations disque"},
+    {"btnCalcDiscID", "QToolButton", nullptr,
+     "Se connecter sur internet pour récupérer les informations du disque", "&Informations disque"},
     {"lblArtist", "QLineEdit", "", "", "&Informations disque"},
     {"lblTitle", "QLineEdit", "", "", "&Informations disque"},
     {"Label1", "QLabel", "Artiste:", "", "&Informations disque"},
@@ -83,7 +83,8 @@ const ControlRow kMainControls[] = {
     {"nomdepiste", "QCheckBox", "&Nom de la piste", "", "&Nom des fichiers"},
     {"serveur", "QLineEdit", nullptr, "", "&Nom du serveur actuel"},
     {"Button1", "QToolButton", nullptr, "&Obtenir les serveurs", "&Nom du serveur actuel"},
-    {"LbServer", "QListWidget", nullptr, "Double click a server to select it", "Liste des serveurs disponibles"},
+    {"LbServer", "QListWidget", nullptr, "Double click a server to select it",
+     "Liste des serveurs disponibles"},
     {"Connexions", "QComboBox", nullptr, "", "Connexion Internet"},
     {"Label8", "QLabel", "&Connexion active: aucune", "", "Connexion Internet"},
     {"Label9", "QLabel", "&Type:", "", "Connexion Internet"},
@@ -127,7 +128,8 @@ QStringList Entries(const QMenu *menu)
 {
     QStringList entries;
     for (const QAction *action : menu->actions())
-        entries << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + "=" + action->text());
+        entries << (action->isSeparator() ? QStringLiteral("-")
+                                          : action->objectName() + "=" + action->text());
     return entries;
 }
 
@@ -195,7 +197,8 @@ TEST_F(LayoutTest, ItemsAndFirstStates)
     QStringList columns;
     for (int c = 0; c < list->columnCount(); ++c)
         columns << list->headerItem()->text(c) + "/" + QString::number(list->header()->sectionSize(c));
-    EXPECT_EQ(columns, (QStringList{"N° de piste/80", "Nom/220", "Durée/70", "Encodage/100", "Taille encodée/120"}));
+    EXPECT_EQ(columns,
+              (QStringList{"N° de piste/80", "Nom/220", "Durée/70", "Encodage/100", "Taille encodée/120"}));
     EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_FALSE(list->rootIsDecorated());
 }
@@ -207,8 +210,8 @@ TEST_F(LayoutTest, TabsMenusAndPopup)
     QStringList titles;
     for (int i = 0; i < tabs->count(); ++i)
         titles << tabs->tabText(i);
-    EXPECT_EQ(titles, (QStringList{"   &Rippage et Encodage", "   &Paramètres Encodeurs", "   Paramètres &CDDB",
-                                   "  &A propos"}));
+    EXPECT_EQ(titles, (QStringList{"   &Rippage et Encodage", "   &Paramètres Encodeurs",
+                                   "   Paramètres &CDDB", "  &A propos"}));
     EXPECT_EQ(Control<QLabel>(window, "Label11")->text(), "Quavrel 1.1");
     EXPECT_FALSE(Control<QLabel>(window, "Image1")->pixmap().isNull());
 
@@ -220,12 +223,14 @@ TEST_F(LayoutTest, TabsMenusAndPopup)
                            "Ouvrirlelecteur1=&Ouvrir le lecteur", "Fermerlelecteur1=&Fermer le lecteur", "-",
                            "Quitter1=&Quitter"}));
     EXPECT_EQ(Control<QMenu>(window, "MenuAide")->title(), "?");
-    EXPECT_EQ(Entries(Control<QMenu>(window, "MenuAide")), (QStringList{"Aide1=&Aide", "-", "Mcrire1=&M'écrire"}));
-    EXPECT_EQ(Entries(window.PopupMenu1),
-              (QStringList{"N1=Tout &Désélectionner", "ToutSelectionner1=Tout &Sélectionner", "-",
-                           "Ripperlaespistes2=&Ripper la(es) pistes", "-", "Renommerlapiste1=Re&nommer la piste"}));
-    for (const char *button : {"btnCloseCD", "btnEjectCD", "btnCalcDiscID", "btnPlayTrack", "btnStopPlay", "btnPause",
-                               "btnResume", "rippage", "btnCancelRip", "Button1"})
+    EXPECT_EQ(Entries(Control<QMenu>(window, "MenuAide")),
+              (QStringList{"Aide1=&Aide", "-", "Mcrire1=&M'écrire"}));
+    EXPECT_EQ(
+        Entries(window.PopupMenu1),
+        (QStringList{"N1=Tout &Désélectionner", "ToutSelectionner1=Tout &Sélectionner", "-",
+                     "Ripperlaespistes2=&Ripper la(es) pistes", "-", "Renommerlapiste1=Re&nommer la piste"}));
+    for (const char *button : {"btnCloseCD", "btnEjectCD", "btnCalcDiscID", "btnPlayTrack", "btnStopPlay",
+                               "btnPause", "btnResume", "rippage", "btnCancelRip", "Button1"})
         EXPECT_FALSE(Control<QToolButton>(window, button)->icon().isNull()) << button;
     EXPECT_EQ(window.ImageList1.size(), 1);
     EXPECT_EQ(window.ImageList2.size(), 1);
@@ -250,7 +255,8 @@ TEST_F(LayoutTest, TheThreeDialogs)
     QStringList labels;
     for (const char *name : {"Label1", "Label2", "Label3", "Label4", "Label5"})
         labels << Control<QLabel>(album, name)->text();
-    EXPECT_EQ(labels, (QStringList{"Set input columns before pressing OK button. ", "Track", "Artist", "Album", "Title"}));
+    EXPECT_EQ(labels, (QStringList{"Set input columns before pressing OK button. ", "Track", "Artist",
+                                   "Album", "Title"}));
     EXPECT_TRUE(Control<QLineEdit>(album, "strTrackNum")->isReadOnly());
     for (const char *edit : {"strArtist", "strAlbum", "strTitle"})
         EXPECT_FALSE(Control<QLineEdit>(album, edit)->isReadOnly()) << edit;
@@ -264,15 +270,17 @@ TEST_F(LayoutTest, NonVisualComponentsAsStored)
     EXPECT_EQ(window.LameCoder1.DefaultExt(), ".mp3");
     EXPECT_EQ(window.CDRIP1.Coder(), &window.LameCoder1);
     EXPECT_EQ(window.CDRIP1.CDRomNum(), 0);
-    const int32_t table[] = {0, 0, 1, 1, 0, 0, -1}; // GENERIC READMMC SPEEDMMC LITTLEENDIAN ENABLENONE, density, ATAPI
+    const int32_t table[] = {0, 0, 1, 1,
+                             0, 0, -1}; // GENERIC READMMC SPEEDMMC LITTLEENDIAN ENABLENONE, density, ATAPI
     EXPECT_TRUE(std::equal(std::begin(table), std::end(table), window.CDRIP1.DriveTable().Fields()));
     EXPECT_TRUE(window.CDRIP1.Encode());
     EXPECT_EQ(window.CDRIP1.Version(), "111");
     EXPECT_EQ(window.CDRIP1.Speed(), 32);
     EXPECT_EQ(window.DialUp1.DialMode(), dmSync);
     EXPECT_EQ(window.DialUp1.Language(), France);
-    for (bool bound : {bool(window.DialUp1.OnEntryGet), bool(window.DialUp1.OnDialing), bool(window.DialUp1.OnConnect),
-                       bool(window.DialUp1.OnNotConnected), bool(window.DialUp1.OnActiveConnection)})
+    for (bool bound :
+         {bool(window.DialUp1.OnEntryGet), bool(window.DialUp1.OnDialing), bool(window.DialUp1.OnConnect),
+          bool(window.DialUp1.OnNotConnected), bool(window.DialUp1.OnActiveConnection)})
         EXPECT_TRUE(bound);
     EXPECT_FALSE(window.DialUp1.OnAsyncEvent || window.DialUp1.OnError);
 }

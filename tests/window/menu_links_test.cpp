@@ -10,9 +10,9 @@
 
 class UrlCatcher : public QObject {
     Q_OBJECT
-public:
+  public:
     QList<QUrl> urls;
-public slots:
+  public slots:
     void Open(const QUrl &url) { urls << url; }
 };
 

@@ -8,7 +8,10 @@ using NoDialUpTest = WindowTest;
 
 TEST_F(NoDialUpTest, SettingsLoadAndCloseCompleteAndTheStatusBarSaysSo)
 {
-    StoreValues({{"Largeur", "700"}, {"Encodeur", "2"}, {"Connexion active", "-1"}, {"Déconnecter en quittant", "1"},
+    StoreValues({{"Largeur", "700"},
+                 {"Encodeur", "2"},
+                 {"Connexion active", "1"},
+                 {"Déconnecter en quittant", "1"},
                  {"Nom de Serveur", "cddb.example.net"}});
     {
         TCDRipTestForm window;
@@ -25,5 +28,7 @@ TEST_F(NoDialUpTest, SettingsLoadAndCloseCompleteAndTheStatusBarSaysSo)
     EXPECT_EQ(StoredNames().size(), 22);
     EXPECT_EQ(StoredValue("Largeur"), "700");
     EXPECT_EQ(StoredValue("Encodeur"), "2");
+    // The entry the user chose is still theirs once the service is back.
+    EXPECT_EQ(StoredValue("Connexion active"), "1");
     EXPECT_EQ(StoredValue("Nom de Serveur"), "cddb.example.net");
 }

@@ -53,10 +53,11 @@ TEST(OsLabelTest, WindowsVersionsByTable)
         bool nt;
         const char *label;
     };
-    const Row rows[] = {{3, 51, true, "Windows NT 3.51"}, {3, 50, true, "unknown"},  {4, 0, true, "Windows NT 4.0"},
-                        {4, 0, false, "Windows 95"},      {4, 10, false, "Windows 98"}, {4, 90, false, "Windows ME"},
-                        {4, 3, true, "Inconnu"},          {5, 0, true, "Windows 2000"}, {5, 1, true, "Windows XP"},
-                        {5, 2, true, "Inconnu"},          {6, 0, true, "Inconnu"}};
+    const Row rows[] = {
+        {3, 51, true, "Windows NT 3.51"}, {3, 50, true, "unknown"},     {4, 0, true, "Windows NT 4.0"},
+        {4, 0, false, "Windows 95"},      {4, 10, false, "Windows 98"}, {4, 90, false, "Windows ME"},
+        {4, 3, true, "Inconnu"},          {5, 0, true, "Windows 2000"}, {5, 1, true, "Windows XP"},
+        {5, 2, true, "Inconnu"},          {6, 0, true, "Inconnu"}};
     for (const Row &row : rows)
         EXPECT_EQ(WindowsVersionLabel(row.major, row.minor, row.nt), QString::fromLatin1(row.label))
             << row.major << "." << row.minor;

@@ -4,8 +4,8 @@
 #include "cdrip_test_form.h"
 #include "matches_form.h"
 #include "progress_form.h"
-#include "ui_TfrmProgress.h"
 #include "ui_TCDRipTestForm.h"
+#include "ui_TfrmProgress.h"
 #include "window_test_support.h"
 
 #include <QDir>

@@ -9,12 +9,28 @@
 
 namespace {
 
-const QStringList kValueNames = {
-    "Répertoire",      "Nom de Serveur", "Localisation du Serveur", "Position horizontale", "Position verticale",
-    "Largeur",         "Hauteur",        "Encodeur",                "Paramètres Ogg",       "Fréquence Mp3",
-    "Débit Mp3",       "Débit Max Mp3",  "VBR Mp3",                 "Copyright Mp3",        "Original Mp3",
-    "CRC Mp3",         "Numéro de Piste", "Nom de Piste",           "Nom des Répertoires",  "Connexion active",
-    "Activer la connexion", "Déconnecter en quittant"};
+const QStringList kValueNames = {"Répertoire",
+                                 "Nom de Serveur",
+                                 "Localisation du Serveur",
+                                 "Position horizontale",
+                                 "Position verticale",
+                                 "Largeur",
+                                 "Hauteur",
+                                 "Encodeur",
+                                 "Paramètres Ogg",
+                                 "Fréquence Mp3",
+                                 "Débit Mp3",
+                                 "Débit Max Mp3",
+                                 "VBR Mp3",
+                                 "Copyright Mp3",
+                                 "Original Mp3",
+                                 "CRC Mp3",
+                                 "Numéro de Piste",
+                                 "Nom de Piste",
+                                 "Nom des Répertoires",
+                                 "Connexion active",
+                                 "Activer la connexion",
+                                 "Déconnecter en quittant"};
 
 } // namespace
 
@@ -48,12 +64,23 @@ TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll22Values)
     QStringList expected = kValueNames;
     expected.sort();
     EXPECT_EQ(stored, expected);
-    const QList<std::pair<QString, QString>> forms = {
-        {"Position horizontale", "0"}, {"Largeur", "603"},      {"Hauteur", "541"},        {"Encodeur", "0"},
-        {"Paramètres Ogg", "5"},       {"Fréquence Mp3", "0"},  {"Débit Mp3", "1"},        {"Débit Max Mp3", "0"},
-        {"VBR Mp3", "0"},              {"CRC Mp3", "1"},        {"Numéro de Piste", "1"},  {"Nom de Piste", "0"},
-        {"Nom des Répertoires", "1"},  {"Connexion active", "-1"}, {"Activer la connexion", "1"},
-        {"Déconnecter en quittant", "0"}, {"Localisation du Serveur", "/~cddb/cddb.cgi"}};
+    const QList<std::pair<QString, QString>> forms = {{"Position horizontale", "0"},
+                                                      {"Largeur", "603"},
+                                                      {"Hauteur", "541"},
+                                                      {"Encodeur", "0"},
+                                                      {"Paramètres Ogg", "5"},
+                                                      {"Fréquence Mp3", "0"},
+                                                      {"Débit Mp3", "1"},
+                                                      {"Débit Max Mp3", "0"},
+                                                      {"VBR Mp3", "0"},
+                                                      {"CRC Mp3", "1"},
+                                                      {"Numéro de Piste", "1"},
+                                                      {"Nom de Piste", "0"},
+                                                      {"Nom des Répertoires", "1"},
+                                                      {"Connexion active", "-1"},
+                                                      {"Activer la connexion", "1"},
+                                                      {"Déconnecter en quittant", "0"},
+                                                      {"Localisation du Serveur", "/~cddb/cddb.cgi"}};
     for (const auto &[name, value] : forms)
         EXPECT_EQ(StoredValue(name), value) << name.toStdString();
 }
@@ -105,8 +132,8 @@ TEST_F(SettingsTest, EveryValueSurvivesASecondStart)
     EXPECT_TRUE(window.LameCoder1.Original());
     EXPECT_FALSE(window.LameCoder1.CRC());
     EXPECT_TRUE(ui->vbr->isChecked() && ui->copyright->isChecked() && ui->original->isChecked());
-    EXPECT_FALSE(ui->crc->isChecked() || ui->numeropiste->isChecked() || ui->creerlesrepertoires->isChecked() ||
-                 ui->activer->isChecked());
+    EXPECT_FALSE(ui->crc->isChecked() || ui->numeropiste->isChecked() ||
+                 ui->creerlesrepertoires->isChecked() || ui->activer->isChecked());
     EXPECT_TRUE(ui->nomdepiste->isChecked() && ui->deconnecter->isChecked());
     EXPECT_TRUE(messages_.isEmpty());
 }
@@ -134,8 +161,13 @@ TEST_F(SettingsTest, StoredEncoderSelectsMp3InBothBoxes)
 
 TEST_F(SettingsTest, BadIntegersAreNamedOnceAndEverythingElseIsApplied)
 {
-    StoreValues({{"Largeur", "abc"}, {"Hauteur", "600"}, {"Débit Mp3", "2x"}, {"Fréquence Mp3", "1"},
-                 {"VBR Mp3", "1"}, {"Nom de Serveur", "cddb.example.net"}, {"Déconnecter en quittant", "1"}});
+    StoreValues({{"Largeur", "abc"},
+                 {"Hauteur", "600"},
+                 {"Débit Mp3", "2x"},
+                 {"Fréquence Mp3", "1"},
+                 {"VBR Mp3", "1"},
+                 {"Nom de Serveur", "cddb.example.net"},
+                 {"Déconnecter en quittant", "1"}});
     {
         TCDRipTestForm window;
         ASSERT_EQ(messages_.size(), 1);
@@ -159,7 +191,8 @@ TEST_F(SettingsTest, BadIntegersAreNamedOnceAndEverythingElseIsApplied)
 
 TEST_F(SettingsTest, IndexesOutsideTheListsFallBackToTheDefaults)
 {
-    StoreValues({{"Paramètres Ogg", "11"}, {"Débit Max Mp3", "-1"}, {"Encodeur", "3"}, {"Connexion active", "4"}});
+    StoreValues(
+        {{"Paramètres Ogg", "11"}, {"Débit Max Mp3", "-1"}, {"Encodeur", "3"}, {"Connexion active", "4"}});
     TCDRipTestForm window;
     auto *ui = window.Controls();
     EXPECT_EQ(ui->EncQualitySel->currentText(), "5");

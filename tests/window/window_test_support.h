@@ -4,14 +4,13 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-
 #include <gtest/gtest.h>
 
 class TCDRipTestForm;
 
 // Removes any stored settings and catches message boxes for the life of the fixture.
 class WindowTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -21,8 +20,7 @@ protected:
     static QString StoredValue(const QString &name);
     static QStringList StoredNames();
 
-    template <typename T>
-    static T *Control(const QWidget &window, const char *name)
+    template <typename T> static T *Control(const QWidget &window, const char *name)
     {
         T *control = window.findChild<T *>(QString::fromLatin1(name));
         EXPECT_NE(control, nullptr) << name;
