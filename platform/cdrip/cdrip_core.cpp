@@ -71,7 +71,7 @@ int32_t Core::LoadSettings()
             if (auto text = file.Value(section, field.name))
                 if (auto value = ParseInteger(*text))
                     WriteField(params, field, *value);
-        // A damaged section leaves the drive as it was rather than half-read.
+        // Unreadable values are skipped; one out of range leaves the drive as it was.
         if (IsValid(params))
             drive.params = params;
     }
