@@ -145,6 +145,7 @@ int32_t ReadCdInfo(TCdInfo &Info)
         }
         last = entry.StartSector - 1;
     }
+    // The last track's length is the TOC's: there is no media-control device to ask here.
     read.TrackCount = static_cast<int16_t>(count > kMaxSlots ? kMaxSlots : count);
     bool audio = false;
     bool data = false;
