@@ -5,7 +5,10 @@
 #include "progress_form.h"
 #include "winmsg.h"
 
+#include <exception>
+
 #include <QApplication>
+#include <QMessageBox>
 
 namespace {
 
@@ -28,13 +31,18 @@ int main(int argc, char *argv[])
     winmsg::SetMessagePump([] { QCoreApplication::processEvents(); });
 
     int result = 0;
-    {
+    try {
         TCDRipTestForm CDRipTestForm;
         TAlbumInfoForm AlbumInfoForm(&CDRipTestForm);
         TfrmProgress frmProgress(&CDRipTestForm);
         TfrmMatches frmMatches(&CDRipTestForm);
         CDRipTestForm.show();
         result = QApplication::exec();
+    } catch (const std::exception &error) {
+        // A component that cannot start (the ripping library failing its initialisation) ends the
+        // program with its message rather than silently.
+        QMessageBox::critical(nullptr, QApplication::applicationName(), QString::fromLocal8Bit(error.what()));
+        result = 1;
     }
     winmsg::SetMessagePump({});
     return result;

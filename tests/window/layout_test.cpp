@@ -6,7 +6,6 @@
 #include "progress_form.h"
 #include "window_test_support.h"
 
-#include <algorithm>
 
 #include <QAction>
 #include <QCheckBox>
@@ -262,25 +261,4 @@ TEST_F(LayoutTest, TheThreeDialogs)
         EXPECT_FALSE(Control<QLineEdit>(album, edit)->isReadOnly()) << edit;
     EXPECT_EQ(Control<QPushButton>(album, "btnOK")->text(), "OK");
     EXPECT_EQ(Control<QPushButton>(album, "btnCancel")->text(), "Cancel");
-}
-
-TEST_F(LayoutTest, NonVisualComponentsAsStored)
-{
-    TCDRipTestForm window;
-    EXPECT_EQ(window.LameCoder1.DefaultExt(), ".mp3");
-    EXPECT_EQ(window.CDRIP1.Coder(), &window.LameCoder1);
-    EXPECT_EQ(window.CDRIP1.CDRomNum(), 0);
-    const int32_t table[] = {0, 0, 1, 1,
-                             0, 0, -1}; // GENERIC READMMC SPEEDMMC LITTLEENDIAN ENABLENONE, density, ATAPI
-    EXPECT_TRUE(std::equal(std::begin(table), std::end(table), window.CDRIP1.DriveTable().Fields()));
-    EXPECT_TRUE(window.CDRIP1.Encode());
-    EXPECT_EQ(window.CDRIP1.Version(), "111");
-    EXPECT_EQ(window.CDRIP1.Speed(), 32);
-    EXPECT_EQ(window.DialUp1.DialMode(), dmSync);
-    EXPECT_EQ(window.DialUp1.Language(), France);
-    for (bool bound :
-         {bool(window.DialUp1.OnEntryGet), bool(window.DialUp1.OnDialing), bool(window.DialUp1.OnConnect),
-          bool(window.DialUp1.OnNotConnected), bool(window.DialUp1.OnActiveConnection)})
-        EXPECT_TRUE(bound);
-    EXPECT_FALSE(window.DialUp1.OnAsyncEvent || window.DialUp1.OnError);
 }
