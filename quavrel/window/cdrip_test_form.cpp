@@ -155,7 +155,11 @@ void TCDRipTestForm::ReadComputerProperties()
 
 void TCDRipTestForm::closeEvent(QCloseEvent *event)
 {
-    FormCloseQuery();
+    // A hang-up at exit processes events while it waits: a second close request must not save again.
+    if (!closing_) {
+        closing_ = true;
+        FormCloseQuery();
+    }
     event->accept();
 }
 

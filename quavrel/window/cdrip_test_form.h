@@ -107,4 +107,5 @@ class TCDRipTestForm : public QMainWindow {
     QLabel *dialUpNote_ = nullptr;
     // A stored "Connexion active" that the box could not show; -1 when none.
     int unlistedConnection_ = -1;
+    bool closing_ = false;
 };
