@@ -4,7 +4,8 @@
 // A key path "Software\Org" or "Software\Org\App" (backslash-separated, as on Windows) is one INI
 // file: $XDG_CONFIG_HOME/Org/App.ini (App defaults to Org), so "Software\Quavrel" is
 // $XDG_CONFIG_HOME/Quavrel/Quavrel.ini. "Software" itself always exists and holds no values; deeper
-// keys are not supported. A key exists when its file exists. Every value is a string.
+// keys are not supported. A key exists when its file exists. Every value is a string, in the [General]
+// section; names are written the way QSettings writes INI keys ("R%E9pertoire" for "Répertoire").
 
 #include <memory>
 
