@@ -90,8 +90,9 @@ pid_t SpawnPppd(const std::string &entry, int logFd)
 
 OwnLinks &OwnLinks::Instance()
 {
-    static OwnLinks links;
-    return links;
+    // Never destroyed: a dial's notifier thread may still poll it while the program exits.
+    static auto *links = new OwnLinks;
+    return *links;
 }
 
 uint32_t OwnLinks::Start(const std::string &peersDir, const std::string &entry, HRASCONN &handle)
