@@ -205,6 +205,12 @@ TEST_F(DialUpOverFake, ActiveConnectionsAreReportedWithStatusTextInTheLanguage)
     EXPECT_THAT(reported, ElementsAre("21 8192 Spojeno Alpha modem /dev/ttyS0",
                                       "22 5 Začínají se ověřovat uživatelské informace Beta modem /dev/ttyUSB1"));
 
+    // A connection that ends between the listing and its status is no longer reported.
+    EXPECT_EQ(dialUp.HangUpConnection(22), 0u);
+    reported.clear();
+    EXPECT_EQ(dialUp.GetConnections(), 0u);
+    EXPECT_THAT(reported, ElementsAre("21 8192 Spojeno Alpha modem /dev/ttyS0"));
+
     fake.Reset();
     reported.clear();
     EXPECT_EQ(dialUp.GetConnections(), 0u);

@@ -187,11 +187,10 @@ RAS_EXPORT uint32_t RasEnumConnectionsA(RASCONNA *lprasconn, uint32_t *lpcb, uin
     Record("RasEnumConnectionsA");
     if (lprasconn->dwSize != sizeof(RASCONNA))
         return ERROR_INVALID_SIZE;
+    // Ended connections stay listed, as in a list taken just before they ended.
     std::vector<const Connection *> live;
-    for (const auto &connection : script.connections) {
-        if (connection.lingerLeft != 0)
-            live.push_back(&connection);
-    }
+    for (const auto &connection : script.connections)
+        live.push_back(&connection);
     *lpcConnections = static_cast<uint32_t>(live.size());
     if (*lpcb < live.size() * sizeof(RASCONNA))
         return ERROR_BUFFER_TOO_SMALL;
