@@ -54,7 +54,8 @@ void PppdProgress::ReadLine(std::string_view line, std::vector<RASCONNSTATE> &re
         Reach(RASCS_Authenticate, reached);
     } else if (line.find("authentication succeeded") != std::string_view::npos) {
         Reach(RASCS_Authenticated, reached);
-    } else if (StartsWith(line, "remote IP address ")) {
+    } else if (StartsWith(line, "remote IP address ") || StartsWith(line, "remote LL address ")) {
+        // IPCP, or IPv6CP on a link without IPv4, is up.
         Reach(RASCS_Projected, reached);
         connected_ = true;
     }

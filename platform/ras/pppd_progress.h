@@ -17,7 +17,7 @@ public:
     std::vector<RASCONNSTATE> Feed(std::string_view bytes);
 
     RASCONNSTATE State() const { return state_; }
-    // Both IPv4 addresses are negotiated: the link carries traffic.
+    // A network protocol is up (both IPv4, or IPv6 link-local, addresses negotiated).
     bool Connected() const { return connected_; }
     // The ppp interface, once pppd has named it ("ppp0").
     const std::string &Interface() const { return interface_; }
