@@ -11,9 +11,13 @@ namespace rippertest {
 
 void RipperFixture::SetUp()
 {
-    drives::RebuildCatalogue();
+    ASSERT_TRUE(config_.isValid());
     ASSERT_TRUE(out_.isValid());
+    qputenv("XDG_CONFIG_HOME", config_.path().toLocal8Bit());
+    drives::RebuildCatalogue();
 }
+
+void RipperFixture::TearDown() { qunsetenv("XDG_CONFIG_HOME"); }
 
 std::unique_ptr<TCDRIP> RipperFixture::RipperOn(const std::string &disc)
 {

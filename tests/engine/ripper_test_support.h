@@ -25,7 +25,9 @@ protected:
     // <output dir>/<name>
     QString OutPath(const QString &name) const;
 
-    cdriptest::TempConfigHome config_;
+    void TearDown() override;
+
+    QTemporaryDir config_; // the ripping library's settings file goes here
     QTemporaryDir out_;
 };
 
