@@ -86,6 +86,12 @@ class TCDRipTestForm : public QMainWindow {
     // The status bar's note that the remote-access service is missing; empty while it works.
     QString DialUpNote() const;
 
+    // ---- Drives, disc and track list ----
+
+    // ---- Rip command ----
+
+    // ---- Disc lookup and playback ----
+
   protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -101,6 +107,12 @@ class TCDRipTestForm : public QMainWindow {
     void WithDialUp(const std::function<void()> &request);
     int RadioGroupIndex() const;
     void SetRadioGroupIndex(int index);
+
+    // ---- Drives, disc and track list (private) ----
+
+    // ---- Rip command (private) ----
+
+    // ---- Disc lookup and playback (private) ----
 
     std::unique_ptr<Ui::TCDRipTestForm> ui;
     QLabel *statusText_ = nullptr;
