@@ -91,6 +91,8 @@ class TCDRipTestForm : public QMainWindow {
     // ---- Rip command ----
 
     // ---- Disc lookup and playback ----
+    // Looks the disc up on the CDDB server and fills the window with its names.
+    void btnCalcDiscIDClick();
 
   protected:
     void closeEvent(QCloseEvent *event) override;
