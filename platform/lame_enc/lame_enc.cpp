@@ -14,9 +14,9 @@ namespace {
 constexpr uint8_t kLayerMajor = 1;
 constexpr uint8_t kLayerMinor = 0;
 
-lame_enc::HandleTable<lame_enc::LameStream> &Streams()
+platform::HandleTable<lame_enc::LameStream> &Streams()
 {
-    static lame_enc::HandleTable<lame_enc::LameStream> streams;
+    static platform::HandleTable<lame_enc::LameStream> streams;
     return streams;
 }
 
@@ -31,7 +31,7 @@ BE_EXPORT void BE_API beVersion(PBE_VERSION pbeVersion)
     std::memset(pbeVersion, 0, sizeof(*pbeVersion));
     lame_version_t lame{};
     get_lame_version_numerical(&lame);
-    const lame_enc::BuildDate built = lame_enc::TodaysBuildDate();
+    const platform::BuildDate built = platform::TodaysBuildDate();
     pbeVersion->byDLLMajorVersion = kLayerMajor;
     pbeVersion->byDLLMinorVersion = kLayerMinor;
     pbeVersion->byMajorVersion = static_cast<uint8_t>(lame.major);

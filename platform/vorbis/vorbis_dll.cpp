@@ -19,15 +19,15 @@ namespace {
 constexpr uint8_t kLayerMajor = 1;
 constexpr uint8_t kLayerMinor = 0;
 
-vorbis_dll::HandleTable<vorbis_dll::VorbisEncoder> &Encoders()
+platform::HandleTable<vorbis_dll::VorbisEncoder> &Encoders()
 {
-    static vorbis_dll::HandleTable<vorbis_dll::VorbisEncoder> encoders;
+    static platform::HandleTable<vorbis_dll::VorbisEncoder> encoders;
     return encoders;
 }
 
-vorbis_dll::HandleTable<vorbis_dll::VorbisDecoder> &Decoders()
+platform::HandleTable<vorbis_dll::VorbisDecoder> &Decoders()
 {
-    static vorbis_dll::HandleTable<vorbis_dll::VorbisDecoder> decoders;
+    static platform::HandleTable<vorbis_dll::VorbisDecoder> decoders;
     return decoders;
 }
 
@@ -134,7 +134,7 @@ VB_EXPORT void VB_API vbVersion(PVB_VERSION pVersion)
     int major = 0, minor = 0;
     if (const char *numbers = std::strrchr(engine, ' '))
         std::sscanf(numbers, " %d.%d", &major, &minor);
-    const vorbis_dll::BuildDate built = vorbis_dll::TodaysBuildDate();
+    const platform::BuildDate built = platform::TodaysBuildDate();
     pVersion->byDLLMajorVersion = kLayerMajor;
     pVersion->byDLLMinorVersion = kLayerMinor;
     pVersion->byMajorVersion = static_cast<uint8_t>(major);

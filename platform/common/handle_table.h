@@ -6,7 +6,7 @@
 #include <memory>
 #include <mutex>
 
-namespace vorbis_dll {
+namespace platform {
 
 template <typename Stream> class HandleTable {
 public:
@@ -50,4 +50,4 @@ private:
     int32_t next_ = 1;
 };
 
-} // namespace vorbis_dll
+} // namespace platform

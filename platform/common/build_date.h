@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-namespace lame_enc {
+namespace platform {
 
 struct BuildDate {
     uint8_t day;
@@ -24,4 +24,4 @@ inline BuildDate TodaysBuildDate()
                      static_cast<uint16_t>(std::atoi(date + 7))};
 }
 
-} // namespace lame_enc
+} // namespace platform
