@@ -32,14 +32,20 @@ std::string FixtureDir()
 
 CddbServerProcess::CddbServerProcess(const ServerOptions &options)
 {
+    Start(options, options.withFixtures ? FixtureDir() : std::string());
+}
+
+CddbServerProcess::CddbServerProcess(const std::string &dataDir) { Start(ServerOptions{}, dataDir); }
+
+void CddbServerProcess::Start(const ServerOptions &options, const std::string &dataDir)
+{
     const std::string script = Env("QUAVREL_BUILD_DIR") + "/bin/cddb_server.py";
-    const std::string fixtures = FixtureDir();
     char dirTemplate[] = "/tmp/ostrelle-cddb-XXXXXX";
     if (!mkdtemp(dirTemplate))
         throw std::runtime_error("mkdtemp failed");
     workDir_ = dirTemplate;
     try {
-        Launch(options, script, fixtures);
+        Launch(options, script, dataDir);
     } catch (...) {
         std::filesystem::remove_all(workDir_);
         throw;
@@ -47,11 +53,13 @@ CddbServerProcess::CddbServerProcess(const ServerOptions &options)
 }
 
 void CddbServerProcess::Launch(const ServerOptions &options, const std::string &script,
-                               const std::string &fixtures)
+                               const std::string &dataDir)
 {
+    // No data directory: an empty one.
     std::filesystem::create_directory(workDir_ + "/empty");
+    const std::string data = dataDir.empty() ? workDir_ + "/empty" : dataDir;
     std::vector<std::string> args = {
-        "python3", script, "--data", options.withFixtures ? fixtures : workDir_ + "/empty",
+        "python3", script, "--data", data,
         "--port",  "0",    "--log",  workDir_ + "/requests.log"};
     for (const auto &reply : options.replies) {
         args.push_back("--reply");

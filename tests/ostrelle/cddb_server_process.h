@@ -18,6 +18,8 @@ struct ServerOptions {
 class CddbServerProcess {
   public:
     explicit CddbServerProcess(const ServerOptions &options = {});
+    // Serves dataDir, a directory of xmcd entries laid out <category>/<discid>.
+    explicit CddbServerProcess(const std::string &dataDir);
     ~CddbServerProcess();
     CddbServerProcess(const CddbServerProcess &) = delete;
     CddbServerProcess &operator=(const CddbServerProcess &) = delete;
@@ -29,7 +31,8 @@ class CddbServerProcess {
     std::string RequestLog() const;
 
   private:
-    void Launch(const ServerOptions &options, const std::string &script, const std::string &fixtures);
+    void Start(const ServerOptions &options, const std::string &dataDir);
+    void Launch(const ServerOptions &options, const std::string &script, const std::string &dataDir);
 
     pid_t pid_ = -1;
     uint16_t port_ = 0;
