@@ -67,6 +67,7 @@ TCDRipTestForm::TCDRipTestForm(QWidget *parent)
     DialUp1.SetLanguage(France);
     BindDialUpEvents();
     ConnectControls();
+    ConnectDiscControls();
     FormCreate();
 }
 

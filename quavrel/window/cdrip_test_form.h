@@ -2,8 +2,10 @@
 // The main window: four tabs (rip, encoder settings, CDDB, about), its menus, its state and the
 // settings it loads when created and saves when closed.
 
+#include "cd_access.h"
 #include "cd_rip.h"
 #include "cddb_server.h"
+#include "device_notices.h"
 #include "dial_up.h"
 #include "lame_coder.h"
 #include "settings_table.h"
@@ -87,7 +89,39 @@ class TCDRipTestForm : public QMainWindow {
     QString DialUpNote() const;
 
     // ---- Drives, disc and track list ----
+    // First display: drive box, disc and track list, status text, optional lookup.
+    void FormShow();
+    void DriveSelBoxChange();
+    // Reads the active drive's table of contents into CdInfo and rebuilds ListView1; a failed read
+    // leaves both the list and DiscInfoLoaded as they were.
+    void LoadDiscInfo();
+    // A medium with its table of contents loaded and not a data disc; otherwise says why in the
+    // status bar.
+    bool IsAudioCDReady();
+    // IsAudioCDReady and no rip running; otherwise says why in a message box.
+    bool CanPlay();
+    // The status text for the disc last read.
+    void ShowDiscStatus();
+    // ListView1's small icons: ImageList1 for an audio disc, ImageList2 otherwise.
+    void ApplyIconSet();
+    void btnCloseCDClick();
+    void btnEjectCDClick();
+    void btnSaveSettingsClick();
+    // A device-change notice: kDeviceArrival or kDeviceRemoveComplete; other codes are ignored.
+    void DeviceChange(uint32_t Event);
 
+  public:
+    static constexpr uint32_t kDeviceArrival = 0x8000;
+    static constexpr uint32_t kDeviceRemoveComplete = 0x8004;
+    // The ripping library's settings file, where btnSaveSettingsClick stores the drive parameters.
+    static QString CdromSettingsFile();
+
+    bool DiscInfoLoaded = false;
+    int DriveCount = 0;
+    TCDRomParams CdromSettings{};
+    TCdInfo CdInfo;
+
+  public slots:
     // ---- Rip command ----
 
     // ---- Disc lookup and playback ----
@@ -111,6 +145,13 @@ class TCDRipTestForm : public QMainWindow {
     void SetRadioGroupIndex(int index);
 
     // ---- Drives, disc and track list (private) ----
+    void ConnectDiscControls();
+    void showEvent(QShowEvent *event) override;
+    // The arrival notice's check, asked once more after a short wait when no medium is seen yet.
+    void CheckArrivedMedium(bool mayRetry);
+    std::unique_ptr<TDeviceNotices> deviceNotices_;
+    bool audioIcons_ = false;
+    bool shown_ = false;
 
     // ---- Rip command (private) ----
 

@@ -18,7 +18,8 @@ uint32_t SelectedNumber(const QComboBox *box)
 
 void TCDRipTestForm::ApplyEncoderParameters()
 {
-    LameCoder1.SetSampleRate(SelectedNumber(ui->fquce));
+    // The box picks the MP3's rate; the PCM given to the encoder stays the ripper's 44100 Hz.
+    LameCoder1.SetReSampleRate(SelectedNumber(ui->fquce));
     LameCoder1.SetBitrate(SelectedNumber(ui->debitmin));
     LameCoder1.SetMaxBitrate(SelectedNumber(ui->debitmax));
     LameCoder1.SetEnableVBR(ui->vbr->isChecked());
@@ -58,7 +59,7 @@ void TCDRipTestForm::EncQualitySelChange()
 
 void TCDRipTestForm::fquceChange()
 {
-    LameCoder1.SetSampleRate(SelectedNumber(ui->fquce));
+    LameCoder1.SetReSampleRate(SelectedNumber(ui->fquce));
 }
 
 void TCDRipTestForm::debitminChange()

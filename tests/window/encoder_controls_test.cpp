@@ -74,7 +74,9 @@ TEST_F(EncoderControlsTest, Mp3ParametersGoToTheEncoderUnchecked)
     EXPECT_EQ(window.LameCoder1.MaxBitrate(), 96u);
     EXPECT_EQ(ui->debitmin->currentText(), "320");
     Choose(ui->fquce, "22050");
-    EXPECT_EQ(window.LameCoder1.SampleRate(), 22050u);
+    // The MP3 is resampled; the PCM handed to the encoder is still the ripper's.
+    EXPECT_EQ(window.LameCoder1.ReSampleRate(), 22050u);
+    EXPECT_EQ(window.LameCoder1.SampleRate(), 44100u);
 
     ui->vbr->click();
     EXPECT_TRUE(window.LameCoder1.EnableVBR() && window.LameCoder1.WriteVBRHeader());

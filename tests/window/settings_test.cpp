@@ -118,7 +118,8 @@ TEST_F(SettingsTest, EveryValueSurvivesASecondStart)
     EXPECT_EQ(ui->fquce->currentIndex(), 2);
     EXPECT_EQ(ui->debitmin->currentIndex(), 5);
     EXPECT_EQ(ui->debitmax->currentIndex(), 3);
-    EXPECT_EQ(window.LameCoder1.SampleRate(), 22050u);
+    EXPECT_EQ(window.LameCoder1.ReSampleRate(), 22050u);
+    EXPECT_EQ(window.LameCoder1.SampleRate(), 44100u);
     EXPECT_EQ(window.LameCoder1.Bitrate(), 320u);
     EXPECT_EQ(window.LameCoder1.MaxBitrate(), 160u);
     EXPECT_TRUE(window.LameCoder1.EnableVBR());
@@ -171,7 +172,7 @@ TEST_F(SettingsTest, BadIntegersAreNamedOnceAndEverythingElseIsApplied)
         EXPECT_EQ(window.width(), 603);
         EXPECT_EQ(window.height(), 600);
         EXPECT_EQ(window.Controls()->debitmin->currentText(), "128");
-        EXPECT_EQ(window.LameCoder1.SampleRate(), 32000u);
+        EXPECT_EQ(window.LameCoder1.ReSampleRate(), 32000u);
         EXPECT_TRUE(window.LameCoder1.EnableVBR());
         EXPECT_EQ(window.CddbServer.Server, "cddb.example.net");
         EXPECT_TRUE(window.Controls()->deconnecter->isChecked());

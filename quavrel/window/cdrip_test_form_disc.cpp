@@ -1,0 +1,272 @@
+// Drives, the disc in the active drive and its track list, the tray, and the drive parameters.
+
+#include "cdrip_test_form.h"
+#include "message_box.h"
+#include "ui_TCDRipTestForm.h"
+#include "vorbis_binding.h"
+
+#include <QDir>
+#include <QShowEvent>
+#include <QTimer>
+
+namespace {
+
+// Two decimal digits, "0"-padded: 9 → "09".
+QString TwoDigits(uint32_t value)
+{
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
+
+QString DurationText(uint32_t lengthMSF)
+{
+    return TwoDigits((lengthMSF >> 16) & 0xFF) + QStringLiteral(":") + TwoDigits((lengthMSF >> 8) & 0xFF);
+}
+
+const QString kNoDisc = QStringLiteral("Aucun disque n'est chargé dans le lecteur actif.");
+
+// The drive parameters written by btnSaveSettingsClick; the rest of the record is the drive's own.
+void SetSavedParameters(TCDRomParams &params)
+{
+    params.ChunkSectors = 26;
+    params.Option260 = 7;
+    params.LockDuringRip = 1;
+    params.JitterCorrection = -1;
+    params.Option328 = 0;
+    params.ReadRetries = 30;
+    params.Option336 = 0;
+    params.Option340[0] = 0;
+    params.Option340[1] = 0;
+    params.Option340[2] = 0;
+}
+
+} // namespace
+
+void TCDRipTestForm::ConnectDiscControls()
+{
+    // activated, not currentIndexChanged: filling the box must not switch drives.
+    connect(ui->DriveSelBox, &QComboBox::activated, this, &TCDRipTestForm::DriveSelBoxChange);
+    connect(ui->btnCloseCD, &QToolButton::clicked, this, &TCDRipTestForm::btnCloseCDClick);
+    connect(ui->Fermerlelecteur1, &QAction::triggered, this, &TCDRipTestForm::btnCloseCDClick);
+    connect(ui->btnEjectCD, &QToolButton::clicked, this, &TCDRipTestForm::btnEjectCDClick);
+    connect(ui->Ouvrirlelecteur1, &QAction::triggered, this, &TCDRipTestForm::btnEjectCDClick);
+    connect(ui->SauvegarderlesparamtresCDROM1, &QAction::triggered, this, &TCDRipTestForm::btnSaveSettingsClick);
+    deviceNotices_ = std::make_unique<TDeviceNotices>(
+        [this](MediumNotice notice) {
+            DeviceChange(notice == MediumNotice::Arrived ? kDeviceArrival : kDeviceRemoveComplete);
+        },
+        this);
+}
+
+void TCDRipTestForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!shown_ && !event->spontaneous()) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TCDRipTestForm::FormShow()
+{
+    DiscInfoLoaded = false;
+    // The Ogg path checks VorbisLoaded itself before it rips.
+    LoadVorbis();
+    if (CDRipReady()) {
+        DriveCount = cdrip3::CR_GetNumCDROM();
+        for (int index = 0; index < DriveCount; ++index)
+            ui->DriveSelBox->addItem(QString::fromLocal8Bit(cdrip3::CR_GetCDROMIDByIndex(index)));
+        if (DriveCount > 0)
+            SelectDrive(0);
+        if (cdrip3::CR_IsMediaLoaded()) {
+            LoadDiscInfo();
+            ShowDiscStatus();
+        } else {
+            SetStatusText(kNoDisc);
+        }
+    } else {
+        SetStatusText(QStringLiteral("CDRip3.DLL non prête."));
+    }
+    ui->DriveSelBox->setCurrentIndex(0);
+    ui->DriveSelBox->setFocus();
+    ui->lblDiscID->clear();
+    ApplyIconSet();
+    if (ui->CheckBox1->isChecked())
+        btnCalcDiscIDClick();
+}
+
+void TCDRipTestForm::DriveSelBoxChange()
+{
+    ui->lblDiscID->clear();
+    ui->lblArtist->clear();
+    ui->lblTitle->clear();
+    const int index = ui->DriveSelBox->currentIndex();
+    SelectDrive(index);
+    DiscInfoLoaded = false;
+    CdInfo.TrackCount = 0;
+    ui->ListView1->clear();
+    if (cdrip3::CR_IsMediaLoaded()) {
+        LoadDiscInfo();
+        ShowDiscStatus();
+    } else {
+        SetStatusText(kNoDisc);
+    }
+    // With no medium DiscType is still the previous disc's.
+    ApplyIconSet();
+    if (CdInfo.DiscType == 1 && ui->CheckBox1->isChecked())
+        btnCalcDiscIDClick();
+    CDRIP1.SetCDRomNum(index);
+}
+
+void TCDRipTestForm::LoadDiscInfo()
+{
+    if (ReadCdInfo(CdInfo) != kCdInfoRead)
+        return;
+    DiscInfoLoaded = true;
+    ui->ListView1->clear();
+    const QIcon icon = audioIcons_ ? ImageList1.value(0) : ImageList2.value(0);
+    for (int number = 1; number <= CdInfo.TrackCount; ++number) {
+        const TCdTrackSlot &slot = CdInfo.Slot(number);
+        QStringList cells{QString::number(number), QStringLiteral("?")};
+        if (slot.IsAudio == 1)
+            cells << DurationText(slot.LengthMSF) << EncoderDescription << QString();
+        else
+            cells << QStringLiteral("Piste de données");
+        auto *row = new QTreeWidgetItem(cells);
+        row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
+        row->setCheckState(0, Qt::Unchecked);
+        row->setIcon(0, icon);
+        ui->ListView1->addTopLevelItem(row);
+    }
+}
+
+void TCDRipTestForm::ShowDiscStatus()
+{
+    switch (CdInfo.DiscType) {
+    case 0:
+        SetStatusText(QStringLiteral("Un disque de données est chargé dans le lecteur."));
+        break;
+    case 1:
+        SetStatusText(QStringLiteral("Un disque audio est chargé dans le lecteur."));
+        break;
+    case 2:
+        SetStatusText(QStringLiteral("Un disque composite est chargé dans le lecteur."));
+        break;
+    default:
+        SetStatusText(QStringLiteral("Un disque inconnu est chargé dans le lecteur."));
+        break;
+    }
+}
+
+void TCDRipTestForm::ApplyIconSet()
+{
+    audioIcons_ = CdInfo.DiscType == 1;
+    const QIcon icon = audioIcons_ ? ImageList1.value(0) : ImageList2.value(0);
+    for (int row = 0; row < ui->ListView1->topLevelItemCount(); ++row)
+        ui->ListView1->topLevelItem(row)->setIcon(0, icon);
+}
+
+bool TCDRipTestForm::IsAudioCDReady()
+{
+    if (!cdrip3::CR_IsMediaLoaded()) {
+        SetStatusText(QStringLiteral("Erreur : Pas de Disque dans le lecteur"));
+        return false;
+    }
+    if (!DiscInfoLoaded) {
+        SetStatusText(QStringLiteral("Erreur : Pas d'information Disque"));
+        return false;
+    }
+    if (CdInfo.DiscType == 0) {
+        SetStatusText(QStringLiteral("Erreur : Disque de données"));
+        return false;
+    }
+    return true;
+}
+
+bool TCDRipTestForm::CanPlay()
+{
+    if (!IsAudioCDReady()) {
+        ShowMessageBox(this, QStringLiteral("Pas de CD audio !"), QStringLiteral("OK"));
+        return false;
+    }
+    if (RipInProgress) {
+        ShowMessageBox(this, QStringLiteral("Ripping en cours !"), QStringLiteral("OK"));
+        return false;
+    }
+    return true;
+}
+
+void TCDRipTestForm::DeviceChange(uint32_t Event)
+{
+    if (Event == kDeviceArrival) {
+        if (!DiscInfoLoaded)
+            CheckArrivedMedium(true);
+    } else if (Event == kDeviceRemoveComplete) {
+        // Another drive's medium left.
+        if (cdrip3::CR_IsMediaLoaded())
+            return;
+        if (RipInProgress)
+            btnCancelRipClick();
+        SetStatusText(QStringLiteral("Media Retiré !!"));
+        DiscInfoLoaded = false;
+        CdInfo.TrackCount = 0;
+        ui->ListView1->clear();
+    }
+}
+
+// A drive may announce the medium before it can report it loaded.
+void TCDRipTestForm::CheckArrivedMedium(bool mayRetry)
+{
+    if (cdrip3::CR_IsMediaLoaded()) {
+        SetStatusText(QStringLiteral("Media chargé !!"));
+        LoadDiscInfo();
+    } else if (mayRetry) {
+        QTimer::singleShot(300, this, [this] { CheckArrivedMedium(false); });
+    }
+}
+
+void TCDRipTestForm::btnCloseCDClick()
+{
+    // The arrival notice that follows reads the table of contents.
+    cdrip3::CR_EjectCD(0);
+    if (ui->CheckBox1->isChecked())
+        btnCalcDiscIDClick();
+    ApplyIconSet();
+}
+
+void TCDRipTestForm::btnEjectCDClick()
+{
+    if (RipInProgress) {
+        SetStatusText(QStringLiteral("Rippage en cours, éjection CDROM impossible"));
+        return;
+    }
+    // The removal notice that follows resets DiscInfoLoaded.
+    cdrip3::CR_EjectCD(1);
+    ui->ListView1->clear();
+    ui->lblDiscID->clear();
+    ui->lblArtist->clear();
+    ui->lblTitle->clear();
+}
+
+QString TCDRipTestForm::CdromSettingsFile()
+{
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return QDir::toNativeSeparators(base + QStringLiteral("/Quavrel/CDRipper.ini"));
+}
+
+void TCDRipTestForm::btnSaveSettingsClick()
+{
+    // A record that could not be read is not written back: that would replace the drive's own
+    // parameters with whatever the record held before.
+    if (cdrip3::CR_GetCDROMParameters(&CdromSettings) != CDRIP_OK) {
+        ShowMessageBox(this, QStringLiteral("CDRIP_Erreur"));
+        return;
+    }
+    SetSavedParameters(CdromSettings);
+    if (cdrip3::CR_SetCDROMParameters(&CdromSettings) == CDRIP_OK && cdrip3::CR_SaveSettings() == CDRIP_OK)
+        ShowMessageBox(this, QStringLiteral("Paramètres CDROM Sauvegardés !, Voyez le fichier ") +
+                                 CdromSettingsFile() + QStringLiteral("."));
+    else
+        ShowMessageBox(this, QStringLiteral("CDRIP_Erreur"));
+}

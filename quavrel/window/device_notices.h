@@ -1,0 +1,45 @@
+#pragma once
+// "Medium arrived" / "medium removed" for every drive, handed to the UI thread.
+//
+// Virtual drives tell the drive catalogue's listener, inside the tray operation itself; real drives
+// tell udev (a block disk whose media changed). Either way the notice is queued, so the window
+// handles it after the current handler returns, the way a window message would arrive.
+
+#include <functional>
+#include <optional>
+
+#include <QObject>
+
+class QSocketNotifier;
+struct udev;
+struct udev_monitor;
+
+enum class MediumNotice { Arrived, Removed };
+
+// What a udev "change" event of a block disk says, given its properties (a missing property reads
+// as nullptr): nothing unless it is an optical drive whose media changed.
+std::optional<MediumNotice>
+MediumNoticeOfUdevChange(const std::function<const char *(const char *property)> &property);
+
+class TDeviceNotices : public QObject {
+    Q_OBJECT
+  public:
+    using Handler = std::function<void(MediumNotice)>;
+    explicit TDeviceNotices(Handler handler, QObject *parent = nullptr);
+    ~TDeviceNotices() override;
+    TDeviceNotices(const TDeviceNotices &) = delete;
+    TDeviceNotices &operator=(const TDeviceNotices &) = delete;
+
+    // Queues a notice for the UI thread; safe from any thread.
+    void Post(MediumNotice notice);
+
+  private:
+    void WatchRealDrives();
+    void ReadUdevEvent();
+
+    Handler handler_;
+    int listenerId_ = 0;
+    udev *udev_ = nullptr;
+    udev_monitor *monitor_ = nullptr;
+    QSocketNotifier *notifier_ = nullptr;
+};
