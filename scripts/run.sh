@@ -1,12 +1,31 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds everything, then runs the demonstration: a lookup of the bundled
-# demonstration disc against the local CDDB server, printed as artist, album and track titles.
+# Installs what is needed, builds the program and opens it. Without an optical drive or a listed disc
+# image, the bundled demonstration disc is the drive.
+#
+#   scripts/run.sh               Quavrel
+#   scripts/run.sh --cddb-demo   the lookup of the demonstration disc against the local CDDB server,
+#                                printed as artist, album and track titles
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+mode=program
+case "${1:-}" in
+  "") ;;
+  --cddb-demo) mode=cddb-demo ;;
+  *)
+    echo "usage: $0 [--cddb-demo]" >&2
+    exit 2
+    ;;
+esac
 
 bash scripts/install-deps.sh
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ "$mode" = program ]; then
+  # With the libraries it loads at run time (ripping, Vorbis, remote access, ASPI) and the demo disc.
+  cmake --build build -j "$(nproc)" --target quavrel CDRIP3 Vorbis rasapi32 wnaspi32 quavrel_discs
+  exec build/bin/quavrel
+fi
 cmake --build build -j "$(nproc)"
 
 # The server serves the bundled entries and the generated demo disc's entry on a free loopback port.
