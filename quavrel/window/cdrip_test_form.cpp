@@ -67,6 +67,7 @@ TCDRipTestForm::TCDRipTestForm(QWidget *parent)
     DialUp1.SetLanguage(France);
     BindDialUpEvents();
     ConnectControls();
+    ConnectRipControls();
     ConnectDiscControls();
     FormCreate();
 }
@@ -167,11 +168,6 @@ void TCDRipTestForm::closeEvent(QCloseEvent *event)
 void TCDRipTestForm::btnCloseClick()
 {
     close();
-}
-
-void TCDRipTestForm::btnCancelRipClick()
-{
-    // The rip command and its cancel arrive with the rip workflow; until then nothing runs.
 }
 
 void TCDRipTestForm::Aide1Click()

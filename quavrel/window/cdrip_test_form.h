@@ -9,7 +9,9 @@
 #include "dial_up.h"
 #include "lame_coder.h"
 #include "settings_table.h"
+#include "vorbis_binding.h"
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -19,6 +21,7 @@
 #include <QMainWindow>
 
 class QLabel;
+class TAlbumInfoForm;
 class QMenu;
 
 namespace Ui {
@@ -123,6 +126,43 @@ class TCDRipTestForm : public QMainWindow {
 
   public slots:
     // ---- Rip command ----
+    // The rip command: every ticked row to a file of the format of ComboBox1.
+    void ripperlapisteauformatWav1Click();
+    // WAV rip of track CurrentRipTrack, with the drive's parameters set up first.
+    void btnRipTrackClick();
+    // Rips track TrackNum to OutputDirectory/OutputBaseName.wav: 0 done (or stopped by the user),
+    // 1 failed, 3 done with jitter errors.
+    int32_t RipChunk(uint8_t TrackNum);
+    // The Ogg loop over the ticked rows.
+    void btnRip_EncodeClick();
+    // Rips and encodes track TrackNum (1..99) to FileName: 0 when the file was completed, 1
+    // otherwise (a cancel included).
+    int32_t Track2OggFile(int TrackNum, const QString &FileName, const VB_CONFIG &Format);
+    void CDRIP1BeginTrack(QObject *Sender, uint16_t TrackNum);
+    void CDRIP1Progress(QObject *Sender, uint16_t PercentComplete);
+    void CDRIP1EndTrack(QObject *Sender, uint16_t TrackNum);
+    void LameCoder1BeginFile(QObject *Sender, uint16_t Num, const QString &FileName);
+    void LameCoder1Progress(QObject *Sender, uint16_t PercentComplete);
+    void LameCoder1EndProcess(QObject *Sender);
+    void N1Click();
+    void ToutSelectionner1Click();
+    // Also the double-click on a row.
+    void Renommerlapiste1Click();
+    // Shows the album information dialog with the selected track's number.
+    void Informationssurlalbum1Click();
+
+  public:
+    // Places up to Wanted bytes of the track's audio at the start of the PCM buffer; 0 at its end.
+    int32_t PcmReader(int32_t Wanted);
+    // The album information dialog: the window's child of that class, made when there is none.
+    TAlbumInfoForm *AlbumInfoForm();
+
+    bool CancelRequested = false;
+    QString OutputDirectory;
+    QString OutputBaseName;
+    int CurrentRipTrack = 0;
+    // The WAV rip's chunk buffer, only while a track is ripped.
+    std::unique_ptr<uint8_t[]> RipBuffer;
 
     // ---- Disc lookup and playback ----
     // Looks the disc up on the CDDB server and fills the window with its names.
@@ -154,6 +194,31 @@ class TCDRipTestForm : public QMainWindow {
     bool shown_ = false;
 
     // ---- Rip command (private) ----
+    void ConnectRipControls();
+    int TickedRowCount() const;
+    // Works out OutputDirectory and creates it with its parents.
+    void MakeOutputDirectory();
+    // OutputBaseName for the row, and the full file name with Extension.
+    QString OutputFileFor(int Row, const QString &Extension);
+    void ResetProgressBars();
+    void RipWavRows();
+    void RipMp3Rows();
+    // The comment texts of track TrackNum, copied into oggTagTexts_, in a tag record.
+    VB_TAG OggTagRecord(int TrackNum);
+    // RipChunk already told why it failed.
+    bool ripFailureShown_ = false;
+    // A rip command is running (all three formats): a second one does not start.
+    bool ripCommandRunning_ = false;
+    // The Ogg track's buffers and reader state (PcmReader).
+    std::vector<uint8_t> oggRipBuffer_;
+    std::vector<uint8_t> oggPcmBuffer_;
+    int32_t oggHeld_ = 0;
+    int32_t oggOffset_ = 0;
+    int32_t oggPercent_ = 0;
+    // The track's audio is exhausted, or the ripper failed: no more reads.
+    bool oggEnded_ = false;
+    // Texts of the tag record, 131 bytes and a terminating zero each, kept until the next track.
+    std::array<std::array<char, 132>, 7> oggTagTexts_{};
 
     // ---- Disc lookup and playback (private) ----
 

@@ -3,6 +3,7 @@
 // modal loop.
 
 #include <functional>
+#include <optional>
 
 #include <QString>
 
@@ -14,3 +15,15 @@ void ShowMessageBox(QWidget *parent, const QString &text, const QString &caption
 // Replaces the box: the hook receives the text and caption instead. An empty hook restores the box.
 using MessageBoxHook = std::function<void(const QString &text, const QString &caption)>;
 void SetMessageBoxHook(MessageBoxHook hook);
+
+// The same box with the error icon; caption empty = "Erreur". Goes to the same hook.
+void ShowErrorBox(QWidget *parent, const QString &text, const QString &caption = {});
+
+// Asks for one line of text: the text typed, or Default when the user cancels.
+QString InputBox(QWidget *parent, const QString &caption, const QString &prompt, const QString &Default);
+
+// Replaces the input box: the hook receives caption, prompt and default text and answers the text
+// typed, or nullopt for a cancel. An empty hook restores the box.
+using InputBoxHook = std::function<std::optional<QString>(const QString &caption, const QString &prompt,
+                                                          const QString &Default)>;
+void SetInputBoxHook(InputBoxHook hook);

@@ -1,0 +1,175 @@
+// The WAV path of the rip command over the demo disc, checked against the image's own bytes, and
+// the cancel, removal, eject, jitter, data-track and unwritable-file cases of every path.
+
+#include "drive_catalogue.h"
+#include "output_names.h"
+#include "rip_test_support.h"
+#include "ui_TCDRipTestForm.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtEndian>
+
+namespace {
+
+uint32_t Field32(const QByteArray &bytes, int offset)
+{
+    return qFromLittleEndian<uint32_t>(bytes.constData() + offset);
+}
+
+// The header's two sizes agree with the file's: RIFF size − 8 and data size − 44.
+void ExpectConsistentHeader(const QByteArray &wav)
+{
+    ASSERT_GE(wav.size(), 44);
+    EXPECT_EQ(wav.left(4), "RIFF");
+    EXPECT_EQ(wav.mid(8, 8), "WAVEfmt ");
+    EXPECT_EQ(Field32(wav, 24), 44100u);
+    EXPECT_EQ(Field32(wav, 28), 176400u);
+    EXPECT_EQ(Field32(wav, 4), static_cast<uint32_t>(wav.size() - 8));
+    EXPECT_EQ(Field32(wav, 40), static_cast<uint32_t>(wav.size() - 44));
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST_F(RipTest, WavOfATrackHoldsTheImagesAudioUpToTheNextTrack)
+{
+    const std::vector<int32_t> starts = TrackStarts(QStringLiteral("demo"));
+    ASSERT_EQ(starts.size(), 6u);
+    const QByteArray audio = ImageSectors(QStringLiteral("demo"), starts[1], starts[2] - 1);
+    Tick({2});
+    Rip(kWav);
+
+    const QString file = OutputPath(QStringLiteral("2.wav"));
+    const QByteArray wav = ReadFile(file);
+    ExpectConsistentHeader(wav);
+    EXPECT_TRUE(wav.mid(44) == audio) << "the ripped audio differs from the image's";
+    EXPECT_EQ(RunTool(QStringLiteral("soxi"), {QStringLiteral("-s"), file}).trimmed(),
+              QByteArray::number(audio.size() / 4));
+    EXPECT_EQ(Cell(2, 4), SizeText(file));
+    EXPECT_EQ(Cell(2, 4), QString::number(qRound64(wav.size() / 1000.0)) + " Ko");
+    EXPECT_FALSE(Ticked(2));
+    EXPECT_EQ(window_->StatusText(), "Rippage correctement exécuté ");
+    EXPECT_FALSE(window_->RipInProgress);
+    EXPECT_EQ(ui()->ProgressBar1->value(), 0);
+    EXPECT_EQ(ui()->ProgressBar2->maximum(), 1);
+}
+
+TEST_F(RipTest, JitterIsReportedAndEveryChunkIsWritten)
+{
+    const std::vector<int32_t> starts = TrackStarts(QStringLiteral("demo"));
+    drives::Faults faults;
+    faults.jitter = {starts[1] + 40, starts[1] + 300};
+    ASSERT_EQ(drives::SetFaults(kDemoDrive, faults), drives::DriveError::None);
+    Tick({2});
+    Rip(kWav);
+
+    EXPECT_EQ(window_->StatusText(), "Jitter erreur(s) pendant Rippage");
+    const QByteArray wav = ReadFile(OutputPath(QStringLiteral("2.wav")));
+    ExpectConsistentHeader(wav);
+    EXPECT_TRUE(wav.mid(44) == ImageSectors(QStringLiteral("demo"), starts[1], starts[2] - 1));
+}
+
+TEST_F(RipTest, CancelDuringAWavRipLeavesAValidShorterFileAndTheNextRowTicked)
+{
+    Tick({1, 2});
+    OnFirstProgress([this] { window_->btnCancelRipClick(); });
+    Rip(kWav);
+
+    EXPECT_EQ(window_->StatusText(), "Processus de Rippage abandonné sans erreur");
+    const QByteArray wav = ReadFile(OutputPath(QStringLiteral("1.wav")));
+    ExpectConsistentHeader(wav);
+    const std::vector<int32_t> starts = TrackStarts(QStringLiteral("demo"));
+    EXPECT_LT(wav.size() - 44, (starts[1] - starts[0]) * 2352);
+    EXPECT_FALSE(Ticked(1));
+    EXPECT_TRUE(Ticked(2));
+    EXPECT_FALSE(QFile::exists(OutputPath(QStringLiteral("2.wav"))));
+    EXPECT_EQ(ui()->ProgressBar1->value(), 0);
+    EXPECT_EQ(ui()->ProgressBar2->value(), 0);
+    EXPECT_FALSE(window_->RipInProgress);
+}
+
+TEST_F(RipTest, MediumRemovalDuringARipCancelsIt)
+{
+    Tick({1, 2});
+    OnFirstProgress([] { EXPECT_EQ(drives::OpenTray(kDemoDrive), drives::DriveError::None); });
+    Rip(kWav);
+
+    EXPECT_TRUE(window_->CancelRequested);
+    EXPECT_FALSE(window_->RipInProgress);
+    EXPECT_EQ(ui()->ListView1->topLevelItemCount(), 0);
+    ExpectConsistentHeader(ReadFile(OutputPath(QStringLiteral("1.wav"))));
+    EXPECT_FALSE(QFile::exists(OutputPath(QStringLiteral("2.wav"))));
+}
+
+TEST_F(RipTest, EjectAndPlayAreRefusedWhileAWavOrOggRipRuns)
+{
+    for (RipFormat format : {kWav, kOgg}) {
+        SCOPED_TRACE(format);
+        Tick({2});
+        QString ejectStatus;
+        bool canPlay = true;
+        OnFirstProgress([&] {
+            window_->btnEjectCDClick();
+            ejectStatus = window_->StatusText();
+            canPlay = window_->CanPlay();
+        });
+        messages_.clear();
+        Rip(format);
+        QObject::disconnect(ui()->ProgressBar1, nullptr, window_.get(), nullptr);
+
+        EXPECT_EQ(ejectStatus, "Rippage en cours, éjection CDROM impossible");
+        EXPECT_FALSE(canPlay);
+        EXPECT_TRUE(messages_.contains("Ripping en cours !"));
+        drives::TrayStatus tray;
+        ASSERT_EQ(drives::GetTrayStatus(kDemoDrive, tray), drives::DriveError::None);
+        EXPECT_TRUE(tray.mediumPresent);
+        EXPECT_FALSE(Ticked(2)) << "the rip went on to its end";
+    }
+}
+
+TEST_F(RipTest, ATickedDataTrackIsRefusedByItsPath)
+{
+    ChooseDrive(kMixedDrive);
+    ASSERT_EQ(ui()->ListView1->topLevelItemCount(), 3);
+
+    Tick({1});
+    Rip(kWav);
+    EXPECT_EQ(window_->StatusText(), "Erreur : pas de piste Audio");
+    EXPECT_FALSE(Ticked(1));
+    EXPECT_EQ(Cell(1, 4), "0 Ko");
+
+    Tick({1});
+    Rip(kOgg);
+    EXPECT_EQ(window_->StatusText(), "Piste non audio - Piste 1");
+    EXPECT_TRUE(Ticked(1));
+    EXPECT_FALSE(window_->RipInProgress);
+    EXPECT_TRUE(QDir(out_.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(RipTest, AFileThatCannotBeWrittenIsNamedAndTheNextRowGoesOn)
+{
+    // A directory where the file should go: neither track's file can be created.
+    for (RipFormat format : {kWav, kMp3, kOgg}) {
+        const QString extension = QStringList{".ogg", ".mp3", ".wav"}[format];
+        SCOPED_TRACE(extension.toStdString());
+        ASSERT_TRUE(QDir(out_.path()).mkpath("2" + extension));
+        ASSERT_TRUE(QDir(out_.path()).mkpath("5" + extension));
+        Tick({2, 5});
+        messages_.clear();
+        Rip(format);
+
+        EXPECT_TRUE(window_->StatusText().contains(QDir::toNativeSeparators(OutputPath("5" + extension))))
+            << window_->StatusText().toStdString();
+        EXPECT_FALSE(window_->RipInProgress);
+        EXPECT_TRUE(messages_.isEmpty()) << messages_.join(" | ").toStdString();
+        // Ogg keeps a failed row ticked; the other paths untick every row they tried.
+        EXPECT_EQ(Ticked(2), format == kOgg);
+        EXPECT_EQ(Ticked(5), format == kOgg);
+    }
+}
