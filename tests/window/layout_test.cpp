@@ -218,7 +218,8 @@ TEST_F(LayoutTest, TabsMenusAndPopup)
     EXPECT_EQ(Entries(Control<QMenu>(window, "Action1")),
               (QStringList{"SauvegarderlesparamtresCDROM1=&Sauvegarder les paramètres CD-ROM", "-",
                            "Ripperlaespistes1=&Ripper la(es) piste(s)",
-                           "Annulerlerippageencodage1=&Annuler le rippage - encodage", "-",
+                           "Annulerlerippageencodage1=&Annuler le rippage - encodage",
+                           "Informationssurlalbum1=&Informations sur l'album", "-",
                            "Ouvrirlelecteur1=&Ouvrir le lecteur", "Fermerlelecteur1=&Fermer le lecteur", "-",
                            "Quitter1=&Quitter"}));
     EXPECT_EQ(Control<QMenu>(window, "MenuAide")->title(), "?");
@@ -227,7 +228,8 @@ TEST_F(LayoutTest, TabsMenusAndPopup)
     EXPECT_EQ(
         Entries(window.PopupMenu1),
         (QStringList{"N1=Tout &Désélectionner", "ToutSelectionner1=Tout &Sélectionner", "-",
-                     "Ripperlaespistes2=&Ripper la(es) pistes", "-", "Renommerlapiste1=Re&nommer la piste"}));
+                     "Ripperlaespistes2=&Ripper la(es) pistes", "-", "Renommerlapiste1=Re&nommer la piste", "-",
+                     "Informationssurlalbum1=&Informations sur l'album"}));
     for (const char *button : {"btnCloseCD", "btnEjectCD", "btnCalcDiscID", "btnPlayTrack", "btnStopPlay",
                                "btnPause", "btnResume", "rippage", "btnCancelRip", "Button1"})
         EXPECT_FALSE(Control<QToolButton>(window, button)->icon().isNull()) << button;
