@@ -32,7 +32,7 @@ TCDRipTestForm::TCDRipTestForm(QWidget *parent)
     InitIconResources();
     ui->setupUi(this);
 
-    const int columnWidths[] = {75, 165, 55, 140, 105};
+    const int columnWidths[] = {80, 220, 70, 100, 120};
     for (int column = 0; column < 5; ++column)
         ui->ListView1->header()->resizeSection(column, columnWidths[column]);
 
