@@ -69,6 +69,7 @@ TCDRipTestForm::TCDRipTestForm(QWidget *parent)
     ConnectControls();
     ConnectRipControls();
     ConnectDiscControls();
+    ConnectLookupControls();
     FormCreate();
 }
 

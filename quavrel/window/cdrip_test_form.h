@@ -165,8 +165,21 @@ class TCDRipTestForm : public QMainWindow {
     std::unique_ptr<uint8_t[]> RipBuffer;
 
     // ---- Disc lookup and playback ----
+  public slots:
     // Looks the disc up on the CDDB server and fills the window with its names.
     void btnCalcDiscIDClick();
+    // Fetches the server's mirror sites into LbServer.
+    void Button1Click();
+    // Takes the selected LbServer line as the server of the next requests.
+    void LbServerDblClick();
+    void btnPlayTrackClick();
+    void btnStopPlayClick();
+    void btnPauseClick();
+    void btnResumeClick();
+
+  public:
+    // The progress window the program creates beside the window; one is made when there is none.
+    class TfrmProgress &frmProgress();
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -221,6 +234,11 @@ class TCDRipTestForm : public QMainWindow {
     std::array<std::array<char, 132>, 7> oggTagTexts_{};
 
     // ---- Disc lookup and playback (private) ----
+    void ConnectLookupControls();
+    void FillFromDiscInfo(const struct TDiscInfo &Info);
+    // The track of the selected row of ListView1; 0 when no row is selected.
+    int SelectedTrack() const;
+    bool cddbRequestRunning_ = false;
 
     std::unique_ptr<Ui::TCDRipTestForm> ui;
     QLabel *statusText_ = nullptr;

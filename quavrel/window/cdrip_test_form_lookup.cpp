@@ -1,6 +1,252 @@
+// The disc lookup on a CDDB server, the server's list of mirror sites and the choice of a server.
+
+#include "ansi_text.h"
 #include "cdrip_test_form.h"
+#include "matches_form.h"
+#include "message_box.h"
+#include "ostrelle/ostrelle.h"
+#include "progress_form.h"
+#include "ui_TCDRipTestForm.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+const QString kNoConnection = QStringLiteral("&Connexion active: aucune");
+
+// The server record as the library reads it; its texts live as long as this object.
+class AnsiServer {
+  public:
+    explicit AnsiServer(const CddbServerTexts &texts)
+        : server_(ToAnsi(texts.Server)), cgiPath_(ToAnsi(texts.CgiPath)), userName_(ToAnsi(texts.UserName)),
+          hostName_(ToAnsi(texts.HostName)),
+          record_{server_.data(), cgiPath_.data(), userName_.data(), hostName_.data()}
+    {
+    }
+    const TCddbServer *Record() const { return &record_; }
+
+  private:
+    QByteArray server_, cgiPath_, userName_, hostName_;
+    TCddbServer record_;
+};
+
+// The records of one lookup, released whatever path the lookup takes once it has asked.
+struct LookupRecords {
+    TCDDBQuery query{};
+    TDiscInfo info{};
+    LookupRecords() = default;
+    LookupRecords(const LookupRecords &) = delete;
+    LookupRecords &operator=(const LookupRecords &) = delete;
+    ~LookupRecords()
+    {
+        FreeDiscInfo(&info);
+        FreeCddbQuery(&query);
+    }
+};
+
+struct SiteRecords {
+    TCddbList list{};
+    SiteRecords() = default;
+    SiteRecords(const SiteRecords &) = delete;
+    SiteRecords &operator=(const SiteRecords &) = delete;
+    ~SiteRecords() { FreeCddbList(&list); }
+};
+
+// Holds the flag that keeps a second CDDB request from starting inside the wait of the first.
+class BusyScope {
+  public:
+    explicit BusyScope(bool &flag) : flag_(flag) { flag_ = true; }
+    ~BusyScope() { flag_ = false; }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+
+  private:
+    bool &flag_;
+};
+
+struct SiteChoice {
+    QString server;
+    QString cgiPath;
+};
+
+// A site line holds host, protocol, port, script path, coordinates and a description, separated
+// by blanks; the first and the fourth are the server. A line without both has no server to offer.
+std::optional<SiteChoice> ServerOfSiteLine(const QString &line)
+{
+    const QStringList fields = line.split(QLatin1Char(' '));
+    if (fields.size() < 4 || fields[0].isEmpty() || fields[3].isEmpty())
+        return std::nullopt;
+    return SiteChoice{fields[0], fields[3]};
+}
+
+} // namespace
+
+void TCDRipTestForm::ConnectLookupControls()
+{
+    connect(ui->btnCalcDiscID, &QToolButton::clicked, this, &TCDRipTestForm::btnCalcDiscIDClick);
+    connect(ui->Button1, &QToolButton::clicked, this, &TCDRipTestForm::Button1Click);
+    connect(ui->LbServer, &QListWidget::itemDoubleClicked, this, &TCDRipTestForm::LbServerDblClick);
+    connect(ui->btnPlayTrack, &QToolButton::clicked, this, &TCDRipTestForm::btnPlayTrackClick);
+    connect(ui->btnStopPlay, &QToolButton::clicked, this, &TCDRipTestForm::btnStopPlayClick);
+    connect(ui->btnPause, &QToolButton::clicked, this, &TCDRipTestForm::btnPauseClick);
+    connect(ui->btnResume, &QToolButton::clicked, this, &TCDRipTestForm::btnResumeClick);
+}
+
+TfrmProgress &TCDRipTestForm::frmProgress()
+{
+    // The program creates it beside the window; a window on its own makes one when first asked.
+    auto *progress = findChild<TfrmProgress *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!progress)
+        progress = new TfrmProgress(this);
+    progress->SetServer(&CddbServer);
+    return *progress;
+}
 
 void TCDRipTestForm::btnCalcDiscIDClick()
 {
-    // The lookup is not wired to a server yet: the trigger points already call it.
+    // The wait of a request runs the event loop: a tray closing or a second press must not start
+    // a lookup inside it, where the library is busy and the progress window is the running one's.
+    if (cddbRequestRunning_)
+        return;
+    const BusyScope busy(cddbRequestRunning_);
+
+    if (ui->Label8->text() == kNoConnection && ui->activer->isChecked()) {
+        const int entry = ui->Connexions->currentIndex();
+        DialUp1.SetEntry(entry >= 0 ? ui->Connexions->itemText(entry) : QString());
+        // The outcome is the dial-up handlers' to show; the query fails on its own without a route.
+        WithDialUp([this] { DialUp1.Dial(); });
+    }
+
+    ui->lblDiscID->clear();
+    TCdDriveList driveList{};
+    GetCdRomDrives(&driveList);
+    const int drive = ui->DriveSelBox->currentIndex();
+    TCdToc toc{};
+    if (drive < 0 || drive >= driveList.Count || ReadCdTOC(&driveList.Drives[drive], &toc)) {
+        SetStatusText(QStringLiteral("Pas de CD dans le lecteur de Cd-Rom !"));
+        return;
+    }
+    ui->lblDiscID->setText(QStringLiteral("%1").arg(CalcDiscID(&toc), 8, 16, QLatin1Char('0')));
+
+    LookupRecords records;
+    const AnsiServer server(CddbServer);
+    TfrmProgress &progress = frmProgress();
+    const int32_t found = http_query(progress.Handle(), server.Record(), &toc, &records.query);
+    const TCddbMatch *match = nullptr;
+    switch (found) {
+    case CDDB_EXACT:
+        if (records.query.Count > 0)
+            match = &records.query.Matches[0];
+        break;
+    case CDDB_EXACT_MULTIPLE:
+    case CDDB_INEXACT: {
+        TfrmMatches chooser(this, records.query);
+        chooser.setWindowTitle(found == CDDB_INEXACT ? QStringLiteral("Correspondance incomplète trouvée")
+                                                     : QStringLiteral("Correspondance exacte trouvée"));
+        chooser.exec();
+        const int chosen = chooser.ItemIndex();
+        if (chosen < 0) {
+            progress.close();
+            return;
+        }
+        match = &records.query.Matches[chosen];
+        break;
+    }
+    case CDDB_NO_MATCH:
+        progress.close();
+        ShowMessageBox(this, QStringLiteral("Pas de correspondance trouvée pour DiscID: ") + ui->lblDiscID->text());
+        return;
+    case CDDB_CORRUPT:
+        progress.close();
+        ShowMessageBox(this, QStringLiteral("Entrée Database entry corrompue!"));
+        return;
+    default:
+        break;
+    }
+    // A failure, a refused handshake or any answer without a match: reading an empty match would
+    // only ask the server for nothing.
+    if (!match) {
+        ShowMessageBox(this, QStringLiteral("Erreur pendant la récupération des données!"));
+        progress.close();
+        return;
+    }
+
+    switch (http_read(progress.Handle(), server.Record(), match, &records.info)) {
+    case CDDB_OK:
+        FillFromDiscInfo(records.info);
+        break;
+    case CDDB_ENTRY_NOT_FOUND:
+        progress.close();
+        ShowMessageBox(this, QStringLiteral("Entrée CDDB non trouvée!"));
+        break;
+    case CDDB_CORRUPT:
+        progress.close();
+        ShowMessageBox(this, QStringLiteral("Entrée Database corrompue!"));
+        break;
+    case CDDB_SERVER_ERROR:
+        progress.close();
+        ShowMessageBox(this, QStringLiteral("Erreur serveur!"));
+        break;
+    default:
+        // A failure, or an answer without an entry: the window keeps its names.
+        progress.close();
+        ShowMessageBox(this, QStringLiteral("Erreur pendant la récupération des données CDDB!"));
+        break;
+    }
+}
+
+void TCDRipTestForm::FillFromDiscInfo(const TDiscInfo &Info)
+{
+    ui->lblArtist->setText(FromAnsi(Info.Artist));
+    ui->lblTitle->setText(FromAnsi(Info.Title));
+    // The rows are the disc's tracks; titles beyond them have nowhere to go, and rows beyond the
+    // titles keep their names.
+    const int rows = std::min(static_cast<int>(Info.Count), ui->ListView1->topLevelItemCount());
+    for (int i = 0; i < rows; ++i)
+        ui->ListView1->topLevelItem(i)->setText(1, FromAnsi(Info.TrackTitles[i]));
+}
+
+void TCDRipTestForm::Button1Click()
+{
+    if (cddbRequestRunning_)
+        return;
+    const BusyScope busy(cddbRequestRunning_);
+
+    SiteRecords records;
+    const AnsiServer server(CddbServer);
+    TfrmProgress &progress = frmProgress();
+    switch (http_sites(progress.Handle(), server.Record(), &records.list)) {
+    case CDDB_FAILED:
+        progress.close();
+        ShowMessageBox(this, QStringLiteral("Erreur à l'obtention des sites"));
+        break;
+    case CDDB_OK:
+        ui->LbServer->clear();
+        for (int32_t i = 0; i < records.list.Count; ++i) {
+            const QString line = FromAnsi(records.list.Items[i]);
+            if (line.contains(QStringLiteral("http")))
+                ui->LbServer->addItem(line);
+        }
+        break;
+    case CDDB_NO_SITES:
+        progress.close();
+        ShowMessageBox(this, QStringLiteral("Pas d'information de site"));
+        break;
+    default:
+        break;
+    }
+}
+
+void TCDRipTestForm::LbServerDblClick()
+{
+    const QList<QListWidgetItem *> selected = ui->LbServer->selectedItems();
+    if (selected.isEmpty())
+        return;
+    // Taking half a line would leave an address no request can reach, and lose the one in use.
+    const std::optional<SiteChoice> choice = ServerOfSiteLine(selected.first()->text());
+    if (!choice)
+        return;
+    CddbServer.Server = choice->server;
+    CddbServer.CgiPath = choice->cgiPath;
 }

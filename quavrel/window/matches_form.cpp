@@ -1,5 +1,8 @@
 #include "matches_form.h"
 
+#include "ansi_text.h"
+#include "ostrelle/ostrelle.h"
+#include "progress_form.h"
 #include "ui_TfrmMatches.h"
 
 TfrmMatches::TfrmMatches(QWidget *parent)
@@ -9,6 +12,41 @@ TfrmMatches::TfrmMatches(QWidget *parent)
 {
     ui->setupUi(this);
     resize(380, 162);
+    connect(ui->LbMatches, &QListWidget::itemDoubleClicked, this, &TfrmMatches::LbMatchesDblClick);
+}
+
+TfrmMatches::TfrmMatches(QWidget *parent, const TCDDBQuery &Query) : TfrmMatches(parent)
+{
+    for (int32_t i = 0; i < Query.Count; ++i) {
+        const TCddbMatch &match = Query.Matches[i];
+        ui->LbMatches->addItem(QStringLiteral("%1 %2 %3 / %4")
+                                   .arg(FromAnsi(match.Category), FromAnsi(match.DiscId),
+                                        FromAnsi(match.Artist), FromAnsi(match.Title)));
+    }
 }
 
 TfrmMatches::~TfrmMatches() = default;
+
+int TfrmMatches::ItemIndex() const
+{
+    // The current row alone is not a choice: the list makes its first line current when it gets
+    // the focus.
+    const QList<QListWidgetItem *> selected = ui->LbMatches->selectedItems();
+    return selected.isEmpty() ? -1 : ui->LbMatches->row(selected.first());
+}
+
+void TfrmMatches::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TfrmMatches::FormShow()
+{
+    CentreOnOwner(*this);
+}
+
+void TfrmMatches::LbMatchesDblClick()
+{
+    close();
+}

@@ -1,9 +1,12 @@
 #pragma once
-// The chooser offered when the server knows several entries for a disc.
+// The chooser offered when the server knows several entries for a disc: one line per match, made
+// for one choice. Double-clicking a line, or the close box after selecting one, chooses it.
 
 #include <memory>
 
 #include <QDialog>
+
+struct TCDDBQuery;
 
 namespace Ui {
 class TfrmMatches;
@@ -13,9 +16,20 @@ class TfrmMatches : public QDialog {
     Q_OBJECT
   public:
     explicit TfrmMatches(QWidget *parent = nullptr);
+    // One line "Category DiscId Artist / Title" per match of Query, in order.
+    TfrmMatches(QWidget *parent, const TCDDBQuery &Query);
     ~TfrmMatches() override;
 
     Ui::TfrmMatches *Controls() const { return ui.get(); }
+
+    // The selected line of LbMatches, -1 when none is.
+    int ItemIndex() const;
+
+    void FormShow();
+    void LbMatchesDblClick();
+
+  protected:
+    void showEvent(QShowEvent *event) override;
 
   private:
     std::unique_ptr<Ui::TfrmMatches> ui;

@@ -1,9 +1,17 @@
 #pragma once
 // The window shown while a CDDB request runs ("Obtenir les données sur les serveurs").
+//
+// It is a winmsg window: Ostrelle's http_ calls send it WM_CDDB_PROGRESS with the request kind and
+// the phase, and it shows itself, names the request and the phase, and closes when a read or a
+// site fetch has its whole reply. "&Abandon" aborts the request under way.
+
+#include "winmsg.h"
 
 #include <memory>
 
 #include <QDialog>
+
+struct CddbServerTexts;
 
 namespace Ui {
 class TfrmProgress;
@@ -17,6 +25,25 @@ class TfrmProgress : public QDialog {
 
     Ui::TfrmProgress *Controls() const { return ui.get(); }
 
+    // The handle the http_ calls take; valid for the life of the window.
+    winmsg::HWND Handle() const { return window_.Handle(); }
+
+    // The server the caption names when the window shows; not owned, may be null.
+    void SetServer(const CddbServerTexts *server) { server_ = server; }
+
+    void FormShow();
+    void Button1Click();
+    // The WM_CDDB_PROGRESS handler; other messages are ignored. Always answers 0.
+    winmsg::LRESULT WndProc(uint32_t message, winmsg::WPARAM kind, winmsg::LPARAM phase);
+
+  protected:
+    void showEvent(QShowEvent *event) override;
+
   private:
     std::unique_ptr<Ui::TfrmProgress> ui;
+    const CddbServerTexts *server_ = nullptr;
+    winmsg::ScopedWindow window_;
 };
+
+// Centres a window on its owner, as the dialogs of the lookup do when they show.
+void CentreOnOwner(QWidget &window);

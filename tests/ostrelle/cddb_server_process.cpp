@@ -32,7 +32,9 @@ std::string FixtureDir()
 
 CddbServerProcess::CddbServerProcess(const ServerOptions &options)
 {
-    Start(options, options.withFixtures ? FixtureDir() : std::string());
+    Start(options, !options.dataDir.empty() ? options.dataDir
+                   : options.withFixtures       ? FixtureDir()
+                                                : std::string());
 }
 
 CddbServerProcess::CddbServerProcess(const std::string &dataDir) { Start(ServerOptions{}, dataDir); }

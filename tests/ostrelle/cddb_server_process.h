@@ -13,6 +13,8 @@ struct ServerOptions {
     bool withFixtures = true;
     // Scripted replies, one JSON object each (see the top of cddb_server.py).
     std::vector<std::string> replies;
+    // When set, this directory of xmcd entries is served instead of the fixtures.
+    std::string dataDir;
 };
 
 class CddbServerProcess {

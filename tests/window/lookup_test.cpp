@@ -1,0 +1,270 @@
+// The disc lookup against the local CDDB server: matches, the chooser, every failure message, the
+// progress window through a request, and the names that reach the track list.
+
+#include "lookup_test_support.h"
+#include "matches_form.h"
+#include "progress_form.h"
+#include "ui_TCDRipTestForm.h"
+#include "ui_TfrmMatches.h"
+#include "ui_TfrmProgress.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+const QList<QByteArray> kIcelandic = {"Un", "Deux", "Trois", "Quatre", "Sigur R\xF3s"};
+
+class DiscLookupTest : public LookupTest {
+  protected:
+    // Three entries laid out like the demo disc but under other IDs: an inexact answer.
+    void WriteThreeNearMatches()
+    {
+        WriteEntry("blues", "0a000001", "Artiste A", "Album A", {"a1", "a2", "a3", "a4", "a5"});
+        WriteEntry("jazz", "0a000002", "Artiste B", "Album B", {"b1", "b2", "b3", "b4", "b5"});
+        WriteEntry("rock", "0a000003", "Artiste C", "Album C", {"c1", "c2", "c3", "c4", "c5"});
+    }
+
+    TfrmProgress &Progress() { return Window().frmProgress(); }
+
+    // What a lookup that fails must leave as it was.
+    void ExpectNamesUntouched(const QStringList &names)
+    {
+        EXPECT_EQ(Names(), names);
+        EXPECT_EQ(Window().Controls()->lblArtist->text(), "");
+        EXPECT_EQ(Window().Controls()->lblTitle->text(), "");
+        EXPECT_FALSE(Progress().isVisible());
+    }
+};
+
+TEST_F(DiscLookupTest, AnExactMatchFillsTheNamesAndNothingElse)
+{
+    WriteEntry("rock", DemoDiscId(), "Bj\xF6rk", "Vespertine", kIcelandic);
+    StartServer();
+    TCDRipTestForm &window = OpenWindow();
+    auto *ui = window.Controls();
+    ASSERT_EQ(ui->ListView1->topLevelItemCount(), 5);
+    ui->ListView1->topLevelItem(2)->setCheckState(0, Qt::Checked);
+    const QStringList durations = Column(2), encodings = Column(3), sizes = Column(4);
+    const QList<Qt::CheckState> ticks = CheckStates();
+    const auto chooser = WhenShown<TfrmMatches>([](TfrmMatches &shown) { shown.close(); });
+
+    window.btnCalcDiscIDClick();
+
+    EXPECT_FALSE(chooser->Fired());
+    EXPECT_EQ(messages_, QStringList());
+    EXPECT_EQ(ui->lblDiscID->text(), DemoDiscId());
+    EXPECT_EQ(ui->lblArtist->text(), QStringLiteral("Björk"));
+    EXPECT_EQ(ui->lblTitle->text(), "Vespertine");
+    EXPECT_EQ(Names(), QStringList({"Un", "Deux", "Trois", "Quatre", QStringLiteral("Sigur Rós")}));
+    EXPECT_EQ(Column(2), durations);
+    EXPECT_EQ(Column(3), encodings);
+    EXPECT_EQ(Column(4), sizes);
+    EXPECT_EQ(CheckStates(), ticks);
+
+    // The read's reply closed the window it reused from the query.
+    EXPECT_FALSE(Progress().isVisible());
+    EXPECT_EQ(Progress().windowTitle(), "Récupération données de " + ServerAddress());
+    EXPECT_EQ(Progress().Controls()->lblCMD->text(), " Récupération des informations CD...");
+    EXPECT_EQ(Progress().Controls()->lblState->text(), "Données reçues...");
+    EXPECT_NE(RequestLog().find("cmd=cddb+read+rock+" + DemoDiscId().toStdString() + "&hello=Quavrel+localhost+"),
+              std::string::npos);
+}
+
+TEST_F(DiscLookupTest, AnInexactAnswerOffersTheChooserAndReadsTheChosenLine)
+{
+    WriteThreeNearMatches();
+    StartServer();
+    TCDRipTestForm &window = OpenWindow();
+    QString caption;
+    QStringList lines;
+    bool progressUp = false;
+    QString progressState;
+    const auto chooser = WhenShown<TfrmMatches>([&](TfrmMatches &shown) {
+        caption = shown.windowTitle();
+        for (int row = 0; row < shown.Controls()->LbMatches->count(); ++row)
+            lines << shown.Controls()->LbMatches->item(row)->text();
+        progressUp = Progress().isVisible();
+        progressState = Progress().Controls()->lblCMD->text() + "|" + Progress().Controls()->lblState->text();
+        QListWidgetItem *second = shown.Controls()->LbMatches->item(1);
+        second->setSelected(true);
+        emit shown.Controls()->LbMatches->itemDoubleClicked(second);
+    });
+
+    window.btnCalcDiscIDClick();
+
+    ASSERT_TRUE(chooser->Fired());
+    EXPECT_EQ(caption, "Correspondance incomplète trouvée");
+    EXPECT_EQ(lines, QStringList({"blues 0a000001 Artiste A / Album A", "jazz 0a000002 Artiste B / Album B",
+                                  "rock 0a000003 Artiste C / Album C"}));
+    // The query's window waits, complete, behind the chooser.
+    EXPECT_TRUE(progressUp);
+    EXPECT_EQ(progressState, "Demande de données...|Données reçues...");
+    EXPECT_EQ(messages_, QStringList());
+    EXPECT_EQ(window.Controls()->lblArtist->text(), "Artiste B");
+    EXPECT_EQ(window.Controls()->lblTitle->text(), "Album B");
+    EXPECT_EQ(Names(), QStringList({"b1", "b2", "b3", "b4", "b5"}));
+    EXPECT_FALSE(Progress().isVisible());
+}
+
+TEST_F(DiscLookupTest, TheChooserClosedWithoutAChoiceEndsTheLookupQuietly)
+{
+    WriteThreeNearMatches();
+    StartServer();
+    TCDRipTestForm &window = OpenWindow();
+    const QStringList names = Names();
+    // Giving the list the focus makes its first line current, which is not a choice.
+    const auto chooser = WhenShown<TfrmMatches>([](TfrmMatches &shown) {
+        shown.Controls()->LbMatches->setFocus();
+        shown.Controls()->LbMatches->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+        shown.close();
+    });
+
+    window.btnCalcDiscIDClick();
+
+    ASSERT_TRUE(chooser->Fired());
+    EXPECT_EQ(messages_, QStringList());
+    ExpectNamesUntouched(names);
+    EXPECT_EQ(RequestLog().find("cddb+read"), std::string::npos);
+
+    // A line clicked once and then the close box: that line is the choice.
+    const auto clickThenClose = WhenShown<TfrmMatches>([](TfrmMatches &shown) {
+        shown.Controls()->LbMatches->setCurrentRow(2);
+        shown.close();
+    });
+    window.btnCalcDiscIDClick();
+    ASSERT_TRUE(clickThenClose->Fired());
+    EXPECT_EQ(window.Controls()->lblArtist->text(), "Artiste C");
+}
+
+TEST_F(DiscLookupTest, SeveralExactMatchesAreOfferedUnderTheirOwnCaption)
+{
+    CopyDemoEntry();
+    WriteEntry("rock", DemoDiscId(), "Autre", "Pressage", kIcelandic);
+    StartServer();
+    TCDRipTestForm &window = OpenWindow();
+    QString caption;
+    int lines = 0;
+    const auto chooser = WhenShown<TfrmMatches>([&](TfrmMatches &shown) {
+        caption = shown.windowTitle();
+        lines = shown.Controls()->LbMatches->count();
+        shown.Controls()->LbMatches->setCurrentRow(1);
+        shown.close();
+    });
+
+    window.btnCalcDiscIDClick();
+
+    EXPECT_EQ(caption, "Correspondance exacte trouvée");
+    EXPECT_EQ(lines, 2);
+    EXPECT_EQ(window.Controls()->lblArtist->text(), "Autre");
+}
+
+TEST_F(DiscLookupTest, NoMatchQuotesTheDiscId)
+{
+    StartServer();
+    TCDRipTestForm &window = OpenWindow();
+    const QStringList names = Names();
+
+    window.btnCalcDiscIDClick();
+
+    ASSERT_EQ(messages_.size(), 1);
+    EXPECT_EQ(messages_[0], "Pas de correspondance trouvée pour DiscID: " + DemoDiscId());
+    EXPECT_TRUE(QRegularExpression("^[0-9a-f]{8}$").match(window.Controls()->lblDiscID->text()).hasMatch());
+    ExpectNamesUntouched(names);
+}
+
+TEST_F(DiscLookupTest, EveryFailureHasItsMessageAndLeavesTheNames)
+{
+    const std::string readOk = "{}"; // the query answered normally, by the demo entry
+    const struct {
+        std::vector<std::string> replies;
+        QString message;
+        bool reads;
+    } cases[] = {
+        {{R"({"body": "403 Database entry is corrupt.\r\n"})"}, "Entrée Database entry corrompue!", false},
+        {{R"({"status": 500})"}, "Erreur pendant la récupération des données!", false},
+        // A refused handshake has no match to read.
+        {{R"({"body": "409 No handshake.\r\n"})"}, "Erreur pendant la récupération des données!", false},
+        {{R"({"body": "200 rock 0badf00d Nulle / Part\r\n"})"}, "Entrée CDDB non trouvée!", true},
+        {{readOk, R"({"body": "403 Database entry is corrupt.\r\n"})"}, "Entrée Database corrompue!", true},
+        {{readOk, R"({"body": "402 Server error.\r\n"})"}, "Erreur serveur!", true},
+        {{readOk, R"({"status": 500})"}, "Erreur pendant la récupération des données CDDB!", true},
+        {{readOk, R"({"body": "409 No handshake.\r\n"})"}, "Erreur pendant la récupération des données CDDB!", true},
+    };
+    CopyDemoEntry();
+    for (const auto &failure : cases) {
+        SCOPED_TRACE(failure.message.toStdString());
+        messages_.clear();
+        StartServer(failure.replies);
+        TCDRipTestForm &window = OpenWindow();
+        const QStringList names = Names();
+
+        window.btnCalcDiscIDClick();
+
+        EXPECT_EQ(messages_, QStringList{failure.message});
+        ExpectNamesUntouched(names);
+        EXPECT_EQ(RequestLog().find("cddb+read") != std::string::npos, failure.reads);
+    }
+}
+
+TEST_F(DiscLookupTest, AbandonDuringTheReadEndsTheLookup)
+{
+    CopyDemoEntry();
+    StartServer({"{}", R"({"delay": 30})"});
+    TCDRipTestForm &window = OpenWindow();
+    const QStringList names = Names();
+    const Watch abandon(
+        [this] {
+            return Progress().isVisible() &&
+                   Progress().Controls()->lblCMD->text() == " Récupération des informations CD...";
+        },
+        [this] { Progress().Controls()->Button1->click(); });
+
+    window.btnCalcDiscIDClick();
+
+    EXPECT_TRUE(abandon.Fired());
+    EXPECT_EQ(messages_, QStringList{"Erreur pendant la récupération des données CDDB!"});
+    ExpectNamesUntouched(names);
+}
+
+TEST_F(DiscLookupTest, TitlesFillTheRowsThereAre)
+{
+    WriteEntry("rock", DemoDiscId(), "A", "B", {"t1", "t2", "t3", "t4", "t5", "t6", "t7"});
+    StartServer();
+    TCDRipTestForm &window = OpenWindow();
+    window.btnCalcDiscIDClick();
+    EXPECT_EQ(Names(), QStringList({"t1", "t2", "t3", "t4", "t5"}));
+
+    // An entry with fewer titles leaves the other rows as they were.
+    WriteEntry("rock", DemoDiscId(), "A", "B", {"u1", "u2", "u3"});
+    window.btnCalcDiscIDClick();
+    EXPECT_EQ(Names(), QStringList({"u1", "u2", "u3", "t4", "t5"}));
+    EXPECT_EQ(messages_, QStringList());
+}
+
+TEST_F(DiscLookupTest, ShowingTheWindowLooksUpWhenAsked)
+{
+    WriteEntry("rock", DemoDiscId(), "Bj\xF6rk", "Vespertine", kIcelandic);
+    StartServer();
+    window_ = std::make_unique<TCDRipTestForm>();
+    window_->Controls()->activer->setChecked(false);
+    window_->Controls()->CheckBox1->setChecked(true);
+    window_->CddbServer.Server = ServerAddress();
+    window_->show();
+    EXPECT_EQ(window_->Controls()->lblArtist->text(), QStringLiteral("Björk"));
+    EXPECT_EQ(Names().last(), QStringLiteral("Sigur Rós"));
+}
+
+TEST_F(DiscLookupTest, TheGeneratedDemoEntryNamesTheDemoDisc)
+{
+    server_ = std::make_unique<ostrelle_test::CddbServerProcess>(qEnvironmentVariable("QUAVREL_DATA_DIR").toStdString() +
+                                                                 "/cddb");
+    TCDRipTestForm &window = OpenWindow();
+    window.btnCalcDiscIDClick();
+    EXPECT_EQ(messages_, QStringList());
+    EXPECT_EQ(window.Controls()->lblArtist->text(), QStringLiteral("Orchestre de démonstration"));
+    EXPECT_EQ(window.Controls()->lblTitle->text(), QStringLiteral("Disque de démonstration"));
+    EXPECT_EQ(Names(), QStringList({"Ouverture en do", "Carillon", "Promenade sous les tilleuls",
+                                    QStringLiteral("Accords d'été"), QStringLiteral("Coda brève")}));
+}
+
+} // namespace
