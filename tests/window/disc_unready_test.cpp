@@ -16,6 +16,7 @@ TEST_F(DiscUnreadyTest, TheWindowSaysSoAndEveryDriveCommandIsHarmless)
     {
         TCDRipTestForm window;
         auto *ui = window.Controls();
+        ui->CheckBox1->setChecked(false); // the lookup is not this test's
         window.show();
         EXPECT_EQ(window.StatusText(), "CDRip3.DLL non prête.");
         EXPECT_EQ(ui->DriveSelBox->count(), 0);
