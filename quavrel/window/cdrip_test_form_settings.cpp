@@ -170,7 +170,8 @@ void TCDRipTestForm::FormCloseQuery()
         ShowMessageBox(this, QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans ") + file +
                                  QStringLiteral("."));
 
-    if (RipInProgress)
+    // An MP3 rip runs without RipInProgress; it stops too.
+    if (RipInProgress || ripCommandRunning_)
         btnCancelRipClick();
     if (ui->deconnecter->isChecked())
         DisconnectOnExit = true;

@@ -136,3 +136,16 @@ TEST_F(EncodedRipTest, CancelDuringAnMp3OrOggRipLeavesAValidShorterFile)
         EXPECT_FALSE(tray.locked);
     }
 }
+
+TEST_F(EncodedRipTest, ClosingTheWindowStopsAnMp3Rip)
+{
+    Tick({1, 2});
+    OnFirstProgress([this] { window_->close(); });
+    Rip(kMp3);
+
+    const QString file = OutputPath(QStringLiteral("1.mp3"));
+    EXPECT_FALSE(RunTool(QStringLiteral("mpg123"), {"-q", "-t", file}).isNull());
+    EXPECT_LT(Seconds(file), TrackFrames(1) / 44100.0 - 1);
+    EXPECT_FALSE(QFile::exists(OutputPath(QStringLiteral("2.mp3"))));
+    EXPECT_TRUE(Ticked(2));
+}
