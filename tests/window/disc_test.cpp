@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTest>
 
 // Readable failures.
 static void PrintTo(const QString &text, std::ostream *out)
@@ -128,6 +129,11 @@ TEST_F(DiscTest, ChangingDrivesReadsEachDiscAndItsKind)
     // A data row has no "Encodage" or size cell.
     EXPECT_EQ(Row(window, 2), (QStringList{"3", "?", "Piste de données"}));
     EXPECT_TRUE(window.IsAudioCDReady());
+    // Changing the format rewrites the audio rows only.
+    ui->ComboBox1->setCurrentIndex(2);
+    emit ui->ComboBox1->activated(2);
+    EXPECT_EQ(Row(window, 1)[3], "Wav");
+    EXPECT_EQ(Row(window, 2), (QStringList{"3", "?", "Piste de données"}));
 
     ChooseDrive(window, kMixed);
     EXPECT_EQ(window.StatusText(), "Un disque composite est chargé dans le lecteur.");
@@ -218,6 +224,32 @@ TEST_F(DiscTest, ARipBlocksEjectAndPlayAndARemovalDuringItCancelsIt)
     EXPECT_TRUE(window.CancelRequested);
     EXPECT_EQ(window.StatusText(), "Media Retiré !!");
     EXPECT_EQ(RowCount(window), 0);
+    EXPECT_FALSE(window.DiscInfoLoaded);
+}
+
+TEST_F(DiscTest, AnArrivalBeforeTheMediumIsReadyIsAskedOnceMore)
+{
+    TCDRipTestForm window;
+    Show(window);
+    ASSERT_EQ(drives::OpenTray(kDemo), drives::DriveError::None);
+    DeliverNotices();
+    ASSERT_EQ(window.StatusText(), "Media Retiré !!");
+
+    // The notice comes before the drive reports its medium; a rebuilt catalogue closes every tray
+    // without a notice of its own.
+    window.DeviceChange(TCDRipTestForm::kDeviceArrival);
+    EXPECT_EQ(window.StatusText(), "Media Retiré !!");
+    drives::RebuildCatalogue();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.DiscInfoLoaded; }, 5000));
+    EXPECT_EQ(window.StatusText(), "Media chargé !!");
+    EXPECT_EQ(RowCount(window), 5);
+
+    // Still no medium when asked again: nothing more happens.
+    ASSERT_EQ(drives::OpenTray(kDemo), drives::DriveError::None);
+    DeliverNotices();
+    window.DeviceChange(TCDRipTestForm::kDeviceArrival);
+    QTest::qWait(600);
+    EXPECT_EQ(window.StatusText(), "Media Retiré !!");
     EXPECT_FALSE(window.DiscInfoLoaded);
 }
 
