@@ -35,8 +35,7 @@ struct Measure {
 
 // Runs body in a child process kRuns times: the best wall time, the largest peak memory and the
 // longest event-loop gap the child reported through its exit pipe.
-template <typename Body>
-Measure InChild(Body body)
+template <typename Body> Measure InChild(Body body)
 {
     Measure result;
     for (int run = 0; run < kRuns; ++run) {
@@ -60,7 +59,8 @@ Measure InChild(Body body)
         int status = 0;
         rusage usage{};
         wait4(pid, &status, 0, &usage);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (!gotGap || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             std::fprintf(stderr, "child failed\n");
             std::exit(1);
@@ -128,8 +128,10 @@ int RipWithTools(int format, const std::string &cue, const std::filesystem::path
         if (format == 2)
             command += " && " + read + " " + n + ".wav 2>/dev/null";
         else if (format == 1)
-            command += " && " + read + " - 2>/dev/null | lame --silent -r -s 44.1 --bitwidth 16 --little-endian"
-                                       " -m s -b 128 --cbr -p - " + n + ".mp3 2>/dev/null";
+            command += " && " + read +
+                       " - 2>/dev/null | lame --silent -r -s 44.1 --bitwidth 16 --little-endian"
+                       " -m s -b 128 --cbr -p - " +
+                       n + ".mp3 2>/dev/null";
         else
             command += " && " + read + " - 2>/dev/null | oggenc -Q -r -q 5 -o " + n + ".ogg - 2>/dev/null";
     }

@@ -8,6 +8,7 @@
 #include "ui_TAlbumInfoForm.h"
 #include "ui_TCDRipTestForm.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -101,7 +102,8 @@ VB_TAG TCDRipTestForm::OggTagRecord(int TrackNum)
     const QTreeWidgetItem *item = ui->ListView1->topLevelItem(TrackNum - 1);
     QString title = item ? item->text(kNameColumn) : QString();
     if (title == QLatin1String("?"))
-        title = album->strTrackNum->text().trimmed() == QString::number(TrackNum) ? album->strTitle->text() : QString();
+        title = album->strTrackNum->text().trimmed() == QString::number(TrackNum) ? album->strTitle->text()
+                                                                                  : QString();
 
     const QString texts[] = {
         filled(album->strArtist->text(), ui->lblArtist->text()),
@@ -186,7 +188,8 @@ int32_t TCDRipTestForm::Track2OggFile(int TrackNum, const QString &FileName, con
         oggPcmBuffer_.assign(2 * static_cast<size_t>(samples), 0);
     } catch (const std::bad_alloc &) {
         // Closing the stream needs the very output buffer that could not be had.
-        ShowMessageBox(this, QStringLiteral("Error : memory allocation (OutBuffer, RawBuffer)"), QStringLiteral("OK"));
+        ShowMessageBox(this, QStringLiteral("Error : memory allocation (OutBuffer, RawBuffer)"),
+                       QStringLiteral("OK"));
         return 1;
     }
 
@@ -201,19 +204,23 @@ int32_t TCDRipTestForm::Track2OggFile(int TrackNum, const QString &FileName, con
         if (got == 0)
             break;
         uint32_t outBytes = 0;
-        const VB_ERR written = vbEncWrite(stream, static_cast<uint32_t>(got / 2),
-                                          reinterpret_cast<const int16_t *>(oggPcmBuffer_.data()), output.data(), &outBytes);
+        const VB_ERR written =
+            vbEncWrite(stream, static_cast<uint32_t>(got / 2),
+                       reinterpret_cast<const int16_t *>(oggPcmBuffer_.data()), output.data(), &outBytes);
         if (written != VB_ERR_SUCCESSFUL) {
             ShowErrorBox(this, QStringLiteral("vbEncWrite failed %1").arg(written));
             failed = true;
             break;
         }
-        if (file.write(reinterpret_cast<const char *>(output.data()), outBytes) != static_cast<qint64>(outBytes)) {
+        if (file.write(reinterpret_cast<const char *>(output.data()), outBytes) !=
+            static_cast<qint64>(outBytes)) {
             SetStatusText(FileErrorText(FileName));
             failed = true;
             break;
         }
-        SetStatusText(QStringLiteral("Rippage & encodage ogg de la piste %1 : %2% fait").arg(TrackNum).arg(oggPercent_));
+        SetStatusText(QStringLiteral("Rippage & encodage ogg de la piste %1 : %2% fait")
+                          .arg(TrackNum)
+                          .arg(oggPercent_));
         ui->ProgressBar1->setValue(oggPercent_);
         QCoreApplication::processEvents();
     }
@@ -225,7 +232,8 @@ int32_t TCDRipTestForm::Track2OggFile(int TrackNum, const QString &FileName, con
             ShowErrorBox(this, QStringLiteral("vbEncClose failed %1").arg(closed));
         return 1;
     }
-    if (file.write(reinterpret_cast<const char *>(output.data()), outBytes) != static_cast<qint64>(outBytes) ||
+    if (file.write(reinterpret_cast<const char *>(output.data()), outBytes) !=
+            static_cast<qint64>(outBytes) ||
         !file.flush()) {
         SetStatusText(FileErrorText(FileName));
         return 1;

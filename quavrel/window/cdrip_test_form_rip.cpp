@@ -9,7 +9,10 @@
 #include "ui_TCDRipTestForm.h"
 #include "wav_header.h"
 
+#include <algorithm>
+#include <exception>
 #include <new>
+#include <string_view>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -40,13 +43,16 @@ bool WriteAll(QFile &file, const void *data, qint64 size)
 void TCDRipTestForm::ConnectRipControls()
 {
     connect(ui->rippage, &QToolButton::clicked, this, &TCDRipTestForm::ripperlapisteauformatWav1Click);
-    connect(ui->Ripperlaespistes1, &QAction::triggered, this, &TCDRipTestForm::ripperlapisteauformatWav1Click);
-    connect(ui->Ripperlaespistes2, &QAction::triggered, this, &TCDRipTestForm::ripperlapisteauformatWav1Click);
+    connect(ui->Ripperlaespistes1, &QAction::triggered, this,
+            &TCDRipTestForm::ripperlapisteauformatWav1Click);
+    connect(ui->Ripperlaespistes2, &QAction::triggered, this,
+            &TCDRipTestForm::ripperlapisteauformatWav1Click);
     connect(ui->N1, &QAction::triggered, this, &TCDRipTestForm::N1Click);
     connect(ui->ToutSelectionner1, &QAction::triggered, this, &TCDRipTestForm::ToutSelectionner1Click);
     connect(ui->Renommerlapiste1, &QAction::triggered, this, &TCDRipTestForm::Renommerlapiste1Click);
     connect(ui->ListView1, &QTreeWidget::itemDoubleClicked, this, &TCDRipTestForm::Renommerlapiste1Click);
-    connect(ui->Informationssurlalbum1, &QAction::triggered, this, &TCDRipTestForm::Informationssurlalbum1Click);
+    connect(ui->Informationssurlalbum1, &QAction::triggered, this,
+            &TCDRipTestForm::Informationssurlalbum1Click);
     PopupMenu1->addSeparator();
     PopupMenu1->addAction(ui->Informationssurlalbum1);
 
@@ -56,7 +62,9 @@ void TCDRipTestForm::ConnectRipControls()
     LameCoder1.OnBeginFile = [this](QObject *sender, uint16_t num, const QString &name) {
         LameCoder1BeginFile(sender, num, name);
     };
-    LameCoder1.OnProgress = [this](QObject *sender, uint16_t percent) { LameCoder1Progress(sender, percent); };
+    LameCoder1.OnProgress = [this](QObject *sender, uint16_t percent) {
+        LameCoder1Progress(sender, percent);
+    };
     LameCoder1.OnEndProcess = [this](QObject *sender) { LameCoder1EndProcess(sender); };
 }
 
@@ -168,6 +176,12 @@ void TCDRipTestForm::RipMp3Rows()
             }
             ui->ProgressBar1->setValue(0);
             SetStatusText(FileErrorText(fileName));
+        } catch (const std::exception &error) {
+            // A row the component's own track list does not have: reported, never let through the
+            // event loop.
+            ResetProgressBars();
+            ShowErrorBox(this, QString::fromUtf8(error.what()));
+            return;
         }
         if (QTreeWidgetItem *item = ui->ListView1->topLevelItem(row)) {
             item->setCheckState(0, Qt::Unchecked);
@@ -233,8 +247,9 @@ int32_t TCDRipTestForm::RipChunk(uint8_t TrackNum)
     }
     // Up to the sector before the next track: the next track's pre-gap comes with this one.
     const int32_t first = MSFToLBA(CdInfo.Slot(TrackNum).StartMSF);
-    const int32_t last =
-        (TrackNum == CdInfo.TrackCount ? MSFToLBA(CdInfo.LeadOut) : MSFToLBA(CdInfo.Slot(TrackNum + 1).StartMSF)) - 1;
+    const int32_t last = (TrackNum == CdInfo.TrackCount ? MSFToLBA(CdInfo.LeadOut)
+                                                        : MSFToLBA(CdInfo.Slot(TrackNum + 1).StartMSF)) -
+                         1;
     int32_t chunkBytes = 0;
     if (cdrip3::CR_OpenRipper(&chunkBytes, first, last) != CDRIP_OK) {
         SetStatusText(QStringLiteral("Erreur : CDRIP Erreur"));
@@ -244,7 +259,8 @@ int32_t TCDRipTestForm::RipChunk(uint8_t TrackNum)
     const QString fileName = OutputDirectory + QDir::separator() + OutputBaseName + QStringLiteral(".wav");
     QFile file(fileName);
     const WavHeader header = MakeWavHeader(2, 44100, 0);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || !WriteAll(file, header.data(), header.size())) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        !WriteAll(file, header.data(), header.size())) {
         SetStatusText(FileErrorText(fileName));
         return 1;
     }

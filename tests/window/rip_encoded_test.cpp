@@ -37,8 +37,9 @@ class EncodedRipTest : public RipTest {
     // ProgressBar2's (maximum, value) at each change of its value during the next rip.
     void RecordBar2()
     {
-        QObject::connect(ui()->ProgressBar2, &QProgressBar::valueChanged, window_.get(),
-                         [this](int value) { bar2_.push_back({ui()->ProgressBar2->maximum(), value}); });
+        QObject::connect(ui()->ProgressBar2, &QProgressBar::valueChanged, window_.get(), [this](int value) {
+            bar2_.push_back({ui()->ProgressBar2->maximum(), value});
+        });
     }
     std::vector<BarStep> bar2_;
 };
@@ -88,11 +89,13 @@ TEST_F(EncodedRipTest, OggOfTwoTracksOutOfFiveWithTheirComments)
         const QString file = OutputPath(QString::number(track) + ".ogg");
         EXPECT_FALSE(RunTool(QStringLiteral("ogginfo"), {file}).isNull()) << track;
         // Every sample of the track, the short tail included.
-        EXPECT_EQ(Probe(file, QStringLiteral("stream=duration_ts")), "duration_ts=" + QString::number(TrackFrames(track)));
+        EXPECT_EQ(Probe(file, QStringLiteral("stream=duration_ts")),
+                  "duration_ts=" + QString::number(TrackFrames(track)));
         EXPECT_FALSE(Ticked(track));
         EXPECT_EQ(Cell(track, 4), SizeText(file));
 
-        const QStringList comments = QString::fromUtf8(RunTool(QStringLiteral("vorbiscomment"), {"-l", file})).split('\n');
+        const QStringList comments =
+            QString::fromUtf8(RunTool(QStringLiteral("vorbiscomment"), {"-l", file})).split('\n');
         EXPECT_TRUE(comments.contains("ARTIST=" + QString(65, QChar(0xE9))));
         EXPECT_TRUE(comments.contains("ALBUM=Album du disque"));
         EXPECT_TRUE(comments.contains("TRACKNUMBER=" + QString::number(track)));
@@ -119,7 +122,8 @@ TEST_F(EncodedRipTest, CancelDuringAnMp3OrOggRipLeavesAValidShorterFile)
 
         const QString file = OutputPath("1" + extension);
         const QString checker = format == kMp3 ? QStringLiteral("mpg123") : QStringLiteral("ogginfo");
-        EXPECT_FALSE(RunTool(checker, format == kMp3 ? QStringList{"-q", "-t", file} : QStringList{file}).isNull());
+        EXPECT_FALSE(
+            RunTool(checker, format == kMp3 ? QStringList{"-q", "-t", file} : QStringList{file}).isNull());
         EXPECT_LT(Seconds(file), TrackFrames(1) / 44100.0 - 1);
         EXPECT_FALSE(QFile::exists(OutputPath("2" + extension)));
         EXPECT_TRUE(Ticked(2));

@@ -42,7 +42,8 @@ TEST(OutputNames, DirectoryLevelsFromArtistAndAlbum)
 {
     const QString root = QDir::toNativeSeparators("/music/");
     EXPECT_EQ(OutputDirectoryFor(root, false, "Bach", "Suites"), QDir::toNativeSeparators("/music"));
-    EXPECT_EQ(OutputDirectoryFor(root, true, "Bach", "Suites"), QDir::toNativeSeparators("/music/Bach/Suites"));
+    EXPECT_EQ(OutputDirectoryFor(root, true, "Bach", "Suites"),
+              QDir::toNativeSeparators("/music/Bach/Suites"));
     EXPECT_EQ(OutputDirectoryFor(root, true, "", "Suites"), QDir::toNativeSeparators("/music/Suites"));
     EXPECT_EQ(OutputDirectoryFor(root, true, "..", "/"), QDir::toNativeSeparators("/music/_"));
 }

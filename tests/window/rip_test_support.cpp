@@ -18,11 +18,13 @@ class CdAccessEnvironment : public testing::Environment {
     void SetUp() override { CdAccessStart(); }
     void TearDown() override { CdAccessEnd(); }
 };
-[[maybe_unused]] testing::Environment *const cdAccess = testing::AddGlobalTestEnvironment(new CdAccessEnvironment);
+[[maybe_unused]] testing::Environment *const cdAccess =
+    testing::AddGlobalTestEnvironment(new CdAccessEnvironment);
 
 QString DiscFile(const QString &disc, const char *extension)
 {
-    return qEnvironmentVariable("QUAVREL_DATA_DIR") + QStringLiteral("/discs/") + disc + QLatin1String(extension);
+    return qEnvironmentVariable("QUAVREL_DATA_DIR") + QStringLiteral("/discs/") + disc +
+           QLatin1String(extension);
 }
 
 } // namespace
@@ -123,7 +125,8 @@ QByteArray RunTool(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
         return {};
     const QByteArray output = process.readAllStandardOutput();
     return output.isNull() ? QByteArray("") : output;
@@ -131,9 +134,10 @@ QByteArray RunTool(const QString &program, const QStringList &arguments)
 
 QString Probe(const QString &file, const QString &entries)
 {
-    return QString::fromUtf8(RunTool(QStringLiteral("ffprobe"),
-                                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
-                                  QStringLiteral("a:0"), QStringLiteral("-show_entries"), entries,
-                                  QStringLiteral("-of"), QStringLiteral("default=nw=1"), file}))
+    return QString::fromUtf8(
+               RunTool(QStringLiteral("ffprobe"),
+                       {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                        QStringLiteral("a:0"), QStringLiteral("-show_entries"), entries,
+                        QStringLiteral("-of"), QStringLiteral("default=nw=1"), file}))
         .trimmed();
 }
