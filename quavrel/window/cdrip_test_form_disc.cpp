@@ -49,7 +49,8 @@ void TCDRipTestForm::ConnectDiscControls()
     connect(ui->Fermerlelecteur1, &QAction::triggered, this, &TCDRipTestForm::btnCloseCDClick);
     connect(ui->btnEjectCD, &QToolButton::clicked, this, &TCDRipTestForm::btnEjectCDClick);
     connect(ui->Ouvrirlelecteur1, &QAction::triggered, this, &TCDRipTestForm::btnEjectCDClick);
-    connect(ui->SauvegarderlesparamtresCDROM1, &QAction::triggered, this, &TCDRipTestForm::btnSaveSettingsClick);
+    connect(ui->SauvegarderlesparamtresCDROM1, &QAction::triggered, this,
+            &TCDRipTestForm::btnSaveSettingsClick);
     deviceNotices_ = std::make_unique<TDeviceNotices>(
         [this](MediumNotice notice) {
             DeviceChange(notice == MediumNotice::Arrived ? kDeviceArrival : kDeviceRemoveComplete);

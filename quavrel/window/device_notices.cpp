@@ -3,9 +3,9 @@
 #include "drive_catalogue.h"
 
 #include <cstring>
+#include <libudev.h>
 
 #include <QSocketNotifier>
-#include <libudev.h>
 
 namespace {
 
@@ -24,7 +24,8 @@ MediumNoticeOfUdevChange(const std::function<const char *(const char *property)>
     return Is(property("ID_CDROM_MEDIA"), "1") ? MediumNotice::Arrived : MediumNotice::Removed;
 }
 
-TDeviceNotices::TDeviceNotices(Handler handler, QObject *parent) : QObject(parent), handler_(std::move(handler))
+TDeviceNotices::TDeviceNotices(Handler handler, QObject *parent)
+    : QObject(parent), handler_(std::move(handler))
 {
     listenerId_ = drives::AddMediumListener(
         [this](size_t, bool arrived) { Post(arrived ? MediumNotice::Arrived : MediumNotice::Removed); });
@@ -43,7 +44,8 @@ TDeviceNotices::~TDeviceNotices()
 
 void TDeviceNotices::Post(MediumNotice notice)
 {
-    QMetaObject::invokeMethod(this, [this, notice] { handler_(notice); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, notice] { handler_(notice); }, Qt::QueuedConnection);
 }
 
 // Without udev (a container, a sandbox) real drives simply send no notices.

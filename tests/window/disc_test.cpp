@@ -30,7 +30,8 @@ class CdAccessEnvironment : public testing::Environment {
     void SetUp() override { CdAccessStart(); }
     void TearDown() override { CdAccessEnd(); }
 };
-[[maybe_unused]] testing::Environment *const cdAccess = testing::AddGlobalTestEnvironment(new CdAccessEnvironment);
+[[maybe_unused]] testing::Environment *const cdAccess =
+    testing::AddGlobalTestEnvironment(new CdAccessEnvironment);
 
 enum Drive { kDemo = 0, kEnhanced = 1, kMixed = 2, kOneTrack = 3 };
 
@@ -99,7 +100,8 @@ TEST_F(DiscTest, FirstShowListsTheDrivesAndTheDemoDiscsTracks)
     const char *durations[] = {"00:20", "00:07", "01:04", "00:31", "00:12"};
     ASSERT_EQ(RowCount(window), 5);
     for (int row = 0; row < 5; ++row) {
-        EXPECT_EQ(Row(window, row), (QStringList{QString::number(row + 1), "?", durations[row], encoding, ""}));
+        EXPECT_EQ(Row(window, row),
+                  (QStringList{QString::number(row + 1), "?", durations[row], encoding, ""}));
         EXPECT_EQ(ui->ListView1->topLevelItem(row)->checkState(0), Qt::Unchecked);
     }
     EXPECT_TRUE(window.IsAudioCDReady());
@@ -290,7 +292,7 @@ TEST_F(DiscTest, SavingDriveParametersChangesExactlyTheTenFields)
     SelectDrive(kDemo);
     const TCDRomParams after = ActiveParameters();
     const std::map<size_t, int32_t> saved = {{256, 26}, {260, 7}, {264, 1}, {284, -1}, {328, 0},
-                                             {332, 30}, {336, 0}, {340, 0}, {344, 0}, {348, 0}};
+                                             {332, 30}, {336, 0}, {340, 0}, {344, 0},  {348, 0}};
     const auto *oldBytes = reinterpret_cast<const uint8_t *>(&before);
     const auto *newBytes = reinterpret_cast<const uint8_t *>(&after);
     for (size_t offset = 0; offset < sizeof(TCDRomParams);) {
@@ -318,7 +320,8 @@ TEST(MediumNoticeTest, OnlyAnOpticalDrivesMediaChangeCounts)
               MediumNotice::Arrived);
     EXPECT_EQ(noticeOf({{"ID_CDROM", "1"}, {"DISK_MEDIA_CHANGE", "1"}}), MediumNotice::Removed);
     // The eject button's request, a hard disk's change, a property refresh: no notice.
-    EXPECT_EQ(noticeOf({{"ID_CDROM", "1"}, {"DISK_EJECT_REQUEST", "1"}, {"ID_CDROM_MEDIA", "1"}}), std::nullopt);
+    EXPECT_EQ(noticeOf({{"ID_CDROM", "1"}, {"DISK_EJECT_REQUEST", "1"}, {"ID_CDROM_MEDIA", "1"}}),
+              std::nullopt);
     EXPECT_EQ(noticeOf({{"DISK_MEDIA_CHANGE", "1"}}), std::nullopt);
     EXPECT_EQ(noticeOf({{"ID_CDROM", "1"}, {"ID_CDROM_MEDIA", "1"}}), std::nullopt);
 }
