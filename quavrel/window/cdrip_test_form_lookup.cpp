@@ -20,8 +20,8 @@ class AnsiServer {
   public:
     explicit AnsiServer(const CddbServerTexts &texts)
         : server_(ToAnsi(texts.Server)), cgiPath_(ToAnsi(texts.CgiPath)), userName_(ToAnsi(texts.UserName)),
-          hostName_(ToAnsi(texts.HostName)),
-          record_{server_.data(), cgiPath_.data(), userName_.data(), hostName_.data()}
+          hostName_(ToAnsi(texts.HostName)), record_{server_.data(), cgiPath_.data(), userName_.data(),
+                                                     hostName_.data()}
     {
     }
     const TCddbServer *Record() const { return &record_; }
@@ -155,7 +155,8 @@ void TCDRipTestForm::btnCalcDiscIDClick()
     }
     case CDDB_NO_MATCH:
         progress.close();
-        ShowMessageBox(this, QStringLiteral("Pas de correspondance trouvée pour DiscID: ") + ui->lblDiscID->text());
+        ShowMessageBox(this,
+                       QStringLiteral("Pas de correspondance trouvée pour DiscID: ") + ui->lblDiscID->text());
         return;
     case CDDB_CORRUPT:
         progress.close();

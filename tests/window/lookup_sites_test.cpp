@@ -41,12 +41,13 @@ TEST_F(SiteListTest, TheWebMirrorsAreListedAndOneBecomesTheServer)
     TCDRipTestForm &window = OpenWindow();
     const QString shownServer = window.Controls()->serveur->text();
 
-    window.Button1Click();
+    window.Controls()->Button1->click();
 
     EXPECT_EQ(messages_, QStringList());
-    EXPECT_EQ(ServerLines(), QStringList({QString::fromLatin1(mirrorAddress) +
-                                              " http 80 /alt/cddb.cgi N000.00 W000.00 Miroir local",
-                                          "www.example.net http 80 /~cddb/cddb.cgi S033.52 E151.12 Dernier"}));
+    EXPECT_EQ(ServerLines(),
+              QStringList(
+                  {QString::fromLatin1(mirrorAddress) + " http 80 /alt/cddb.cgi N000.00 W000.00 Miroir local",
+                   "www.example.net http 80 /~cddb/cddb.cgi S033.52 E151.12 Dernier"}));
     TfrmProgress &progress = window.frmProgress();
     EXPECT_FALSE(progress.isVisible());
     EXPECT_EQ(progress.Controls()->lblCMD->text(), "Récupération des informations de sites...");
@@ -122,7 +123,11 @@ class AutomaticDialTest : public LookupTest {
         return window;
     }
 
-    bool Dialled() const { return std::string(ras_.Calls()).find("RasDialA") != std::string::npos; }
+    // A dial starts by asking the phone book for the entry's parameters.
+    bool Dialled() const
+    {
+        return std::string(ras_.Calls()).find("RasGetEntryDialParamsA") != std::string::npos;
+    }
 
     void ExpectLookedUp()
     {
@@ -147,19 +152,17 @@ TEST_F(AutomaticDialTest, TheChosenEntryIsDialledFirstAndAFailedDialDoesNotStopT
     ExpectLookedUp();
 }
 
-TEST_F(AutomaticDialTest, AnEmptyPhoneBookStillLetsTheLookupRun)
+TEST_F(AutomaticDialTest, NoDialWhenUntickedAndAnEmptyPhoneBookDoesNotStopTheLookup)
 {
-    TCDRipTestForm &window = OpenDialingWindow();
-    window.btnCalcDiscIDClick();
-    ExpectLookedUp();
-}
-
-TEST_F(AutomaticDialTest, NoDialWhenUnticked)
-{
-    ras_.AddEntry("Maison");
     TCDRipTestForm &window = OpenWindow();
     window.btnCalcDiscIDClick();
     EXPECT_FALSE(Dialled());
+    ExpectLookedUp();
+
+    window.Controls()->activer->setChecked(true);
+    window.Controls()->lblTitle->clear();
+    window.btnCalcDiscIDClick();
+    EXPECT_TRUE(Dialled());
     ExpectLookedUp();
 }
 

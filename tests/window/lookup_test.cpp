@@ -8,7 +8,9 @@
 #include "ui_TfrmMatches.h"
 #include "ui_TfrmProgress.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -48,7 +50,7 @@ TEST_F(DiscLookupTest, AnExactMatchFillsTheNamesAndNothingElse)
     const QList<Qt::CheckState> ticks = CheckStates();
     const auto chooser = WhenShown<TfrmMatches>([](TfrmMatches &shown) { shown.close(); });
 
-    window.btnCalcDiscIDClick();
+    ui->btnCalcDiscID->click();
 
     EXPECT_FALSE(chooser->Fired());
     EXPECT_EQ(messages_, QStringList());
@@ -66,8 +68,9 @@ TEST_F(DiscLookupTest, AnExactMatchFillsTheNamesAndNothingElse)
     EXPECT_EQ(Progress().windowTitle(), "Récupération données de " + ServerAddress());
     EXPECT_EQ(Progress().Controls()->lblCMD->text(), " Récupération des informations CD...");
     EXPECT_EQ(Progress().Controls()->lblState->text(), "Données reçues...");
-    EXPECT_NE(RequestLog().find("cmd=cddb+read+rock+" + DemoDiscId().toStdString() + "&hello=Quavrel+localhost+"),
-              std::string::npos);
+    EXPECT_NE(
+        RequestLog().find("cmd=cddb+read+rock+" + DemoDiscId().toStdString() + "&hello=Quavrel+localhost+"),
+        std::string::npos);
 }
 
 TEST_F(DiscLookupTest, AnInexactAnswerOffersTheChooserAndReadsTheChosenLine)
@@ -188,7 +191,9 @@ TEST_F(DiscLookupTest, EveryFailureHasItsMessageAndLeavesTheNames)
         {{readOk, R"({"body": "403 Database entry is corrupt.\r\n"})"}, "Entrée Database corrompue!", true},
         {{readOk, R"({"body": "402 Server error.\r\n"})"}, "Erreur serveur!", true},
         {{readOk, R"({"status": 500})"}, "Erreur pendant la récupération des données CDDB!", true},
-        {{readOk, R"({"body": "409 No handshake.\r\n"})"}, "Erreur pendant la récupération des données CDDB!", true},
+        {{readOk, R"({"body": "409 No handshake.\r\n"})"},
+         "Erreur pendant la récupération des données CDDB!",
+         true},
     };
     CopyDemoEntry();
     for (const auto &failure : cases) {
@@ -226,6 +231,28 @@ TEST_F(DiscLookupTest, AbandonDuringTheReadEndsTheLookup)
     ExpectNamesUntouched(names);
 }
 
+TEST_F(DiscLookupTest, NoSecondRequestStartsWhileOneWaits)
+{
+    CopyDemoEntry();
+    WriteSites({"one.example.org http 80 /cgi N000.00 W000.00 Un"});
+    StartServer({R"({"delay": 0.5})"});
+    TCDRipTestForm &window = OpenWindow();
+    const Watch again([this] { return Progress().isVisible(); },
+                      [&window] {
+                          window.Controls()->btnCalcDiscID->click();
+                          window.Controls()->Button1->click();
+                      });
+
+    window.btnCalcDiscIDClick();
+
+    EXPECT_TRUE(again.Fired());
+    EXPECT_EQ(messages_, QStringList());
+    EXPECT_EQ(window.Controls()->lblTitle->text(), QStringLiteral("Disque de démonstration"));
+    const std::string log = RequestLog();
+    EXPECT_EQ(log.find("cddb+query"), log.rfind("cddb+query"));
+    EXPECT_EQ(log.find("cmd=sites"), std::string::npos);
+}
+
 TEST_F(DiscLookupTest, TitlesFillTheRowsThereAre)
 {
     WriteEntry("rock", DemoDiscId(), "A", "B", {"t1", "t2", "t3", "t4", "t5", "t6", "t7"});
@@ -254,17 +281,35 @@ TEST_F(DiscLookupTest, ShowingTheWindowLooksUpWhenAsked)
     EXPECT_EQ(Names().last(), QStringLiteral("Sigur Rós"));
 }
 
-TEST_F(DiscLookupTest, TheGeneratedDemoEntryNamesTheDemoDisc)
+TEST_F(DiscLookupTest, TheDemoDiscIsLookedUpThenRippedUnderItsNames)
 {
-    server_ = std::make_unique<ostrelle_test::CddbServerProcess>(qEnvironmentVariable("QUAVREL_DATA_DIR").toStdString() +
-                                                                 "/cddb");
+    server_ = std::make_unique<ostrelle_test::CddbServerProcess>(
+        qEnvironmentVariable("QUAVREL_DATA_DIR").toStdString() + "/cddb");
     TCDRipTestForm &window = OpenWindow();
+    auto *ui = window.Controls();
     window.btnCalcDiscIDClick();
     EXPECT_EQ(messages_, QStringList());
-    EXPECT_EQ(window.Controls()->lblArtist->text(), QStringLiteral("Orchestre de démonstration"));
-    EXPECT_EQ(window.Controls()->lblTitle->text(), QStringLiteral("Disque de démonstration"));
+    EXPECT_EQ(ui->lblArtist->text(), QStringLiteral("Orchestre de démonstration"));
+    EXPECT_EQ(ui->lblTitle->text(), QStringLiteral("Disque de démonstration"));
     EXPECT_EQ(Names(), QStringList({"Ouverture en do", "Carillon", "Promenade sous les tilleuls",
                                     QStringLiteral("Accords d'été"), QStringLiteral("Coda brève")}));
+
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    ui->Label3->setText(out.path() + QLatin1Char('/'));
+    ui->creerlesrepertoires->setChecked(true);
+    ui->numeropiste->setChecked(true);
+    ui->nomdepiste->setChecked(true);
+    window.N1Click();
+    ui->ListView1->topLevelItem(3)->setCheckState(0, Qt::Checked);
+    ui->ComboBox1->setCurrentIndex(2); // Wav
+    window.ripperlapisteauformatWav1Click();
+
+    const QFileInfo wav(out.path() + QStringLiteral("/Orchestre de démonstration/Disque de démonstration/"
+                                                    "4-Accords d'été.wav"));
+    ASSERT_TRUE(wav.exists()) << wav.filePath().toStdString();
+    // The whole track (31 s 62 frames) after the 44-byte header.
+    EXPECT_EQ(wav.size(), 44 + (31 * 75 + 62) * 2352);
 }
 
 } // namespace

@@ -25,7 +25,8 @@ class CdAccessEnvironment : public testing::Environment {
         CdAccessEnd();
     }
 };
-[[maybe_unused]] testing::Environment *const cdAccess = testing::AddGlobalTestEnvironment(new CdAccessEnvironment);
+[[maybe_unused]] testing::Environment *const cdAccess =
+    testing::AddGlobalTestEnvironment(new CdAccessEnvironment);
 
 QString GeneratedEntriesDir()
 {
@@ -63,7 +64,8 @@ void LookupTest::SetUp()
 {
     WindowTest::SetUp();
     ASSERT_TRUE(entries_.isValid());
-    ASSERT_FALSE(DemoEntryFile().isEmpty()) << "no generated entry under " << GeneratedEntriesDir().toStdString();
+    ASSERT_FALSE(DemoEntryFile().isEmpty())
+        << "no generated entry under " << GeneratedEntriesDir().toStdString();
 }
 
 void LookupTest::TearDown()

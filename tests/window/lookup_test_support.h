@@ -2,8 +2,8 @@
 // The lookup tests' world: the generated disc images in the drives, the local CDDB server as a
 // process serving xmcd entries the test writes, and the window shown on the demo disc.
 
-#include "cdrip_test_form.h"
 #include "cddb_server_process.h"
+#include "cdrip_test_form.h"
 #include "window_test_support.h"
 
 #include <functional>
@@ -84,5 +84,6 @@ class Watch {
 // Runs action on the first visible dialog of type T.
 template <typename T> std::unique_ptr<Watch> WhenShown(std::function<void(T &)> action)
 {
-    return std::make_unique<Watch>([] { return Visible<T>() != nullptr; }, [action] { action(*Visible<T>()); });
+    return std::make_unique<Watch>([] { return Visible<T>() != nullptr; },
+                                   [action] { action(*Visible<T>()); });
 }

@@ -52,7 +52,7 @@ TEST_F(PlaybackTest, PlayPauseResumeStopWithTheirTexts)
 {
     TCDRipTestForm &window = Window();
     SelectTrack(3);
-    window.btnPlayTrackClick();
+    window.Controls()->btnPlayTrack->click();
     EXPECT_EQ(window.StatusText(), kUntouched);
     ASSERT_EQ(State(), drives::PlayState::Playing);
     drives::PlayStatus status;
@@ -62,14 +62,14 @@ TEST_F(PlaybackTest, PlayPauseResumeStopWithTheirTexts)
     window.btnResumeClick();
     EXPECT_EQ(window.StatusText(), "Lecteur non en pause.");
 
-    window.btnPauseClick();
+    window.Controls()->btnPause->click();
     EXPECT_EQ(State(), drives::PlayState::Paused);
     window.SetStatusText(kUntouched);
-    window.btnResumeClick();
+    window.Controls()->btnResume->click();
     EXPECT_EQ(window.StatusText(), kUntouched);
     EXPECT_EQ(State(), drives::PlayState::Playing);
 
-    window.btnStopPlayClick();
+    window.Controls()->btnStopPlay->click();
     EXPECT_EQ(window.StatusText(), kUntouched);
     EXPECT_EQ(State(), drives::PlayState::Stopped);
     window.btnStopPlayClick();
