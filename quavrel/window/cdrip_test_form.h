@@ -22,7 +22,9 @@
 
 class QLabel;
 class TAlbumInfoForm;
+class TfrmProgress;
 class QMenu;
+struct TDiscInfo;
 
 namespace Ui {
 class TCDRipTestForm;
@@ -179,7 +181,7 @@ class TCDRipTestForm : public QMainWindow {
 
   public:
     // The progress window the program creates beside the window; one is made when there is none.
-    class TfrmProgress &frmProgress();
+    TfrmProgress &frmProgress();
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -216,6 +218,8 @@ class TCDRipTestForm : public QMainWindow {
     void ResetProgressBars();
     void RipWavRows();
     void RipMp3Rows();
+    // The sectors of track TrackNum (1..TrackCount of CdInfo), up to the next track or the lead-out.
+    void TrackRange(int TrackNum, int32_t &First, int32_t &Last) const;
     // The comment texts of track TrackNum, copied into oggTagTexts_, in a tag record.
     VB_TAG OggTagRecord(int TrackNum);
     // RipChunk already told why it failed.
@@ -235,7 +239,7 @@ class TCDRipTestForm : public QMainWindow {
 
     // ---- Disc lookup and playback (private) ----
     void ConnectLookupControls();
-    void FillFromDiscInfo(const struct TDiscInfo &Info);
+    void FillFromDiscInfo(const TDiscInfo &Info);
     // The track of the selected row of ListView1; 0 when no row is selected.
     int SelectedTrack() const;
     bool cddbRequestRunning_ = false;
