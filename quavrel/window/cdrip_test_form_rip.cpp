@@ -166,7 +166,18 @@ void TCDRipTestForm::RipMp3Rows()
         }
         const QString fileName = OutputFileFor(row, QStringLiteral(".mp3"));
         try {
-            CDRIP1.RipTrack(row + 1, fileName);
+            // The component reads its track list when its drive changes, not when another disc
+            // arrives in the same drive: the range comes from the disc the list shows, with the
+            // events RipTrack fires.
+            const int track = row + 1;
+            int32_t first = 0;
+            int32_t last = 0;
+            TrackRange(track, first, last);
+            if (CDRIP1.OnBeginTrack)
+                CDRIP1.OnBeginTrack(&CDRIP1, static_cast<uint16_t>(track));
+            CDRIP1.RipSectors(first, last, fileName);
+            if (CDRIP1.OnEndTrack)
+                CDRIP1.OnEndTrack(&CDRIP1, static_cast<uint16_t>(track));
         } catch (const ECDRIPError &error) {
             // A file that cannot be written is this track's failure; the others still get theirs.
             if (std::string_view(error.what()) != "Write error") {
@@ -177,8 +188,7 @@ void TCDRipTestForm::RipMp3Rows()
             ui->ProgressBar1->setValue(0);
             SetStatusText(FileErrorText(fileName));
         } catch (const std::exception &error) {
-            // A row the component's own track list does not have: reported, never let through the
-            // event loop.
+            // Reported, never let through the event loop.
             ResetProgressBars();
             ShowErrorBox(this, QString::fromUtf8(error.what()));
             return;
@@ -189,6 +199,15 @@ void TCDRipTestForm::RipMp3Rows()
         }
         ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
     }
+}
+
+void TCDRipTestForm::TrackRange(int TrackNum, int32_t &First, int32_t &Last) const
+{
+    // Up to the sector before the next track: the next track's pre-gap comes with this one.
+    First = MSFToLBA(CdInfo.Slot(TrackNum).StartMSF);
+    Last = (TrackNum >= CdInfo.TrackCount ? MSFToLBA(CdInfo.LeadOut)
+                                          : MSFToLBA(CdInfo.Slot(TrackNum + 1).StartMSF)) -
+           1;
 }
 
 void TCDRipTestForm::btnRipTrackClick()
@@ -245,11 +264,9 @@ int32_t TCDRipTestForm::RipChunk(uint8_t TrackNum)
         SetStatusText(QStringLiteral("Erreur : pas de piste Audio"));
         return 1;
     }
-    // Up to the sector before the next track: the next track's pre-gap comes with this one.
-    const int32_t first = MSFToLBA(CdInfo.Slot(TrackNum).StartMSF);
-    const int32_t last = (TrackNum == CdInfo.TrackCount ? MSFToLBA(CdInfo.LeadOut)
-                                                        : MSFToLBA(CdInfo.Slot(TrackNum + 1).StartMSF)) -
-                         1;
+    int32_t first = 0;
+    int32_t last = 0;
+    TrackRange(TrackNum, first, last);
     int32_t chunkBytes = 0;
     if (cdrip3::CR_OpenRipper(&chunkBytes, first, last) != CDRIP_OK) {
         SetStatusText(QStringLiteral("Erreur : CDRIP Erreur"));
