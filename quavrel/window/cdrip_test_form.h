@@ -220,8 +220,6 @@ class TCDRipTestForm : public QMainWindow {
     void RipMp3Rows();
     // The sectors of track TrackNum (1..TrackCount of CdInfo), up to the next track or the lead-out.
     void TrackRange(int TrackNum, int32_t &First, int32_t &Last) const;
-    // The sectors of track TrackNum (1..TrackCount of CdInfo), up to the next track or the lead-out.
-    void TrackRange(int TrackNum, int32_t &First, int32_t &Last) const;
     // The comment texts of track TrackNum, copied into oggTagTexts_, in a tag record.
     VB_TAG OggTagRecord(int TrackNum);
     // RipChunk already told why it failed.
