@@ -1,6 +1,7 @@
 // The disc lookup against the local CDDB server: matches, the chooser, every failure message, the
 // progress window through a request, and the names that reach the track list.
 
+#include "drive_catalogue.h"
 #include "lookup_test_support.h"
 #include "matches_form.h"
 #include "progress_form.h"
@@ -171,8 +172,30 @@ TEST_F(DiscLookupTest, NoMatchQuotesTheDiscId)
 
     ASSERT_EQ(messages_.size(), 1);
     EXPECT_EQ(messages_[0], "Pas de correspondance trouvée pour DiscID: " + DemoDiscId());
-    EXPECT_TRUE(QRegularExpression("^[0-9a-f]{8}$").match(window.Controls()->lblDiscID->text()).hasMatch());
     ExpectNamesUntouched(names);
+
+    // The mixed-mode disc's checksum is a single digit: its ID keeps the leading zero.
+    window.Controls()->DriveSelBox->setCurrentIndex(kMixedDrive);
+    emit window.Controls()->DriveSelBox->activated(kMixedDrive);
+    window.btnCalcDiscIDClick();
+    ASSERT_EQ(messages_.size(), 2);
+    EXPECT_TRUE(QRegularExpression("^Pas de correspondance trouvée pour DiscID: 0[0-9a-f]{7}$")
+                    .match(messages_[1])
+                    .hasMatch())
+        << messages_[1].toStdString();
+}
+
+TEST_F(DiscLookupTest, AnOpenTrayAsksNoServer)
+{
+    StartServer();
+    TCDRipTestForm &window = OpenWindow();
+    ASSERT_EQ(drives::OpenTray(kDemoDrive), drives::DriveError::None);
+    window.btnCalcDiscIDClick();
+    EXPECT_EQ(window.StatusText(), "Pas de CD dans le lecteur de Cd-Rom !");
+    EXPECT_EQ(window.Controls()->lblDiscID->text(), "");
+    EXPECT_EQ(messages_, QStringList());
+    EXPECT_EQ(RequestLog(), "");
+    drives::CloseTray(kDemoDrive);
 }
 
 TEST_F(DiscLookupTest, EveryFailureHasItsMessageAndLeavesTheNames)
