@@ -14,7 +14,7 @@ struct ServerOptions {
     // Scripted replies, one JSON object each (see the top of cddb_server.py).
     std::vector<std::string> replies;
     // When set, this directory of xmcd entries is served instead of the fixtures.
-    std::string dataDir;
+    std::string dataDir{};
 };
 
 class CddbServerProcess {
