@@ -164,6 +164,12 @@ void TCDRipTestForm::RipMp3Rows()
             ResetProgressBars();
             return;
         }
+        // A data track would come out as an MP3 of noise: refused like the Ogg path does.
+        if (row + 1 > CdInfo.TrackCount || CdInfo.Slot(row + 1).IsAudio != 1) {
+            SetStatusText(QStringLiteral("Piste non audio - Piste %1").arg(row + 1));
+            ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
+            continue;
+        }
         const QString fileName = OutputFileFor(row, QStringLiteral(".mp3"));
         try {
             // The component reads its track list when its drive changes, not when another disc

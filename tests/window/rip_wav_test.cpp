@@ -144,10 +144,12 @@ TEST_F(RipTest, ATickedDataTrackIsRefusedByItsPath)
     EXPECT_FALSE(Ticked(1));
     EXPECT_EQ(Cell(1, 4), "0 Ko");
 
-    Tick({1});
-    Rip(kOgg);
-    EXPECT_EQ(window_->StatusText(), "Piste non audio - Piste 1");
-    EXPECT_TRUE(Ticked(1));
+    for (RipFormat format : {kOgg, kMp3}) {
+        Tick({1});
+        Rip(format);
+        EXPECT_EQ(window_->StatusText(), "Piste non audio - Piste 1");
+        EXPECT_TRUE(Ticked(1));
+    }
     EXPECT_FALSE(window_->RipInProgress);
     EXPECT_TRUE(QDir(out_.path()).entryList(QDir::Files).isEmpty());
 }
