@@ -1,16 +1,12 @@
 #include "comment_text.h"
 
+#include "windows1252.h"
+
 #include <cstdint>
 #include <string_view>
 
 namespace vorbis_dll {
 namespace {
-
-// Windows-1252 0x80..0x9F; 0 where the code page leaves the byte undefined.
-constexpr char16_t kHighControls[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                        0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 bool IsValidUtf8(std::string_view text)
 {
@@ -48,20 +44,6 @@ bool IsValidUtf8(std::string_view text)
     return true;
 }
 
-void AppendUtf8(std::string &out, char32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 } // namespace
 
 std::string CommentText(const char *text)
@@ -71,16 +53,7 @@ std::string CommentText(const char *text)
     const std::string_view view(text);
     if (IsValidUtf8(view))
         return std::string(view);
-    std::string out;
-    out.reserve(view.size() * 2);
-    for (const char c : view) {
-        const auto byte = static_cast<unsigned char>(c);
-        char32_t code = byte;
-        if (byte >= 0x80 && byte <= 0x9F)
-            code = kHighControls[byte - 0x80] ? kHighControls[byte - 0x80] : U'\uFFFD';
-        AppendUtf8(out, code);
-    }
-    return out;
+    return platform::Windows1252ToUtf8(view);
 }
 
 } // namespace vorbis_dll
