@@ -91,8 +91,10 @@ void TCDRipTestForm::FormShow()
     ui->DriveSelBox->setFocus();
     ui->lblDiscID->clear();
     ApplyIconSet();
+    // Once the window is on screen: the show event comes before it is, and the lookup's progress
+    // window and messages must stand in front of it.
     if (ui->CheckBox1->isChecked())
-        btnCalcDiscIDClick();
+        QTimer::singleShot(0, this, &TCDRipTestForm::btnCalcDiscIDClick);
 }
 
 void TCDRipTestForm::DriveSelBoxChange()

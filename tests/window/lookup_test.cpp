@@ -11,6 +11,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QtCore/qtestsupport_core.h>
 #include <QTemporaryDir>
 
 namespace {
@@ -300,6 +301,8 @@ TEST_F(DiscLookupTest, ShowingTheWindowLooksUpWhenAsked)
     window_->Controls()->CheckBox1->setChecked(true);
     window_->CddbServer.Server = ServerAddress();
     window_->show();
+    // The lookup starts once the window is on screen.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window_->Controls()->lblArtist->text().isEmpty(); }, 10000));
     EXPECT_EQ(window_->Controls()->lblArtist->text(), QStringLiteral("Björk"));
     EXPECT_EQ(Names().last(), QStringLiteral("Sigur Rós"));
 }
