@@ -32,8 +32,6 @@ HWND RegisterWindow(WindowProc procedure)
 
 void UnregisterWindow(HWND window) { TheRegistry().windows.erase(window); }
 
-bool IsWindow(HWND window) { return window != 0 && TheRegistry().windows.count(window) != 0; }
-
 LRESULT SendMessage(HWND window, uint32_t message, WPARAM wParam, LPARAM lParam)
 {
     auto &windows = TheRegistry().windows;

@@ -22,8 +22,6 @@ HWND RegisterWindow(WindowProc procedure);
 // Forgets a window; later messages to it are dropped. Safe from inside its own procedure.
 void UnregisterWindow(HWND window);
 
-bool IsWindow(HWND window);
-
 // Calls the window's procedure and returns its result; 0 when the window does not exist.
 LRESULT SendMessage(HWND window, uint32_t message, WPARAM wParam, LPARAM lParam);
 

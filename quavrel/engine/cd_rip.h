@@ -69,9 +69,6 @@ public:
     // Sets the coder's mode and sample rate from OutputFormat.
     void SyncCoder();
 
-    // The parameter record (the linked library's 340 bytes) as last read and adjusted.
-    const uint8_t *Params() const { return params_.data(); }
-
 private:
     struct TCDRomParams *LibraryParams();
     void ReadParamsIntoProperties();
