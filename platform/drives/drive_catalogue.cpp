@@ -113,24 +113,6 @@ DriveError WithVirtual(size_t index, Operation operation)
 
 } // namespace
 
-const char *DriveErrorText(DriveError error)
-{
-    switch (error) {
-    case DriveError::None: return "no error";
-    case DriveError::NoSuchDrive: return "no such drive";
-    case DriveError::NotVirtual: return "not a virtual drive";
-    case DriveError::TrayOpen: return "tray open";
-    case DriveError::NoMedium: return "no medium";
-    case DriveError::Locked: return "tray locked";
-    case DriveError::OutOfRange: return "address out of range";
-    case DriveError::DataTrack: return "data track";
-    case DriveError::InvalidRange: return "invalid range";
-    case DriveError::NotPlaying: return "nothing playing";
-    case DriveError::ReadError: return "read error";
-    }
-    return "unknown error";
-}
-
 size_t DriveCount()
 {
     Guarded catalogue;

@@ -60,9 +60,6 @@ enum class DriveError {
     ReadError,    // unreadable sector (injected fault) or I/O failure
 };
 
-// A short English text for logs and test messages, e.g. "tray open".
-QUAVREL_DRIVES_API const char *DriveErrorText(DriveError error);
-
 // ---- Catalogue ----
 
 QUAVREL_DRIVES_API size_t DriveCount();
