@@ -14,6 +14,24 @@ const QString kNotReady = QStringLiteral("CDRip3.DLL non prête.");
 const QString kNotPlaying = QStringLiteral("Non joué");
 const QString kCdripError = QStringLiteral("CDRIP Erreur");
 
+// Sends a command once the library is ready and the drive is in the state the command needs;
+// otherwise the status says why.
+void RunPlaybackCommand(TCDRipTestForm &form, bool (*inState)(), const QString &notInState, int32_t (*command)())
+{
+    if (!CDRipReady()) {
+        form.SetStatusText(kNotReady);
+        return;
+    }
+    if (!inState()) {
+        form.SetStatusText(notInState);
+        return;
+    }
+    if (command() != 0)
+        form.SetStatusText(kCdripError);
+}
+
+bool IsPlaying() { return cdrip3::CR_IsAudioPlaying() != 0; }
+
 } // namespace
 
 int TCDRipTestForm::SelectedTrack() const
@@ -51,42 +69,17 @@ void TCDRipTestForm::btnPlayTrackClick()
 
 void TCDRipTestForm::btnPauseClick()
 {
-    if (!CDRipReady()) {
-        SetStatusText(kNotReady);
-        return;
-    }
-    if (!cdrip3::CR_IsAudioPlaying()) {
-        SetStatusText(kNotPlaying);
-        return;
-    }
-    if (cdrip3::CR_PauseCD(1) != 0)
-        SetStatusText(kCdripError);
+    RunPlaybackCommand(*this, IsPlaying, kNotPlaying, [] { return cdrip3::CR_PauseCD(1); });
 }
 
 void TCDRipTestForm::btnResumeClick()
 {
-    if (!CDRipReady()) {
-        SetStatusText(kNotReady);
-        return;
-    }
-    if (cdrip3::CR_DriveStatus() != kDriveStatusPaused) {
-        SetStatusText(QStringLiteral("Lecteur non en pause."));
-        return;
-    }
-    if (cdrip3::CR_PauseCD(0) != 0)
-        SetStatusText(kCdripError);
+    RunPlaybackCommand(
+        *this, [] { return cdrip3::CR_DriveStatus() == kDriveStatusPaused; },
+        QStringLiteral("Lecteur non en pause."), [] { return cdrip3::CR_PauseCD(0); });
 }
 
 void TCDRipTestForm::btnStopPlayClick()
 {
-    if (!CDRipReady()) {
-        SetStatusText(kNotReady);
-        return;
-    }
-    if (!cdrip3::CR_IsAudioPlaying()) {
-        SetStatusText(kNotPlaying);
-        return;
-    }
-    if (cdrip3::CR_StopPlayTrack() != 0)
-        SetStatusText(kCdripError);
+    RunPlaybackCommand(*this, IsPlaying, kNotPlaying, [] { return cdrip3::CR_StopPlayTrack(); });
 }
