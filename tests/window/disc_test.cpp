@@ -24,15 +24,6 @@ static void PrintTo(const QString &text, std::ostream *out)
 
 namespace {
 
-// The CD access helpers start after main() has set the settings directory.
-class CdAccessEnvironment : public testing::Environment {
-  public:
-    void SetUp() override { CdAccessStart(); }
-    void TearDown() override { CdAccessEnd(); }
-};
-[[maybe_unused]] testing::Environment *const cdAccess =
-    testing::AddGlobalTestEnvironment(new CdAccessEnvironment);
-
 enum Drive { kDemo = 0, kEnhanced = 1, kMixed = 2, kOneTrack = 3 };
 
 QStringList Row(const TCDRipTestForm &window, int row)

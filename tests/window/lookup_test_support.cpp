@@ -10,24 +10,6 @@
 
 namespace {
 
-// The CD access helpers start after main() has set the settings directory.
-class CdAccessEnvironment : public testing::Environment {
-  public:
-    void SetUp() override
-    {
-        CdAccessStart();
-        // As the program does: Ostrelle's waits run the window's events.
-        winmsg::SetMessagePump([] { QCoreApplication::processEvents(); });
-    }
-    void TearDown() override
-    {
-        winmsg::SetMessagePump({});
-        CdAccessEnd();
-    }
-};
-[[maybe_unused]] testing::Environment *const cdAccess =
-    testing::AddGlobalTestEnvironment(new CdAccessEnvironment);
-
 QString GeneratedEntriesDir()
 {
     return qEnvironmentVariable("QUAVREL_DATA_DIR") + QStringLiteral("/cddb");

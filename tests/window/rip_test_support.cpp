@@ -12,15 +12,6 @@
 
 namespace {
 
-// The CD access helpers start after main() has set the settings directory.
-class CdAccessEnvironment : public testing::Environment {
-  public:
-    void SetUp() override { CdAccessStart(); }
-    void TearDown() override { CdAccessEnd(); }
-};
-[[maybe_unused]] testing::Environment *const cdAccess =
-    testing::AddGlobalTestEnvironment(new CdAccessEnvironment);
-
 QString DiscFile(const QString &disc, const char *extension)
 {
     return qEnvironmentVariable("QUAVREL_DATA_DIR") + QStringLiteral("/discs/") + disc +
