@@ -224,14 +224,14 @@ int32_t Core::CloseRipper()
     return CDRIP_OK;
 }
 
-int32_t Core::RipChunk(uint8_t *buffer, int32_t *bytes, bool abort)
+int32_t Core::RipChunk(uint8_t *buffer, int32_t *bytes, const int32_t *abort)
 {
     if (!bytes)
         return CDRIP_ERROR;
     *bytes = 0;
     if (!session_)
         return CDRIP_ERROR;
-    const int32_t result = session_->RipChunk(buffer, *bytes, abort);
+    const int32_t result = session_->RipChunk(buffer, *bytes, abort ? abort : abortFlag_);
     TakeStats();
     return result;
 }

@@ -42,7 +42,10 @@ class Core {
 
     int32_t OpenRipper(int32_t *bufferBytes, int32_t firstSector, int32_t lastSector);
     int32_t CloseRipper();
-    int32_t RipChunk(uint8_t *buffer, int32_t *bytes, bool abort);
+    // Abort, or else the flag set with SetAbortFlag, is read before every sector (from another
+    // thread too): once non-zero the chunk stops and fails.
+    int32_t RipChunk(uint8_t *buffer, int32_t *bytes, const int32_t *abort);
+    void SetAbortFlag(const int32_t *flag) { abortFlag_ = flag; }
     // These describe the open rip, or the last one once it is closed.
     int32_t PercentCompleted() const;
     int32_t JitterErrors() const;
@@ -90,6 +93,7 @@ class Core {
     std::unique_ptr<RipSession> session_;
     size_t sessionDrive_ = 0;
     bool lockedForRip_ = false;
+    const int32_t *abortFlag_ = nullptr;
     RipStats stats_;
     SenseData sense_;
 };

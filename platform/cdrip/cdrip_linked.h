@@ -26,6 +26,10 @@ CDRIP_EXPORT int32_t CR_GetNumTocEntries();
 CDRIP_EXPORT int64_t CR_GetTocEntry(int32_t index);
 CDRIP_EXPORT int32_t CR_OpenRipper(int32_t *bufferBytes, int32_t firstSector, int32_t lastSector);
 CDRIP_EXPORT int32_t CR_RipChunk(uint8_t *buffer, int32_t *bytes);
+// While *flag is non-zero (it may be set from another thread), the chunk being read stops at its
+// next sector and fails. nullptr: no flag. Not in the run-time variant, whose CR_RipChunk takes
+// the flag itself.
+CDRIP_EXPORT void CR_SetAbortFlag(const int32_t *flag);
 CDRIP_EXPORT int32_t CR_GetPercentCompleted();
 CDRIP_EXPORT int32_t CR_GetNumberOfJitterErrors();
 CDRIP_EXPORT void CR_GetLastJitterErrorPosition(int32_t *firstSector, int32_t *lastSector);

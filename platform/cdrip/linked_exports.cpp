@@ -65,8 +65,14 @@ int32_t CR_OpenRipper(int32_t *bufferBytes, int32_t firstSector, int32_t lastSec
 
 int32_t CR_RipChunk(uint8_t *buffer, int32_t *bytes)
 {
-    return TheCore().RipChunk(buffer, bytes, false);
+    return TheCore().RipChunk(buffer, bytes, nullptr);
 }
+
+void CR_SetAbortFlag(const int32_t *flag)
+{
+    TheCore().SetAbortFlag(flag);
+}
+
 int32_t CR_GetPercentCompleted()
 {
     return TheCore().PercentCompleted();

@@ -33,7 +33,8 @@ class RipSession {
     // Fills buffer with the next chunk: CDRIP_OK or CDRIP_JITTER_ERROR with data,
     // CDRIP_RIPPING_DONE with none once the range is read, CDRIP_ERROR with none when the chunk
     // could not be read (the rip goes on after it, so callers that keep calling reach the end).
-    int32_t RipChunk(uint8_t *buffer, int32_t &bytes, bool abort);
+    // abort, when given, is read before every sector: once non-zero the chunk fails at once.
+    int32_t RipChunk(uint8_t *buffer, int32_t &bytes, const int32_t *abort);
 
     int32_t PercentCompleted() const;
     int32_t JitterErrors() const { return tracker_.Count(); }
@@ -44,8 +45,8 @@ class RipSession {
   private:
     RipSession() = default;
     bool MediumPresent() const;
-    int32_t ReadThroughParanoia(uint8_t *buffer, int32_t sectors, int32_t &bytes);
-    int32_t ReadStraight(uint8_t *buffer, int32_t sectors, int32_t &bytes);
+    int32_t ReadThroughParanoia(uint8_t *buffer, int32_t sectors, int32_t &bytes, const int32_t *abort);
+    int32_t ReadStraight(uint8_t *buffer, int32_t sectors, int32_t &bytes, const int32_t *abort);
 
     size_t driveIndex_ = 0;
     bool virtual_ = false;

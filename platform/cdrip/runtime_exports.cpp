@@ -73,7 +73,7 @@ CDRIP_EXPORT int32_t CR_CloseRipper()
 
 CDRIP_EXPORT int32_t CR_RipChunk(uint8_t *buffer, int32_t *bytes, int32_t *abort)
 {
-    return TheCore().RipChunk(buffer, bytes, abort && *abort != 0);
+    return TheCore().RipChunk(buffer, bytes, abort);
 }
 
 CDRIP_EXPORT int32_t CR_GetPeakValue()

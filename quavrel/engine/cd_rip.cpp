@@ -2,57 +2,71 @@
 
 #include "file_ext.h"
 #include "lame_coder.h"
-#include "wav_header.h"
+#include "mp3_sink.h"
+#include "wav_sink.h"
 
-#include <algorithm>
-#include <cstring>
-#include <limits>
-#include <vector>
-
-#include <QCoreApplication>
 #include <QFile>
 
 #include "cdrip_linked.h"
 
 namespace {
 
-// Offsets of the parameter record that the component reads and writes.
-constexpr int kSpeedOffset = 276;
-constexpr int kJitterCorrectOffset = 284;
-constexpr int kDriveTableOffset = 292;
-constexpr int kOutputFormatOffset = 327;
-
 constexpr int32_t kRipFailed = 1;
-constexpr int32_t kRipJitter = 3;
-constexpr int32_t kRipDone = 4;
 
-// Writes all of Data or raises "Write error".
-void WriteAll(QFile &file, const uint8_t *data, qint64 size)
-{
-    if (size > 0 && file.write(reinterpret_cast<const char *>(data), size) != size)
-        throw ECDRIPError("Write error");
-}
+// The linked library's open range, read on the pipeline's thread.
+class LinkedRipSource : public RipSource {
+public:
+    explicit LinkedRipSource(TOutputFormat Format) : format_(Format) {}
+    int32_t Open(int32_t FirstSector, int32_t LastSector, int32_t &ChunkBytes) override
+    {
+        return CR_OpenRipper(&ChunkBytes, FirstSector, LastSector) == kRipFailed ? CDRIP_ERROR : CDRIP_OK;
+    }
+    int32_t ReadChunk(uint8_t *Buffer, int32_t &Bytes, const int32_t *Abort) override
+    {
+        CR_SetAbortFlag(Abort);
+        const int32_t result = CR_RipChunk(Buffer, &Bytes);
+        CR_SetAbortFlag(nullptr);
+        return result;
+    }
+    int32_t PercentCompleted() override { return CR_GetPercentCompleted(); }
+    int32_t JitterErrors() override { return CR_GetNumberOfJitterErrors(); }
+    void LastJitterError(int32_t &FirstSector, int32_t &LastSector) override
+    {
+        CR_GetLastJitterErrorPosition(&FirstSector, &LastSector);
+    }
+    int32_t Close() override { return CR_CloseRipper(); }
+    int Channels() const override { return OutputChannels(format_); }
+    int Rate() const override { return OutputRate(format_); }
+
+private:
+    TOutputFormat format_;
+};
+
+// Encode on without a coder: the range is read, nothing is written.
+class DiscardSink : public AudioSink {
+public:
+    QString Extension() const override { return QStringLiteral(".mp3"); }
+    bool Begin(QFile &, QString &) override { return true; }
+    bool Write(const uint8_t *, size_t, QString &) override { return true; }
+    bool Finish(QFile &, const QString &, QString &) override { return true; }
+    void Abandon() override {}
+};
 
 } // namespace
 
-static_assert(kLinkedParamsSize == 340);
+static_assert(kLinkedParamsSize == 340 && sizeof(TCDRomParams) >= kLinkedParamsSize);
 
-TCDRomParams *TCDRIP::LibraryParams()
-{
-    // The linked library reads and writes only the first 340 bytes of the record.
-    return reinterpret_cast<TCDRomParams *>(params_.data());
-}
 
 TCDRIP::TCDRIP(QObject *Owner) : QObject(Owner)
 {
     try {
         version_ = QString::number(CR_GetCDRipVersion());
         if (CR_Init() != kRipFailed) {
-            if (CR_GetCDROMParameters(LibraryParams()) != kRipFailed) {
+            if (CR_GetCDROMParameters(&params_) != kRipFailed) {
                 cdRomNum_ = CR_GetActiveCDROM();
                 ReadParamsIntoProperties();
                 jitterCorrect_ = true;
-                WriteParam32(kJitterCorrectOffset, -1);
+                params_.JitterCorrection = -1;
             }
             if (CR_ReadToc() != kRipFailed)
                 BuildTrackList();
@@ -76,7 +90,7 @@ void TCDRIP::SetCDRomNum(int32_t Value)
     if (Value == cdRomNum_)
         return;
     try {
-        if (CR_SetActiveCDROM(Value) != kRipFailed && CR_GetCDROMParameters(LibraryParams()) != kRipFailed) {
+        if (CR_SetActiveCDROM(Value) != kRipFailed && CR_GetCDROMParameters(&params_) != kRipFailed) {
             ReadParamsIntoProperties();
             cdRomNum_ = Value;
         }
@@ -90,7 +104,7 @@ void TCDRIP::SetCDRomNum(int32_t Value)
 void TCDRIP::SetOutputFormat(TOutputFormat Value)
 {
     if (Value != outputFormat_)
-        WriteParam32(kOutputFormatOffset, static_cast<int32_t>(Value));
+        params_.OutputFormat = static_cast<uint8_t>(Value);
     outputFormat_ = Value;
     SyncCoder();
 }
@@ -100,13 +114,13 @@ void TCDRIP::SetJitterCorrect(bool Value)
     if (Value == jitterCorrect_)
         return;
     jitterCorrect_ = Value;
-    WriteParam32(kJitterCorrectOffset, Value ? -1 : 0);
+    params_.JitterCorrection = Value ? -1 : 0;
 }
 
 bool TCDRIP::ApplyParameters()
 {
     try {
-        return CR_SetCDROMParameters(LibraryParams()) != kRipFailed;
+        return CR_SetCDROMParameters(&params_) != kRipFailed;
     } catch (const std::exception &) {
         throw ECDRIPError("Error setting parameters");
     }
@@ -131,149 +145,58 @@ void TCDRIP::RipTrack(int32_t TrackNum, const QString &FileName)
         OnEndTrack(this, number);
 }
 
+void TCDRIP::CancelRip()
+{
+    cancel_ = true;
+    if (pipeline_)
+        pipeline_->Cancel();
+}
+
+QString TCDRIP::JitterFileName(const QString &FileName)
+{
+    return ReplaceExtension(FileName, QStringLiteral(".jitt"));
+}
+
 void TCDRIP::RipSectors(int32_t FirstSector, int32_t LastSector, const QString &FileName)
 {
     if (!ApplyParameters())
         throw ECDRIPError("Invalid CD-ROM parameters");
 
     cancel_ = false;
-    // Each jitter file lists its own rip's errors.
-    jitterList_.clear();
-    int32_t blockBytes = 0;
-    if (CR_OpenRipper(&blockBytes, FirstSector, LastSector) == kRipFailed)
-        return;
+    lastRip_ = RipReport{};
+    const QString outputName = encode_ ? ChangeFileExt(FileName, QStringLiteral(".mp3")) : FileName;
+    LinkedRipSource source(outputFormat_);
+    std::unique_ptr<AudioSink> sink;
+    if (encode_ && coder_)
+        sink = std::make_unique<Mp3Sink>(*coder_);
+    else if (encode_)
+        sink = std::make_unique<DiscardSink>();
+    else
+        sink = std::make_unique<WavSink>(OutputChannels(outputFormat_), OutputRate(outputFormat_), writeWAV_);
 
-    const int channels = OutputChannels(outputFormat_);
-    const int rate = OutputRate(outputFormat_);
-    const bool encoding = encode_ && coder_ != nullptr;
-    QString outputName = FileName;
-    if (encode_)
-        outputName = ChangeFileExt(FileName, QStringLiteral(".mp3"));
-
-    QFile file(outputName);
-    bool streamOpen = false;
-    bool wavHeaderWritten = false;
-    qint64 dataBytes = 0;
-    std::vector<uint8_t> ripBuffer;
-    std::vector<uint8_t> chunkBuffer;
-    size_t chunkBytes = 0;
-    uint32_t samplesPerChunk = 0;
-
-    // Runs once the ripper is open, whatever the outcome; a write error met here is raised after
-    // the remaining steps, unless another error is already on its way.
-    auto cleanup = [&](bool raiseErrors) {
-        bool writeFailed = false;
-        if (streamOpen) {
-            uint32_t outBytes = 0;
-            if (coder_->DeinitStream(coder_->OutBuffer(), &outBytes) == BE_ERR_SUCCESSFUL) {
-                const qint64 size = outBytes;
-                writeFailed = size > 0 && file.write(reinterpret_cast<const char *>(coder_->OutBuffer()), size) != size;
-            }
-            if (!writeFailed && file.isOpen() && coder_->WriteVBRHeader())
-                coder_->WriteInfoTag(outputName);
-            coder_->CloseStream();
-            streamOpen = false;
-        }
-        jitterErrors_ = CR_GetNumberOfJitterErrors();
-        CR_CloseRipper();
-        ripBuffer = {};
-        chunkBuffer = {};
-        if (wavHeaderWritten) {
-            // The header describes the data actually written, also after a cancel or an error.
-            const auto size = static_cast<uint32_t>(std::min<qint64>(dataBytes, std::numeric_limits<uint32_t>::max() - 36));
-            const WavHeader header = MakeWavHeader(channels, rate, size);
-            writeFailed |= !file.seek(kWavRiffSizeOffset) || file.write(reinterpret_cast<const char *>(&header[kWavRiffSizeOffset]), 4) != 4;
-            writeFailed |= !file.seek(kWavDataSizeOffset) || file.write(reinterpret_cast<const char *>(&header[kWavDataSizeOffset]), 4) != 4;
-        }
-        if (file.isOpen())
-            file.close();
-        if (writeFailed && raiseErrors)
-            throw ECDRIPError("Write error");
+    RipPipeline pipeline(source);
+    pipeline_ = &pipeline;
+    struct Detach {
+        RipPipeline *&pipeline;
+        ~Detach() { pipeline = nullptr; }
+    } detach{pipeline_};
+    RipCallbacks callbacks;
+    callbacks.Progress = [this](int32_t percent) {
+        if (OnProgress)
+            OnProgress(this, static_cast<uint16_t>(percent));
     };
-
-    try {
-        if (encoding) {
-            // A stream that did not open encodes nothing: the rip fails before any file exists.
-            if (coder_->InitStream() != BE_ERR_SUCCESSFUL)
-                throw ECDRIPError("Initialization failure");
-            streamOpen = true;
-            samplesPerChunk = coder_->Samples();
-            chunkBytes = 2 * static_cast<size_t>(samplesPerChunk);
-            chunkBuffer.resize(chunkBytes);
-        }
-        ripBuffer.resize(static_cast<size_t>(std::max(blockBytes, 0)) + chunkBytes);
-
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-            throw ECDRIPError("Write error");
-        if (writeWAV_ && !encode_) {
-            const WavHeader header = MakeWavHeader(channels, rate, 0);
-            WriteAll(file, header.data(), static_cast<qint64>(header.size()));
-            wavHeaderWritten = true;
-        }
-
-        size_t carry = 0;
-        int32_t result = 0;
-        do {
-            if (cancel_)
-                break;
-            int32_t got = 0;
-            result = CR_RipChunk(ripBuffer.data() + carry, &got);
-            if (result != kRipFailed) {
-                const size_t n = static_cast<size_t>(std::max(got, 0));
-                if (encoding) {
-                    const size_t total = carry + n;
-                    size_t offset = 0;
-                    for (; offset + chunkBytes <= total; offset += chunkBytes) {
-                        std::memcpy(chunkBuffer.data(), ripBuffer.data() + offset, chunkBytes);
-                        uint32_t outBytes = 0;
-                        coder_->EncodeChunk(reinterpret_cast<const int16_t *>(chunkBuffer.data()), coder_->OutBuffer(), &outBytes);
-                        WriteAll(file, coder_->OutBuffer(), outBytes);
-                    }
-                    carry = total - offset;
-                    std::memmove(ripBuffer.data(), ripBuffer.data() + offset, carry);
-                } else if (!encode_) {
-                    WriteAll(file, ripBuffer.data(), static_cast<qint64>(n));
-                    dataBytes += static_cast<qint64>(n);
-                }
-            }
-            if (result == kRipJitter) {
-                int32_t first = 0;
-                int32_t last = 0;
-                CR_GetLastJitterErrorPosition(&first, &last);
-                jitterList_.append(QStringLiteral("%1 %2").arg(first).arg(last));
-            }
-            if (OnProgress)
-                OnProgress(this, static_cast<uint16_t>(CR_GetPercentCompleted()));
-            QCoreApplication::processEvents();
-        } while (result != kRipDone);
-
-        // The audio left over, shorter than one encoder chunk, is encoded too.
-        if (encoding && carry > 0) {
-            uint32_t outBytes = 0;
-            coder_->EncodeChunk(static_cast<uint32_t>(carry / 2), reinterpret_cast<const int16_t *>(ripBuffer.data()),
-                                coder_->OutBuffer(), &outBytes);
-            WriteAll(file, coder_->OutBuffer(), outBytes);
-        }
-    } catch (...) {
-        cleanup(false);
-        throw;
-    }
-    cleanup(true);
-
-    if (!jitterList_.isEmpty()) {
-        QFile jitterFile(ChangeFileExt(outputName, QStringLiteral("jitt")));
-        if (jitterFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-            jitterFile.write(jitterList_.join(u'\n').append(u'\n').toLocal8Bit());
-    }
+    lastRip_ = pipeline.Rip(FirstSector, LastSector, *sink, outputName, callbacks, QStringLiteral(".jitt"));
+    jitterErrors_ = lastRip_.JitterErrors;
+    jitterList_ = lastRip_.JitterList;
+    if (lastRip_.Outcome == RipOutcome::Failed && lastRip_.WriteError)
+        throw ECDRIPWriteError(lastRip_.Error);
 }
 
 void TCDRIP::ReadParamsIntoProperties()
 {
-    int32_t table[7];
-    std::memcpy(table, params_.data() + kDriveTableOffset, sizeof table);
-    driveTable_.SetFields(table);
-    outputFormat_ = static_cast<TOutputFormat>(params_[kOutputFormatOffset]);
-    speed_ = ReadParam32(kSpeedOffset);
+    driveTable_.SetFields(params_.DriveTable);
+    outputFormat_ = static_cast<TOutputFormat>(params_.OutputFormat);
+    speed_ = params_.Speed;
 }
 
 void TCDRIP::BuildTrackList()
@@ -290,13 +213,4 @@ void TCDRIP::BuildTrackList()
         track.Kind = entry.Flag == 0x10 ? QStringLiteral("Audio") : QStringLiteral("Data");
         tracks_.Add(TrackName(i + 1), track);
     }
-}
-
-void TCDRIP::WriteParam32(int offset, int32_t value) { std::memcpy(params_.data() + offset, &value, sizeof value); }
-
-int32_t TCDRIP::ReadParam32(int offset) const
-{
-    int32_t value = 0;
-    std::memcpy(&value, params_.data() + offset, sizeof value);
-    return value;
 }

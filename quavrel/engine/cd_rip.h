@@ -3,11 +3,13 @@
 // optionally with a WAV header, or through a linked TLameCoder to an MP3 file.
 
 #include "cd_rip_types.h"
+#include "cdrip_types.h"
 #include "component_events.h"
+#include "rip_pipeline.h"
 #include "track_list.h"
 
-#include <array>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 
 #include <QObject>
@@ -19,6 +21,16 @@ class TLameCoder;
 class ECDRIPError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// "Write error": the output file could not be written; Reason() names it and says why.
+class ECDRIPWriteError : public ECDRIPError {
+public:
+    explicit ECDRIPWriteError(const QString &Reason) : ECDRIPError("Write error"), reason_(Reason) {}
+    const QString &Reason() const { return reason_; }
+
+private:
+    QString reason_;
 };
 
 class TCDRIP : public QObject {
@@ -61,20 +73,23 @@ public:
     // Rips track TrackNum (1-based) to FileName.
     void RipTrack(int32_t TrackNum, const QString &FileName);
     // Rips the inclusive sector range to FileName (".mp3" replaces its extension when encoding).
+    // The file is put in place only when complete; a cancel leaves any older file as it was.
+    // Raises ECDRIPWriteError when the file cannot be written.
     void RipSectors(int32_t FirstSector, int32_t LastSector, const QString &FileName);
-    // The running rip stops before its next chunk.
-    void CancelRip() { cancel_ = true; }
+    // The running rip stops at once (the chunk being read is abandoned).
+    void CancelRip();
+    // How the last rip ended, and its damaged sectors.
+    const RipReport &LastRip() const { return lastRip_; }
+    // The name of the jitter list beside the file ripped as FileName.
+    static QString JitterFileName(const QString &FileName);
     // Hands the parameter record to the library; false when it refuses it.
     bool ApplyParameters();
     // Sets the coder's mode and sample rate from OutputFormat.
     void SyncCoder();
 
 private:
-    struct TCDRomParams *LibraryParams();
     void ReadParamsIntoProperties();
     void BuildTrackList();
-    void WriteParam32(int offset, int32_t value);
-    int32_t ReadParam32(int offset) const;
 
     TLameCoder *coder_ = nullptr;
     int32_t cdRomNum_ = 0;
@@ -90,5 +105,9 @@ private:
     TTrackList tracks_;
     QStringList jitterList_;
     int32_t jitterErrors_ = 0;
-    std::array<uint8_t, 340> params_{};
+    RipReport lastRip_;
+    // The rip in progress, to cancel it.
+    RipPipeline *pipeline_ = nullptr;
+    // The linked library exchanges the record's first 340 bytes only.
+    TCDRomParams params_{};
 };

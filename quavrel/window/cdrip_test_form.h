@@ -8,6 +8,9 @@
 #include "device_notices.h"
 #include "dial_up.h"
 #include "lame_coder.h"
+#include "output_names.h"
+#include "rip_pipeline.h"
+#include "runtime_rip_source.h"
 #include "settings_table.h"
 #include "vorbis_binding.h"
 
@@ -154,8 +157,8 @@ class TCDRipTestForm : public QMainWindow {
     void Informationssurlalbum1Click();
 
   public:
-    // Places up to Wanted bytes of the track's audio at the start of the PCM buffer; 0 at its end.
-    int32_t PcmReader(int32_t Wanted);
+    // A rip command is running, of any format: the tray stays shut and the drive stays chosen.
+    bool RipRunning() const;
     // The album information dialog: the window's child of that class, made when there is none.
     TAlbumInfoForm *AlbumInfoForm();
 
@@ -163,8 +166,6 @@ class TCDRipTestForm : public QMainWindow {
     QString OutputDirectory;
     QString OutputBaseName;
     int CurrentRipTrack = 0;
-    // The WAV rip's chunk buffer, only while a track is ripped.
-    std::unique_ptr<uint8_t[]> RipBuffer;
 
     // ---- Disc lookup and playback ----
   public slots:
@@ -216,6 +217,11 @@ class TCDRipTestForm : public QMainWindow {
     // OutputBaseName for the row, and the full file name with Extension.
     QString OutputFileFor(int Row, const QString &Extension);
     void ResetProgressBars();
+    // A track's file is complete: the row is unticked and shows the file's size.
+    void MarkRowDone(int Row, const QString &FileName);
+    // One track through the pipeline of the run-time library, which the cancel command can stop.
+    RipReport RunPipeline(int32_t First, int32_t Last, AudioSink &Sink, const QString &FileName,
+                          const RipCallbacks &Callbacks);
     void RipWavRows();
     void RipMp3Rows();
     // The sectors of track TrackNum (1..TrackCount of CdInfo), up to the next track or the lead-out.
@@ -226,14 +232,11 @@ class TCDRipTestForm : public QMainWindow {
     bool ripFailureShown_ = false;
     // A rip command is running (all three formats): a second one does not start.
     bool ripCommandRunning_ = false;
-    // The Ogg track's buffers and reader state (PcmReader).
-    std::vector<uint8_t> oggRipBuffer_;
-    std::vector<uint8_t> oggPcmBuffer_;
-    int32_t oggHeld_ = 0;
-    int32_t oggOffset_ = 0;
-    int32_t oggPercent_ = 0;
-    // The track's audio is exhausted, or the ripper failed: no more reads.
-    bool oggEnded_ = false;
+    RuntimeRipSource ripSource_;
+    RipPipeline *ripPipeline_ = nullptr;
+    // How the last WAV or Ogg track ended.
+    RipReport lastRip_;
+    UniqueNames commandNames_;
     // Texts of the tag record, 131 bytes and a terminating zero each, kept until the next track.
     std::array<std::array<char, 132>, 7> oggTagTexts_{};
 

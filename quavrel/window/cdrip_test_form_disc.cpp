@@ -1,12 +1,14 @@
 // Drives, the disc in the active drive and its track list, the tray, and the drive parameters.
 
 #include "cdrip_test_form.h"
+#include "runtime_rip_source.h"
 #include "message_box.h"
 #include "ui_TCDRipTestForm.h"
 #include "vorbis_binding.h"
 
 #include <QDir>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -99,6 +101,13 @@ void TCDRipTestForm::FormShow()
 
 void TCDRipTestForm::DriveSelBoxChange()
 {
+    // The rip reads the active drive to its end: the box goes back to it.
+    if (RipRunning()) {
+        const QSignalBlocker blocker(ui->DriveSelBox);
+        ui->DriveSelBox->setCurrentIndex(CDRIP1.CDRomNum());
+        SetStatusText(QStringLiteral("Rippage en cours, changement de lecteur impossible"));
+        return;
+    }
     ui->lblDiscID->clear();
     ui->lblArtist->clear();
     ui->lblTitle->clear();
@@ -170,7 +179,8 @@ void TCDRipTestForm::ApplyIconSet()
 
 bool TCDRipTestForm::IsAudioCDReady()
 {
-    if (!cdrip3::CR_IsMediaLoaded()) {
+    // A rip in progress is reading the medium: no need to wait for its chunk to ask.
+    if (!RipLibraryBusy() && !cdrip3::CR_IsMediaLoaded()) {
         SetStatusText(QStringLiteral("Erreur : Pas de Disque dans le lecteur"));
         return false;
     }
@@ -191,7 +201,7 @@ bool TCDRipTestForm::CanPlay()
         ShowMessageBox(this, QStringLiteral("Pas de CD audio !"), QStringLiteral("OK"));
         return false;
     }
-    if (RipInProgress) {
+    if (RipRunning()) {
         ShowMessageBox(this, QStringLiteral("Ripping en cours !"), QStringLiteral("OK"));
         return false;
     }
@@ -205,9 +215,9 @@ void TCDRipTestForm::DeviceChange(uint32_t Event)
             CheckArrivedMedium(true);
     } else if (Event == kDeviceRemoveComplete) {
         // Another drive's medium left.
-        if (cdrip3::CR_IsMediaLoaded())
+        if (CallRipLibrary([] { return cdrip3::CR_IsMediaLoaded(); }))
             return;
-        if (RipInProgress)
+        if (RipRunning())
             btnCancelRipClick();
         SetStatusText(QStringLiteral("Media Retiré !!"));
         DiscInfoLoaded = false;
@@ -219,7 +229,7 @@ void TCDRipTestForm::DeviceChange(uint32_t Event)
 // A drive may announce the medium before it can report it loaded.
 void TCDRipTestForm::CheckArrivedMedium(bool mayRetry)
 {
-    if (cdrip3::CR_IsMediaLoaded()) {
+    if (CallRipLibrary([] { return cdrip3::CR_IsMediaLoaded(); })) {
         SetStatusText(QStringLiteral("Media chargé !!"));
         LoadDiscInfo();
     } else if (mayRetry) {
@@ -229,6 +239,10 @@ void TCDRipTestForm::CheckArrivedMedium(bool mayRetry)
 
 void TCDRipTestForm::btnCloseCDClick()
 {
+    if (RipRunning()) {
+        SetStatusText(QStringLiteral("Rippage en cours, fermeture CDROM impossible"));
+        return;
+    }
     // The arrival notice that follows reads the table of contents.
     cdrip3::CR_EjectCD(0);
     if (ui->CheckBox1->isChecked())
@@ -238,7 +252,7 @@ void TCDRipTestForm::btnCloseCDClick()
 
 void TCDRipTestForm::btnEjectCDClick()
 {
-    if (RipInProgress) {
+    if (RipRunning()) {
         SetStatusText(QStringLiteral("Rippage en cours, éjection CDROM impossible"));
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "cdrip_test_form.h"
 #include "folder_browser.h"
+#include "track_columns.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <QDir>
@@ -31,14 +32,14 @@ void TCDRipTestForm::ApplyEncoderParameters()
 void TCDRipTestForm::ComboBox1Change()
 {
     switch (ui->ComboBox1->currentIndex()) {
-    case 0:
+    case kFormatOgg:
         EncoderDescription = QStringLiteral("Ogg - Qualité: ") + ui->EncQualitySel->currentText();
         break;
-    case 1:
+    case kFormatMp3:
         EncoderDescription =
             QStringLiteral("Mp3 - Débit: ") + ui->debitmin->currentText() + QStringLiteral(" Ko/s");
         break;
-    case 2:
+    case kFormatWav:
         EncoderDescription = QStringLiteral("Wav");
         break;
     default:
@@ -47,8 +48,8 @@ void TCDRipTestForm::ComboBox1Change()
     // Data-track rows have no "Encodage" cell and keep their two cells.
     for (int row = 0; row < ui->ListView1->topLevelItemCount(); ++row) {
         QTreeWidgetItem *item = ui->ListView1->topLevelItem(row);
-        if (item->columnCount() > 3)
-            item->setText(3, EncoderDescription);
+        if (item->columnCount() > kEncodingColumn)
+            item->setText(kEncodingColumn, EncoderDescription);
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include "cd_access.h"
 #include "cdrip_test_form.h"
+#include "runtime_rip_source.h"
 #include "ui_TCDRipTestForm.h"
 
 namespace {
@@ -22,11 +23,12 @@ void RunPlaybackCommand(TCDRipTestForm &form, bool (*inState)(), const QString &
         form.SetStatusText(kNotReady);
         return;
     }
-    if (!inState()) {
+    // During a rip the library is asked between two of its chunks.
+    if (!CallRipLibrary([inState] { return inState() ? 1 : 0; })) {
         form.SetStatusText(notInState);
         return;
     }
-    if (command() != 0)
+    if (CallRipLibrary(command) != 0)
         form.SetStatusText(kCdripError);
 }
 

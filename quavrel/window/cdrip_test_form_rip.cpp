@@ -1,41 +1,26 @@
-// The rip command: ticked rows to WAV (read here), MP3 (through CDRIP1) or Ogg (the Ogg path);
-// its progress, its cancel, and the track list's select, rename and album information commands.
+// The rip command: ticked rows to WAV, MP3 (through CDRIP1) or Ogg, each track through the rip
+// pipeline; its progress, its cancel, and the track list's select, rename and album information
+// commands.
 
 #include "album_info_form.h"
 #include "cdrip_test_form.h"
 #include "message_box.h"
 #include "output_names.h"
+#include "rip_outcome_texts.h"
+#include "track_columns.h"
 #include "ui_TAlbumInfoForm.h"
 #include "ui_TCDRipTestForm.h"
-#include "wav_header.h"
+#include "wav_sink.h"
 
-#include <algorithm>
 #include <exception>
-#include <new>
-#include <string_view>
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 
 namespace {
 
-constexpr int kNameColumn = 1;
-constexpr int kSizeColumn = 4;
-
 bool IsTicked(const QTreeWidgetItem *item)
 {
-    return item && item->checkState(0) == Qt::Checked;
-}
-
-QString FileErrorText(const QString &path)
-{
-    return QStringLiteral("Erreur : impossible d'écrire le fichier ") + QDir::toNativeSeparators(path);
-}
-
-bool WriteAll(QFile &file, const void *data, qint64 size)
-{
-    return file.write(static_cast<const char *>(data), size) == size;
+    return item && item->checkState(kNumberColumn) == Qt::Checked;
 }
 
 } // namespace
@@ -87,8 +72,10 @@ void TCDRipTestForm::MakeOutputDirectory()
 QString TCDRipTestForm::OutputFileFor(int Row, const QString &Extension)
 {
     const QTreeWidgetItem *item = ui->ListView1->topLevelItem(Row);
-    OutputBaseName = OutputBaseNameFor(Row + 1, item ? item->text(kNameColumn) : QString(),
-                                       ui->numeropiste->isChecked(), ui->nomdepiste->isChecked());
+    const QString base = OutputBaseNameFor(Row + 1, item ? item->text(kNameColumn) : QString(),
+                                           ui->numeropiste->isChecked(), ui->nomdepiste->isChecked());
+    // Two tracks of one command never share a file: "Intro", "Intro (2)".
+    OutputBaseName = commandNames_.Claim(base);
     return OutputDirectory + QDir::separator() + OutputBaseName + Extension;
 }
 
@@ -98,22 +85,31 @@ void TCDRipTestForm::ResetProgressBars()
     ui->ProgressBar2->setValue(0);
 }
 
+void TCDRipTestForm::MarkRowDone(int Row, const QString &FileName)
+{
+    if (QTreeWidgetItem *item = ui->ListView1->topLevelItem(Row)) {
+        item->setCheckState(kNumberColumn, Qt::Unchecked);
+        item->setText(kSizeColumn, SizeText(FileName));
+    }
+}
+
 void TCDRipTestForm::ripperlapisteauformatWav1Click()
 {
-    // The rips pump events: a second click must not start a rip inside the running one.
+    // The rips process events: a second click must not start a rip inside the running one.
     if (ripCommandRunning_)
         return;
     ripCommandRunning_ = true;
     CancelRequested = false;
+    commandNames_ = UniqueNames();
     switch (ui->ComboBox1->currentIndex()) {
-    case 0:
+    case kFormatOgg:
         MakeOutputDirectory();
         btnRip_EncodeClick();
         break;
-    case 1:
+    case kFormatMp3:
         RipMp3Rows();
         break;
-    case 2:
+    case kFormatWav:
         RipWavRows();
         break;
     default:
@@ -143,11 +139,11 @@ void TCDRipTestForm::RipWavRows()
         CurrentRipTrack = row + 1;
         const QString fileName = OutputFileFor(row, QStringLiteral(".wav"));
         ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
+        lastRip_ = RipReport{};
         btnRipTrackClick();
-        if (QTreeWidgetItem *item = ui->ListView1->topLevelItem(row)) {
-            item->setCheckState(0, Qt::Unchecked);
-            item->setText(kSizeColumn, SizeText(fileName));
-        }
+        // Only a complete file counts: a cancelled or failed track stays ticked for another try.
+        if (lastRip_.Outcome == RipOutcome::Done)
+            MarkRowDone(row, fileName);
     }
 }
 
@@ -165,43 +161,53 @@ void TCDRipTestForm::RipMp3Rows()
             return;
         }
         // A data track would come out as an MP3 of noise: refused like the Ogg path does.
-        if (row + 1 > CdInfo.TrackCount || CdInfo.Slot(row + 1).IsAudio != 1) {
-            SetStatusText(QStringLiteral("Piste non audio - Piste %1").arg(row + 1));
+        const int track = row + 1;
+        if (track > CdInfo.TrackCount || CdInfo.Slot(track).IsAudio != 1) {
+            SetStatusText(QStringLiteral("Piste non audio - Piste %1").arg(track));
             ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
             continue;
         }
         const QString fileName = OutputFileFor(row, QStringLiteral(".mp3"));
+        // The component reads its track list when its drive changes, not when another disc
+        // arrives in the same drive: the range comes from the disc the list shows, with the
+        // events RipTrack fires.
+        int32_t first = 0;
+        int32_t last = 0;
+        TrackRange(track, first, last);
+        if (CDRIP1.OnBeginTrack)
+            CDRIP1.OnBeginTrack(&CDRIP1, static_cast<uint16_t>(track));
+        RipInProgress = true;
+        bool ripped = false;
         try {
-            // The component reads its track list when its drive changes, not when another disc
-            // arrives in the same drive: the range comes from the disc the list shows, with the
-            // events RipTrack fires.
-            const int track = row + 1;
-            int32_t first = 0;
-            int32_t last = 0;
-            TrackRange(track, first, last);
-            if (CDRIP1.OnBeginTrack)
-                CDRIP1.OnBeginTrack(&CDRIP1, static_cast<uint16_t>(track));
             CDRIP1.RipSectors(first, last, fileName);
-            if (CDRIP1.OnEndTrack)
-                CDRIP1.OnEndTrack(&CDRIP1, static_cast<uint16_t>(track));
-        } catch (const ECDRIPError &error) {
+            ripped = true;
+        } catch (const ECDRIPWriteError &error) {
             // A file that cannot be written is this track's failure; the others still get theirs.
-            if (std::string_view(error.what()) != "Write error") {
-                ResetProgressBars();
-                ShowErrorBox(this, QString::fromUtf8(error.what()));
-                return;
-            }
             ui->ProgressBar1->setValue(0);
-            SetStatusText(FileErrorText(fileName));
+            SetStatusText(FailedText(QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track), error.Reason()));
         } catch (const std::exception &error) {
             // Reported, never let through the event loop.
+            RipInProgress = false;
             ResetProgressBars();
             ShowErrorBox(this, QString::fromUtf8(error.what()));
             return;
         }
-        if (QTreeWidgetItem *item = ui->ListView1->topLevelItem(row)) {
-            item->setCheckState(0, Qt::Unchecked);
-            item->setText(kSizeColumn, SizeText(fileName));
+        RipInProgress = false;
+        if (ripped) {
+            const RipReport &report = CDRIP1.LastRip();
+            if (report.Outcome == RipOutcome::Done) {
+                if (CDRIP1.OnEndTrack)
+                    CDRIP1.OnEndTrack(&CDRIP1, static_cast<uint16_t>(track));
+                if (HasDamage(report))
+                    SetStatusText(DamagedText(QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track), report));
+                MarkRowDone(row, fileName);
+            } else if (report.Outcome == RipOutcome::Cancelled) {
+                SetStatusText(QStringLiteral("Rippage & encodage mp3 abandonnés"));
+                ResetProgressBars();
+            } else {
+                ui->ProgressBar1->setValue(0);
+                SetStatusText(FailedText(QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track), report.Error));
+            }
         }
         ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
     }
@@ -238,20 +244,14 @@ void TCDRipTestForm::btnRipTrackClick()
 
     CancelRequested = false;
     const int32_t result = RipChunk(static_cast<uint8_t>(CurrentRipTrack));
-    if (result == 3) {
-        cdrip3::CR_CloseRipper();
-        SetStatusText(QStringLiteral("Jitter erreur(s) pendant Rippage"));
-    } else if (result == 1) {
-        cdrip3::CR_CloseRipper();
+    if (result == CDRIP_JITTER_ERROR) {
+        SetStatusText(DamagedText(QStringLiteral("Jitter erreur(s) pendant Rippage"), lastRip_));
+    } else if (result == CDRIP_ERROR) {
         // RipChunk's own reason (a data track, a file that cannot be written) says more.
         if (!ripFailureShown_)
             SetStatusText(QStringLiteral("Erreur(s) pendant Rippage"));
     } else if (CancelRequested) {
-        cdrip3::CR_CloseRipper();
         SetStatusText(QStringLiteral("Processus de Rippage abandonné sans erreur"));
-        ResetProgressBars();
-    } else if (cdrip3::CR_CloseRipper() != CDRIP_OK) {
-        SetStatusText(QStringLiteral("Erreur : erreur à la fin du processus de Rippage"));
         ResetProgressBars();
     } else {
         SetStatusText(QStringLiteral("Rippage correctement exécuté "));
@@ -264,88 +264,59 @@ int32_t TCDRipTestForm::RipChunk(uint8_t TrackNum)
     ripFailureShown_ = true;
     if (TrackNum == 0 || TrackNum > CdInfo.TrackCount) {
         SetStatusText(QStringLiteral("Erreur : Mauvais numéro de piste"));
-        return 1;
+        return CDRIP_ERROR;
     }
     if (CdInfo.Slot(TrackNum).IsAudio != 1) {
         SetStatusText(QStringLiteral("Erreur : pas de piste Audio"));
-        return 1;
+        return CDRIP_ERROR;
     }
     int32_t first = 0;
     int32_t last = 0;
     TrackRange(TrackNum, first, last);
-    int32_t chunkBytes = 0;
-    if (cdrip3::CR_OpenRipper(&chunkBytes, first, last) != CDRIP_OK) {
-        SetStatusText(QStringLiteral("Erreur : CDRIP Erreur"));
-        return 1;
-    }
-
     const QString fileName = OutputDirectory + QDir::separator() + OutputBaseName + QStringLiteral(".wav");
-    QFile file(fileName);
-    const WavHeader header = MakeWavHeader(2, 44100, 0);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        !WriteAll(file, header.data(), header.size())) {
-        SetStatusText(FileErrorText(fileName));
-        return 1;
-    }
-    RipBuffer.reset(new (std::nothrow) uint8_t[static_cast<size_t>(std::max(chunkBytes, 1))]);
-    if (!RipBuffer) {
-        SetStatusText(QStringLiteral("Erreur : Erreur d'allocation de mémoire"));
-        return 1;
-    }
 
+    // Always 44100 Hz stereo, whatever the ripper component's own format.
+    WavSink sink(2, 44100);
+    RipCallbacks callbacks;
+    callbacks.Progress = [this, TrackNum](int32_t percent) {
+        SetStatusText(QStringLiteral("Rippage piste %1 : %2% fait").arg(TrackNum).arg(percent));
+        ui->ProgressBar1->setValue(percent);
+    };
     RipInProgress = true;
-    int32_t percent = 0;
-    int32_t jitterCount = 0;
-    bool writeFailed = false;
-    for (;;) {
-        int32_t bytes = 0;
-        int32_t abortFlag = 0;
-        const int32_t result = cdrip3::CR_RipChunk(RipBuffer.get(), &bytes, &abortFlag);
-        if (result == CDRIP_OK || result == CDRIP_JITTER_ERROR) {
-            // A chunk with a jitter error still carries the repaired audio: it is written.
-            if (result == CDRIP_JITTER_ERROR)
-                ++jitterCount;
-            if (bytes <= 0) {
-                if (result == CDRIP_OK)
-                    break;
-            } else {
-                percent = cdrip3::CR_GetPercentCompleted();
-                SetStatusText(QStringLiteral("Rippage piste %1 : %2% fait").arg(TrackNum).arg(percent));
-                ui->ProgressBar1->setValue(percent);
-                if (!WriteAll(file, RipBuffer.get(), bytes)) {
-                    writeFailed = true;
-                    break;
-                }
-            }
-        } else if (result == CDRIP_RIPPING_DONE) {
-            percent = 100;
-            SetStatusText(QStringLiteral("Rippage piste %1 : %2% fait").arg(TrackNum).arg(percent));
-            ui->ProgressBar1->setValue(percent);
-        } else {
-            break;
-        }
-        QCoreApplication::processEvents();
-        if (percent == 100 || CancelRequested)
-            break;
-    }
+    lastRip_ = RunPipeline(first, last, sink, fileName, callbacks);
     RipInProgress = false;
-    RipBuffer.reset();
 
-    // The header tells the size of what was written, also after a cancel or a failure.
-    const qint64 size = file.size();
-    const WavHeader patched = MakeWavHeader(2, 44100, static_cast<uint32_t>(std::max<qint64>(size - 44, 0)));
-    writeFailed |= !file.seek(kWavRiffSizeOffset) || !WriteAll(file, &patched[kWavRiffSizeOffset], 4);
-    writeFailed |= !file.seek(kWavDataSizeOffset) || !WriteAll(file, &patched[kWavDataSizeOffset], 4);
-    file.close();
-    writeFailed |= file.error() != QFileDevice::NoError;
-    if (writeFailed) {
-        SetStatusText(FileErrorText(fileName));
-        return 1;
+    switch (lastRip_.Outcome) {
+    case RipOutcome::Done:
+        ripFailureShown_ = false;
+        return HasDamage(lastRip_) ? CDRIP_JITTER_ERROR : CDRIP_OK;
+    case RipOutcome::Cancelled:
+        ripFailureShown_ = false;
+        return CDRIP_OK;
+    case RipOutcome::Failed:
+        break;
     }
-    ripFailureShown_ = false;
-    if (percent == 100 || CancelRequested)
-        return jitterCount > 0 ? 3 : 0;
-    return 1;
+    SetStatusText(lastRip_.OpenFailed ? QStringLiteral("Erreur : CDRIP Erreur")
+                                      : FailedText(QStringLiteral("Rippage de la piste %1").arg(TrackNum), lastRip_.Error));
+    return CDRIP_ERROR;
+}
+
+RipReport TCDRipTestForm::RunPipeline(int32_t First, int32_t Last, AudioSink &Sink, const QString &FileName,
+                                      const RipCallbacks &Callbacks)
+{
+    RipPipeline pipeline(ripSource_);
+    ripPipeline_ = &pipeline;
+    // A cancel that came before the pipeline existed still stops it.
+    if (CancelRequested)
+        pipeline.Cancel();
+    RipReport report = pipeline.Rip(First, Last, Sink, FileName, Callbacks, QStringLiteral(".jitt"));
+    ripPipeline_ = nullptr;
+    return report;
+}
+
+bool TCDRipTestForm::RipRunning() const
+{
+    return RipInProgress || ripCommandRunning_;
 }
 
 void TCDRipTestForm::CDRIP1BeginTrack(QObject *, uint16_t TrackNum)
@@ -384,18 +355,20 @@ void TCDRipTestForm::btnCancelRipClick()
 {
     CancelRequested = true;
     CDRIP1.CancelRip();
+    if (ripPipeline_)
+        ripPipeline_->Cancel();
 }
 
 void TCDRipTestForm::N1Click()
 {
     for (int row = 0; row < ui->ListView1->topLevelItemCount(); ++row)
-        ui->ListView1->topLevelItem(row)->setCheckState(0, Qt::Unchecked);
+        ui->ListView1->topLevelItem(row)->setCheckState(kNumberColumn, Qt::Unchecked);
 }
 
 void TCDRipTestForm::ToutSelectionner1Click()
 {
     for (int row = 0; row < ui->ListView1->topLevelItemCount(); ++row)
-        ui->ListView1->topLevelItem(row)->setCheckState(0, Qt::Checked);
+        ui->ListView1->topLevelItem(row)->setCheckState(kNumberColumn, Qt::Checked);
 }
 
 void TCDRipTestForm::Renommerlapiste1Click()
@@ -422,6 +395,6 @@ void TCDRipTestForm::Informationssurlalbum1Click()
 {
     TAlbumInfoForm *form = AlbumInfoForm();
     const QTreeWidgetItem *item = ui->ListView1->currentItem();
-    form->Controls()->strTrackNum->setText(item ? item->text(0) : QString());
+    form->Controls()->strTrackNum->setText(item ? item->text(kNumberColumn) : QString());
     form->open();
 }

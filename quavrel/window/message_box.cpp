@@ -18,6 +18,17 @@ InputBoxHook &InputHook()
     return hook;
 }
 
+// Never a modal loop: a rip or a request under way goes on while the box is shown. The text is
+// shown as it is, never read as markup.
+void ShowBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
+{
+    auto *box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
 } // namespace
 
 void ShowMessageBox(QWidget *parent, const QString &text, const QString &caption)
@@ -27,7 +38,7 @@ void ShowMessageBox(QWidget *parent, const QString &text, const QString &caption
         Hook()(text, title);
         return;
     }
-    QMessageBox::information(parent, title, text, QMessageBox::Ok);
+    ShowBox(parent, QMessageBox::Information, title, text);
 }
 
 void SetMessageBoxHook(MessageBoxHook hook)
@@ -42,7 +53,7 @@ void ShowErrorBox(QWidget *parent, const QString &text, const QString &caption)
         Hook()(text, title);
         return;
     }
-    QMessageBox::critical(parent, title, text, QMessageBox::Ok);
+    ShowBox(parent, QMessageBox::Critical, title, text);
 }
 
 QString InputBox(QWidget *parent, const QString &caption, const QString &prompt, const QString &Default)

@@ -2,6 +2,10 @@
 // Helpers of the ripper component's tests: a private settings and output directory, a component
 // on a chosen test image, files and decoders.
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 #include "cd_rip.h"
 #include "cdrip_test_support.h"
 
@@ -41,5 +45,28 @@ struct CommandResult {
 };
 CommandResult RunCommand(const std::string &command);
 std::string Quoted(const QString &path);
+
+} // namespace rippertest
+
+namespace rippertest {
+
+// While it lives, no file of this process grows past Bytes: writes beyond fail as on a full disk.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t Bytes)
+    {
+        signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limit = saved_;
+        limit.rlim_cur = Bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+  private:
+    rlimit saved_{};
+};
 
 } // namespace rippertest

@@ -16,12 +16,6 @@
 #include <QFile>
 #include <QTest>
 
-// Readable failures.
-static void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 enum Drive { kDemo = 0, kEnhanced = 1, kMixed = 2, kOneTrack = 3 };

@@ -333,7 +333,7 @@ TEST_F(DiscLookupTest, TheDemoDiscIsLookedUpThenRippedUnderItsNames)
 
     const QFileInfo wav(out.path() + QStringLiteral("/Orchestre de démonstration/Disque de démonstration/"
                                                     "4-Accords d'été.wav"));
-    ASSERT_TRUE(wav.exists()) << wav.filePath().toStdString();
+    ASSERT_TRUE(wav.exists()) << wav.filePath().toStdString() << " " << window.StatusText().toStdString();
     // The whole track (31 s 62 frames) after the 44-byte header.
     EXPECT_EQ(wav.size(), 44 + (31 * 75 + 62) * 2352);
 }

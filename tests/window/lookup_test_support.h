@@ -16,12 +16,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-// Readable failures.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 // The disc images of this executable, in QUAVREL_DRIVES order.
 enum LookupDrive { kDemoDrive = 0, kMixedDrive = 1 };
 

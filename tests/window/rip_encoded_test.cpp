@@ -110,46 +110,14 @@ TEST_F(EncodedRipTest, OggOfTwoTracksOutOfFiveWithTheirComments)
     EXPECT_FALSE(window_->RipInProgress);
 }
 
-TEST_F(EncodedRipTest, CancelDuringAnMp3OrOggRipLeavesAValidShorterFile)
-{
-    for (RipFormat format : {kMp3, kOgg}) {
-        const QString extension = format == kMp3 ? ".mp3" : ".ogg";
-        SCOPED_TRACE(extension.toStdString());
-        Tick({1, 2});
-        OnFirstProgress([this] { window_->btnCancelRipClick(); });
-        Rip(format);
-        QObject::disconnect(ui()->ProgressBar1, nullptr, window_.get(), nullptr);
-
-        const QString file = OutputPath("1" + extension);
-        const QString checker = format == kMp3 ? QStringLiteral("mpg123") : QStringLiteral("ogginfo");
-        EXPECT_FALSE(
-            RunTool(checker, format == kMp3 ? QStringList{"-q", "-t", file} : QStringList{file}).isNull());
-        EXPECT_LT(Seconds(file), TrackFrames(1) / 44100.0 - 1);
-        EXPECT_FALSE(QFile::exists(OutputPath("2" + extension)));
-        EXPECT_TRUE(Ticked(2));
-        // An MP3 row is unticked whatever the outcome, an Ogg row only on success.
-        EXPECT_EQ(Ticked(1), format == kOgg);
-        EXPECT_EQ(ui()->ProgressBar1->value(), 0);
-        EXPECT_EQ(ui()->ProgressBar2->value(), 0);
-        EXPECT_FALSE(window_->RipInProgress);
-        if (format == kOgg) {
-            EXPECT_EQ(window_->StatusText(), "Rippage & Encodage abandonnés");
-        }
-        drives::TrayStatus tray;
-        ASSERT_EQ(drives::GetTrayStatus(kDemoDrive, tray), drives::DriveError::None);
-        EXPECT_FALSE(tray.locked);
-    }
-}
-
 TEST_F(EncodedRipTest, ClosingTheWindowStopsAnMp3Rip)
 {
     Tick({1, 2});
     OnFirstProgress([this] { window_->close(); });
     Rip(kMp3);
 
-    const QString file = OutputPath(QStringLiteral("1.mp3"));
-    EXPECT_FALSE(RunTool(QStringLiteral("mpg123"), {"-q", "-t", file}).isNull());
-    EXPECT_LT(Seconds(file), TrackFrames(1) / 44100.0 - 1);
+    EXPECT_FALSE(QFile::exists(OutputPath(QStringLiteral("1.mp3"))));
     EXPECT_FALSE(QFile::exists(OutputPath(QStringLiteral("2.mp3"))));
+    EXPECT_TRUE(Ticked(1));
     EXPECT_TRUE(Ticked(2));
 }

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 #include <QtEndian>
 
 namespace {
@@ -60,38 +61,72 @@ TEST_F(RipTest, WavOfATrackHoldsTheImagesAudioUpToTheNextTrack)
     EXPECT_EQ(ui()->ProgressBar2->maximum(), 1);
 }
 
-TEST_F(RipTest, JitterIsReportedAndEveryChunkIsWritten)
+TEST_F(RipTest, JitterIsReportedWithItsCountForEveryFormatAndEveryChunkIsWritten)
 {
     const std::vector<int32_t> starts = TrackStarts(QStringLiteral("demo"));
-    drives::Faults faults;
-    faults.jitter = {starts[1] + 40, starts[1] + 300};
-    ASSERT_EQ(drives::SetFaults(kDemoDrive, faults), drives::DriveError::None);
+    for (RipFormat format : {kWav, kOgg, kMp3}) {
+        SCOPED_TRACE(format);
+        drives::Faults faults;
+        faults.jitter = {starts[1] + 40, starts[1] + 300};
+        ASSERT_EQ(drives::SetFaults(kDemoDrive, faults), drives::DriveError::None);
+        Tick({2});
+        Rip(format);
+        // The count shown is the sectors of the runs the list beside the file names.
+        int listed = 0;
+        for (const QByteArray &line : ReadFile(OutputPath(QStringLiteral("2.jitt"))).split('\n')) {
+            const QList<QByteArray> run = line.split(' ');
+            if (run.size() == 2)
+                listed += run[1].toInt() - run[0].toInt() + 1;
+        }
+        EXPECT_GE(listed, 2);
+        EXPECT_TRUE(window_->StatusText().endsWith(QStringLiteral(" : %1 secteur(s) endommagé(s) (voir 2.jitt)").arg(listed)))
+            << window_->StatusText().toStdString();
+        EXPECT_FALSE(Ticked(2));
+    }
+    EXPECT_TRUE(window_->StatusText().startsWith(QStringLiteral("Rippage & encodage mp3 de la piste 2 : ")));
+    drives::ClearFaults(kDemoDrive);
     Tick({2});
     Rip(kWav);
-
-    EXPECT_EQ(window_->StatusText(), "Jitter erreur(s) pendant Rippage");
+    EXPECT_EQ(window_->StatusText(), "Rippage correctement exécuté ");
+    EXPECT_FALSE(QFile::exists(OutputPath(QStringLiteral("2.jitt")))) << "a clean rip leaves no old list";
     const QByteArray wav = ReadFile(OutputPath(QStringLiteral("2.wav")));
     ExpectConsistentHeader(wav);
     EXPECT_TRUE(wav.mid(44) == ImageSectors(QStringLiteral("demo"), starts[1], starts[2] - 1));
 }
 
-TEST_F(RipTest, CancelDuringAWavRipLeavesAValidShorterFileAndTheNextRowTicked)
+TEST_F(RipTest, ACancelledTrackStaysTickedAndAnEarlierFileOfItsNameStaysWhole)
 {
-    Tick({1, 2});
-    OnFirstProgress([this] { window_->btnCancelRipClick(); });
-    Rip(kWav);
+    for (RipFormat format : {kWav, kOgg, kMp3}) {
+        SCOPED_TRACE(format);
+        const QString extension = QStringList{".ogg", ".mp3", ".wav"}[format];
+        const QString earlier = OutputPath("1" + extension);
+        {
+            QFile file(earlier);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("an earlier complete rip");
+        }
+        Tick({1, 2});
+        OnFirstProgress([this] { window_->btnCancelRipClick(); });
+        Rip(format);
+        QObject::disconnect(ui()->ProgressBar1, nullptr, window_.get(), nullptr);
 
-    EXPECT_EQ(window_->StatusText(), "Processus de Rippage abandonné sans erreur");
-    const QByteArray wav = ReadFile(OutputPath(QStringLiteral("1.wav")));
-    ExpectConsistentHeader(wav);
-    const std::vector<int32_t> starts = TrackStarts(QStringLiteral("demo"));
-    EXPECT_LT(wav.size() - 44, (starts[1] - starts[0]) * 2352);
-    EXPECT_FALSE(Ticked(1));
-    EXPECT_TRUE(Ticked(2));
-    EXPECT_FALSE(QFile::exists(OutputPath(QStringLiteral("2.wav"))));
-    EXPECT_EQ(ui()->ProgressBar1->value(), 0);
-    EXPECT_EQ(ui()->ProgressBar2->value(), 0);
-    EXPECT_FALSE(window_->RipInProgress);
+        const QStringList abandoned{"Rippage & Encodage abandonnés", "Rippage & encodage mp3 abandonnés",
+                                    "Processus de Rippage abandonné sans erreur"};
+        EXPECT_EQ(window_->StatusText(), abandoned[format]);
+        EXPECT_EQ(ReadFile(earlier), "an earlier complete rip");
+        EXPECT_TRUE(Ticked(1));
+        EXPECT_TRUE(Ticked(2));
+        EXPECT_EQ(Cell(1, 4), "");
+        EXPECT_FALSE(QFile::exists(OutputPath("2" + extension)));
+        EXPECT_EQ(ui()->ProgressBar1->value(), 0);
+        EXPECT_EQ(ui()->ProgressBar2->value(), 0);
+        EXPECT_FALSE(window_->RipInProgress);
+        drives::TrayStatus tray;
+        ASSERT_EQ(drives::GetTrayStatus(kDemoDrive, tray), drives::DriveError::None);
+        EXPECT_FALSE(tray.locked);
+    }
+    // Nothing half-written is left behind, hidden or not.
+    EXPECT_EQ(QDir(out_.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
 TEST_F(RipTest, MediumRemovalDuringARipCancelsIt)
@@ -103,27 +138,33 @@ TEST_F(RipTest, MediumRemovalDuringARipCancelsIt)
     EXPECT_TRUE(window_->CancelRequested);
     EXPECT_FALSE(window_->RipInProgress);
     EXPECT_EQ(ui()->ListView1->topLevelItemCount(), 0);
-    ExpectConsistentHeader(ReadFile(OutputPath(QStringLiteral("1.wav"))));
+    EXPECT_FALSE(QFile::exists(OutputPath(QStringLiteral("1.wav"))));
     EXPECT_FALSE(QFile::exists(OutputPath(QStringLiteral("2.wav"))));
 }
 
-TEST_F(RipTest, EjectAndPlayAreRefusedWhileAWavOrOggRipRuns)
+TEST_F(RipTest, EjectDriveChangeAndPlayAreRefusedWhileAnyRipRuns)
 {
-    for (RipFormat format : {kWav, kOgg}) {
+    for (RipFormat format : {kWav, kOgg, kMp3}) {
         SCOPED_TRACE(format);
         Tick({2});
         QString ejectStatus;
         bool canPlay = true;
+        QString driveStatus;
         OnFirstProgress([&] {
             window_->btnEjectCDClick();
             ejectStatus = window_->StatusText();
             canPlay = window_->CanPlay();
+            ui()->DriveSelBox->setCurrentIndex(kMixedDrive);
+            window_->DriveSelBoxChange();
+            driveStatus = window_->StatusText();
         });
         messages_.clear();
         Rip(format);
         QObject::disconnect(ui()->ProgressBar1, nullptr, window_.get(), nullptr);
 
         EXPECT_EQ(ejectStatus, "Rippage en cours, éjection CDROM impossible");
+        EXPECT_EQ(driveStatus, "Rippage en cours, changement de lecteur impossible");
+        EXPECT_EQ(ui()->DriveSelBox->currentIndex(), kDemoDrive);
         EXPECT_FALSE(canPlay);
         EXPECT_TRUE(messages_.contains("Ripping en cours !"));
         drives::TrayStatus tray;
@@ -141,8 +182,8 @@ TEST_F(RipTest, ATickedDataTrackIsRefusedByItsPath)
     Tick({1});
     Rip(kWav);
     EXPECT_EQ(window_->StatusText(), "Erreur : pas de piste Audio");
-    EXPECT_FALSE(Ticked(1));
-    EXPECT_EQ(Cell(1, 4), "0 Ko");
+    EXPECT_TRUE(Ticked(1));
+    EXPECT_EQ(Cell(1, 4), "");
 
     for (RipFormat format : {kOgg, kMp3}) {
         Tick({1});
@@ -170,8 +211,32 @@ TEST_F(RipTest, AFileThatCannotBeWrittenIsNamedAndTheNextRowGoesOn)
             << window_->StatusText().toStdString();
         EXPECT_FALSE(window_->RipInProgress);
         EXPECT_TRUE(messages_.isEmpty()) << messages_.join(" | ").toStdString();
-        // Ogg keeps a failed row ticked; the other paths untick every row they tried.
-        EXPECT_EQ(Ticked(2), format == kOgg);
-        EXPECT_EQ(Ticked(5), format == kOgg);
+        EXPECT_TRUE(window_->StatusText().contains(QStringLiteral("échoué"))) << window_->StatusText().toStdString();
+        // A failed row stays ticked for another try.
+        EXPECT_TRUE(Ticked(2));
+        EXPECT_TRUE(Ticked(5));
     }
+}
+
+TEST_F(RipTest, ASlowReadLeavesTheWindowRunningItsTimers)
+{
+    drives::Faults faults;
+    faults.slowMs = 150;
+    ASSERT_EQ(drives::SetFaults(kDemoDrive, faults), drives::DriveError::None);
+    int ticks = 0;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    int ticksAtFirstChunk = -1;
+    Tick({1});
+    OnFirstProgress([&] {
+        ticksAtFirstChunk = ticks;
+        window_->btnCancelRipClick();
+    });
+    timer.start();
+    Rip(kWav);
+    drives::ClearFaults(kDemoDrive);
+    // The first chunk took at least one slow read; the timer kept firing meanwhile.
+    EXPECT_GE(ticksAtFirstChunk, 3);
+    EXPECT_EQ(window_->StatusText(), "Processus de Rippage abandonné sans erreur");
 }

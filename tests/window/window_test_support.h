@@ -29,3 +29,9 @@ class WindowTest : public testing::Test {
 
     QStringList messages_;
 };
+
+// Failures show texts as text.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}

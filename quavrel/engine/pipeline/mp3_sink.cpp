@@ -1,0 +1,115 @@
+#include "mp3_sink.h"
+
+#include "staged_file.h"
+#include "lame_coder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <QFile>
+
+Mp3Sink::Mp3Sink(TLameCoder &Coder) : coder_(Coder) {}
+
+Mp3Sink::~Mp3Sink()
+{
+    Abandon();
+}
+
+bool Mp3Sink::Begin(QFile &File, QString &Error)
+{
+    file_ = &File;
+    const BE_ERR opened = coder_.InitStream();
+    if (opened != BE_ERR_SUCCESSFUL || coder_.Samples() == 0) {
+        Error = QStringLiteral("l'encodeur MP3 refuse ces paramètres (%1)").arg(opened);
+        return false;
+    }
+    open_ = true;
+    blockBytes_ = 2 * static_cast<size_t>(coder_.Samples());
+    block_.assign(blockBytes_, 0);
+    held_ = 0;
+    return true;
+}
+
+bool Mp3Sink::Write(const uint8_t *Pcm, size_t Bytes, QString &Error)
+{
+    while (Bytes > 0) {
+        if (held_ == 0 && Bytes >= blockBytes_) {
+            if (!Encode(Pcm, blockBytes_, Error))
+                return false;
+            Pcm += blockBytes_;
+            Bytes -= blockBytes_;
+            continue;
+        }
+        const size_t taken = std::min(Bytes, blockBytes_ - held_);
+        std::memcpy(block_.data() + held_, Pcm, taken);
+        held_ += taken;
+        Pcm += taken;
+        Bytes -= taken;
+        if (held_ == blockBytes_) {
+            held_ = 0;
+            if (!Encode(block_.data(), blockBytes_, Error))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool Mp3Sink::Encode(const uint8_t *Pcm, size_t Bytes, QString &Error)
+{
+    uint32_t outBytes = 0;
+    const auto *samples = reinterpret_cast<const int16_t *>(Pcm);
+    const BE_ERR encoded = Bytes == blockBytes_
+                               ? coder_.EncodeChunk(samples, coder_.OutBuffer(), &outBytes)
+                               : coder_.EncodeChunk(static_cast<uint32_t>(Bytes / 2), samples, coder_.OutBuffer(), &outBytes);
+    if (encoded != BE_ERR_SUCCESSFUL) {
+        Error = QStringLiteral("erreur de l'encodeur MP3 (%1)").arg(encoded);
+        return false;
+    }
+    return Emit(outBytes, Error);
+}
+
+bool Mp3Sink::Emit(uint32_t Bytes, QString &Error)
+{
+    if (Bytes == 0 || file_->write(reinterpret_cast<const char *>(coder_.OutBuffer()), Bytes) == static_cast<qint64>(Bytes))
+        return true;
+    Error = WriteFailureReason(*file_);
+    return false;
+}
+
+bool Mp3Sink::Finish(QFile &File, const QString &Path, QString &Error)
+{
+    // The audio left over, shorter than one encoder chunk, is the end of the track: encoded too.
+    if (held_ > 0) {
+        const size_t held = held_;
+        held_ = 0;
+        if (!Encode(block_.data(), held, Error))
+            return false;
+    }
+    uint32_t outBytes = 0;
+    if (coder_.DeinitStream(coder_.OutBuffer(), &outBytes) != BE_ERR_SUCCESSFUL) {
+        Error = QStringLiteral("erreur de l'encodeur MP3 à la fin du flux");
+        return false;
+    }
+    if (!Emit(outBytes, Error))
+        return false;
+    if (!File.flush()) {
+        Error = WriteFailureReason(File);
+        return false;
+    }
+    // The Info frame holds the length and seek table of the finished stream.
+    if (coder_.WriteVBRHeader() && coder_.WriteInfoTag(Path) != BE_ERR_SUCCESSFUL) {
+        Error = QStringLiteral("en-tête VBR non écrit");
+        return false;
+    }
+    coder_.CloseStream();
+    open_ = false;
+    return true;
+}
+
+void Mp3Sink::Abandon()
+{
+    if (!open_)
+        return;
+    coder_.CloseStream();
+    open_ = false;
+}

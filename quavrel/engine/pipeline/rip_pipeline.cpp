@@ -1,0 +1,183 @@
+#include "rip_pipeline.h"
+
+#include "reader_thread.h"
+#include "staged_file.h"
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "cdrip_types.h"
+
+namespace {
+
+// Every way out of a rip once the source is open closes it, on the reader thread.
+struct OpenSource {
+    RipSource &source;
+    ReaderThread &reader;
+    bool open = false;
+    ~OpenSource()
+    {
+        if (open)
+            reader.Run([this] { source.Close(); });
+    }
+};
+
+struct AttachedSource {
+    RipSource &source;
+    AttachedSource(RipSource &s, ReaderThread *reader) : source(s) { source.Attach(reader); }
+    ~AttachedSource() { source.Attach(nullptr); }
+};
+
+} // namespace
+
+QString ReplaceExtension(const QString &Path, const QString &Extension)
+{
+    const QFileInfo info(Path);
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString base = dot > 0 ? name.left(dot) : name;
+    const QString folder = Path.left(Path.size() - name.size());
+    return folder + base + Extension;
+}
+
+RipPipeline::RipPipeline(RipSource &Source) : source_(Source) {}
+
+RipPipeline::~RipPipeline() = default;
+
+void RipPipeline::Cancel()
+{
+    cancel_ = true;
+    __atomic_store_n(&abort_, 1, __ATOMIC_RELAXED);
+}
+
+RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &Sink, const QString &FinalPath,
+                           const RipCallbacks &Callbacks, const QString &JitterExtension)
+{
+    RipReport report;
+    cancel_ = false;
+    __atomic_store_n(&abort_, 0, __ATOMIC_RELAXED);
+    running_ = true;
+    struct Running {
+        bool &flag;
+        ~Running() { flag = false; }
+    } runningScope{running_};
+
+    ReaderThread reader;
+    const AttachedSource attached(source_, &reader);
+    OpenSource open{source_, reader};
+
+    int32_t chunkBytes = 0;
+    int32_t opened = CDRIP_ERROR;
+    reader.Run([&] { opened = source_.Open(FirstSector, LastSector, chunkBytes); });
+    if (opened != CDRIP_OK) {
+        report.OpenFailed = true;
+        report.Error = QStringLiteral("Erreur : le lecteur ne peut pas lire les secteurs %1 à %2")
+                           .arg(FirstSector)
+                           .arg(LastSector);
+        return report;
+    }
+    open.open = true;
+
+    StagedFile staged;
+    QString error;
+    if (!staged.Open(FinalPath, error)) {
+        report.Error = error;
+        report.WriteError = true;
+        return report;
+    }
+    bool begun = false;
+    reader.Run([&] { begun = Sink.Begin(staged.File(), error); });
+    if (!begun) {
+        report.Error = FileErrorText(FinalPath, error);
+        report.WriteError = true;
+        return report;
+    }
+    if (Callbacks.Started)
+        Callbacks.Started();
+
+    std::vector<uint8_t> buffer(static_cast<size_t>(std::max(chunkBytes, 1)));
+    bool failed = false;
+    // A run that spans chunks is reported with each of them: counted once, at its longest.
+    std::map<int32_t, int32_t> damagedRuns;
+    for (;;) {
+        if (cancel_)
+            break;
+        int32_t result = CDRIP_ERROR;
+        int32_t percent = 0;
+        int32_t jitterFirst = 0;
+        int32_t jitterLast = 0;
+        bool written = true;
+        reader.Run([&] {
+            int32_t bytes = 0;
+            result = source_.ReadChunk(buffer.data(), bytes, &abort_);
+            if ((result == CDRIP_OK || result == CDRIP_JITTER_ERROR) && bytes > 0)
+                written = Sink.Write(buffer.data(), static_cast<size_t>(bytes), error);
+            if (result == CDRIP_JITTER_ERROR)
+                source_.LastJitterError(jitterFirst, jitterLast);
+            percent = source_.PercentCompleted();
+        });
+        if (cancel_)
+            break;
+        if (!written) {
+            report.Error = FileErrorText(FinalPath, error);
+            report.WriteError = true;
+            failed = true;
+            break;
+        }
+        if (result == CDRIP_JITTER_ERROR) {
+            ++report.DamagedChunks;
+            report.JitterList.append(QStringLiteral("%1 %2").arg(jitterFirst).arg(jitterLast));
+            damagedRuns[jitterFirst] = std::max(damagedRuns[jitterFirst], jitterLast);
+        } else if (result == CDRIP_ERROR) {
+            report.Error = QStringLiteral("Erreur : secteurs illisibles à partir du secteur %1 (%2 %)")
+                               .arg(FirstSector + static_cast<int32_t>(int64_t{LastSector - FirstSector + 1} *
+                                                                        percent / 100))
+                               .arg(percent);
+            failed = true;
+            break;
+        }
+        if (Callbacks.Progress)
+            Callbacks.Progress(result == CDRIP_RIPPING_DONE ? 100 : percent);
+        if (result == CDRIP_RIPPING_DONE)
+            break;
+    }
+    reader.Run([&] { report.JitterErrors = source_.JitterErrors(); });
+    for (const auto &[runFirst, runLast] : damagedRuns)
+        report.DamagedSectors += std::max(runLast - runFirst + 1, 1);
+
+    if (cancel_ || failed) {
+        reader.Run([&] { Sink.Abandon(); });
+        staged.Discard();
+        report.Outcome = failed ? RipOutcome::Failed : RipOutcome::Cancelled;
+        return report;
+    }
+    bool finished = false;
+    reader.Run([&] { finished = Sink.Finish(staged.File(), staged.Path(), error); });
+    if (!finished) {
+        reader.Run([&] { Sink.Abandon(); });
+        report.Error = FileErrorText(FinalPath, error);
+        report.WriteError = true;
+        return report;
+    }
+    if (!staged.Commit(error)) {
+        report.Error = error;
+        report.WriteError = true;
+        return report;
+    }
+
+    if (!JitterExtension.isEmpty()) {
+        const QString jitterPath = ReplaceExtension(FinalPath, JitterExtension);
+        if (report.JitterList.isEmpty()) {
+            // A clean rip leaves no older list behind to contradict it.
+            QFile::remove(jitterPath);
+        } else if (WriteFileAtomically(jitterPath, report.JitterList.join(u'\n').append(u'\n').toUtf8(), error)) {
+            report.JitterFile = jitterPath;
+        }
+    }
+    report.Outcome = RipOutcome::Done;
+    return report;
+}

@@ -1,0 +1,60 @@
+#include "runtime_rip_source.h"
+
+#include "cd_access.h"
+#include "reader_thread.h"
+
+namespace {
+
+ReaderThread *g_reader = nullptr;
+
+} // namespace
+
+int32_t RuntimeRipSource::Open(int32_t FirstSector, int32_t LastSector, int32_t &ChunkBytes)
+{
+    return cdrip3::CR_OpenRipper(&ChunkBytes, FirstSector, LastSector);
+}
+
+int32_t RuntimeRipSource::ReadChunk(uint8_t *Buffer, int32_t &Bytes, const int32_t *Abort)
+{
+    // The library only reads the flag.
+    return cdrip3::CR_RipChunk(Buffer, &Bytes, const_cast<int32_t *>(Abort));
+}
+
+int32_t RuntimeRipSource::PercentCompleted()
+{
+    return cdrip3::CR_GetPercentCompleted();
+}
+
+int32_t RuntimeRipSource::JitterErrors()
+{
+    return cdrip3::CR_GetNumberOfJitterErrors();
+}
+
+void RuntimeRipSource::LastJitterError(int32_t &FirstSector, int32_t &LastSector)
+{
+    cdrip3::CR_GetLastJitterErrorPosition(&FirstSector, &LastSector);
+}
+
+int32_t RuntimeRipSource::Close()
+{
+    return cdrip3::CR_CloseRipper();
+}
+
+void RuntimeRipSource::Attach(ReaderThread *Reader)
+{
+    g_reader = Reader;
+}
+
+int32_t CallRipLibrary(const std::function<int32_t()> &Call)
+{
+    if (!g_reader)
+        return Call();
+    int32_t result = 0;
+    g_reader->Run([&] { result = Call(); });
+    return result;
+}
+
+bool RipLibraryBusy()
+{
+    return g_reader != nullptr;
+}

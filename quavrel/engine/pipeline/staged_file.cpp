@@ -1,0 +1,147 @@
+#include "staged_file.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+namespace {
+
+QString SystemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+mode_t NewFileMode()
+{
+    // The umask can only be read by setting it; nothing else here creates files meanwhile.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+QString FileErrorText(const QString &Path, const QString &Reason)
+{
+    QString text = QStringLiteral("Erreur : impossible d'écrire le fichier ") + QDir::toNativeSeparators(Path);
+    if (!Reason.isEmpty())
+        text += QStringLiteral(" (") + Reason + QLatin1Char(')');
+    return text;
+}
+
+StagedFile::~StagedFile()
+{
+    Discard();
+}
+
+bool StagedFile::Open(const QString &FinalPath, QString &Error)
+{
+    Discard();
+    finalPath_ = FinalPath;
+    const QFileInfo final(FinalPath);
+    // Only a file or a link is ever replaced: never a folder, a device or a pipe.
+    struct stat existing {};
+    if (::lstat(QFile::encodeName(FinalPath).constData(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
+        !S_ISLNK(existing.st_mode)) {
+        Error = FileErrorText(FinalPath, S_ISDIR(existing.st_mode) ? QStringLiteral("c'est un dossier")
+                                                                  : QStringLiteral("ce n'est pas un fichier ordinaire"));
+        return false;
+    }
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QString name = final.dir().filePath(
+            QStringLiteral(".%1.%2.part")
+                .arg(final.fileName())
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                              0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            Error = FileErrorText(FinalPath, SystemReason(errno));
+            return false;
+        }
+        temporaryPath_ = name;
+        if (!file_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            ::unlink(QFile::encodeName(name).constData());
+            Error = FileErrorText(FinalPath, file_.errorString());
+            return false;
+        }
+        open_ = true;
+        return true;
+    }
+    Error = FileErrorText(FinalPath);
+    return false;
+}
+
+bool StagedFile::Commit(QString &Error)
+{
+    if (!open_) {
+        Error = FileErrorText(finalPath_);
+        return false;
+    }
+    const int fd = file_.handle();
+    errno = 0;
+    bool ok = file_.flush();
+    QString reason = ok ? QString() : WriteFailureReason(file_);
+    int error = 0;
+    if (ok && ::fchmod(fd, NewFileMode()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    // On the disk before it takes the final name: a crash leaves the old file or the new one.
+    if (ok && ::fdatasync(fd) != 0) {
+        ok = false;
+        error = errno;
+    }
+    const QString temporary = temporaryPath_;
+    file_.close();
+    if (ok && ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(finalPath_).constData()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ::unlink(QFile::encodeName(temporary).constData());
+        open_ = false;
+        Error = FileErrorText(finalPath_, reason.isEmpty() ? SystemReason(error) : reason);
+        return false;
+    }
+    open_ = false;
+    return true;
+}
+
+void StagedFile::Discard()
+{
+    if (!open_)
+        return;
+    const QString temporary = temporaryPath_;
+    file_.close();
+    ::unlink(QFile::encodeName(temporary).constData());
+    open_ = false;
+}
+
+QString WriteFailureReason(const QFile &File)
+{
+    if (File.error() != QFileDevice::NoError)
+        return File.errorString();
+    return errno != 0 ? SystemReason(errno) : QStringLiteral("écriture incomplète");
+}
+
+bool WriteFileAtomically(const QString &Path, const QByteArray &Text, QString &Error)
+{
+    StagedFile staged;
+    if (!staged.Open(Path, Error))
+        return false;
+    if (staged.File().write(Text) != Text.size()) {
+        Error = FileErrorText(Path, WriteFailureReason(staged.File()));
+        return false;
+    }
+    return staged.Commit(Error);
+}

@@ -1,0 +1,47 @@
+#pragma once
+// An output file written beside its final name and put in place only once complete: a cancelled
+// or failed rip never replaces an existing file, and a link at the final name is replaced, never
+// written through.
+
+#include <QFile>
+#include <QString>
+
+class StagedFile {
+  public:
+    StagedFile() = default;
+    // Discards the file unless it was committed.
+    ~StagedFile();
+    StagedFile(const StagedFile &) = delete;
+    StagedFile &operator=(const StagedFile &) = delete;
+
+    // Creates a new hidden file in FinalPath's folder (never an existing one, never through a
+    // link). False with the reason, the path named, in Error.
+    bool Open(const QString &FinalPath, QString &Error);
+    QFile &File() { return file_; }
+    // The temporary file's path while it is open.
+    const QString &Path() const { return temporaryPath_; }
+    const QString &FinalPath() const { return finalPath_; }
+
+    // Flushes the file to the disk and renames it to the final name, with the permissions a new
+    // file gets. False with the reason in Error; the temporary file is then removed.
+    bool Commit(QString &Error);
+    // Removes the temporary file.
+    void Discard();
+
+  private:
+    QFile file_;
+    QString finalPath_;
+    // QFile forgets the name of a file it opens by descriptor.
+    QString temporaryPath_;
+    bool open_ = false;
+};
+
+// "Erreur : impossible d'écrire le fichier <path>" and the system's reason when there is one.
+QString FileErrorText(const QString &Path, const QString &Reason = {});
+
+// Why the last write to File came short: QFile's reason, else the system's (a write that stops
+// at a file size limit sets no QFile error).
+QString WriteFailureReason(const QFile &File);
+
+// Writes Text to Path through a staged file: all of it or nothing. False with the reason in Error.
+bool WriteFileAtomically(const QString &Path, const QByteArray &Text, QString &Error);

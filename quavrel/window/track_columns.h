@@ -1,0 +1,17 @@
+#pragma once
+// The columns of the track list and the formats of the format boxes, by their index.
+
+enum TrackColumn : int {
+    kNumberColumn = 0,   // "N° de piste", the row's caption and check box
+    kNameColumn = 1,     // "Nom"
+    kDurationColumn = 2, // "Durée"
+    kEncodingColumn = 3, // "Encodage" (audio rows only)
+    kSizeColumn = 4,     // "Taille encodée" (audio rows only)
+};
+
+// Items of ComboBox1 and RadioGroup1.
+enum EncoderFormat : int {
+    kFormatOgg = 0,
+    kFormatMp3 = 1,
+    kFormatWav = 2,
+};
