@@ -6,6 +6,15 @@
 
 namespace {
 
+// Texts come from files and servers as well as from the window: never read as rich text, where a
+// stored "<img src=...>" would make the box load whatever it names.
+void ShowPlainBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
 MessageBoxHook &Hook()
 {
     static MessageBoxHook hook;
@@ -27,7 +36,7 @@ void ShowMessageBox(QWidget *parent, const QString &text, const QString &caption
         Hook()(text, title);
         return;
     }
-    QMessageBox::information(parent, title, text, QMessageBox::Ok);
+    ShowPlainBox(parent, QMessageBox::Information, title, text);
 }
 
 void SetMessageBoxHook(MessageBoxHook hook)
@@ -42,7 +51,7 @@ void ShowErrorBox(QWidget *parent, const QString &text, const QString &caption)
         Hook()(text, title);
         return;
     }
-    QMessageBox::critical(parent, title, text, QMessageBox::Ok);
+    ShowPlainBox(parent, QMessageBox::Critical, title, text);
 }
 
 QString InputBox(QWidget *parent, const QString &caption, const QString &prompt, const QString &Default)

@@ -9,7 +9,7 @@
 
 class QWidget;
 
-// Shows text in a modal box with an OK button; caption empty = the application name.
+// Shows text, as plain text, in a modal box with an OK button; caption empty = the application name.
 void ShowMessageBox(QWidget *parent, const QString &text, const QString &caption = {});
 
 // Replaces the box: the hook receives the text and caption instead. An empty hook restores the box.
