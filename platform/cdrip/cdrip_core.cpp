@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <climits>
 #include <cstring>
 #include <optional>
 
@@ -25,8 +24,7 @@ std::optional<int64_t> ParseInteger(const std::string &text)
     int64_t value = 0;
     const char *end = text.data() + text.size();
     const auto [ptr, error] = std::from_chars(text.data(), end, value);
-    // Fields are at most 32 bits wide, signed or not.
-    if (error != std::errc{} || ptr != end || value < INT32_MIN || value > UINT32_MAX)
+    if (error != std::errc{} || ptr != end)
         return std::nullopt;
     return value;
 }
@@ -55,7 +53,7 @@ int32_t Core::Init(const char *settingsName)
         const drives::DriveInfo &info = catalogue[index];
         const bool isVirtual = info.kind == drives::DriveKind::Virtual;
         drives_.push_back({info, DefaultParams(info.description, false),
-                           isVirtual ? MakeVirtualDriveControl(index) : MakeRealDriveControl(info.path)});
+                           isVirtual ? MakeVirtualDriveControl(index) : MakeRealDriveControl(info.path), {}});
     }
     LoadSettings();
     return CDRIP_OK;
@@ -63,19 +61,28 @@ int32_t Core::Init(const char *settingsName)
 
 int32_t Core::LoadSettings()
 {
-    const IniFile file = IniFile::Read(settingsPath_);
+    const std::optional<IniFile> file = IniFile::Read(settingsPath_);
+    if (!file)
+        return CDRIP_ERROR; // the drives keep the parameters they have
     for (Drive &drive : drives_) {
-        TCDRomParams params = drive.params;
         const std::string section = DriveSection(drive.info);
-        for (const ParamField &field : ParamFields())
-            if (auto text = file.Value(section, field.name))
-                if (auto value = ParseInteger(*text))
-                    WriteField(params, field, *value);
-        // Unreadable values are skipped; one out of range leaves the drive as it was.
-        if (IsValid(params))
-            drive.params = params;
+        drive.heldBack.clear();
+        for (const ParamField &field : ParamFields()) {
+            const auto text = file->Value(section, field.name);
+            if (!text)
+                continue;
+            // Each value stands alone: one the drive cannot use leaves that field as it was.
+            const auto value = ParseInteger(*text);
+            TCDRomParams trial = drive.params;
+            if (value && FitsField(field, *value))
+                WriteField(trial, field, *value);
+            if (value && FitsField(field, *value) && IsValid(trial))
+                drive.params = trial;
+            else
+                drive.heldBack.emplace(field.name, ReadField(drive.params, field));
+        }
     }
-    if (auto activeName = file.Value(kMainSection, kActiveDriveKey)) {
+    if (auto activeName = file->Value(kMainSection, kActiveDriveKey)) {
         for (size_t index = 0; index < drives_.size(); ++index)
             if (IniFile::SectionName("", drives_[index].info.description) == *activeName)
                 active_ = static_cast<int32_t>(index);
@@ -85,15 +92,23 @@ int32_t Core::LoadSettings()
 
 int32_t Core::SaveSettings()
 {
-    IniFile file = IniFile::Read(settingsPath_);
+    // A file that cannot be read is never replaced: its other sections would be lost.
+    std::optional<IniFile> file = IniFile::Read(settingsPath_);
+    if (!file)
+        return CDRIP_ERROR;
     if (Drive *active = Active())
-        file.SetValue(kMainSection, kActiveDriveKey, IniFile::SectionName("", active->info.description));
+        file->SetValue(kMainSection, kActiveDriveKey, IniFile::SectionName("", active->info.description));
     for (const Drive &drive : drives_) {
         const std::string section = DriveSection(drive.info);
-        for (const ParamField &field : ParamFields())
-            file.SetValue(section, field.name, std::to_string(ReadField(drive.params, field)));
+        for (const ParamField &field : ParamFields()) {
+            const int64_t value = ReadField(drive.params, field);
+            // The file's text for a value the drive could not use stays until the field is set.
+            if (const auto held = drive.heldBack.find(field.name); held != drive.heldBack.end() && held->second == value)
+                continue;
+            file->SetValue(section, field.name, std::to_string(value));
+        }
     }
-    return file.Write(settingsPath_) ? CDRIP_OK : CDRIP_ERROR;
+    return file->Write(settingsPath_) ? CDRIP_OK : CDRIP_ERROR;
 }
 
 Core::Drive *Core::Active()

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace cdrip {
@@ -22,7 +23,10 @@ class Core {
   public:
     // Takes the catalogue's drives and reads the settings file; 0, also with no drive at all.
     int32_t Init(const char *settingsName);
+    // Reads the settings file; 1 when it exists but cannot be read (errno says why), the drives
+    // then keep their parameters.
     int32_t LoadSettings();
+    // 1 with errno set when the file cannot be read (it is then left as it is) or written.
     int32_t SaveSettings();
 
     int32_t DriveCount() const { return static_cast<int32_t>(drives_.size()); }
@@ -72,6 +76,8 @@ class Core {
         drives::DriveInfo info;
         TCDRomParams params;
         std::unique_ptr<DriveControl> control;
+        // Fields whose text in the settings file could not be used: name -> the value kept instead.
+        std::unordered_map<std::string, int64_t> heldBack;
     };
     struct RipStats {
         int32_t percent = 0;

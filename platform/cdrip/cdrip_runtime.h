@@ -5,8 +5,11 @@
 // names are not declared as functions here).
 //
 // Settings: CR_Init(name) reads the settings file "name" in "$XDG_CONFIG_HOME/Quavrel/" (or
-// "~/.config/Quavrel/" when XDG_CONFIG_HOME is unset); an absolute name is used as it is.
-// CR_SaveSettings writes every drive's parameter record there, one section per drive.
+// "~/.config/Quavrel/" when XDG_CONFIG_HOME is unset or relative); an absolute name is used as it
+// is. A value a drive cannot use is skipped alone, and a save leaves its text in the file until the
+// field is set. CR_SaveSettings writes every drive's parameter record there, one section per drive,
+// keeping the file's other lines and its permissions; a file that exists but cannot be read is not
+// replaced. CR_LoadSettings and CR_SaveSettings leave errno telling why when they answer 1.
 //
 // Conventions: 0 (CDRIP_OK) is success and every failure is 1 (CDRIP_ERROR); booleans are 32-bit,
 // 1 or 0. Strings returned stay valid until the drive list changes (CR_Init) or the library

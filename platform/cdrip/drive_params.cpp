@@ -1,6 +1,7 @@
 #include "drive_params.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace cdrip {
@@ -52,6 +53,13 @@ void Assign(TCDRomParams &target, const TCDRomParams &source, size_t size)
 std::span<const ParamField> ParamFields()
 {
     return kFields;
+}
+
+bool FitsField(const ParamField &field, int64_t value)
+{
+    if (field.size == 4)
+        return value >= INT32_MIN && value <= UINT32_MAX;
+    return value >= 0 && value < (int64_t{1} << (8 * field.size));
 }
 
 int64_t ReadField(const TCDRomParams &params, const ParamField &field)

@@ -27,6 +27,8 @@ struct ParamField {
 };
 std::span<const ParamField> ParamFields();
 
+// True when value fits the field's width (a 32-bit field takes signed and unsigned values).
+bool FitsField(const ParamField &field, int64_t value);
 int64_t ReadField(const TCDRomParams &params, const ParamField &field);
 void WriteField(TCDRomParams &params, const ParamField &field, int64_t value);
 

@@ -1,9 +1,11 @@
 #include "settings_file.h"
 
-#include <cstdio>
+#include "config_dir.h"
+
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,102 +33,200 @@ bool MakeDirectories(const std::string &path)
     }
 }
 
+// Closes fd keeping the errno of an earlier failure.
+void CloseKeepingErrno(int fd)
+{
+    const int saved = errno;
+    close(fd);
+    errno = saved;
+}
+
+bool ReadAll(int fd, std::string &text)
+{
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        text.append(buffer, static_cast<size_t>(got));
+    }
+}
+
+bool WriteAll(int fd, const std::string &text)
+{
+    for (size_t done = 0; done < text.size();) {
+        const ssize_t put = write(fd, text.data() + done, text.size() - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0)
+            return false;
+        done += static_cast<size_t>(put);
+    }
+    return true;
+}
+
+// The file a save replaces: the target of a symbolic link, so that the link survives.
+std::string FileToReplace(const std::string &path)
+{
+    struct stat link {};
+    if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+        return path;
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
 } // namespace
 
 std::string SettingsPath(const std::string &name)
 {
     if (!name.empty() && name.front() == '/')
         return name;
-    std::string base;
-    if (const char *xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
-        base = xdg;
-    else if (const char *home = std::getenv("HOME"); home && home[0] == '/')
-        base = std::string(home) + "/.config";
-    else
+    const std::string dir = platform::QuavrelConfigDir();
+    if (dir.empty())
         return {}; // nowhere to keep settings: reading finds nothing, saving fails
-    return base + "/Quavrel/" + (name.empty() ? std::string("CDRipper.ini") : name);
+    return dir + "/" + (name.empty() ? std::string("CDRipper.ini") : name);
 }
 
-IniFile IniFile::Read(const std::string &path)
+std::optional<IniFile> IniFile::Read(const std::string &path)
 {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        struct stat info {};
+        // Nothing at all there is a first run; anything else (a dangling link included) is a
+        // file that must not be replaced by one made from defaults.
+        if (errno == ENOENT && lstat(path.c_str(), &info) != 0 && errno == ENOENT)
+            return IniFile{};
+        return std::nullopt;
+    }
+    struct stat info {};
+    std::string text;
+    const bool statted = fstat(fd, &info) == 0;
+    if (statted && !S_ISREG(info.st_mode))
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    if (!statted || !S_ISREG(info.st_mode) || !ReadAll(fd, text)) {
+        CloseKeepingErrno(fd);
+        return std::nullopt;
+    }
+    close(fd);
+
     IniFile file;
-    std::ifstream in(path);
-    std::string line;
-    Section *current = nullptr;
-    while (std::getline(in, line)) {
-        line = Trim(line);
-        if (line.empty() || line.front() == ';' || line.front() == '#')
-            continue;
-        if (line.front() == '[' && line.back() == ']') {
-            const std::string name = line.substr(1, line.size() - 2);
-            current = file.Find(name);
-            if (!current) {
-                file.sections_.push_back({name, {}});
-                current = &file.sections_.back();
-            }
-            continue;
+    Section *current = &file.sections_.front();
+    for (size_t begin = 0; begin < text.size();) {
+        size_t end = text.find('\n', begin);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(begin, end - begin);
+        begin = end + 1;
+        const std::string trimmed = Trim(line);
+        if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
+            file.sections_.push_back({});
+            current = &file.sections_.back();
+            current->insertAt = 1;
+            file.index_.emplace(trimmed.substr(1, trimmed.size() - 2), file.sections_.size() - 1);
+        } else if (const auto equals = trimmed.find('=');
+                   current != &file.sections_.front() && equals != std::string::npos && trimmed.front() != ';' &&
+                   trimmed.front() != '#') {
+            current->keys.emplace(Trim(trimmed.substr(0, equals)), current->lines.size());
+            current->insertAt = current->lines.size() + 1;
         }
-        const auto equals = line.find('=');
-        if (!current || equals == std::string::npos)
-            continue; // not ours to understand; dropped rather than guessed at
-        current->entries.emplace_back(Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)));
+        current->lines.push_back(std::move(line));
     }
     return file;
 }
 
 bool IniFile::Write(const std::string &path) const
 {
-    if (path.empty())
+    if (path.empty()) {
+        errno = ENOENT;
         return false;
-    const auto slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakeDirectories(path.substr(0, slash)))
+    }
+    const std::string target = FileToReplace(path);
+    const auto slash = target.rfind('/');
+    if (slash != std::string::npos && slash > 0 && !MakeDirectories(target.substr(0, slash)))
         return false;
-    std::ostringstream text;
+
+    std::string text;
     for (const Section &section : sections_) {
-        text << '[' << section.name << "]\n";
-        for (const auto &[key, value] : section.entries)
-            text << key << '=' << value << '\n';
-    }
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        out << text.str();
-        out.flush();
-        if (!out) {
-            std::remove(temporary.c_str());
-            return false;
+        for (size_t i = 0; i < section.lines.size(); ++i) {
+            if (i == section.insertAt)
+                for (const std::string &line : section.added)
+                    text += line + '\n';
+            text += section.lines[i] + '\n';
         }
+        if (section.insertAt >= section.lines.size())
+            for (const std::string &line : section.added)
+                text += line + '\n';
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
+
+    struct stat existing {};
+    mode_t mode = 0;
+    if (stat(target.c_str(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    std::string temporary = target + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0)
+        return false;
+    if (fchmod(fd, mode) != 0 || !WriteAll(fd, text) || fsync(fd) != 0) {
+        CloseKeepingErrno(fd);
+        const int saved = errno;
+        unlink(temporary.c_str());
+        errno = saved;
+        return false;
+    }
+    if (close(fd) != 0 || rename(temporary.c_str(), target.c_str()) != 0) {
+        const int saved = errno;
+        unlink(temporary.c_str());
+        errno = saved;
         return false;
     }
     return true;
 }
 
+const IniFile::Section *IniFile::Find(const std::string &name) const
+{
+    const auto found = index_.find(name);
+    return found == index_.end() ? nullptr : &sections_[found->second];
+}
+
 std::optional<std::string> IniFile::Value(const std::string &section, const std::string &key) const
 {
-    if (const Section *found = Find(section))
-        for (const auto &[name, value] : found->entries)
-            if (name == key)
-                return value;
-    return std::nullopt;
+    const Section *found = Find(section);
+    if (!found)
+        return std::nullopt;
+    const auto line = found->keys.find(key);
+    if (line == found->keys.end())
+        return std::nullopt;
+    const std::string &text = found->Line(line->second);
+    return Trim(text.substr(text.find('=') + 1));
 }
 
 void IniFile::SetValue(const std::string &section, const std::string &key, const std::string &value)
 {
-    Section *found = Find(section);
-    if (!found) {
-        sections_.push_back({section, {}});
-        found = &sections_.back();
+    auto [where, created] = index_.emplace(section, sections_.size());
+    if (created) {
+        sections_.push_back({});
+        sections_.back().lines.push_back('[' + section + ']');
+        sections_.back().insertAt = 1;
     }
-    for (auto &[name, existing] : found->entries) {
-        if (name == key) {
-            existing = value;
-            return;
-        }
+    Section &found = sections_[where->second];
+    if (const auto line = found.keys.find(key); line != found.keys.end()) {
+        std::string &text = found.Line(line->second);
+        // An unchanged value keeps its line as the user wrote it.
+        if (Trim(text.substr(text.find('=') + 1)) != value)
+            text = key + '=' + value;
+        return;
     }
-    found->entries.emplace_back(key, value);
+    found.keys.emplace(key, found.lines.size() + found.added.size());
+    found.added.push_back(key + '=' + value);
 }
 
 std::string IniFile::SectionName(const std::string &prefix, const std::string &text)
@@ -135,22 +235,6 @@ std::string IniFile::SectionName(const std::string &prefix, const std::string &t
     for (const char c : text)
         name += (c == ']' || static_cast<unsigned char>(c) < 0x20) ? '_' : c;
     return Trim(name);
-}
-
-IniFile::Section *IniFile::Find(const std::string &name)
-{
-    for (Section &section : sections_)
-        if (section.name == name)
-            return &section;
-    return nullptr;
-}
-
-const IniFile::Section *IniFile::Find(const std::string &name) const
-{
-    for (const Section &section : sections_)
-        if (section.name == name)
-            return &section;
-    return nullptr;
 }
 
 } // namespace cdrip

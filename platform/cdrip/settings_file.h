@@ -8,26 +8,30 @@
 //   ChunkSectors=26
 //   ...
 //
-// Sections and keys the library does not know are kept when it saves.
+// Every line the library does not own (comments, blank lines, unknown keys and sections, text it
+// cannot parse) is written back where it was; a key that is set keeps its line, and a new key
+// goes after the last key of its section. When a section name or a key appears twice, the first
+// one is the one read and set.
 
-#include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace cdrip {
 
-// Where the file named name lives: "$XDG_CONFIG_HOME/Quavrel/name" ("~/.config" when
-// XDG_CONFIG_HOME is unset or relative); an absolute name is used as it is. Empty when there is
-// no home directory.
+// Where the file named name lives: "<config dir>/Quavrel/name"; an absolute name is used as it
+// is. Empty when there is no configuration directory.
 std::string SettingsPath(const std::string &name);
 
 class IniFile {
   public:
-    // An empty file when path does not exist or cannot be read.
-    static IniFile Read(const std::string &path);
-    // Writes through a temporary file and a rename, creating the directory; false on failure
-    // (the previous file is then untouched).
+    // A missing file reads as an empty one. nullopt when a file exists at path but cannot be read
+    // (no permission, not a regular file, an I/O error); errno then says why.
+    static std::optional<IniFile> Read(const std::string &path);
+    // Replaces the file through a temporary file and a rename, creating the directory; an existing
+    // file keeps its permissions, a symbolic link keeps pointing at the file it names. False on
+    // failure, with errno set; the previous file is then untouched.
     bool Write(const std::string &path) const;
 
     std::optional<std::string> Value(const std::string &section, const std::string &key) const;
@@ -38,13 +42,24 @@ class IniFile {
 
   private:
     struct Section {
-        std::string name;
-        std::vector<std::pair<std::string, std::string>> entries;
+        // As read, the "[name]" header first (none for the text before the first header).
+        std::vector<std::string> lines;
+        // New keys, written after line insertAt - 1 (the section's last key, or its header).
+        std::vector<std::string> added;
+        size_t insertAt = 0;
+        // Key -> line: an index into lines, or lines.size() + an index into added.
+        std::unordered_map<std::string, size_t> keys;
+
+        std::string &Line(size_t index) { return index < lines.size() ? lines[index] : added[index - lines.size()]; }
+        const std::string &Line(size_t index) const
+        {
+            return index < lines.size() ? lines[index] : added[index - lines.size()];
+        }
     };
-    Section *Find(const std::string &name);
     const Section *Find(const std::string &name) const;
 
-    std::vector<Section> sections_;
+    std::vector<Section> sections_{Section{}}; // [0]: the text before the first header
+    std::unordered_map<std::string, size_t> index_;
 };
 
 } // namespace cdrip

@@ -1,6 +1,7 @@
 #include "catalogue_sources.h"
 
 #include "cdio_image.h"
+#include "config_dir.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -34,11 +35,7 @@ std::vector<std::string> SplitPaths(const std::string &text)
 
 fs::path ConfigDir()
 {
-    if (const char *xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
-        return fs::path(xdg) / "Quavrel";
-    if (const char *home = std::getenv("HOME"); home && *home)
-        return fs::path(home) / ".config" / "Quavrel";
-    return {};
+    return platform::QuavrelConfigDir();
 }
 
 std::vector<std::string> DrivesFileEntries()

@@ -50,6 +50,8 @@ TCDRipTestForm::TCDRipTestForm(QWidget *parent)
     // A label rather than showMessage(): menu status tips would wipe a temporary message.
     statusText_ = new QLabel(QStringLiteral("Status:"), ui->StatusBar1);
     statusText_->setObjectName(QStringLiteral("StatusText"));
+    // A long text (a rip error naming a path) is cut, never a reason for the window to grow.
+    statusText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ui->StatusBar1->addWidget(statusText_, 1);
     // Kept apart from the simple text, which every disc and rip event rewrites.
     dialUpNote_ = new QLabel(ui->StatusBar1);

@@ -191,6 +191,15 @@ class TCDRipTestForm : public QMainWindow {
     void ConnectControls();
     std::vector<StoredSetting> StoredSettings();
     StoredSetting ConnectionSetting();
+    // The stored position and size, applied after the load when they fit the screens.
+    struct Geometry {
+        int left = 0;
+        int top = 0;
+        int width = 0;
+        int height = 0;
+    };
+    void ApplyStoredGeometry(const Geometry &defaults);
+    Geometry storedGeometry_;
     void SetUpRipper();
     void ApplyEncoderParameters();
     void BindDialUpEvents();

@@ -1,10 +1,13 @@
 // Drives, the disc in the active drive and its track list, the tray, and the drive parameters.
 
 #include "cdrip_test_form.h"
-#include "runtime_rip_source.h"
+#include "config_dir.h"
 #include "message_box.h"
+#include "runtime_rip_source.h"
 #include "ui_TCDRipTestForm.h"
 #include "vorbis_binding.h"
+
+#include <cerrno>
 
 #include <QDir>
 #include <QShowEvent>
@@ -266,14 +269,17 @@ void TCDRipTestForm::btnEjectCDClick()
 
 QString TCDRipTestForm::CdromSettingsFile()
 {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return QDir::toNativeSeparators(base + QStringLiteral("/Quavrel/CDRipper.ini"));
+    return QDir::toNativeSeparators(QString::fromStdString(platform::QuavrelConfigDir()) +
+                                    QStringLiteral("/CDRipper.ini"));
 }
 
 void TCDRipTestForm::btnSaveSettingsClick()
 {
+    // The rip reads with the parameters it opened with; the library is busy with it.
+    if (RipRunning()) {
+        SetStatusText(QStringLiteral("Rippage en cours, paramètres CDROM non sauvegardés"));
+        return;
+    }
     // A record that could not be read is not written back: that would replace the drive's own
     // parameters with whatever the record held before.
     if (cdrip3::CR_GetCDROMParameters(&CdromSettings) != CDRIP_OK) {
@@ -281,9 +287,18 @@ void TCDRipTestForm::btnSaveSettingsClick()
         return;
     }
     SetSavedParameters(CdromSettings);
-    if (cdrip3::CR_SetCDROMParameters(&CdromSettings) == CDRIP_OK && cdrip3::CR_SaveSettings() == CDRIP_OK)
-        ShowMessageBox(this, QStringLiteral("Paramètres CDROM Sauvegardés !, Voyez le fichier ") +
-                                 CdromSettingsFile() + QStringLiteral("."));
-    else
+    if (cdrip3::CR_SetCDROMParameters(&CdromSettings) != CDRIP_OK) {
         ShowMessageBox(this, QStringLiteral("CDRIP_Erreur"));
+        return;
+    }
+    errno = 0;
+    if (cdrip3::CR_SaveSettings() != CDRIP_OK) {
+        // The library leaves the file as it was and errno telling why.
+        const int error = errno;
+        ShowMessageBox(this, QStringLiteral("CDRIP_Erreur\n\nLe fichier %1 n'a pas été enregistré (%2).")
+                                 .arg(CdromSettingsFile(), qt_error_string(error)));
+        return;
+    }
+    ShowMessageBox(this, QStringLiteral("Paramètres CDROM Sauvegardés !, Voyez le fichier ") + CdromSettingsFile() +
+                             QStringLiteral("."));
 }

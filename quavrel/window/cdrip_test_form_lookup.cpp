@@ -123,6 +123,13 @@ void TCDRipTestForm::btnCalcDiscIDClick()
     GetCdRomDrives(&driveList);
     const int drive = ui->DriveSelBox->currentIndex();
     TCdToc toc{};
+    // Ostrelle lists at most OSTRELLE_MAX_DRIVES drives; the ripping library lists them all.
+    if (drive >= driveList.Count && drive < ui->DriveSelBox->count()) {
+        SetStatusText(QStringLiteral("Ce lecteur ne peut pas être interrogé : la recherche ne voit que les %1 "
+                                     "premiers lecteurs.")
+                          .arg(driveList.Count));
+        return;
+    }
     if (drive < 0 || drive >= driveList.Count || ReadCdTOC(&driveList.Drives[drive], &toc)) {
         SetStatusText(QStringLiteral("Pas de CD dans le lecteur de Cd-Rom !"));
         return;

@@ -6,7 +6,11 @@
 #include "settings_table.h"
 #include "ui_TCDRipTestForm.h"
 
+#include <algorithm>
+
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStandardPaths>
 
 namespace {
@@ -56,14 +60,14 @@ std::vector<StoredSetting> TCDRipTestForm::StoredSettings()
             [this](const QString &text) { CddbServer.CgiPath = text; }),
         IntegerSetting(
             QStringLiteral("Position horizontale"), [this] { return x(); },
-            [this](int left) { move(left, y()); }),
+            [this](int left) { storedGeometry_.left = left; }),
         IntegerSetting(
             QStringLiteral("Position verticale"), [this] { return y(); },
-            [this](int top) { move(x(), top); }),
+            [this](int top) { storedGeometry_.top = top; }),
         IntegerSetting(
-            QStringLiteral("Largeur"), [this] { return width(); }, [this](int w) { resize(w, height()); }),
+            QStringLiteral("Largeur"), [this] { return width(); }, [this](int w) { storedGeometry_.width = w; }),
         IntegerSetting(
-            QStringLiteral("Hauteur"), [this] { return height(); }, [this](int h) { resize(width(), h); }),
+            QStringLiteral("Hauteur"), [this] { return height(); }, [this](int h) { storedGeometry_.height = h; }),
         IntegerSetting(
             QStringLiteral("Encodeur"), [this] { return RadioGroupIndex(); },
             [this](int index) { SetRadioGroupIndex(index); }),
@@ -102,6 +106,30 @@ StoredSetting TCDRipTestForm::ConnectionSetting()
         });
 }
 
+// A size outside 100 pixels..the largest screen, or a top-left corner on no screen, falls back to the
+// default: a window too large or out of reach would stay so, since the close writes it back.
+void TCDRipTestForm::ApplyStoredGeometry(const Geometry &defaults)
+{
+    int widest = 0;
+    int tallest = 0;
+    bool onScreen = false;
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect area = screen->geometry();
+        widest = std::max(widest, area.width());
+        tallest = std::max(tallest, area.height());
+        onScreen = onScreen || area.contains(storedGeometry_.left, storedGeometry_.top);
+    }
+    const int w = storedGeometry_.width >= 100 && storedGeometry_.width <= widest ? storedGeometry_.width
+                                                                                   : defaults.width;
+    const int h = storedGeometry_.height >= 100 && storedGeometry_.height <= tallest ? storedGeometry_.height
+                                                                                      : defaults.height;
+    if (onScreen)
+        move(storedGeometry_.left, storedGeometry_.top);
+    else
+        move(defaults.left, defaults.top);
+    resize(w, h);
+}
+
 void TCDRipTestForm::FormCreate()
 {
     DisconnectOnExit = false;
@@ -116,18 +144,30 @@ void TCDRipTestForm::FormCreate()
     ui->Label3->setText(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
                         QDir::separator());
 
+    const Geometry defaults{x(), y(), width(), height()};
+    storedGeometry_ = defaults;
     {
         TRegistry registry;
-        if (registry.OpenKey(QStringLiteral("Software"), false) &&
-            registry.OpenKey(QStringLiteral("Quavrel"), false)) {
+        const bool opened = registry.OpenKey(QStringLiteral("Software"), false) &&
+                            registry.OpenKey(QStringLiteral("Quavrel"), false);
+        if (opened) {
             const auto rejected = LoadSettings(
                 StoredSettings(), [&registry](const QString &name) { return registry.ReadString(name); });
             registry.CloseKey();
             // One box for all of them; every other value is already applied.
             if (!rejected.empty())
                 ShowMessageBox(this, RejectedIntegersMessage(rejected));
+        } else if (!registry.SetAsideFile().isEmpty()) {
+            ShowMessageBox(this, QStringLiteral("Le fichier des paramètres %1 est illisible : il est conservé sous le "
+                                                "nom %2 et les paramètres par défaut s'appliquent.")
+                                     .arg(SettingsFile(), registry.SetAsideFile()));
+        } else if (!registry.ErrorString().isEmpty()) {
+            ShowMessageBox(this, QStringLiteral("Le fichier des paramètres %1 n'a pas pu être lu (%2) : les "
+                                                "paramètres par défaut s'appliquent et il ne sera pas remplacé.")
+                                     .arg(SettingsFile(), registry.ErrorString()));
         }
     }
+    ApplyStoredGeometry(defaults);
 
     if (CddbServer.Server.isEmpty())
         CddbServer.Server = kDefaultServer;
@@ -155,6 +195,7 @@ void TCDRipTestForm::FormCloseQuery()
 {
     const QString file = SettingsFile();
     bool saved = false;
+    QString reason;
     {
         TRegistry registry;
         if (registry.OpenKey(QStringLiteral("Software"), false) &&
@@ -164,10 +205,12 @@ void TCDRipTestForm::FormCloseQuery()
                 saved = registry.WriteString(setting.Name, setting.Save()) && saved;
             saved = registry.CloseKey() && saved;
         }
+        reason = registry.ErrorString();
     }
     // The window still closes; the user learns that the settings were not kept.
     if (!saved)
         ShowMessageBox(this, QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans ") + file +
+                                 (reason.isEmpty() ? QString() : QStringLiteral(" (") + reason + QLatin1Char(')')) +
                                  QStringLiteral("."));
 
     // An MP3 rip runs without RipInProgress; it stops too.

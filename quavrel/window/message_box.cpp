@@ -18,8 +18,9 @@ InputBoxHook &InputHook()
     return hook;
 }
 
-// Never a modal loop: a rip or a request under way goes on while the box is shown. The text is
-// shown as it is, never read as markup.
+// Never a modal loop: a rip or a request under way goes on while the box is shown. Texts come from
+// files and servers as well as from the window: never read as rich text, where a stored
+// "<img src=...>" would make the box load whatever it names.
 void ShowBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
 {
     auto *box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);

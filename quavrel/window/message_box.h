@@ -9,8 +9,8 @@
 
 class QWidget;
 
-// Shows text in a box with an OK button, without waiting for it to be closed; caption empty =
-// the application name.
+// Shows text, as plain text, in a box with an OK button, without waiting for it to be closed;
+// caption empty = the application name.
 void ShowMessageBox(QWidget *parent, const QString &text, const QString &caption = {});
 
 // Replaces the box: the hook receives the text and caption instead. An empty hook restores the box.

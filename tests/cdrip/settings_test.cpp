@@ -3,10 +3,12 @@
 #include "cdrip_linked.h"
 #include "cdrip_test_support.h"
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace cdriptest {
 namespace {
@@ -19,6 +21,13 @@ class SettingsTest : public CdRipFixture {
     {
         std::filesystem::create_directories(configHome_ + "/Quavrel");
         std::ofstream(IniPath()) << text;
+    }
+
+    std::string IniText() const
+    {
+        std::stringstream text;
+        text << std::ifstream(IniPath()).rdbuf();
+        return text.str();
     }
 
     // The main window's fields, by offset, 32 bits each.
@@ -70,9 +79,7 @@ TEST_F(SettingsTest, SavedParametersComeBackPerDriveAfterAFreshInit)
     EXPECT_EQ(std::memcmp(&read, &demo, kLinkedParamsSize), 0);
     EXPECT_EQ(read.UseParanoiaMode, int32_t(0xEEEEEEEE)) << "past 340 bytes is the caller's";
 
-    std::stringstream text;
-    text << std::ifstream(IniPath()).rdbuf();
-    EXPECT_NE(text.str().find("[Someone else]\nKey=kept\n"), std::string::npos) << text.str();
+    EXPECT_NE(IniText().find("[Someone else]\nKey=kept\n"), std::string::npos) << IniText();
 }
 
 TEST_F(SettingsTest, OutOfRangeParametersAreRefusedWhole)
@@ -99,17 +106,90 @@ TEST_F(SettingsTest, OutOfRangeParametersAreRefusedWhole)
     EXPECT_EQ(cdrip3::CR_SetCDROMParameters(nullptr), CDRIP_ERROR);
 }
 
-TEST_F(SettingsTest, ADamagedSectionLeavesTheDriveAtItsDefaults)
+TEST_F(SettingsTest, AnUnusableValueIsSkippedAloneAndItsTextKeptUntilTheFieldIsSet)
 {
-    WriteIni(std::string("[Drive ") + cdrip3::CR_GetCDROMIDByIndex(DriveIndexOf("demo")) +
-             "]\nSpeed=24\nChunkSectors=0\nOutputFormat=banana\n");
+    const std::string section = std::string("[Drive ") + cdrip3::CR_GetCDROMIDByIndex(DriveIndexOf("demo")) + "]";
+    WriteIni(section + "\nChunkSectors=52\nOutputFormat=9\nSpeed=8\nReadRetries=50\nParanoiaMode=banana\n"
+                       "Option324=16777216\n");
     CdAccessEnd();
     CdAccessStart();
     UseDisc("demo");
     TCDRomParams params{};
     ASSERT_EQ(cdrip3::CR_GetCDROMParameters(&params), CDRIP_OK);
-    EXPECT_EQ(params.ChunkSectors, kDefaultChunkSectors);
-    EXPECT_EQ(params.Speed, 0);
+    EXPECT_EQ(params.ChunkSectors, 52);
+    EXPECT_EQ(params.Speed, 8);
+    EXPECT_EQ(params.ReadRetries, 50);
+    EXPECT_EQ(params.OutputFormat, 0) << "out of range: the default stays";
+    EXPECT_EQ(params.ParanoiaMode, 0);
+
+    params.ReadRetries = 30;
+    ASSERT_EQ(cdrip3::CR_SetCDROMParameters(&params), CDRIP_OK);
+    ASSERT_EQ(cdrip3::CR_SaveSettings(), CDRIP_OK);
+    std::string text = IniText();
+    for (const char *line : {"ChunkSectors=52\n", "OutputFormat=9\n", "Speed=8\n", "ReadRetries=30\n",
+                             "ParanoiaMode=banana\n", "Option324=16777216\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+
+    params.OutputFormat = 2;
+    ASSERT_EQ(cdrip3::CR_SetCDROMParameters(&params), CDRIP_OK);
+    ASSERT_EQ(cdrip3::CR_SaveSettings(), CDRIP_OK);
+    text = IniText();
+    EXPECT_NE(text.find("OutputFormat=2\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("ParanoiaMode=banana\n"), std::string::npos) << text;
+}
+
+TEST_F(SettingsTest, SavingKeepsTheFilesModeAndEveryLineItDoesNotOwnInPlace)
+{
+    const std::string demo = cdrip3::CR_GetCDROMIDByIndex(DriveIndexOf("demo"));
+    const std::string before = "; hand-tuned, do not lose\n"
+                               "[Drive " + demo + "]\n"
+                               "  Speed = 4  \n"
+                               "# the drive skips above 8x\n"
+                               "Future=yes\n"
+                               "\n"
+                               "[Someone else]\n"
+                               "Key=kept\n"
+                               "not an entry at all\n";
+    WriteIni(before);
+    chmod(IniPath().c_str(), 0444);
+    CdAccessEnd();
+    CdAccessStart();
+    UseDisc("demo");
+    ASSERT_EQ(cdrip3::CR_SaveSettings(), CDRIP_OK);
+
+    struct stat info {};
+    ASSERT_EQ(stat(IniPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0444u);
+    // The unchanged value keeps its spacing; the record's other keys follow the section's last key.
+    const std::string text = IniText();
+    const std::string kept = "; hand-tuned, do not lose\n[Drive " + demo +
+                             "]\n  Speed = 4  \n# the drive skips above 8x\nFuture=yes\nChunkSectors=";
+    EXPECT_EQ(text.rfind(kept, 0), 0u) << text;
+    EXPECT_NE(text.find("\n\n[Someone else]\nKey=kept\nnot an entry at all\n"), std::string::npos) << text;
+    EXPECT_GT(text.find("\nSpeed="), text.find("[Someone else]")) << "the demo drive's Speed is written once";
+}
+
+TEST_F(SettingsTest, AFileThatCannotBeReadIsNeverReplaced)
+{
+    WriteIni("[Drive elsewhere]\nSpeed=4\n");
+    chmod(IniPath().c_str(), 0);
+    const bool readable = std::ifstream(IniPath()).is_open(); // root reads whatever the mode
+    if (readable) {
+        std::filesystem::remove(IniPath());
+        std::filesystem::create_symlink("CDRipper.ini", IniPath()); // a loop: no one can open it
+    }
+    errno = 0;
+    EXPECT_EQ(cdrip3::CR_SaveSettings(), CDRIP_ERROR);
+    EXPECT_EQ(errno, readable ? ELOOP : EACCES);
+    EXPECT_EQ(CR_SaveSettings(), CDRIP_ERROR);
+    if (readable) {
+        EXPECT_TRUE(std::filesystem::is_symlink(IniPath()));
+    } else {
+        chmod(IniPath().c_str(), 0600);
+        EXPECT_EQ(IniText(), "[Drive elsewhere]\nSpeed=4\n");
+    }
+    const auto entries = std::filesystem::directory_iterator(configHome_ + "/Quavrel");
+    EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "no temporary file is left";
 }
 
 } // namespace

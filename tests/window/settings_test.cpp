@@ -1,11 +1,20 @@
 // The settings the window loads when created and saves when closed.
 
 #include "cdrip_test_form.h"
+#include "message_box.h"
 #include "ui_TCDRipTestForm.h"
 #include "window_test_support.h"
 
+#include <optional>
+
+#include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QStandardPaths>
+#include <QStringEncoder>
+#include <QTimer>
 
 namespace {
 
@@ -31,6 +40,20 @@ const QStringList kValueNames = {"Répertoire",
                                  "Connexion active",
                                  "Activer la connexion",
                                  "Déconnecter en quittant"};
+
+void WriteRaw(const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(TCDRipTestForm::SettingsFile()).absolutePath());
+    QFile file(TCDRipTestForm::SettingsFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray ReadRaw()
+{
+    QFile file(TCDRipTestForm::SettingsFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 } // namespace
 
@@ -211,16 +234,109 @@ TEST_F(SettingsTest, NoConnectionIsStoredAsMinusOne)
     EXPECT_EQ(StoredValue("Connexion active"), "-1");
 }
 
-TEST_F(SettingsTest, AnUnwritableSettingsFileIsReportedAndTheWindowStillCloses)
+TEST_F(SettingsTest, AnUnreadableSettingsFileIsReportedAndNeverReplaced)
 {
-    // A directory where the file should be: nothing can be written there.
+    // A directory where the file should be: nothing can be read or written there.
     ASSERT_TRUE(QDir().mkpath(TCDRipTestForm::SettingsFile()));
     {
         TCDRipTestForm window;
         window.show();
         EXPECT_TRUE(window.close());
     }
+    EXPECT_TRUE(QFileInfo(TCDRipTestForm::SettingsFile()).isDir());
     QDir(TCDRipTestForm::SettingsFile()).removeRecursively();
+    ASSERT_EQ(messages_.size(), 2) << messages_.join("\n").toStdString();
+    EXPECT_TRUE(messages_.front().contains("n'a pas pu être lu"));
+    EXPECT_TRUE(messages_.back().contains("n'ont pas pu être enregistrés dans " + TCDRipTestForm::SettingsFile()));
+}
+
+TEST_F(SettingsTest, JunkAroundTheValuesAndOtherEncodingsLoseNothing)
+{
+    // Junk ending in a backslash once swallowed the next line; an open quote, every line after it.
+    WriteRaw("[General]\nHauteur=480\nnot a value \\\nLargeur=700\nKey=\"open\nEncodeur=2\n");
+    {
+        TCDRipTestForm window;
+        EXPECT_EQ(window.size(), QSize(700, 480));
+        EXPECT_EQ(window.Controls()->ComboBox1->currentText(), "Wav");
+        window.close();
+    }
+    EXPECT_EQ(StoredValue("Largeur"), "700");
+
+    // The same values saved by an editor as UTF-16, with a byte-order mark and without one.
+    StoreValues({{"Répertoire", "/srv/musique/"}, {"Largeur", "650"}});
+    const QString text = QString::fromUtf8(ReadRaw());
+    for (const QStringConverter::Encoding encoding : {QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
+        QStringEncoder encoder(encoding, encoding == QStringConverter::Utf16LE ? QStringConverter::Flag::WriteBom
+                                                                               : QStringConverter::Flag::Default);
+        WriteRaw(encoder(text));
+        {
+            TCDRipTestForm window;
+            EXPECT_EQ(window.Controls()->Label3->text(), "/srv/musique/");
+            EXPECT_EQ(window.width(), 650);
+            window.close();
+        }
+        EXPECT_EQ(StoredValue("Répertoire"), "/srv/musique/");
+    }
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
+}
+
+TEST_F(SettingsTest, AFileThatIsNoTextIsKeptAside)
+{
+    const QByteArray bytes("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    WriteRaw(bytes);
+    {
+        TCDRipTestForm window;
+        EXPECT_EQ(window.size(), QSize(603, 541));
+        window.close();
+    }
+    const QString aside = TCDRipTestForm::SettingsFile() + ".illisible";
+    QFile kept(aside);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), bytes);
+    kept.remove();
     ASSERT_EQ(messages_.size(), 1);
-    EXPECT_TRUE(messages_.front().contains(TCDRipTestForm::SettingsFile()));
+    EXPECT_TRUE(messages_.front().contains(aside));
+    EXPECT_EQ(StoredValue("Largeur"), "603");
+}
+
+TEST_F(SettingsTest, GeometryOffTheScreensAndRichTextValuesAreHarmless)
+{
+    const QString richText = R"(<img src="/dev/zero">)";
+    StoreValues({{"Hauteur", "2147483647"},
+                 {"Largeur", "99999"},
+                 {"Position horizontale", "-5000"},
+                 {"Position verticale", "40"},
+                 {"Encodeur", richText}});
+    // The real box, not the test's hook: its text format is what matters.
+    SetMessageBoxHook({});
+    std::optional<Qt::TextFormat> format;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            format = box->textFormat();
+            shown = box->text();
+            box->accept();
+        }
+    });
+    {
+        TCDRipTestForm window;
+        ASSERT_TRUE(format.has_value());
+        EXPECT_EQ(*format, Qt::PlainText);
+        EXPECT_TRUE(shown.contains(richText));
+        EXPECT_EQ(window.pos(), QPoint(0, 0));
+        EXPECT_EQ(window.size(), QSize(603, 541));
+
+        // A long status text (a rip error naming a deep path) does not widen the window either.
+        window.Controls()->CheckBox1->setChecked(false);
+        window.show();
+        window.SetStatusText(QString(300, QLatin1Char('x')));
+        // The layout request, then the resize it would ask for.
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_EQ(window.width(), 603);
+        window.close();
+    }
+    EXPECT_EQ(StoredValue("Hauteur"), "541");
+    EXPECT_EQ(StoredValue("Largeur"), "603");
+    EXPECT_EQ(StoredValue("Position horizontale"), "0");
 }
