@@ -21,12 +21,18 @@ file(RELATIVE_PATH QUAVREL_BIN_TO_DATADIR
 file(RELATIVE_PATH QUAVREL_PRIVATE_LIBDIR_TO_DATADIR
   ${CMAKE_INSTALL_FULL_LIBDIR}/quavrel ${CMAKE_INSTALL_FULL_DATADIR}/quavrel)
 
+# Targets whose files an install takes; the package builds just these (target package_contents).
+function(quavrel_installable)
+  set_property(GLOBAL APPEND PROPERTY QUAVREL_INSTALLABLE_TARGETS ${ARGN})
+endfunction()
+
 # A program of ours, in bin. Each program is one call: quavrel_install_program(quavrel). It finds
 # the private libraries and Ostrelle relative to itself, so an install under any prefix runs.
 function(quavrel_install_program target)
   set_target_properties(${target} PROPERTIES
     INSTALL_RPATH "$ORIGIN/${QUAVREL_BIN_TO_PRIVATE_LIBDIR};$ORIGIN/${QUAVREL_BIN_TO_LIBDIR}")
   install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  quavrel_installable(${target})
 endfunction()
 
 # Stand-in and helper libraries, linked or loaded by name, in the private directory; they find
@@ -41,5 +47,6 @@ function(quavrel_install_private_library)
   foreach(target IN LISTS A_UNPARSED_ARGUMENTS)
     set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN")
     install(TARGETS ${target} ${export} LIBRARY DESTINATION ${QUAVREL_INSTALL_PRIVATE_LIBDIR})
+    quavrel_installable(${target})
   endforeach()
 endfunction()

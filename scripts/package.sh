@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Debian package build/quavrel_<version>_<arch>.deb, reusing the build directory of
-# scripts/test.sh (only what depends on the install prefix is built again).
+# Builds the Debian package build/quavrel_<version>_<arch>.deb in the build directory of
+# scripts/test.sh, building only what the package holds.
 #
 #   bash scripts/package.sh
 #   sudo apt-get install ./build/quavrel_*.deb
@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
-cmake --build build -j "$(nproc)"
+cmake --build build -j "$(nproc)" --target package_contents
 rm -f build/quavrel_*.deb
 (cd build && cpack -G DEB)
 ls build/quavrel_*.deb

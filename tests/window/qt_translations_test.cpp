@@ -9,20 +9,30 @@
 #include <QTranslator>
 #include <gtest/gtest.h>
 
+namespace {
+
+// Whether a button shows a mnemonic depends on the platform theme.
+QString Caption(const QDialogButtonBox &box, QDialogButtonBox::StandardButton which)
+{
+    return box.button(which)->text().remove(u'&');
+}
+
+} // namespace
+
 TEST(QtTranslations, StandardButtonsAndInputBoxInFrench)
 {
     ASSERT_TRUE(InstallQtFrenchTranslations(*QCoreApplication::instance()));
     QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Yes |
                              QDialogButtonBox::No);
-    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), "&Annuler");
-    EXPECT_EQ(buttons.button(QDialogButtonBox::Yes)->text(), "&Oui");
-    EXPECT_EQ(buttons.button(QDialogButtonBox::No)->text(), "&Non");
+    EXPECT_EQ(Caption(buttons, QDialogButtonBox::Cancel), "Annuler");
+    EXPECT_EQ(Caption(buttons, QDialogButtonBox::Yes), "Oui");
+    EXPECT_EQ(Caption(buttons, QDialogButtonBox::No), "Non");
     QInputDialog input;
     input.show();
     const auto *box = input.findChild<QDialogButtonBox *>();
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->button(QDialogButtonBox::Cancel)->text(), "&Annuler");
+    EXPECT_EQ(Caption(*box, QDialogButtonBox::Cancel), "Annuler");
     // Later tests in this process see Qt's own texts again.
     qDeleteAll(QCoreApplication::instance()->findChildren<QTranslator *>(Qt::FindDirectChildrenOnly));
-    EXPECT_EQ(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(), "&Cancel");
+    EXPECT_EQ(Caption(QDialogButtonBox(QDialogButtonBox::Cancel), QDialogButtonBox::Cancel), "Cancel");
 }
