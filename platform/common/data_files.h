@@ -14,8 +14,8 @@ namespace platform {
 // bin directory sits beside CMakeCache.txt) finds build/data; any other is installed and follows
 // installedToData (kProgramToInstalledData or kPrivateLibraryToInstalledData). The file need not
 // exist: whoever reports it missing names where it belongs.
-inline std::filesystem::path DataFile(const std::filesystem::path &moduleDir, std::string_view installedToData,
-                                      std::string_view name)
+inline std::filesystem::path DataFile(const std::filesystem::path &moduleDir,
+                                      std::string_view installedToData, std::string_view name)
 {
     std::error_code ec;
     const bool buildTree = std::filesystem::exists(moduleDir / ".." / "CMakeCache.txt", ec);

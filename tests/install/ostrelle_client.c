@@ -1,8 +1,8 @@
 /* A program of someone else's, built against an installed Ostrelle: lists the CD-ROM drives and
  * prints the first one's name, track count and disc ID. */
-#include <ostrelle/ostrelle.h>
-
 #include <stdio.h>
+
+#include <ostrelle/ostrelle.h>
 
 int main(void)
 {
