@@ -15,6 +15,10 @@ packages=(
   # independent decoders and reference tools used by tests and benchmarks
   sox libsox-fmt-mp3 mpg123 ffmpeg vorbis-tools lame cd-paranoia
   python3 time
+  # Qt's French catalogues, loaded by the program
+  qt6-translations-l10n
+  # the Debian package and the checks of its install
+  dpkg-dev file desktop-file-utils appstream
 )
 
 export DEBIAN_FRONTEND=noninteractive

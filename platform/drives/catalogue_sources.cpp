@@ -2,6 +2,7 @@
 
 #include "cdio_image.h"
 #include "config_dir.h"
+#include "data_files.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -104,16 +105,12 @@ std::vector<DriveInfo> RealDrives()
 
 std::string DemoDiscPath()
 {
-    // Beside the libraries: <dir>/../data/discs/demo.cue, in the build tree and in an install.
+    // Found from this library's own place: installed among the private libraries, or in the build tree.
     Dl_info module{};
-    if (dladdr(reinterpret_cast<const void *>(&DemoDiscPath), &module) && module.dli_fname) {
-        const fs::path candidate =
-            fs::path(module.dli_fname).parent_path().parent_path() / "data" / "discs" / "demo.cue";
-        std::error_code ec;
-        if (fs::exists(candidate, ec))
-            return candidate.lexically_normal().string();
-    }
-    return QUAVREL_DEMO_DISC;
+    fs::path moduleDir;
+    if (dladdr(reinterpret_cast<const void *>(&DemoDiscPath), &module) && module.dli_fname)
+        moduleDir = fs::path(module.dli_fname).parent_path();
+    return platform::DataFile(moduleDir, platform::kPrivateLibraryToInstalledData, "discs/demo.cue").string();
 }
 
 std::vector<std::string> ImagePaths(bool haveRealDrives)

@@ -1,5 +1,6 @@
 #include "cdrip_test_form.h"
 
+#include "data_files.h"
 #include "message_box.h"
 #include "os_label.h"
 #include "registry.h"
@@ -132,7 +133,9 @@ QString TCDRipTestForm::SettingsFile()
 
 QString TCDRipTestForm::HelpFile()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Quavrel.html");
+    return QString::fromStdString(platform::DataFile(QCoreApplication::applicationDirPath().toStdString(),
+                                                     platform::kProgramToInstalledData, "Quavrel.html")
+                                      .string());
 }
 
 int TCDRipTestForm::RadioGroupIndex() const

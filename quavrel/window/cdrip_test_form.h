@@ -48,7 +48,7 @@ class TCDRipTestForm : public QMainWindow {
     // The file of the settings key, where the window keeps its values.
     static QString SettingsFile();
 
-    // The help page shipped beside the program.
+    // The help page shipped with the program, in its data directory (share/quavrel, or build/data).
     static QString HelpFile();
 
     TLameCoder LameCoder1;

@@ -97,7 +97,8 @@ void TCDRipTestForm::crcClick()
 
 void TCDRipTestForm::Button3Click()
 {
-    const QString chosen = BrowseForFolder(this, QStringLiteral("Répertoire d'encodage"));
+    // Opens at the current output folder, so a change of subfolder is one step.
+    const QString chosen = BrowseForFolder(this, QStringLiteral("Répertoire d'encodage"), ui->Label3->text());
     if (chosen.isEmpty())
         return;
     QString directory = QDir::toNativeSeparators(chosen);

@@ -1,6 +1,7 @@
 #include "folder_browser.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
@@ -13,14 +14,15 @@ FolderBrowserHook &Hook()
 
 } // namespace
 
-QString BrowseForFolder(QWidget *parent, const QString &title)
+QString BrowseForFolder(QWidget *parent, const QString &title, const QString &startFolder)
 {
     if (Hook())
-        return Hook()(title);
-    // Opens at the desktop with nothing preselected.
-    return QFileDialog::getExistingDirectory(
-        parent, title, QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
-        QFileDialog::ShowDirsOnly);
+        return Hook()(title, startFolder);
+    // A start folder that no longer exists would leave the chooser in the working directory.
+    const QString start = QFileInfo(startFolder).isDir()
+                              ? startFolder
+                              : QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
 }
 
 void SetFolderBrowserHook(FolderBrowserHook hook)

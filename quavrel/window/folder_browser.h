@@ -7,9 +7,10 @@
 
 class QWidget;
 
-// Asks the user for a folder; an empty text when the user cancels.
-QString BrowseForFolder(QWidget *parent, const QString &title);
+// Asks the user for a folder, starting in startFolder; an empty text when the user cancels.
+QString BrowseForFolder(QWidget *parent, const QString &title, const QString &startFolder);
 
-// Replaces the browser: the hook gets the title and answers. An empty hook restores the browser.
-using FolderBrowserHook = std::function<QString(const QString &title)>;
+// Replaces the browser: the hook gets the title and the start folder, and answers. An empty hook
+// restores the browser.
+using FolderBrowserHook = std::function<QString(const QString &title, const QString &startFolder)>;
 void SetFolderBrowserHook(FolderBrowserHook hook);

@@ -3,8 +3,11 @@
 #include "cdrip_test_form.h"
 #include "matches_form.h"
 #include "progress_form.h"
+#include "qt_translations.h"
 #include "winmsg.h"
 
+#include <cstdio>
+#include <cstring>
 #include <exception>
 
 #include <QApplication>
@@ -20,13 +23,38 @@ struct CdAccessScope {
     CdAccessScope &operator=(const CdAccessScope &) = delete;
 };
 
+const char kUsage[] = "Usage: quavrel [--version | --help] [Qt options such as -platform offscreen]\n"
+                      "Rips audio CDs to Ogg Vorbis, MP3 or WAV files. See quavrel(1).\n";
+
+// --version and --help answer without a display and without loading the ripping library.
+bool AnswersAlone(int argc, char *argv[], int &result)
+{
+    if (argc != 2)
+        return false;
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::fputs("quavrel " QUAVREL_VERSION "\n", stdout);
+    } else if (std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+    } else {
+        return false;
+    }
+    result = std::fflush(stdout) == 0 ? 0 : 1;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (int result = 0; AnswersAlone(argc, argv, result))
+        return result;
     const CdAccessScope cdAccess;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quavrel"));
+    QApplication::setApplicationVersion(QStringLiteral(QUAVREL_VERSION));
+    // Desktop shells match the window to its launcher and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quavrel.Quavrel"));
+    InstallQtFrenchTranslations(application);
     // Ostrelle's waits keep the window alive through this pump.
     winmsg::SetMessagePump([] { QCoreApplication::processEvents(); });
 

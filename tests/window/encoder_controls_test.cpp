@@ -104,16 +104,21 @@ TEST_F(EncoderControlsTest, ChosenFolderEndsWithOneSeparator)
     auto *label = window.Controls()->Label3;
     QString answer;
     QString askedTitle;
-    SetFolderBrowserHook([&](const QString &title) {
+    QString askedStart;
+    SetFolderBrowserHook([&](const QString &title, const QString &start) {
         askedTitle = title;
+        askedStart = start;
         return answer;
     });
     answer = "/srv/musique";
+    const QString before = label->text();
     window.Controls()->Button3->click();
     EXPECT_EQ(askedTitle, "Répertoire d'encodage");
+    EXPECT_EQ(askedStart, before);
     EXPECT_EQ(label->text(), "/srv/musique" + QString(QDir::separator()));
     answer = "/";
     window.Controls()->Button3->click();
+    EXPECT_EQ(askedStart, "/srv/musique" + QString(QDir::separator()));
     EXPECT_EQ(label->text(), "/");
     answer.clear();
     window.Controls()->Button3->click();
