@@ -126,7 +126,8 @@ void TCDRipTestForm::AbortCddbRequest()
     // The request's wait returns and its lookup ends without a word: the window is closing.
     if (cddbRequestRunning_)
         http_Abort();
-    frmProgress().hide();
+    if (auto *progress = findChild<TfrmProgress *>(QString(), Qt::FindDirectChildrenOnly))
+        progress->hide();
 }
 
 bool TCDRipTestForm::StartCddbRequest()
