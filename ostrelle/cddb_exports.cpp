@@ -1,12 +1,15 @@
 // http_query, http_read, http_sites and http_Abort: one CDDB command per HTTP GET through the
-// library's single client; the reply's code decides the result and what is parsed.
+// library's single client; the reply's code decides the result and what is parsed. Every call
+// leaves in the transport why it did not succeed (http_LastError).
 
 #include "cddb_events.h"
+#include "cddb_failure_text.h"
 #include "cddb_records.h"
 #include "cddb_reply_parsers.h"
 #include "cddb_transport.h"
 #include "disc_id.h"
 #include "http_cli.h"
+#include "reply_charset.h"
 #include "response_buffer.h"
 
 #include <algorithm>
@@ -30,7 +33,18 @@ std::string TextOf(const char *text)
 std::string Hello(const TCddbServer &server)
 {
     return "&hello=" + TextOf(server.UserName) + "+" + TextOf(server.HostName) + "+" + ClientName + "+" +
-           ClientVersion + "&proto=4";
+           ClientVersion + "&proto=" + std::to_string(TheCddbTransport().ProtocolLevel);
+}
+
+TTextEncoding RecordEncoding()
+{
+    return EncodingOfLevel(TheCddbTransport().ProtocolLevel);
+}
+
+// A reply code that is not the call's success: the server's status line tells why.
+void ServerSaid(const std::string &text)
+{
+    TheCddbTransport().LastError = ServerReplyText(text, RecordEncoding());
 }
 
 std::string CommandUrl(const TCddbServer &server, const std::string &command)
@@ -38,24 +52,32 @@ std::string CommandUrl(const TCddbServer &server, const std::string &command)
     return "http://" + TextOf(server.Server) + TextOf(server.CgiPath) + "?cmd=" + command + Hello(server);
 }
 
-// Runs one GET and returns the reply as text, or nothing when the request failed. The buffer is
-// left empty for the next request, except when the client was busy: then it belongs to the
-// request under way, as do TEvents' window and kind.
+// Runs one GET and returns the reply as text in the records' encoding, or nothing when the request
+// failed. The buffer is left empty for the next request, except when the client was busy: then it
+// belongs to the request under way, as do TEvents' window and kind.
 std::optional<std::string> Fetch(OHWND window, int32_t kind, std::string url)
 {
     CddbTransport &transport = TheCddbTransport();
-    if (!transport.Client || transport.Client->Busy())
+    if (!transport.Client || transport.Client->Busy()) {
+        transport.LastError = FromUtf8("une autre requête est en cours", RecordEncoding());
         return std::nullopt;
+    }
     transport.Events->Window = window;
     transport.Events->Request = kind;
     transport.Client->SetURL(std::move(url));
     try {
         transport.Client->Get();
+        transport.LastError.clear();
+        transport.LastYear.clear();
+        transport.LastGenre.clear();
     } catch (...) {
+        transport.LastYear.clear();
+        transport.LastGenre.clear();
         transport.Buffer->Clear();
+        transport.LastError = TransportFailureText(*transport.Client, RecordEncoding());
         return std::nullopt;
     }
-    std::string text = transport.Buffer->Text();
+    std::string text = ToRecordText(transport.Buffer->Text(), transport.Client->Charset(), RecordEncoding());
     transport.Buffer->Clear();
     return text;
 }
@@ -75,6 +97,7 @@ int32_t QueryResult(const std::string &text, TCDDBQuery &query)
         FillQuery(ParseMatchList(text), query);
         return CDDB_EXACT_MULTIPLE;
     }
+    ServerSaid(text);
     if (code == "409")
         return CDDB_NO_HANDSHAKE;
     if (code == "403")
@@ -88,9 +111,13 @@ int32_t ReadResult(const std::string &text, const TCddbMatch &match, TDiscInfo &
 {
     const std::string_view code = ReplyCode(text);
     if (code == "210") {
-        FillDiscInfo(ParseEntry(text), match, info);
+        const CddbEntryText entry = ParseEntry(text);
+        FillDiscInfo(entry, match, info);
+        TheCddbTransport().LastYear = entry.Year;
+        TheCddbTransport().LastGenre = entry.Genre;
         return CDDB_OK;
     }
+    ServerSaid(text);
     if (code == "409")
         return CDDB_NO_HANDSHAKE;
     if (code == "403")
@@ -105,6 +132,8 @@ int32_t ReadResult(const std::string &text, const TCddbMatch &match, TDiscInfo &
 int32_t SitesResult(const std::string &text, TCddbList &list)
 {
     const std::string_view code = ReplyCode(text);
+    if (code != "210")
+        ServerSaid(text);
     if (code != "210" && code != "401")
         return CDDB_FAILED;
     FillList(ParseSites(text), list);
@@ -168,6 +197,29 @@ OSTRELLE_EXPORT void OSTRELLE_API http_Abort(void)
 {
     if (THttpCli *client = TheCddbTransport().Client)
         client->Abort();
+}
+
+OSTRELLE_EXPORT const char *OSTRELLE_API http_LastError(void)
+{
+    return TheCddbTransport().LastError.c_str();
+}
+
+OSTRELLE_EXPORT int32_t OSTRELLE_API http_SetProtocolLevel(int32_t Level)
+{
+    CddbTransport &transport = TheCddbTransport();
+    // A request under way keeps the level, and the encoding, it started with.
+    if (Level >= 1 && Level <= 6 && !(transport.Client && transport.Client->Busy()))
+        transport.ProtocolLevel = Level;
+    return transport.ProtocolLevel;
+}
+
+OSTRELLE_EXPORT void OSTRELLE_API http_LastEntryYearGenre(const char **Year, const char **Genre)
+{
+    const CddbTransport &transport = TheCddbTransport();
+    if (Year)
+        *Year = transport.LastYear.c_str();
+    if (Genre)
+        *Genre = transport.LastGenre.c_str();
 }
 
 } // extern "C"

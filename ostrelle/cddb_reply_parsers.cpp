@@ -37,12 +37,41 @@ std::vector<std::string> ReadNumberedGroups(const std::vector<std::string_view> 
         std::string value(lines[i].substr(std::min(key.size(), lines[i].size())));
         for (++i; i < lines.size() && lines[i].starts_with(key); ++i)
             value += lines[i].substr(key.size());
-        values.push_back(std::move(value));
+        values.push_back(DecodeEscapes(value));
     }
     return values;
 }
 
+// The value of an unnumbered keyword ("EXTD=", "DYEAR="): its first line and every directly
+// following line with the same key, joined; nothing when the entry lacks it.
+std::optional<std::string> ReadKeyword(const std::vector<std::string_view> &lines, std::string_view key)
+{
+    size_t i = FindGroupStart(lines, key.substr(0, key.size() - 1));
+    if (i == lines.size())
+        return std::nullopt;
+    std::string value(lines[i].substr(std::min(key.size(), lines[i].size())));
+    for (++i; i < lines.size() && lines[i].starts_with(key); ++i)
+        value += lines[i].substr(key.size());
+    return DecodeEscapes(value);
+}
+
 } // namespace
+
+std::string DecodeEscapes(std::string_view value)
+{
+    std::string decoded;
+    decoded.reserve(value.size());
+    for (size_t i = 0; i < value.size(); ++i) {
+        const char next = i + 1 < value.size() ? value[i + 1] : '\0';
+        if (value[i] == '\\' && (next == 'n' || next == 't' || next == '\\')) {
+            decoded += next == 'n' ? '\n' : next == 't' ? '\t' : '\\';
+            ++i;
+        } else {
+            decoded += value[i];
+        }
+    }
+    return decoded;
+}
 
 bool TLineReader::Next(std::string_view &line)
 {
@@ -77,10 +106,14 @@ CddbMatchText ParseMatchLine(std::string_view line)
     };
     match.Category = takeWord();
     match.DiscId = takeWord();
-    const size_t slash = line.find('/');
+    size_t slash = line.find(" / ");
+    if (slash != std::string_view::npos)
+        ++slash;
+    else
+        slash = line.find('/');
     if (slash == std::string_view::npos) {
-        match.Artist = line;
-        match.Title = line;
+        match.Artist = DecodeEscapes(line);
+        match.Title = match.Artist;
         return match;
     }
     std::string_view artist = line.substr(0, slash);
@@ -89,8 +122,8 @@ CddbMatchText ParseMatchLine(std::string_view line)
         artist.remove_suffix(1);
     if (title.starts_with(' '))
         title.remove_prefix(1);
-    match.Artist = artist;
-    match.Title = title;
+    match.Artist = DecodeEscapes(artist);
+    match.Title = DecodeEscapes(title);
     return match;
 }
 
@@ -129,14 +162,9 @@ CddbEntryText ParseEntry(std::string_view text)
     for (size_t j = 0; j < extended.size(); ++j)
         entry.TrackExtData[j] = std::move(extended[j]);
 
-    size_t i = FindGroupStart(lines, "EXTD");
-    if (i < lines.size()) {
-        const std::string_view key = "EXTD=";
-        std::string value(lines[i].substr(std::min(key.size(), lines[i].size())));
-        for (++i; i < lines.size() && lines[i].starts_with(key); ++i)
-            value += lines[i].substr(key.size());
-        entry.ExtData = std::move(value);
-    }
+    entry.ExtData = ReadKeyword(lines, "EXTD=");
+    entry.Year = ReadKeyword(lines, "DYEAR=").value_or(std::string());
+    entry.Genre = ReadKeyword(lines, "DGENRE=").value_or(std::string());
     return entry;
 }
 

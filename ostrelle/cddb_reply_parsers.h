@@ -34,12 +34,21 @@ struct CddbEntryText {
     // As many as TrackTitles; empty where the entry has no EXTT group.
     std::vector<std::optional<std::string>> TrackExtData;
     std::optional<std::string> ExtData;
+    // DYEAR and DGENRE (sent from protocol level 5 on); empty when absent.
+    std::string Year;
+    std::string Genre;
 };
 
 // The three leading characters of a reply, or fewer when the reply is shorter.
 std::string_view ReplyCode(std::string_view text);
 
-// "category discid artist / title": one match. Without a slash, artist and title are the same.
+// An entry value with its escapes decoded: "\n" newline, "\t" tab, "\\" backslash; any other
+// backslash stays as it is.
+std::string DecodeEscapes(std::string_view value);
+
+// "category discid artist / title": one match, split at the first " / " or, when there is none,
+// at the first "/" (so "AC/DC / Back in Black" keeps its artist). Without a slash, artist and
+// title are the same. Escapes are decoded.
 CddbMatchText ParseMatchLine(std::string_view line);
 
 // The 200 reply: one match on the status line, after the code and its space.
@@ -49,8 +58,9 @@ CddbMatchText ParseExactMatch(std::string_view text);
 // begins with "." (or "0") or the end of the text.
 std::vector<CddbMatchText> ParseMatchList(std::string_view text);
 
-// The 210 read reply: the xmcd entry's TTITLE, EXTT and EXTD groups. Continuation lines of a
-// group are joined without separator; EXTT groups beyond the TTITLE count are ignored.
+// The 210 read reply: the xmcd entry's TTITLE, EXTT, EXTD, DYEAR and DGENRE. Continuation lines of
+// a group are joined without separator, then escapes decoded; EXTT groups beyond the TTITLE count
+// are ignored.
 CddbEntryText ParseEntry(std::string_view text);
 
 // The 210 and 401 sites replies: every line after the status line up to a "." line.

@@ -1,6 +1,8 @@
 #include "http_cli.h"
 
 #include <cerrno>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -14,9 +16,11 @@ struct THttpCli::Request {
     enum class Stage { Resolving, Connecting, Sending, Receiving };
 
     bool active = true;
-    bool failed = false;
+    TFailure failure = TFailure::None;
+    int error = 0;
     int statusCode = 0;
     std::string reason;
+    std::chrono::steady_clock::time_point lastProgress = std::chrono::steady_clock::now();
 
     HttpUrl url;
     int redirections = 0;
@@ -46,7 +50,23 @@ bool WaitForSocket(int fd, short events)
     return ready > 0;
 }
 
+void Touch(std::chrono::steady_clock::time_point &lastProgress)
+{
+    lastProgress = std::chrono::steady_clock::now();
+}
+
 } // namespace
+
+int THttpCli::EffectiveIdleLimitMs()
+{
+    if (const char *text = std::getenv("OSTRELLE_TEST_IDLE_LIMIT_MS")) {
+        char *end = nullptr;
+        const long value = std::strtol(text, &end, 10);
+        if (end != text && *end == '\0' && value > 0 && value <= IdleLimitMs)
+            return static_cast<int>(value);
+    }
+    return IdleLimitMs;
+}
 
 THttpCli::THttpCli()
     : accept_("image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*"), agent_("Mozilla/3.0 (compatible)")
@@ -64,6 +84,10 @@ void THttpCli::Get()
         throw EHttpException(statusCode_, "HTTP component is busy");
     statusCode_ = 0;
     reasonPhrase_.clear();
+    failure_ = TFailure::None;
+    errorNumber_ = 0;
+    charset_.clear();
+    const auto idleLimit = std::chrono::milliseconds(EffectiveIdleLimitMs());
 
     Request request;
     current_ = &request;
@@ -82,17 +106,26 @@ void THttpCli::Get()
     if (SplitUrl(url_, request.url, error))
         StartLookup(request);
     else
-        Finish(request, 404, error, true);
+        Finish(request, 404, error, TFailure::BadUrl);
 
     while (request.active) {
         winmsg::PumpMessages();
         if (!request.active)
             break;
         Advance(request);
+        if (request.active && std::chrono::steady_clock::now() - request.lastProgress > idleLimit) {
+            request.lookup.Cancel();
+            Finish(request, 404, "timed out", TFailure::Timeout);
+        }
     }
     statusCode_ = request.statusCode;
     reasonPhrase_ = request.reason;
-    if (request.failed || request.statusCode >= 400)
+    failure_ = request.failure;
+    errorNumber_ = request.error;
+    charset_ = request.reader.Charset();
+    if (failure_ == TFailure::None && statusCode_ >= 400)
+        failure_ = TFailure::Status;
+    if (failure_ != TFailure::None)
         throw EHttpException(statusCode_, reasonPhrase_);
 }
 
@@ -102,15 +135,16 @@ void THttpCli::Abort()
     if (!request)
         return;
     request->lookup.Cancel();
-    Finish(*request, 404, "Connection aborted on request", true);
+    Finish(*request, 404, "Connection aborted on request", TFailure::Aborted);
 }
 
-void THttpCli::Finish(Request &request, int statusCode, std::string reason, bool failed)
+void THttpCli::Finish(Request &request, int statusCode, std::string reason, TFailure failure, int error)
 {
     request.socket.Close();
     request.statusCode = statusCode;
     request.reason = std::move(reason);
-    request.failed = failed;
+    request.failure = failure;
+    request.error = error;
     request.active = false;
     if (current_ == &request)
         current_ = nullptr;
@@ -120,12 +154,15 @@ void THttpCli::Fire(Request &request, const TNotifyEvent &event)
 {
     if (event && request.active)
         event(*this);
+    // The time the host spent in its handler is not the server's silence.
+    Touch(request.lastProgress);
 }
 
 void THttpCli::StartLookup(Request &request)
 {
     request.stage = Request::Stage::Resolving;
     request.nextAddress = 0;
+    Touch(request.lastProgress);
     request.lookup.Start(request.url.Host, request.url.Port);
 }
 
@@ -157,7 +194,7 @@ void THttpCli::AdvanceLookup(Request &request)
         break;
     case TNameLookup::State::Idle:
     case TNameLookup::State::Failed:
-        Finish(request, 404, "can't resolve hostname to IP address", true);
+        Finish(request, 404, "can't resolve hostname to IP address", TFailure::Resolve);
         break;
     }
 }
@@ -179,11 +216,12 @@ void THttpCli::ConnectNext(Request &request)
         if (::connect(socket.Get(), address->ai_addr, address->ai_addrlen) == 0 || errno == EINPROGRESS) {
             request.socket = std::move(socket);
             request.stage = Request::Stage::Connecting;
+            Touch(request.lastProgress);
             return;
         }
         error = errno;
     }
-    Finish(request, 404, "can't connect: " + ErrorText(error), true);
+    Finish(request, 404, "can't connect: " + ErrorText(error), TFailure::Connect, error);
 }
 
 void THttpCli::AdvanceConnect(Request &request)
@@ -199,14 +237,15 @@ void THttpCli::AdvanceConnect(Request &request)
         if (request.nextAddress < request.lookup.Addresses().size())
             ConnectNext(request);
         else
-            Finish(request, 404, ErrorText(error), true);
+            Finish(request, 404, ErrorText(error), TFailure::Connect, error);
         return;
     }
     request.outgoing = "GET " + request.url.Path + " HTTP/1.0\r\n" + "Accept: " + accept_ + "\r\n" +
-                       "User-Agent: " + agent_ + "\r\n" + "Host: " + request.url.Host + "\r\n\r\n";
+                       "User-Agent: " + agent_ + "\r\n" + "Host: " + request.url.HostInUrl() + "\r\n\r\n";
     request.sent = 0;
     request.reader = THttpResponseReader();
     request.stage = Request::Stage::Sending;
+    Touch(request.lastProgress);
     Fire(request, OnRequestHeaderBegin);
 }
 
@@ -218,9 +257,10 @@ void THttpCli::AdvanceSend(Request &request)
                                    request.outgoing.size() - request.sent, MSG_NOSIGNAL);
     if (written < 0) {
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-            Finish(request, 404, ErrorText(errno), true);
+            Finish(request, 404, ErrorText(errno), TFailure::Transfer, errno);
         return;
     }
+    Touch(request.lastProgress);
     request.sent += static_cast<size_t>(written);
     if (request.sent == request.outgoing.size())
         request.stage = Request::Stage::Receiving;
@@ -234,9 +274,10 @@ void THttpCli::AdvanceReceive(Request &request)
     const ssize_t received = ::recv(request.socket.Get(), chunk, sizeof chunk, 0);
     if (received < 0) {
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-            Finish(request, 404, ErrorText(errno), true);
+            Finish(request, 404, ErrorText(errno), TFailure::Transfer, errno);
         return;
     }
+    Touch(request.lastProgress);
     if (received == 0) {
         ConnectionClosed(request);
         return;
@@ -258,10 +299,10 @@ void THttpCli::TakeReplyBytes(Request &request, std::string_view bytes)
             TakeBody(request, body);
         break;
     case THttpResponseReader::Phase::ErrorStatus:
-        Finish(request, request.reader.StatusCode(), request.reader.Reason(), true);
+        Finish(request, request.reader.StatusCode(), request.reader.Reason(), TFailure::Status);
         break;
     case THttpResponseReader::Phase::LineTooLong:
-        Finish(request, request.reader.StatusCode(), "HTTP line too long", true);
+        Finish(request, request.reader.StatusCode(), "HTTP line too long", TFailure::LineTooLong);
         break;
     }
 }
@@ -271,7 +312,7 @@ void THttpCli::TakeBody(Request &request, std::string_view bytes)
     if (bytes.empty())
         return;
     if (request.bodySize + bytes.size() > MaxBodySize) {
-        Finish(request, request.reader.StatusCode(), "response body too large", true);
+        Finish(request, request.reader.StatusCode(), "response body too large", TFailure::BodyTooLarge);
         return;
     }
     if (!request.docBegun) {
@@ -289,13 +330,13 @@ void THttpCli::Redirect(Request &request)
 {
     request.socket.Close();
     if (++request.redirections > MaxRedirections) {
-        Finish(request, request.reader.StatusCode(), "too many redirections", true);
+        Finish(request, request.reader.StatusCode(), "too many redirections", TFailure::Redirections);
         return;
     }
     const std::string target = ResolveLocation(request.url, request.reader.Location());
     std::string error;
     if (!SplitUrl(target, request.url, error)) {
-        Finish(request, request.reader.StatusCode(), "bad redirection: " + error, true);
+        Finish(request, request.reader.StatusCode(), "bad redirection: " + error, TFailure::BadUrl);
         return;
     }
     StartLookup(request);
@@ -305,7 +346,7 @@ void THttpCli::ConnectionClosed(Request &request)
 {
     const THttpResponseReader &reader = request.reader;
     if (reader.CurrentPhase() != THttpResponseReader::Phase::Body || reader.StatusCode() == 0) {
-        Finish(request, reader.StatusCode(), "connection closed before a complete HTTP reply", true);
+        Finish(request, reader.StatusCode(), "connection closed before a complete HTTP reply", TFailure::Closed);
         return;
     }
     request.socket.Close();
@@ -314,7 +355,7 @@ void THttpCli::ConnectionClosed(Request &request)
         if (!request.active)
             return;
     }
-    Finish(request, reader.StatusCode(), reader.Reason(), false);
+    Finish(request, reader.StatusCode(), reader.Reason(), TFailure::None);
 }
 
 } // namespace ostrelle

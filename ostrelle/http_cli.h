@@ -36,6 +36,28 @@ class THttpCli {
     static constexpr size_t MaxBodySize = 8 * 1024 * 1024;
     // How long one wait on the socket lasts before the host's messages are pumped again.
     static constexpr int PollSliceMs = 10;
+    // A request fails when this long passes without progress: the name found, the connection
+    // made, a byte sent or received.
+    static constexpr int IdleLimitMs = 30000;
+    // IdleLimitMs, or the milliseconds in OSTRELLE_TEST_IDLE_LIMIT_MS: a seam for tests only, so the
+    // suite need not wait 30 s for a silent server.
+    static int EffectiveIdleLimitMs();
+
+    // Why the last Get failed.
+    enum class TFailure {
+        None,
+        BadUrl,
+        Resolve,
+        Connect,
+        Transfer,
+        Timeout,
+        Aborted,
+        Status, // the server answered 400 or above
+        Closed, // the connection ended before a complete HTTP reply
+        LineTooLong,
+        BodyTooLarge,
+        Redirections,
+    };
 
     THttpCli();
     ~THttpCli();
@@ -59,6 +81,11 @@ class THttpCli {
     bool Busy() const { return current_ != nullptr; }
     int StatusCode() const { return statusCode_; }
     const std::string &ReasonPhrase() const { return reasonPhrase_; }
+    TFailure Failure() const { return failure_; }
+    // The system's error number of a Connect or Transfer failure, 0 otherwise.
+    int ErrorNumber() const { return errorNumber_; }
+    // The charset the last reply's Content-Type named, in lower case; empty when none.
+    const std::string &Charset() const { return charset_; }
 
     // Fetches URL. Returns when the reply's status is below 400; throws EHttpException on every
     // failure (busy client, lookup, connect, I/O, status of 400 or above, abort, limits).
@@ -82,7 +109,7 @@ class THttpCli {
     void Redirect(Request &request);
     void ConnectionClosed(Request &request);
     void Fire(Request &request, const TNotifyEvent &event);
-    void Finish(Request &request, int statusCode, std::string reason, bool failed);
+    void Finish(Request &request, int statusCode, std::string reason, TFailure failure, int error = 0);
 
     std::string url_;
     std::string accept_;
@@ -91,6 +118,9 @@ class THttpCli {
     Request *current_ = nullptr;
     int statusCode_ = 0;
     std::string reasonPhrase_;
+    TFailure failure_ = TFailure::None;
+    int errorNumber_ = 0;
+    std::string charset_;
 };
 
 } // namespace ostrelle

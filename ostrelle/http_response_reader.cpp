@@ -29,6 +29,22 @@ std::string_view TrimTrailingBlanks(std::string_view text)
     return text;
 }
 
+// The charset parameter of a Content-Type value ("text/plain; charset=UTF-8"), in lower case.
+std::string CharsetOf(std::string_view value)
+{
+    std::string lower;
+    for (char c : value)
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const auto at = lower.find("charset=");
+    if (at == std::string::npos)
+        return {};
+    std::string_view charset = std::string_view(lower).substr(at + 8);
+    charset = charset.substr(0, charset.find(';'));
+    if (charset.size() >= 2 && charset.front() == '"' && charset.back() == '"')
+        charset = charset.substr(1, charset.size() - 2);
+    return std::string(TrimTrailingBlanks(charset));
+}
+
 } // namespace
 
 THttpResponseReader::Phase THttpResponseReader::Feed(std::string_view data, std::string_view &body)
@@ -83,6 +99,8 @@ void THttpResponseReader::TakeLine(std::string_view line)
             value.remove_prefix(1);
         location_ = TrimTrailingBlanks(value);
         hasLocation_ = true;
+    } else if (StartsWithIgnoringCase(line, "content-type:")) {
+        charset_ = CharsetOf(line.substr(13));
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// Takes an HTTP/1.x response apart as its bytes arrive: status line, Location, end of headers,
+// Takes an HTTP/1.x response apart as its bytes arrive: status line, Location, the Content-Type's
+// charset, end of headers,
 // then body. Pure: no I/O, so it can be fed any bytes (tests, fuzzing).
 
 #include <cstddef>
@@ -30,6 +31,8 @@ class THttpResponseReader {
     const std::string &Reason() const { return reason_; }
     bool HasLocation() const { return hasLocation_; }
     const std::string &Location() const { return location_; }
+    // The charset parameter of the Content-Type header, in lower case; empty when none was named.
+    const std::string &Charset() const { return charset_; }
 
   private:
     void TakeLine(std::string_view line);
@@ -40,6 +43,7 @@ class THttpResponseReader {
     std::string reason_;
     bool hasLocation_ = false;
     std::string location_;
+    std::string charset_;
 };
 
 } // namespace ostrelle

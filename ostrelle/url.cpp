@@ -34,6 +34,11 @@ bool ParsePort(std::string_view text, uint16_t &port)
 
 } // namespace
 
+std::string HttpUrl::HostInUrl() const
+{
+    return Host.find(':') != std::string::npos ? "[" + Host + "]" : Host;
+}
+
 bool HasUnsafeByte(std::string_view text)
 {
     for (char c : text) {
@@ -64,12 +69,25 @@ bool SplitUrl(std::string_view url, HttpUrl &parts, std::string &error)
         slash == std::string_view::npos ? std::string_view("/") : rest.substr(slash);
 
     HttpUrl result;
-    if (const auto colon = authority.find(':'); colon != std::string_view::npos) {
-        if (!ParsePort(authority.substr(colon + 1), result.Port)) {
-            error = "bad port in URL";
+    std::string_view portText;
+    bool hasPort = false;
+    if (authority.starts_with('[')) {
+        const auto close = authority.find(']');
+        if (close == std::string_view::npos || (close + 1 < authority.size() && authority[close + 1] != ':')) {
+            error = "bad IPv6 address in URL";
             return false;
         }
+        hasPort = close + 1 < authority.size();
+        portText = hasPort ? authority.substr(close + 2) : std::string_view();
+        authority = authority.substr(1, close - 1);
+    } else if (const auto colon = authority.find(':'); colon != std::string_view::npos) {
+        hasPort = true;
+        portText = authority.substr(colon + 1);
         authority = authority.substr(0, colon);
+    }
+    if (hasPort && !ParsePort(portText, result.Port)) {
+        error = "bad port in URL";
+        return false;
     }
     if (authority.empty()) {
         error = "no host in URL";
@@ -85,7 +103,7 @@ std::string ResolveLocation(const HttpUrl &from, std::string_view location)
 {
     if (location.find("://") != std::string_view::npos)
         return std::string(location);
-    const std::string origin = "http://" + from.Host + ":" + std::to_string(from.Port);
+    const std::string origin = "http://" + from.HostInUrl() + ":" + std::to_string(from.Port);
     if (location.starts_with("//"))
         return "http:" + std::string(location);
     if (location.starts_with("/"))

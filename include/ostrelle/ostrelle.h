@@ -180,6 +180,33 @@ OSTRELLE_EXPORT int32_t OSTRELLE_API http_sites(OHWND Window, const TCddbServer 
 /* Ends the http_ request under way; meant for a window procedure run during the wait. */
 OSTRELLE_EXPORT void OSTRELLE_API http_Abort(void);
 
+/* Additions to the sixteen exports above. */
+
+/* Every wait of an http_ request fails when no progress comes for 30 seconds: the name lookup,
+ * the connection and every byte sent or received alike. */
+
+/* Why the last http_ call did not give its success code (CDDB_EXACT, CDDB_EXACT_MULTIPLE,
+ * CDDB_INEXACT, CDDB_OK), in French: the transport's failure ("nom d'hôte inconnu", "connexion
+ * refusée", "délai dépassé", "requête abandonnée"...), the HTTP status ("statut HTTP 404 Not
+ * Found"), or the server's own status line ("le serveur a répondu « 500 Unknown application »").
+ * Empty after a success and before the first call. The text is in the encoding of the records' texts
+ * (see http_SetProtocolLevel). Owned by the library, valid until the next http_ call. */
+OSTRELLE_EXPORT const char *OSTRELLE_API http_LastError(void);
+
+/* Sets the CDDB protocol level the next http_ calls send ("proto="), 4 until changed; levels 1 to 6
+ * are accepted, any other value changes nothing, and so does a call while a request runs. Returns
+ * the level in use. The level decides the encoding of every text the library writes into the
+ * records and of http_LastError: Windows-1252 below 6, UTF-8 at 6, as servers send them. A reply
+ * whose Content-Type names a charset is converted to that encoding; characters Windows-1252 cannot
+ * write become "?". */
+OSTRELLE_EXPORT int32_t OSTRELLE_API http_SetProtocolLevel(int32_t Level);
+
+/* The DYEAR and DGENRE values of the entry the last http_read returned CDDB_OK for (servers send
+ * them from protocol level 5 on); empty texts when the entry had none or when the last http_ call
+ * was not such a read. Either pointer may be null. The texts are library-owned, in the records'
+ * encoding, and valid until the next http_ call. */
+OSTRELLE_EXPORT void OSTRELLE_API http_LastEntryYearGenre(const char **Year, const char **Genre);
+
 /* Release what the matching export allocated and leave the record empty. Zero-filled records are
  * accepted. A record must not be released twice without being filled again. */
 OSTRELLE_EXPORT void OSTRELLE_API FreeCddbList(TCddbList *List);

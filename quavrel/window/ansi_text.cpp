@@ -22,3 +22,8 @@ QByteArray ToAnsi(const QString &text)
     }
     return result;
 }
+
+QString FromCddbText(const char *text, bool utf8)
+{
+    return utf8 ? QString::fromUtf8(text) : FromAnsi(text);
+}

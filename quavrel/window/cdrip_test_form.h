@@ -183,6 +183,10 @@ class TCDRipTestForm : public QMainWindow {
   public:
     // The progress window the program creates beside the window; one is made when there is none.
     TfrmProgress &frmProgress();
+    // Shows CddbServer in serveur.
+    void ShowCddbServer();
+    // Closing: aborts the CDDB request under way, whose lookup then ends quietly.
+    void AbortCddbRequest();
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -252,6 +256,18 @@ class TCDRipTestForm : public QMainWindow {
     // ---- Disc lookup and playback (private) ----
     void ConnectLookupControls();
     void FillFromDiscInfo(const TDiscInfo &Info);
+    // Takes what the user typed into serveur, if anything, before a request; false for a
+    // text that names no server.
+    bool TakeTypedServer();
+    // Takes the typed server and sets the protocol level from textesutf8; false (and says why)
+    // when the typed server is not one.
+    bool StartCddbRequest();
+    // A text of the last request's records, decoded as that request's level gives.
+    QString FromCddb(const char *text) const;
+    // The message with the library's reason for the last request's result, when it gave one.
+    QString WithCddbReason(const QString &message) const;
+    bool serverTyped_ = false;
+    bool cddbUtf8_ = false;
     // The track of the selected row of ListView1; 0 when no row is selected.
     int SelectedTrack() const;
     bool cddbRequestRunning_ = false;

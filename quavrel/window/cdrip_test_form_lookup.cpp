@@ -1,6 +1,7 @@
 // The disc lookup on a CDDB server, the server's list of mirror sites and the choice of a server.
 
 #include "ansi_text.h"
+#include "cddb_server.h"
 #include "cdrip_test_form.h"
 #include "matches_form.h"
 #include "message_box.h"
@@ -71,19 +72,30 @@ struct SiteChoice {
 };
 
 // A site line holds host, protocol, port, script path, coordinates and a description, separated
-// by blanks; the first and the fourth are the server. A line without both has no server to offer.
+// by blanks; the first and the fourth are the server, with the third as its port unless it is
+// HTTP's own. A line without both has no server to offer.
 std::optional<SiteChoice> ServerOfSiteLine(const QString &line)
 {
     const QStringList fields = line.split(QLatin1Char(' '));
     if (fields.size() < 4 || fields[0].isEmpty() || fields[3].isEmpty())
         return std::nullopt;
-    return SiteChoice{fields[0], fields[3]};
+    QString server = fields[0];
+    bool numeric = false;
+    const int port = fields[2].toInt(&numeric);
+    if (numeric && port > 0 && port <= 65535 && port != 80) {
+        if (server.contains(QLatin1Char(':')) && !server.startsWith(QLatin1Char('[')))
+            server = QLatin1Char('[') + server + QLatin1Char(']');
+        server += QLatin1Char(':') + QString::number(port);
+    }
+    return SiteChoice{server, fields[3]};
 }
 
 } // namespace
 
 void TCDRipTestForm::ConnectLookupControls()
 {
+    // Only what the user typed replaces the server; a server set otherwise stays until then.
+    connect(ui->serveur, &QLineEdit::textEdited, this, [this] { serverTyped_ = true; });
     connect(ui->btnCalcDiscID, &QToolButton::clicked, this, &TCDRipTestForm::btnCalcDiscIDClick);
     connect(ui->Button1, &QToolButton::clicked, this, &TCDRipTestForm::Button1Click);
     connect(ui->LbServer, &QListWidget::itemDoubleClicked, this, &TCDRipTestForm::LbServerDblClick);
@@ -91,6 +103,55 @@ void TCDRipTestForm::ConnectLookupControls()
     connect(ui->btnStopPlay, &QToolButton::clicked, this, &TCDRipTestForm::btnStopPlayClick);
     connect(ui->btnPause, &QToolButton::clicked, this, &TCDRipTestForm::btnPauseClick);
     connect(ui->btnResume, &QToolButton::clicked, this, &TCDRipTestForm::btnResumeClick);
+}
+
+void TCDRipTestForm::ShowCddbServer()
+{
+    ui->serveur->setText(ServerBoxText(CddbServer));
+    serverTyped_ = false;
+}
+
+bool TCDRipTestForm::TakeTypedServer()
+{
+    if (!serverTyped_)
+        return true;
+    if (!ApplyTypedServer(ui->serveur->text(), CddbServer))
+        return false;
+    ShowCddbServer();
+    return true;
+}
+
+void TCDRipTestForm::AbortCddbRequest()
+{
+    // The request's wait returns and its lookup ends without a word: the window is closing.
+    if (cddbRequestRunning_)
+        http_Abort();
+    if (auto *progress = findChild<TfrmProgress *>(QString(), Qt::FindDirectChildrenOnly))
+        progress->hide();
+}
+
+bool TCDRipTestForm::StartCddbRequest()
+{
+    if (!TakeTypedServer()) {
+        ShowMessageBox(this, QStringLiteral("Serveur invalide : « %1 ». Tapez un nom d'hôte, hôte:port ou une "
+                                            "adresse http://hôte[:port]/chemin/cddb.cgi.")
+                                 .arg(ui->serveur->text()));
+        return false;
+    }
+    cddbUtf8_ = ui->textesutf8->isChecked();
+    http_SetProtocolLevel(cddbUtf8_ ? 6 : 4);
+    return true;
+}
+
+QString TCDRipTestForm::FromCddb(const char *text) const
+{
+    return FromCddbText(text, cddbUtf8_);
+}
+
+QString TCDRipTestForm::WithCddbReason(const QString &message) const
+{
+    const QString reason = FromCddb(http_LastError());
+    return reason.isEmpty() ? message : message + QStringLiteral("\nCause : ") + reason;
 }
 
 TfrmProgress &TCDRipTestForm::frmProgress()
@@ -135,11 +196,16 @@ void TCDRipTestForm::btnCalcDiscIDClick()
         return;
     }
     ui->lblDiscID->setText(QStringLiteral("%1").arg(CalcDiscID(&toc), 8, 16, QLatin1Char('0')));
+    if (!StartCddbRequest())
+        return;
 
     LookupRecords records;
     const AnsiServer server(CddbServer);
     TfrmProgress &progress = frmProgress();
+    progress.Begin(CDDB_REQUEST_QUERY);
     const int32_t found = http_query(progress.Handle(), server.Record(), &toc, &records.query);
+    if (closing_)
+        return;
     const TCddbMatch *match = nullptr;
     switch (found) {
     case CDDB_EXACT:
@@ -148,7 +214,7 @@ void TCDRipTestForm::btnCalcDiscIDClick()
         break;
     case CDDB_EXACT_MULTIPLE:
     case CDDB_INEXACT: {
-        TfrmMatches chooser(this, records.query);
+        TfrmMatches chooser(this, records.query, cddbUtf8_);
         chooser.setWindowTitle(found == CDDB_INEXACT ? QStringLiteral("Correspondance incomplète trouvée")
                                                      : QStringLiteral("Correspondance exacte trouvée"));
         chooser.exec();
@@ -167,7 +233,7 @@ void TCDRipTestForm::btnCalcDiscIDClick()
         return;
     case CDDB_CORRUPT:
         progress.close();
-        ShowMessageBox(this, QStringLiteral("Entrée Database entry corrompue!"));
+        ShowMessageBox(this, WithCddbReason(QStringLiteral("Entrée Database entry corrompue!")));
         return;
     default:
         break;
@@ -175,44 +241,48 @@ void TCDRipTestForm::btnCalcDiscIDClick()
     // A failure, a refused handshake or any answer without a match: reading an empty match would
     // only ask the server for nothing.
     if (!match) {
-        ShowMessageBox(this, QStringLiteral("Erreur pendant la récupération des données!"));
+        ShowMessageBox(this, WithCddbReason(QStringLiteral("Erreur pendant la récupération des données!")));
         progress.close();
         return;
     }
 
-    switch (http_read(progress.Handle(), server.Record(), match, &records.info)) {
+    progress.Begin(CDDB_REQUEST_READ);
+    const int32_t read = http_read(progress.Handle(), server.Record(), match, &records.info);
+    if (closing_)
+        return;
+    switch (read) {
     case CDDB_OK:
         FillFromDiscInfo(records.info);
         break;
     case CDDB_ENTRY_NOT_FOUND:
         progress.close();
-        ShowMessageBox(this, QStringLiteral("Entrée CDDB non trouvée!"));
+        ShowMessageBox(this, WithCddbReason(QStringLiteral("Entrée CDDB non trouvée!")));
         break;
     case CDDB_CORRUPT:
         progress.close();
-        ShowMessageBox(this, QStringLiteral("Entrée Database corrompue!"));
+        ShowMessageBox(this, WithCddbReason(QStringLiteral("Entrée Database corrompue!")));
         break;
     case CDDB_SERVER_ERROR:
         progress.close();
-        ShowMessageBox(this, QStringLiteral("Erreur serveur!"));
+        ShowMessageBox(this, WithCddbReason(QStringLiteral("Erreur serveur!")));
         break;
     default:
         // A failure, or an answer without an entry: the window keeps its names.
         progress.close();
-        ShowMessageBox(this, QStringLiteral("Erreur pendant la récupération des données CDDB!"));
+        ShowMessageBox(this, WithCddbReason(QStringLiteral("Erreur pendant la récupération des données CDDB!")));
         break;
     }
 }
 
 void TCDRipTestForm::FillFromDiscInfo(const TDiscInfo &Info)
 {
-    ui->lblArtist->setText(FromAnsi(Info.Artist));
-    ui->lblTitle->setText(FromAnsi(Info.Title));
+    ui->lblArtist->setText(FromCddb(Info.Artist));
+    ui->lblTitle->setText(FromCddb(Info.Title));
     // The rows are the disc's tracks; titles beyond them have nowhere to go, and rows beyond the
     // titles keep their names.
     const int rows = std::min(static_cast<int>(Info.Count), ui->ListView1->topLevelItemCount());
     for (int i = 0; i < rows; ++i)
-        ui->ListView1->topLevelItem(i)->setText(1, FromAnsi(Info.TrackTitles[i]));
+        ui->ListView1->topLevelItem(i)->setText(1, FromCddb(Info.TrackTitles[i]));
 }
 
 void TCDRipTestForm::Button1Click()
@@ -220,26 +290,32 @@ void TCDRipTestForm::Button1Click()
     if (cddbRequestRunning_)
         return;
     const BusyScope busy(cddbRequestRunning_);
+    if (!StartCddbRequest())
+        return;
 
     SiteRecords records;
     const AnsiServer server(CddbServer);
     TfrmProgress &progress = frmProgress();
-    switch (http_sites(progress.Handle(), server.Record(), &records.list)) {
+    progress.Begin(CDDB_REQUEST_SITES);
+    const int32_t found = http_sites(progress.Handle(), server.Record(), &records.list);
+    if (closing_)
+        return;
+    switch (found) {
     case CDDB_FAILED:
         progress.close();
-        ShowMessageBox(this, QStringLiteral("Erreur à l'obtention des sites"));
+        ShowMessageBox(this, WithCddbReason(QStringLiteral("Erreur à l'obtention des sites")));
         break;
     case CDDB_OK:
         ui->LbServer->clear();
         for (int32_t i = 0; i < records.list.Count; ++i) {
-            const QString line = FromAnsi(records.list.Items[i]);
+            const QString line = FromCddb(records.list.Items[i]);
             if (line.contains(QStringLiteral("http")))
                 ui->LbServer->addItem(line);
         }
         break;
     case CDDB_NO_SITES:
         progress.close();
-        ShowMessageBox(this, QStringLiteral("Pas d'information de site"));
+        ShowMessageBox(this, WithCddbReason(QStringLiteral("Pas d'information de site")));
         break;
     default:
         break;
@@ -257,4 +333,5 @@ void TCDRipTestForm::LbServerDblClick()
         return;
     CddbServer.Server = choice->server;
     CddbServer.CgiPath = choice->cgiPath;
+    ShowCddbServer();
 }

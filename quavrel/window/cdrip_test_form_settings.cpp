@@ -15,9 +15,6 @@
 
 namespace {
 
-const QString kDefaultServer = QStringLiteral("gnudb.gnudb.org");
-const QString kDefaultCgiPath = QStringLiteral("/~cddb/cddb.cgi");
-
 // A stored index outside the box's items is ignored: the box keeps its default selection.
 StoredSetting IndexSetting(const QString &name, QComboBox *box)
 {
@@ -85,6 +82,8 @@ std::vector<StoredSetting> TCDRipTestForm::StoredSettings()
         ConnectionSetting(),
         CheckSetting(QStringLiteral("Activer la connexion"), ui->activer),
         CheckSetting(QStringLiteral("Déconnecter en quittant"), ui->deconnecter),
+        CheckSetting(QStringLiteral("Recherche au changement de disque"), ui->CheckBox1),
+        CheckSetting(QStringLiteral("Textes en UTF-8"), ui->textesutf8),
     };
 }
 
@@ -170,7 +169,7 @@ void TCDRipTestForm::FormCreate()
     ApplyStoredGeometry(defaults);
 
     if (CddbServer.Server.isEmpty())
-        CddbServer.Server = kDefaultServer;
+        CddbServer.Server = kDefaultCddbServer;
     if (CddbServer.CgiPath.isEmpty())
         CddbServer.CgiPath = kDefaultCgiPath;
     ui->ComboBox1->setCurrentIndex(RadioGroupIndex());
@@ -188,11 +187,14 @@ void TCDRipTestForm::FormCreate()
     default:
         break;
     }
-    ui->serveur->setText(CddbServer.Server);
+    ShowCddbServer();
 }
 
 void TCDRipTestForm::FormCloseQuery()
 {
+    AbortCddbRequest();
+    // A typed text that names no server leaves the one in use stored.
+    TakeTypedServer();
     const QString file = SettingsFile();
     bool saved = false;
     QString reason;

@@ -15,13 +15,13 @@ TfrmMatches::TfrmMatches(QWidget *parent)
     connect(ui->LbMatches, &QListWidget::itemDoubleClicked, this, &TfrmMatches::LbMatchesDblClick);
 }
 
-TfrmMatches::TfrmMatches(QWidget *parent, const TCDDBQuery &Query) : TfrmMatches(parent)
+TfrmMatches::TfrmMatches(QWidget *parent, const TCDDBQuery &Query, bool Utf8) : TfrmMatches(parent)
 {
     for (int32_t i = 0; i < Query.Count; ++i) {
         const TCddbMatch &match = Query.Matches[i];
         ui->LbMatches->addItem(QStringLiteral("%1 %2 %3 / %4")
-                                   .arg(FromAnsi(match.Category), FromAnsi(match.DiscId),
-                                        FromAnsi(match.Artist), FromAnsi(match.Title)));
+                                   .arg(FromCddbText(match.Category, Utf8), FromCddbText(match.DiscId, Utf8),
+                                        FromCddbText(match.Artist, Utf8), FromCddbText(match.Title, Utf8)));
     }
 }
 

@@ -16,8 +16,9 @@ class TfrmMatches : public QDialog {
     Q_OBJECT
   public:
     explicit TfrmMatches(QWidget *parent = nullptr);
-    // One line "Category DiscId Artist / Title" per match of Query, in order.
-    TfrmMatches(QWidget *parent, const TCDDBQuery &Query);
+    // One line "Category DiscId Artist / Title" per match of Query, in order; Utf8 when the query
+    // asked for level 6 texts.
+    TfrmMatches(QWidget *parent, const TCDDBQuery &Query, bool Utf8 = false);
     ~TfrmMatches() override;
 
     Ui::TfrmMatches *Controls() const { return ui.get(); }

@@ -37,6 +37,18 @@ void TfrmProgress::Button1Click()
     close();
 }
 
+void TfrmProgress::Begin(int kind)
+{
+    WndProc(WM_CDDB_PROGRESS, static_cast<winmsg::WPARAM>(kind), CDDB_PHASE_SENDING);
+}
+
+void TfrmProgress::reject()
+{
+    // Outside a request the client is idle and this changes nothing.
+    http_Abort();
+    QDialog::reject();
+}
+
 winmsg::LRESULT TfrmProgress::WndProc(uint32_t message, winmsg::WPARAM kind, winmsg::LPARAM phase)
 {
     if (message != WM_CDDB_PROGRESS)
@@ -65,8 +77,9 @@ winmsg::LRESULT TfrmProgress::WndProc(uint32_t message, winmsg::WPARAM kind, win
     case CDDB_PHASE_DOC_END:
         ui->lblState->setText(QStringLiteral("Données reçues..."));
         // A query's window stays up while the user picks a match; the read that follows reuses it.
+        // Hidden, not closed: closing aborts, and the request is still finishing.
         if (kind == CDDB_REQUEST_READ || kind == CDDB_REQUEST_SITES)
-            close();
+            hide();
         break;
     default:
         break;

@@ -3,7 +3,9 @@
 //
 // It is a winmsg window: Ostrelle's http_ calls send it WM_CDDB_PROGRESS with the request kind and
 // the phase, and it shows itself, names the request and the phase, and closes when a read or a
-// site fetch has its whole reply. "&Abandon" aborts the request under way.
+// site fetch has its whole reply. The lookup shows it before each call (Begin), so that the name
+// lookup and the connection have it too. "&Abandon", the close box and Escape abort the request
+// under way.
 
 #include "winmsg.h"
 
@@ -33,6 +35,11 @@ class TfrmProgress : public QDialog {
 
     void FormShow();
     void Button1Click();
+    // Shows the window for a request of kind (CDDB_REQUEST_*) about to start, as its first
+    // progress message would.
+    void Begin(int kind);
+    // The user closing the window: the request under way is aborted, like "&Abandon".
+    void reject() override;
     // The WM_CDDB_PROGRESS handler; other messages are ignored. Always answers 0.
     winmsg::LRESULT WndProc(uint32_t message, winmsg::WPARAM kind, winmsg::LPARAM phase);
 

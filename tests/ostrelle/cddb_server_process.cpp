@@ -61,8 +61,9 @@ void CddbServerProcess::Launch(const ServerOptions &options, const std::string &
     std::filesystem::create_directory(workDir_ + "/empty");
     const std::string data = dataDir.empty() ? workDir_ + "/empty" : dataDir;
     std::vector<std::string> args = {
-        "python3", script, "--data", data,
+        "python3", script, "--data", data, "--host", options.host,
         "--port",  "0",    "--log",  workDir_ + "/requests.log"};
+    host_ = options.host;
     for (const auto &reply : options.replies) {
         args.push_back("--reply");
         args.push_back(reply);
@@ -114,7 +115,8 @@ CddbServerProcess::~CddbServerProcess()
 
 std::string CddbServerProcess::Address() const
 {
-    return "127.0.0.1:" + std::to_string(port_);
+    const bool ipv6 = host_.find(':') != std::string::npos;
+    return (ipv6 ? "[" + host_ + "]" : host_) + ":" + std::to_string(port_);
 }
 
 std::string CddbServerProcess::RequestLog() const

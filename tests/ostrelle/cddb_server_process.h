@@ -12,9 +12,11 @@ struct ServerOptions {
     // Serve tests/data/cddb (the fixtures); false serves an empty directory.
     bool withFixtures = true;
     // Scripted replies, one JSON object each (see the top of cddb_server.py).
-    std::vector<std::string> replies;
+    std::vector<std::string> replies{};
     // When set, this directory of xmcd entries is served instead of the fixtures.
     std::string dataDir{};
+    // The loopback address listened on: "127.0.0.1" or "::1".
+    std::string host = "127.0.0.1";
 };
 
 class CddbServerProcess {
@@ -27,7 +29,7 @@ class CddbServerProcess {
     CddbServerProcess &operator=(const CddbServerProcess &) = delete;
 
     uint16_t Port() const { return port_; }
-    // "127.0.0.1:<port>", as TCddbServer.Server takes it.
+    // "127.0.0.1:<port>" (or "[::1]:<port>"), as TCddbServer.Server takes it.
     std::string Address() const;
     // Every request head the server received so far, each ended by an empty line.
     std::string RequestLog() const;
@@ -38,6 +40,7 @@ class CddbServerProcess {
 
     pid_t pid_ = -1;
     uint16_t port_ = 0;
+    std::string host_;
     std::string workDir_;
 };
 

@@ -34,13 +34,16 @@ TEST(MatchParsing, ExactMatchLine)
     EXPECT_EQ(noSlash.Artist, "Untitled");
     EXPECT_EQ(noSlash.Title, "Untitled");
 
-    // Split at the first slash; the spaces around it belong to neither part.
-    const auto twoSlashes = ParseMatchLine("rock 1 AC/DC / Back");
-    EXPECT_EQ(twoSlashes.Artist, "AC");
-    EXPECT_EQ(twoSlashes.Title, "DC / Back");
-    const auto tight = ParseMatchLine("rock 1 A/B");
+    // Split at the first " / ", else at the first slash; the spaces around it belong to neither part.
+    const auto twoSlashes = ParseMatchLine("rock 1 AC/DC / Back / Black");
+    EXPECT_EQ(twoSlashes.Artist, "AC/DC");
+    EXPECT_EQ(twoSlashes.Title, "Back / Black");
+    const auto tight = ParseMatchLine("rock 1 A/B/C");
     EXPECT_EQ(tight.Artist, "A");
-    EXPECT_EQ(tight.Title, "B");
+    EXPECT_EQ(tight.Title, "B/C");
+    const auto escaped = ParseMatchLine("rock 1 A\\\\B / C\\tD");
+    EXPECT_EQ(escaped.Artist, "A\\B");
+    EXPECT_EQ(escaped.Title, "C\tD");
 }
 
 TEST(MatchParsing, MissingFieldsGiveEmptyTexts)
@@ -93,6 +96,19 @@ TEST(EntryParsing, AbsentAndSurplusGroups)
     EXPECT_TRUE(ParseEntry("210").TrackTitles.empty());
     // Lines after the terminating "." are not part of the entry.
     EXPECT_TRUE(ParseEntry("210 x\r\n.\r\nTTITLE0=late\r\n").TrackTitles.empty());
+}
+
+TEST(EntryParsing, EscapesAreDecodedAfterTheLinesAreJoined)
+{
+    // An escape split over two continuation lines is still one escape; unknown ones stay.
+    const auto entry = ParseEntry("210 x\nDYEAR=1980\nTTITLE0=a\\\nTTITLE0=nb \\x\nEXTD=\\\\\\t\n"
+                                  "EXTT0=IV. Adagio \\\\ Allegro\n.\n");
+    EXPECT_EQ(entry.TrackTitles, (std::vector<std::string>{"a\nb \\x"}));
+    EXPECT_EQ(entry.ExtData, std::optional<std::string>("\\\t"));
+    EXPECT_EQ(entry.TrackExtData[0], std::optional<std::string>("IV. Adagio \\ Allegro"));
+    EXPECT_EQ(entry.Year, "1980");
+    EXPECT_EQ(entry.Genre, "");
+    EXPECT_EQ(DecodeEscapes("end\\"), "end\\");
 }
 
 TEST(EntryParsing, CutLinesStayInsideTheReply)

@@ -80,7 +80,9 @@ const ControlRow kMainControls[] = {
     {"crc", "QCheckBox", "CRC", "", "&Paramètres Mp3"},
     {"numeropiste", "QCheckBox", "&Numero de piste", "", "&Nom des fichiers"},
     {"nomdepiste", "QCheckBox", "&Nom de la piste", "", "&Nom des fichiers"},
-    {"serveur", "QLineEdit", nullptr, "", "&Nom du serveur actuel"},
+    {"serveur", "QLineEdit", nullptr, "hôte, hôte:port ou http://hôte[:port]/chemin/cddb.cgi",
+     "&Nom du serveur actuel"},
+    {"textesutf8", "QCheckBox", "Demander les textes en UTF-8 (protocole 6)", "", "&Nom du serveur actuel"},
     {"Button1", "QToolButton", nullptr, "&Obtenir les serveurs", "&Nom du serveur actuel"},
     {"LbServer", "QListWidget", nullptr, "Double click a server to select it",
      "Liste des serveurs disponibles"},
@@ -155,7 +157,7 @@ TEST_F(LayoutTest, EveryControlOfTheMainWindow)
     }
     for (const char *hidden : {"lblDiscID", "Label4", "edtQuery", "Edit1"})
         EXPECT_TRUE(Control<QWidget>(window, hidden)->isHidden()) << hidden;
-    EXPECT_TRUE(Control<QLineEdit>(window, "serveur")->isReadOnly());
+    EXPECT_FALSE(Control<QLineEdit>(window, "serveur")->isReadOnly());
     EXPECT_EQ(window.windowTitle(), "Quavrel 1.1");
     EXPECT_EQ(window.StatusText(), "Status:");
     EXPECT_EQ(Control<QProgressBar>(window, "ProgressBar1")->maximum(), 100);
@@ -185,7 +187,7 @@ TEST_F(LayoutTest, ItemsAndFirstStates)
     EXPECT_EQ(Control<QComboBox>(window, "Connexions")->placeholderText(), "Connexions");
     for (const char *ticked : {"creerlesrepertoires", "crc", "numeropiste", "activer", "CheckBox1"})
         EXPECT_TRUE(Control<QCheckBox>(window, ticked)->isChecked()) << ticked;
-    for (const char *unticked : {"vbr", "copyright", "original", "nomdepiste", "deconnecter"})
+    for (const char *unticked : {"vbr", "copyright", "original", "nomdepiste", "deconnecter", "textesutf8"})
         EXPECT_FALSE(Control<QCheckBox>(window, unticked)->isChecked()) << unticked;
     QStringList radios;
     for (auto *button : Control<QGroupBox>(window, "RadioGroup1")->findChildren<QRadioButton *>())

@@ -55,6 +55,12 @@ TEST(ProgressWindow, FollowsTheRequestThroughItsPhases)
     EXPECT_EQ(ui->lblState->text(), "Demande...");
     send(CDDB_REQUEST_SITES, CDDB_PHASE_DOC_END);
     EXPECT_FALSE(progress.isVisible());
+
+    // Shown before the request's first message, for its name lookup and connection.
+    progress.Begin(CDDB_REQUEST_READ);
+    EXPECT_TRUE(progress.isVisible());
+    EXPECT_EQ(ui->lblCMD->text(), " Récupération des informations CD...");
+    EXPECT_EQ(ui->lblState->text(), "Demande...");
 }
 
 class AlbumInformation : public testing::Test {

@@ -33,20 +33,19 @@ TEST_F(SiteListTest, TheWebMirrorsAreListedAndOneBecomesTheServer)
     mirrorOptions.dataDir = EntryDir().toStdString();
     ostrelle_test::CddbServerProcess mirror(mirrorOptions);
     const QByteArray mirrorAddress = QByteArray::fromStdString(mirror.Address());
-    WriteSites({mirrorAddress + " http 80 /alt/cddb.cgi N000.00 W000.00 Miroir local",
+    const QByteArray mirrorLine = "127.0.0.1 http " + QByteArray::number(mirror.Port()) + " /alt/cddb.cgi";
+    WriteSites({mirrorLine + " N000.00 W000.00 Miroir local",
                 "cddb.example.org cddbp 8880 - N000.00 W000.00 Sans passerelle web",
                 "www.example.net http 80 /~cddb/cddb.cgi S033.52 E151.12 Dernier"});
     CopyDemoEntry();
     StartServer();
     TCDRipTestForm &window = OpenWindow();
-    const QString shownServer = window.Controls()->serveur->text();
-
     window.Controls()->Button1->click();
 
     EXPECT_EQ(messages_, QStringList());
     EXPECT_EQ(ServerLines(),
               QStringList(
-                  {QString::fromLatin1(mirrorAddress) + " http 80 /alt/cddb.cgi N000.00 W000.00 Miroir local",
+                  {QString::fromLatin1(mirrorLine) + " N000.00 W000.00 Miroir local",
                    "www.example.net http 80 /~cddb/cddb.cgi S033.52 E151.12 Dernier"}));
     TfrmProgress &progress = window.frmProgress();
     EXPECT_FALSE(progress.isVisible());
@@ -56,11 +55,12 @@ TEST_F(SiteListTest, TheWebMirrorsAreListedAndOneBecomesTheServer)
     DoubleClick(1);
     EXPECT_EQ(window.CddbServer.Server, "www.example.net");
     EXPECT_EQ(window.CddbServer.CgiPath, "/~cddb/cddb.cgi");
+    EXPECT_EQ(window.Controls()->serveur->text(), "www.example.net");
+    // A site's port other than 80 is kept.
     DoubleClick(0);
     EXPECT_EQ(window.CddbServer.Server, QString::fromLatin1(mirrorAddress));
     EXPECT_EQ(window.CddbServer.CgiPath, "/alt/cddb.cgi");
-    // The box keeps the server it showed at start.
-    EXPECT_EQ(window.Controls()->serveur->text(), shownServer);
+    EXPECT_EQ(window.Controls()->serveur->text(), "http://" + QString::fromLatin1(mirrorAddress) + "/alt/cddb.cgi");
 
     window.btnCalcDiscIDClick();
     EXPECT_EQ(progress.windowTitle(), "Récupération données de " + QString::fromLatin1(mirrorAddress));
@@ -98,10 +98,12 @@ TEST_F(SiteListTest, FailedFetchesKeepTheList)
     ASSERT_EQ(ServerLines().size(), 1);
 
     window.Button1Click();
-    EXPECT_EQ(messages_, QStringList{"Erreur à l'obtention des sites"});
+    const QStringList failed = {"Erreur à l'obtention des sites\nCause : statut HTTP 500 Internal Server Error"};
+    EXPECT_EQ(messages_, failed);
     QFile::remove(EntryDir() + "/sites");
     window.Button1Click();
-    EXPECT_EQ(messages_, QStringList({"Erreur à l'obtention des sites", "Pas d'information de site"}));
+    EXPECT_EQ(messages_, failed + QStringList{"Pas d'information de site\nCause : le serveur a répondu « 401 No "
+                                              "site information available. »"});
     EXPECT_EQ(ServerLines().size(), 1);
     EXPECT_FALSE(window.frmProgress().isVisible());
 }

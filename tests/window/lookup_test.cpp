@@ -18,6 +18,17 @@ namespace {
 
 const QList<QByteArray> kIcelandic = {"Un", "Deux", "Trois", "Quatre", "Sigur R\xF3s"};
 
+// A lookup message with the reason the library gave.
+QString Because(const QString &message, const QString &reason)
+{
+    return message + QStringLiteral("\nCause : ") + reason;
+}
+
+QString ServerSaid(const QString &line)
+{
+    return QStringLiteral("le serveur a répondu « ") + line + QStringLiteral(" »");
+}
+
 class DiscLookupTest : public LookupTest {
   protected:
     // Three entries laid out like the demo disc but under other IDs: an inexact answer.
@@ -202,21 +213,32 @@ TEST_F(DiscLookupTest, AnOpenTrayAsksNoServer)
 TEST_F(DiscLookupTest, EveryFailureHasItsMessageAndLeavesTheNames)
 {
     const std::string readOk = "{}"; // the query answered normally, by the demo entry
+    const QString queryFailed = QStringLiteral("Erreur pendant la récupération des données!");
+    const QString readFailed = QStringLiteral("Erreur pendant la récupération des données CDDB!");
+    const QString corrupt = ServerSaid("403 Database entry is corrupt.");
+    const QString http500 = QStringLiteral("statut HTTP 500 Internal Server Error");
     const struct {
         std::vector<std::string> replies;
         QString message;
         bool reads;
     } cases[] = {
-        {{R"({"body": "403 Database entry is corrupt.\r\n"})"}, "Entrée Database entry corrompue!", false},
-        {{R"({"status": 500})"}, "Erreur pendant la récupération des données!", false},
-        // A refused handshake has no match to read.
-        {{R"({"body": "409 No handshake.\r\n"})"}, "Erreur pendant la récupération des données!", false},
-        {{R"({"body": "200 rock 0badf00d Nulle / Part\r\n"})"}, "Entrée CDDB non trouvée!", true},
-        {{readOk, R"({"body": "403 Database entry is corrupt.\r\n"})"}, "Entrée Database corrompue!", true},
-        {{readOk, R"({"body": "402 Server error.\r\n"})"}, "Erreur serveur!", true},
-        {{readOk, R"({"status": 500})"}, "Erreur pendant la récupération des données CDDB!", true},
-        {{readOk, R"({"body": "409 No handshake.\r\n"})"},
-         "Erreur pendant la récupération des données CDDB!",
+        {{R"({"body": "403 Database entry is corrupt.\r\n"})"}, Because("Entrée Database entry corrompue!", corrupt),
+         false},
+        {{R"({"status": 500})"}, Because(queryFailed, http500), false},
+        // A refused handshake has no match to read; servers refuse clients they do not know.
+        {{R"({"body": "409 No handshake.\r\n"})"}, Because(queryFailed, ServerSaid("409 No handshake.")), false},
+        {{R"({"refuse_hello": 433})"},
+         Because(queryFailed, ServerSaid("433 No connections allowed: 0 users allowed, 0 currently active.")),
+         false},
+        {{R"({"refuse_hello": 500})"}, Because(queryFailed, ServerSaid("500 Unknown application")), false},
+        {{R"({"body": "200 rock 0badf00d Nulle / Part\r\n"})"},
+         Because("Entrée CDDB non trouvée!", ServerSaid("401 rock 0badf00d No such CD entry in database.")), true},
+        {{readOk, R"({"body": "403 Database entry is corrupt.\r\n"})"}, Because("Entrée Database corrompue!", corrupt),
+         true},
+        {{readOk, R"({"body": "402 Server error.\r\n"})"},
+         Because("Erreur serveur!", ServerSaid("402 Server error.")), true},
+        {{readOk, R"({"status": 500})"}, Because(readFailed, http500), true},
+        {{readOk, R"({"body": "409 No handshake.\r\n"})"}, Because(readFailed, ServerSaid("409 No handshake.")),
          true},
     };
     CopyDemoEntry();
@@ -251,7 +273,8 @@ TEST_F(DiscLookupTest, AbandonDuringTheReadEndsTheLookup)
     window.btnCalcDiscIDClick();
 
     EXPECT_TRUE(abandon.Fired());
-    EXPECT_EQ(messages_, QStringList{"Erreur pendant la récupération des données CDDB!"});
+    EXPECT_EQ(messages_, QStringList{Because("Erreur pendant la récupération des données CDDB!",
+                                             QStringLiteral("requête abandonnée"))});
     ExpectNamesUntouched(names);
 }
 
@@ -279,14 +302,16 @@ TEST_F(DiscLookupTest, NoSecondRequestStartsWhileOneWaits)
 
 TEST_F(DiscLookupTest, TitlesFillTheRowsThereAre)
 {
-    WriteEntry("rock", DemoDiscId(), "A", "B", {"t1", "t2", "t3", "t4", "t5", "t6", "t7"});
-    StartServer();
+    // No real server holds such entries (it refuses them): only a reply made up can bring them.
+    WriteEntry("rock", DemoDiscId(), "A", "B", {"1", "2", "3", "4", "5"});
+    StartServer({"{}", R"({"body": "210 rock x\r\nTTITLE0=t1\r\nTTITLE1=t2\r\nTTITLE2=t3\r\nTTITLE3=t4\r\n)"
+                       R"(TTITLE4=t5\r\nTTITLE5=t6\r\nTTITLE6=t7\r\n.\r\n"})",
+                 "{}", R"({"body": "210 rock x\r\nTTITLE0=u1\r\nTTITLE1=u2\r\nTTITLE2=u3\r\n.\r\n"})"});
     TCDRipTestForm &window = OpenWindow();
     window.btnCalcDiscIDClick();
     EXPECT_EQ(Names(), QStringList({"t1", "t2", "t3", "t4", "t5"}));
 
     // An entry with fewer titles leaves the other rows as they were.
-    WriteEntry("rock", DemoDiscId(), "A", "B", {"u1", "u2", "u3"});
     window.btnCalcDiscIDClick();
     EXPECT_EQ(Names(), QStringList({"u1", "u2", "u3", "t4", "t5"}));
     EXPECT_EQ(messages_, QStringList());

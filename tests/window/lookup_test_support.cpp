@@ -74,7 +74,10 @@ void LookupTest::WriteEntry(const QString &category, const QString &discId, cons
     entry += "DTITLE=" + artist + " / " + album + '\n';
     for (int i = 0; i < titles.size(); ++i)
         entry += "TTITLE" + QByteArray::number(i) + '=' + titles[i] + '\n';
-    entry += "EXTD=\nPLAYORDER=\n";
+    entry += "EXTD=\n";
+    for (int i = 0; i < titles.size(); ++i)
+        entry += "EXTT" + QByteArray::number(i) + "=\n";
+    entry += "PLAYORDER=\n";
     WriteAll(EntryDir() + QLatin1Char('/') + category + QLatin1Char('/') + discId, entry);
 }
 

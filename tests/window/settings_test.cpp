@@ -39,7 +39,9 @@ const QStringList kValueNames = {"Répertoire",
                                  "Nom des Répertoires",
                                  "Connexion active",
                                  "Activer la connexion",
-                                 "Déconnecter en quittant"};
+                                 "Déconnecter en quittant",
+                                 "Recherche au changement de disque",
+                                 "Textes en UTF-8"};
 
 void WriteRaw(const QByteArray &bytes)
 {
@@ -59,7 +61,7 @@ QByteArray ReadRaw()
 
 using SettingsTest = WindowTest;
 
-TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll22Values)
+TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll24Values)
 {
     {
         TCDRipTestForm window;
@@ -69,10 +71,10 @@ TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll22Values)
         EXPECT_EQ(ui->ComboBox1->currentText(), "Ogg");
         EXPECT_EQ(ui->Label3->text(),
                   QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QDir::separator());
-        EXPECT_EQ(window.CddbServer.Server, "gnudb.gnudb.org");
+        EXPECT_EQ(window.CddbServer.Server, "freedb.dbpoweramp.com");
         EXPECT_EQ(window.CddbServer.CgiPath, "/~cddb/cddb.cgi");
         EXPECT_EQ(window.CddbServer.UserName, "Quavrel");
-        EXPECT_EQ(ui->serveur->text(), "gnudb.gnudb.org");
+        EXPECT_EQ(ui->serveur->text(), "freedb.dbpoweramp.com");
         EXPECT_EQ(window.EncoderDescription, "Ogg - Qualité: 5");
         EXPECT_TRUE(messages_.isEmpty());
         window.close();
@@ -98,6 +100,8 @@ TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll22Values)
                                                       {"Connexion active", "-1"},
                                                       {"Activer la connexion", "1"},
                                                       {"Déconnecter en quittant", "0"},
+                                                      {"Recherche au changement de disque", "1"},
+                                                      {"Textes en UTF-8", "0"},
                                                       {"Localisation du Serveur", "/~cddb/cddb.cgi"}};
     for (const auto &[name, value] : forms)
         EXPECT_EQ(StoredValue(name), value) << name.toStdString();
@@ -119,7 +123,8 @@ TEST_F(SettingsTest, EveryValueSurvivesASecondStart)
         ui->debitmin->setCurrentIndex(5);
         ui->debitmax->setCurrentIndex(3);
         for (QCheckBox *box : {ui->vbr, ui->copyright, ui->original, ui->crc, ui->numeropiste, ui->nomdepiste,
-                               ui->creerlesrepertoires, ui->activer, ui->deconnecter})
+                               ui->creerlesrepertoires, ui->activer, ui->deconnecter, ui->CheckBox1,
+                               ui->textesutf8})
             box->setChecked(!box->isChecked());
         window.close();
     }
@@ -132,7 +137,8 @@ TEST_F(SettingsTest, EveryValueSurvivesASecondStart)
     EXPECT_EQ(window.size(), QSize(700, 600));
     EXPECT_EQ(ui->Label3->text(), "/srv/rips/");
     EXPECT_EQ(window.CddbServer.Server, "cddb.example.net");
-    EXPECT_EQ(ui->serveur->text(), "cddb.example.net");
+    // Not the usual path: the box shows the whole address.
+    EXPECT_EQ(ui->serveur->text(), "http://cddb.example.net/cgi-bin/cddb.cgi");
     EXPECT_EQ(window.CddbServer.CgiPath, "/cgi-bin/cddb.cgi");
     EXPECT_TRUE(ui->RadioGroup1Wav->isChecked());
     EXPECT_EQ(ui->ComboBox1->currentText(), "Wav");
@@ -154,6 +160,9 @@ TEST_F(SettingsTest, EveryValueSurvivesASecondStart)
     EXPECT_FALSE(ui->crc->isChecked() || ui->numeropiste->isChecked() ||
                  ui->creerlesrepertoires->isChecked() || ui->activer->isChecked());
     EXPECT_TRUE(ui->nomdepiste->isChecked() && ui->deconnecter->isChecked());
+    // The automatic lookup stays off, the UTF-8 texts on.
+    EXPECT_FALSE(ui->CheckBox1->isChecked());
+    EXPECT_TRUE(ui->textesutf8->isChecked());
     EXPECT_TRUE(messages_.isEmpty());
 }
 

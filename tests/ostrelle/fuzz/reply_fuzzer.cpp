@@ -1,9 +1,11 @@
-// libFuzzer target: the three CDDB reply parsers and the HTTP response reader on arbitrary bytes.
+// libFuzzer target: the three CDDB reply parsers, the conversion of reply texts between charsets and
+// the HTTP response reader on arbitrary bytes.
 // Every input goes through all of them; the reader gets it in pieces whose size the first byte
 // chooses, so header lines split anywhere are exercised too.
 
 #include "cddb_reply_parsers.h"
 #include "http_response_reader.h"
+#include "reply_charset.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,9 +17,9 @@ namespace {
 
 void CheckMatch(const ostrelle::CddbMatchText &match, size_t size)
 {
-    // Every field is a piece of one line of the reply.
+    // Every field is a piece of one line of the reply; a decoded "\n" escape is the only line break.
     for (const std::string *field : {&match.Category, &match.DiscId, &match.Artist, &match.Title}) {
-        if (field->size() > size || field->find_first_of("\r\n") != std::string::npos)
+        if (field->size() > size || field->find('\r') != std::string::npos)
             std::abort();
     }
 }
@@ -58,6 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         if (site.find_first_of("\r\n") != std::string::npos || site == ".")
             std::abort();
     }
+
+    // Each character becomes at most three bytes one way, at most one byte the other.
+    using ostrelle::TTextEncoding;
+    if (ostrelle::ToRecordText(text, "iso-8859-1", TTextEncoding::Utf8).size() > 3 * text.size() ||
+        ostrelle::ToRecordText(text, "utf-8", TTextEncoding::Windows1252).size() > text.size())
+        std::abort();
 
     ReadInPieces(whole);
     return 0;
