@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sys/stat.h>
 
+#include <cdio/cdio.h>
 #include <gtest/gtest.h>
 
 namespace emulatedtest {
@@ -17,6 +18,20 @@ std::string CuePath(const std::string &name)
 {
     const char *dataDir = std::getenv("QUAVREL_DATA_DIR");
     return std::string(dataDir ? dataDir : ".") + "/discs/" + name + ".cue";
+}
+
+std::vector<int32_t> TrackStarts(const std::string &name)
+{
+    std::vector<int32_t> starts;
+    CdIo_t *cdio = cdio_open(CuePath(name).c_str(), DRIVER_BINCUE);
+    EXPECT_NE(cdio, nullptr) << name;
+    if (!cdio)
+        return starts;
+    for (track_t t = cdio_get_first_track_num(cdio); t <= cdio_get_last_track_num(cdio); ++t)
+        starts.push_back(cdio_get_track_lsn(cdio, t));
+    starts.push_back(cdio_get_track_lsn(cdio, CDIO_CDROM_LEADOUT_TRACK));
+    cdio_destroy(cdio);
+    return starts;
 }
 
 std::vector<uint8_t> BinSectors(const std::string &name, int32_t first, int32_t last)

@@ -11,6 +11,8 @@ namespace emulatedtest {
 
 // <QUAVREL_DATA_DIR>/discs/<name>.cue and .bin
 std::string CuePath(const std::string &name);
+// Start sector of each track of <name>, then the lead-out, as libcdio's image driver reads them.
+std::vector<int32_t> TrackStarts(const std::string &name);
 // Bytes of sectors [first, last] read straight from <name>.bin.
 std::vector<uint8_t> BinSectors(const std::string &name, int32_t first, int32_t last);
 
