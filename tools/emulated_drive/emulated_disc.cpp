@@ -25,11 +25,12 @@ EmulatedDisc::EmulatedDisc(const std::string &imagePath)
         const lsn_t start = cdio_get_track_lsn(cdio, t);
         if (start == CDIO_INVALID_LSN)
             return;
-        const bool audio = cdio_get_track_format(cdio, t) == TRACK_FORMAT_AUDIO;
+        const track_format_t format = cdio_get_track_format(cdio, t);
+        const bool audio = format == TRACK_FORMAT_AUDIO;
         const bool copy = cdio_get_track_copy_permit(cdio, t) == CDIO_TRACK_FLAG_TRUE;
         const bool preEmphasis = cdio_get_track_preemphasis(cdio, t) == CDIO_TRACK_FLAG_TRUE;
         const uint8_t control = static_cast<uint8_t>((audio ? 0 : 4) | (copy ? 2 : 0) | (preEmphasis ? 1 : 0));
-        tracks.push_back({t, start, audio, control});
+        tracks.push_back({t, start, audio, control, format == TRACK_FORMAT_XA ? 24 : 16});
     }
     tracks_ = std::move(tracks);
     leadOut_ = leadOut;

@@ -19,6 +19,7 @@ struct DiscTrack {
     int32_t start = 0; // LSN
     bool audio = true;
     uint8_t control = 0; // Q-channel control nibble: 4 = data track
+    int32_t userData = 16; // where a data sector's 2048 user bytes begin: 16 in mode 1, 24 in XA
 };
 
 class EmulatedDisc {

@@ -90,7 +90,7 @@ bool EmulatedDrive::ReadBlockDevice(int64_t offset, uint8_t *buffer, size_t leng
         }
         const size_t within = static_cast<size_t>(at % kDataBytes);
         const size_t n = std::min(length - done, static_cast<size_t>(kDataBytes) - within);
-        std::memcpy(buffer + done, raw.data() + 16 + within, n);
+        std::memcpy(buffer + done, raw.data() + track->userData + within, n);
         done += n;
     }
     return true;

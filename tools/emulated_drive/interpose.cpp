@@ -5,7 +5,9 @@
 // The placeholder is opened for real (so the descriptor is the program's own and close() works
 // as ever) and remembered; stat() of it and fstat() of its descriptors report a block device
 // (major 11, as sr devices are); read(), pread() and lseek() see the data tracks' user data; and
-// ioctl() reaches the drive. The list is read again whenever the variable's text changes.
+// ioctl() reaches the drive. The list is read again whenever the variable's text changes; a
+// malformed one is reported once on stderr and emulates nothing. Descriptors duplicated with dup()
+// or fcntl() are plain descriptors of the placeholder.
 
 #include "cdrom_ioctls.h"
 #include "drive_spec.h"
@@ -201,10 +203,10 @@ ssize_t ReadAt(OpenFile &file, void *buffer, size_t count, int64_t offset)
     return static_cast<ssize_t>(count);
 }
 
-int ModeFlags(va_list &args, int flags, mode_t &mode)
+// open()'s third argument is there only when a file may be created.
+mode_t ModeOf(va_list &args, int flags)
 {
-    mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(args, mode_t) : 0;
-    return flags;
+    return (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(args, mode_t) : 0;
 }
 
 } // namespace
@@ -217,8 +219,7 @@ EMULATED_EXPORT int open(const char *path, int flags, ...)
 {
     va_list args;
     va_start(args, flags);
-    mode_t mode = 0;
-    ModeFlags(args, flags, mode);
+    const mode_t mode = ModeOf(args, flags);
     va_end(args);
     if (const int fd = MaybeOpen(path, flags); fd != -2)
         return fd;
@@ -230,8 +231,7 @@ EMULATED_EXPORT int open64(const char *path, int flags, ...)
 {
     va_list args;
     va_start(args, flags);
-    mode_t mode = 0;
-    ModeFlags(args, flags, mode);
+    const mode_t mode = ModeOf(args, flags);
     va_end(args);
     if (const int fd = MaybeOpen(path, flags); fd != -2)
         return fd;
@@ -253,8 +253,7 @@ EMULATED_EXPORT int openat(int dirfd, const char *path, int flags, ...)
 {
     va_list args;
     va_start(args, flags);
-    mode_t mode = 0;
-    ModeFlags(args, flags, mode);
+    const mode_t mode = ModeOf(args, flags);
     va_end(args);
     if (path[0] == '/' || dirfd == AT_FDCWD)
         if (const int fd = MaybeOpen(path, flags); fd != -2)
@@ -267,8 +266,7 @@ EMULATED_EXPORT int openat64(int dirfd, const char *path, int flags, ...)
 {
     va_list args;
     va_start(args, flags);
-    mode_t mode = 0;
-    ModeFlags(args, flags, mode);
+    const mode_t mode = ModeOf(args, flags);
     va_end(args);
     if (path[0] == '/' || dirfd == AT_FDCWD)
         if (const int fd = MaybeOpen(path, flags); fd != -2)

@@ -394,14 +394,18 @@ Sense EmulatedDrive::ReadCd(int32_t lsn, int32_t count, uint8_t expectedType, ui
             if (flags & 0xF8) // any of sync, headers, user data, EDC: a CD-DA sector is all user data
                 out.insert(out.end(), raw.begin(), raw.end());
         } else {
+            // Sync, header, XA sub-header, user data, EDC/ECC: the parts the flags ask for.
+            const long user = track ? track->userData : 16;
             if (flags & 0x80)
                 out.insert(out.end(), raw.begin(), raw.begin() + 12);
             if (flags & 0x20)
                 out.insert(out.end(), raw.begin() + 12, raw.begin() + 16);
+            if (flags & 0x40)
+                out.insert(out.end(), raw.begin() + 16, raw.begin() + user);
             if (flags & 0x10)
-                out.insert(out.end(), raw.begin() + 16, raw.begin() + 16 + kDataBytes);
+                out.insert(out.end(), raw.begin() + user, raw.begin() + user + kDataBytes);
             if (flags & 0x08)
-                out.insert(out.end(), raw.begin() + 16 + kDataBytes, raw.end());
+                out.insert(out.end(), raw.begin() + user + kDataBytes, raw.end());
         }
         if (c2Mode != 0) {
             const size_t at = out.size();
