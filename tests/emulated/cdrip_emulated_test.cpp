@@ -5,6 +5,8 @@
 #include "cdrip_test_support.h"
 #include "emulated_drives.h"
 
+#include <file_descriptor.h>
+
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
@@ -49,7 +51,7 @@ class CdRipEmulated : public ::testing::Test {
     // The current read speed the drive reports in its capabilities page, in kB/s.
     int CurrentReadSpeed() const
     {
-        const int fd = open(drives_->Device(0).c_str(), O_RDONLY | O_NONBLOCK);
+        const platform::FileDescriptor device(open(drives_->Device(0).c_str(), O_RDONLY | O_NONBLOCK));
         uint8_t cdb[10] = {0x5A, 0, 0x2A, 0, 0, 0, 0, 0, 64, 0};
         uint8_t data[64] = {};
         uint8_t sense[32] = {};
@@ -62,8 +64,7 @@ class CdRipEmulated : public ::testing::Test {
         io.dxfer_len = sizeof data;
         io.sbp = sense;
         io.mx_sb_len = sizeof sense;
-        const int result = ioctl(fd, SG_IO, &io);
-        close(fd);
+        const int result = ioctl(device.Get(), SG_IO, &io);
         return result == 0 && io.status == 0 ? data[8 + 14] << 8 | data[8 + 15] : -1;
     }
 

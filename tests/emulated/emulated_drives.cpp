@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sys/stat.h>
 
-#include <cdio/cdio.h>
+#include <cdio_handle.h>
 #include <gtest/gtest.h>
 
 namespace emulatedtest {
@@ -23,14 +23,13 @@ std::string CuePath(const std::string &name)
 std::vector<int32_t> TrackStarts(const std::string &name)
 {
     std::vector<int32_t> starts;
-    CdIo_t *cdio = cdio_open(CuePath(name).c_str(), DRIVER_BINCUE);
+    const platform::CdioPtr cdio(cdio_open(CuePath(name).c_str(), DRIVER_BINCUE));
     EXPECT_NE(cdio, nullptr) << name;
     if (!cdio)
         return starts;
-    for (track_t t = cdio_get_first_track_num(cdio); t <= cdio_get_last_track_num(cdio); ++t)
-        starts.push_back(cdio_get_track_lsn(cdio, t));
-    starts.push_back(cdio_get_track_lsn(cdio, CDIO_CDROM_LEADOUT_TRACK));
-    cdio_destroy(cdio);
+    for (track_t t = cdio_get_first_track_num(cdio.get()); t <= cdio_get_last_track_num(cdio.get()); ++t)
+        starts.push_back(cdio_get_track_lsn(cdio.get(), t));
+    starts.push_back(cdio_get_track_lsn(cdio.get(), CDIO_CDROM_LEADOUT_TRACK));
     return starts;
 }
 

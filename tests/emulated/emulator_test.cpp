@@ -5,6 +5,8 @@
 #include "cdrip_test_support.h"
 #include "emulated_drives.h"
 
+#include <file_descriptor.h>
+
 #include <cerrno>
 #include <fstream>
 #include <fcntl.h>
@@ -40,8 +42,9 @@ TEST(Emulator, TheReadOffsetShiftsTheAudioAsAccurateRipCountsIt)
 TEST(Emulator, DataTracksReadThroughTheBlockDeviceAndAudioDoesNot)
 {
     EmulatedDrives drives({"mixed"});
-    const int fd = open(drives.Device(0).c_str(), O_RDONLY);
-    ASSERT_GE(fd, 0);
+    const platform::FileDescriptor device(open(drives.Device(0).c_str(), O_RDONLY));
+    ASSERT_TRUE(device.IsOpen());
+    const int fd = device.Get();
     struct stat st {};
     ASSERT_EQ(fstat(fd, &st), 0);
     EXPECT_TRUE(S_ISBLK(st.st_mode));
@@ -53,7 +56,6 @@ TEST(Emulator, DataTracksReadThroughTheBlockDeviceAndAudioDoesNot)
     EXPECT_TRUE(std::equal(data.begin(), data.end(), raw.begin() + 16)) << "mode 1 user data follows the header";
     EXPECT_EQ(pread(fd, data.data(), data.size(), int64_t{600} * 2048), -1) << "sector 600 is audio";
     EXPECT_EQ(errno, EIO);
-    close(fd);
 }
 
 TEST(Emulator, AMalformedDriveListEmulatesNothing)

@@ -9,7 +9,7 @@
 #include <memory>
 #include <thread>
 
-#include <cdio/cdio.h>
+#include <cdio_handle.h>
 #include <discid/discid.h>
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ struct ImageToc {
 ImageToc TocOfImage(const std::string &name)
 {
     ImageToc toc;
-    std::unique_ptr<CdIo_t, void (*)(CdIo_t *)> cdio(cdio_open(CuePath(name).c_str(), DRIVER_BINCUE), cdio_destroy);
+    const platform::CdioPtr cdio(cdio_open(CuePath(name).c_str(), DRIVER_BINCUE));
     EXPECT_TRUE(cdio);
     if (!cdio)
         return toc;
