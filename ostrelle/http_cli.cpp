@@ -27,7 +27,7 @@ struct THttpCli::Request {
     Stage stage = Stage::Resolving;
     TNameLookup lookup;
     size_t nextAddress = 0;
-    TSocketHandle socket;
+    platform::FileDescriptor socket;
     std::string outgoing;
     size_t sent = 0;
     THttpResponseReader reader;
@@ -207,7 +207,7 @@ void THttpCli::ConnectNext(Request &request)
     int error = ECONNREFUSED;
     while (request.nextAddress < addresses.size()) {
         const addrinfo *address = addresses[request.nextAddress++];
-        TSocketHandle socket(::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+        platform::FileDescriptor socket(::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                                       address->ai_protocol));
         if (!socket.IsOpen()) {
             error = errno;

@@ -6,13 +6,14 @@
 #include "http_response_reader.h"
 #include "name_lookup.h"
 #include "response_buffer.h"
-#include "socket_handle.h"
 #include "url.h"
 
 #include <cstddef>
 #include <functional>
 #include <stdexcept>
 #include <string>
+
+#include <file_descriptor.h>
 
 namespace ostrelle {
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds everything (benchmarks included) and runs the whole test suite,
-# then Ostrelle's suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is needed, builds everything (benchmarks included) and runs the whole test suite
+# (with the drive-dependent programs once more on emulated drives only, label "emulated"), then
+# Ostrelle's suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -3,7 +3,8 @@
 #include "aspi_srb.h"
 #include "scsi_sense.h"
 
-#include <cerrno>
+#include <file_descriptor.h>
+
 #include <fcntl.h>
 #include <scsi/sg.h>
 #include <sys/ioctl.h>
@@ -12,22 +13,6 @@
 namespace aspi {
 
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // The device's own answer is lost: say why the way a drive would.
 PassThroughResult Failed(Sense sense)
@@ -52,7 +37,7 @@ PassThroughResult ExecuteOnDevice(const std::string &devicePath, const uint8_t *
     int fd = open(devicePath.c_str(), O_RDWR | O_NONBLOCK);
     if (fd < 0)
         fd = open(devicePath.c_str(), O_RDONLY | O_NONBLOCK);
-    FileDescriptor device(fd);
+    const platform::FileDescriptor device(fd);
     if (device.Get() < 0)
         return Failed(kNotReady);
 

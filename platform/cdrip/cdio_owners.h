@@ -1,7 +1,10 @@
 #pragma once
-// RAII owners of the libcdio and paranoia handles the ripper opens.
+// RAII owners of the libcdio and paranoia handles the ripper opens (the libcdio one is the shared
+// platform owner).
 
 #define DO_NOT_WANT_PARANOIA_COMPATIBILITY
+#include <cdio_handle.h>
+
 #include <memory>
 
 #include <cdio/cdio.h>
@@ -10,9 +13,9 @@
 
 namespace cdrip {
 
-struct CdioCloser {
-    void operator()(CdIo_t *cdio) const { cdio_destroy(cdio); }
-};
+using platform::CdioPtr;
+using platform::SilenceCdioLog;
+
 // The paranoia drive never owns our CdIo_t: it is closed without freeing it.
 struct CddaCloser {
     void operator()(cdrom_drive_t *drive) const { cdio_cddap_close_no_free_cdio(drive); }
@@ -21,11 +24,7 @@ struct ParanoiaCloser {
     void operator()(cdrom_paranoia_t *paranoia) const { cdio_paranoia_free(paranoia); }
 };
 
-using CdioPtr = std::unique_ptr<CdIo_t, CdioCloser>;
 using CddaPtr = std::unique_ptr<cdrom_drive_t, CddaCloser>;
 using ParanoiaPtr = std::unique_ptr<cdrom_paranoia_t, ParanoiaCloser>;
-
-// Routes libcdio's log to nowhere: the library prints nothing.
-void SilenceCdioLog();
 
 } // namespace cdrip

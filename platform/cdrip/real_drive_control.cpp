@@ -30,7 +30,9 @@ class RealDriveControl final : public DriveControl {
         CdIo_t *cdio = Device();
         if (!cdio)
             return Fail(0x02, 0x04, 0x00);
-        return Check(open ? mmc_eject_media(cdio) : mmc_close_tray(cdio));
+        // START STOP UNIT alone: libcdio's mmc_eject_media allows medium removal first, which
+        // would undo a lock.
+        return Check(mmc_start_stop_unit(cdio, open, false, 0, 0));
     }
 
     bool Lock(bool lock) override

@@ -195,9 +195,17 @@ int32_t RipSession::ReadThroughParanoia(uint8_t *buffer, int32_t sectors, int32_
 
 int32_t RipSession::ReadStraight(uint8_t *buffer, int32_t sectors, int32_t &bytes, const int32_t *abort)
 {
-    // One read for the whole chunk: a real drive streams it far faster than sector by sector.
-    if (Aborted(abort) || cdio_cddap_read(cdda_.get(), raw_.data(), next_, sectors) != sectors)
-        return CDRIP_ERROR;
+    // A real drive's reader returns at most 25 sectors a call (MMC-2's limit): read on until the
+    // chunk is complete.
+    for (int32_t done = 0; done < sectors;) {
+        if (Aborted(abort))
+            return CDRIP_ERROR;
+        const long got = cdio_cddap_read(cdda_.get(), raw_.data() + static_cast<size_t>(done) * kRawSectorBytes / 2,
+                                         next_ + done, sectors - done);
+        if (got <= 0)
+            return CDRIP_ERROR;
+        done += static_cast<int32_t>(got);
+    }
     int32_t peak = 0;
     uint8_t *out = buffer;
     for (int32_t i = 0; i < sectors; ++i) {

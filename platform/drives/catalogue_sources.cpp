@@ -60,11 +60,22 @@ std::vector<std::string> DrivesFileEntries()
     return paths;
 }
 
+// INQUIRY texts come space-padded to their field's width.
 std::string Truncated(std::string text, size_t length)
 {
     if (text.size() > length)
         text.resize(length);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
+        text.pop_back();
     return text;
+}
+
+// QUAVREL_DEVICE_DIR stands in for /dev, so that tests can place drives of their own.
+fs::path DeviceDir()
+{
+    if (const char *dir = std::getenv("QUAVREL_DEVICE_DIR"); dir && *dir)
+        return dir;
+    return "/dev";
 }
 
 } // namespace
@@ -73,7 +84,7 @@ std::vector<DriveInfo> RealDrives()
 {
     std::vector<std::pair<int, std::string>> found;
     std::error_code ec;
-    for (const fs::directory_entry &entry : fs::directory_iterator("/dev", ec)) {
+    for (const fs::directory_entry &entry : fs::directory_iterator(DeviceDir(), ec)) {
         const std::string name = entry.path().filename().string();
         if (name.size() < 3 || !name.starts_with("sr") ||
             !std::all_of(name.begin() + 2, name.end(), [](char c) { return c >= '0' && c <= '9'; }))

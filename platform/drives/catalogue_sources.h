@@ -9,7 +9,8 @@
 
 namespace drives {
 
-// /dev/sr0, /dev/sr1, ... that exist, in numeric order, described from INQUIRY when possible.
+// /dev/sr0, /dev/sr1, ... that exist as block devices, in numeric order, described from INQUIRY
+// when possible. QUAVREL_DEVICE_DIR, when set, is scanned instead of /dev (a test seam).
 std::vector<DriveInfo> RealDrives();
 
 // The image paths that decide the virtual drives (QUAVREL_DRIVES, else the drives file, else

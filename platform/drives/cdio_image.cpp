@@ -1,29 +1,10 @@
 #include "cdio_image.h"
 
-#include <cdio/cdio.h>
-#include <cdio/logging.h>
-
 namespace drives {
-
-namespace {
-
-void DropLogMessage(cdio_log_level_t, const char *) {}
-
-} // namespace
-
-void SilenceCdioLog()
-{
-    cdio_log_set_handler(DropLogMessage);
-}
-
-void CdioImage::Closer::operator()(CdIo_t *cdio) const
-{
-    cdio_destroy(cdio);
-}
 
 CdioImage CdioImage::Open(const std::string &path, bool device)
 {
-    SilenceCdioLog();
+    platform::SilenceCdioLog();
     CdioImage image;
     image.handle_.reset(cdio_open(path.c_str(), device ? DRIVER_DEVICE : DRIVER_UNKNOWN));
     return image;

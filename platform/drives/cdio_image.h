@@ -1,18 +1,14 @@
 #pragma once
 // A libcdio handle on a disc image or a device, owned, with the TOC and raw-sector reads the
-// catalogue needs. libcdio logs nothing to stderr once SilenceCdioLog() has run.
+// catalogue needs. Opening silences libcdio's log first.
 
 #include "drive_catalogue.h"
 
-#include <memory>
+#include <cdio_handle.h>
+
 #include <string>
 
-typedef struct _CdIo CdIo_t;
-
 namespace drives {
-
-// Routes libcdio's log to nowhere; idempotent.
-void SilenceCdioLog();
 
 class CdioImage {
 public:
@@ -28,10 +24,7 @@ public:
     DriveError ReadSectors(int32_t lsn, int32_t count, void *buffer) const;
 
 private:
-    struct Closer {
-        void operator()(CdIo_t *cdio) const;
-    };
-    std::unique_ptr<CdIo_t, Closer> handle_;
+    platform::CdioPtr handle_;
 };
 
 } // namespace drives

@@ -39,7 +39,7 @@ Catalogue &TheCatalogue()
 // Caller holds the lock.
 void Build(Catalogue &catalogue)
 {
-    SilenceCdioLog();
+    platform::SilenceCdioLog();
     catalogue.entries.clear();
     std::vector<DriveInfo> real = RealDrives();
     const bool haveReal = !real.empty();

@@ -2,10 +2,11 @@
 // The one catalogue of CD-ROM drives that every layer names drives by (the ASPI layer, both
 // ripping libraries, the window), and the process-wide state of the virtual drives.
 //
-// Order: real optical drives (/dev/sr0, /dev/sr1, ... numerically), then the disc images the user
-// lists, then, when there is nothing else, the bundled demo disc. Images are listed one path a
-// line in "$XDG_CONFIG_HOME/Quavrel/drives" (~/.config when XDG_CONFIG_HOME is unset; empty lines
-// and lines starting with '#' are skipped; relative paths are relative to that directory) and in
+// Order: real optical drives (/dev/sr0, /dev/sr1, ... numerically; the srN of QUAVREL_DEVICE_DIR
+// when that variable is set), then the disc images the user lists, then, when there is nothing
+// else, the bundled demo disc. Images are listed one path a line in
+// "$XDG_CONFIG_HOME/Quavrel/drives" (~/.config when XDG_CONFIG_HOME is unset; empty lines and lines
+// starting with '#' are skipped; relative paths are relative to that directory) and in
 // QUAVREL_DRIVES (paths separated by ':'). An image libcdio cannot open is still a drive, with its
 // tray closed and no medium. When QUAVREL_DRIVES is set it alone decides the virtual drives: the
 // drives file is not read and the demo disc is not added, so QUAVREL_DRIVES="" gives none at all.

@@ -1,5 +1,7 @@
 #include "lame_stream.h"
 
+#include <file_descriptor.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdarg>
@@ -110,18 +112,6 @@ size_t InfoMarker(const std::vector<uint8_t> &frame)
     return std::string_view::npos;
 }
 
-struct FileDescriptor {
-    explicit FileDescriptor(int descriptor) : fd(descriptor) {}
-    ~FileDescriptor()
-    {
-        if (fd >= 0)
-            close(fd);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int fd;
-};
-
 } // namespace
 
 LameStream::LameStream(LamePtr lame, int channels, uint32_t samplesPerChunk, uint32_t bufferSize)
@@ -207,13 +197,13 @@ BE_ERR LameStream::WriteInfoTag(const char *fileName) const
     if (marker == std::string_view::npos)
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
 
-    const FileDescriptor file(open(fileName, O_RDWR | O_CLOEXEC));
-    if (file.fd < 0)
+    const platform::FileDescriptor file(open(fileName, O_RDWR | O_CLOEXEC));
+    if (file.Get() < 0)
         return BE_ERR_FILE;
     // Only our own frame is overwritten: the same frame header followed by the encoder's blank
     // placeholder, or by a tag written before.
     std::vector<uint8_t> present(frame.size());
-    if (pread(file.fd, present.data(), present.size(), 0) != static_cast<ssize_t>(present.size()))
+    if (pread(file.Get(), present.data(), present.size(), 0) != static_cast<ssize_t>(present.size()))
         return BE_ERR_FILE;
     // The header's mode extension bits and the CRC after it may differ between the two.
     const bool sameHeader =
@@ -224,7 +214,7 @@ BE_ERR LameStream::WriteInfoTag(const char *fileName) const
                         std::memcmp(present.data() + marker, "Info", 4) == 0;
     if (!sameHeader || !(blank || tagged))
         return BE_ERR_FILE;
-    if (pwrite(file.fd, frame.data(), frame.size(), 0) != static_cast<ssize_t>(frame.size()))
+    if (pwrite(file.Get(), frame.data(), frame.size(), 0) != static_cast<ssize_t>(frame.size()))
         return BE_ERR_FILE;
     return BE_ERR_SUCCESSFUL;
 }

@@ -2,6 +2,8 @@
 
 #include "phone_book.h"
 
+#include <file_descriptor.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -19,7 +21,7 @@ struct OwnLinks::Link {
     pid_t pid = 0;
     std::string entry;
     std::string peerDevice;
-    int logFd = -1;
+    platform::FileDescriptor logFile; // pppd's output, a memory file
     off_t logRead = 0;
     PppdProgress progress;
     bool following = true;
@@ -29,11 +31,6 @@ struct OwnLinks::Link {
     Link() = default;
     Link(const Link &) = delete;
     Link &operator=(const Link &) = delete;
-    ~Link()
-    {
-        if (logFd >= 0)
-            close(logFd);
-    }
 };
 
 namespace {
@@ -97,20 +94,18 @@ OwnLinks &OwnLinks::Instance()
 
 uint32_t OwnLinks::Start(const std::string &peersDir, const std::string &entry, HRASCONN &handle)
 {
-    const int logFd = memfd_create("pppd-log", MFD_CLOEXEC);
-    if (logFd < 0)
+    platform::FileDescriptor logFile(memfd_create("pppd-log", MFD_CLOEXEC));
+    if (!logFile.IsOpen())
         return ERROR_NOT_ENOUGH_MEMORY;
-    const pid_t pid = SpawnPppd(entry, logFd);
-    if (pid <= 0) {
-        close(logFd);
+    const pid_t pid = SpawnPppd(entry, logFile.Get());
+    if (pid <= 0)
         return ERROR_DEVICE_DOES_NOT_EXIST;
-    }
     std::lock_guard lock(mutex_);
     Link &link = links_[static_cast<HRASCONN>(pid)];
     link.pid = pid;
     link.entry = entry;
     link.peerDevice = ReadPeerOptions(peersDir + "/" + entry).device;
-    link.logFd = logFd;
+    link.logFile = std::move(logFile);
     handle = static_cast<HRASCONN>(pid);
     return 0;
 }
@@ -127,7 +122,7 @@ bool OwnLinks::Refresh(Link &link, std::vector<RASCONNSTATE> *reached)
     // After the reap, so that the last lines of an ended pppd are read too.
     char buffer[4096];
     for (;;) {
-        const ssize_t got = pread(link.logFd, buffer, sizeof buffer, link.logRead);
+        const ssize_t got = pread(link.logFile.Get(), buffer, sizeof buffer, link.logRead);
         if (got <= 0)
             break;
         link.logRead += got;

@@ -1,5 +1,6 @@
 #include "cdrip_test_support.h"
 
+#include "../emulated/emulated_device_of.h"
 #include "cdrip_linked.h"
 #include "drive_catalogue.h"
 
@@ -58,8 +59,9 @@ std::vector<uint8_t> BinSectors(const std::string &name, int32_t first, int32_t 
 int32_t DriveIndexOf(const std::string &name)
 {
     const std::vector<drives::DriveInfo> all = drives::Drives();
+    const std::string device = emulatedtest::EmulatedDeviceOf(DiscPath(name, ".cue"));
     for (size_t i = 0; i < all.size(); ++i)
-        if (all[i].path == DiscPath(name, ".cue"))
+        if (all[i].path == DiscPath(name, ".cue") || (!device.empty() && all[i].path == device))
             return static_cast<int32_t>(i);
     return -1;
 }

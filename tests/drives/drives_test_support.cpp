@@ -1,5 +1,7 @@
 #include "drives_test_support.h"
 
+#include "../emulated/emulated_device_of.h"
+
 #include <cstdlib>
 #include <fstream>
 
@@ -28,8 +30,9 @@ std::vector<uint8_t> BinSectors(const std::string &name, int32_t lsn, int32_t co
 size_t IndexOf(const std::string &imagePath)
 {
     const std::vector<drives::DriveInfo> all = drives::Drives();
+    const std::string device = emulatedtest::EmulatedDeviceOf(imagePath);
     for (size_t i = 0; i < all.size(); ++i)
-        if (all[i].path == imagePath)
+        if (all[i].path == imagePath || (!device.empty() && all[i].path == device))
             return i;
     ADD_FAILURE() << imagePath << " is not in the catalogue";
     return all.size();

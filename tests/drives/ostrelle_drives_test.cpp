@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <memory>
 
-#include <cdio/cdio.h>
+#include <cdio_handle.h>
 #include <discid/discid.h>
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ int32_t Frames(const TTocEntry &entry)
 // The freedb ID that libdiscid computes from the offsets libcdio reads from the image itself.
 std::string LibdiscidFreedbId(const std::string &cue)
 {
-    std::unique_ptr<CdIo_t, void (*)(CdIo_t *)> cdio(cdio_open(cue.c_str(), DRIVER_BINCUE), cdio_destroy);
+    const platform::CdioPtr cdio(cdio_open(cue.c_str(), DRIVER_BINCUE));
     EXPECT_TRUE(cdio);
     if (!cdio)
         return {};

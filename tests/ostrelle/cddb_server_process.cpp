@@ -1,5 +1,7 @@
 #include "cddb_server_process.h"
 
+#include <file_descriptor.h>
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -71,11 +73,13 @@ void CddbServerProcess::Launch(const ServerOptions &options, const std::string &
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
+    const platform::FileDescriptor reader(out[0]);
+    platform::FileDescriptor writer(out[1]);
     pid_ = fork();
     if (pid_ == 0) {
         // A test that dies must not leave the server running (and holding ctest's output pipe).
         prctl(PR_SET_PDEATHSIG, SIGTERM);
-        dup2(out[1], STDOUT_FILENO);
+        dup2(writer.Get(), STDOUT_FILENO);
         std::vector<char *> argv;
         for (auto &arg : args)
             argv.push_back(arg.data());
@@ -83,18 +87,17 @@ void CddbServerProcess::Launch(const ServerOptions &options, const std::string &
         execvp(argv[0], argv.data());
         _exit(127);
     }
-    close(out[1]);
+    writer.Close();
     // The server prints "PORT <n>" once it listens.
     std::string line;
-    pollfd entry{out[0], POLLIN, 0};
+    pollfd entry{reader.Get(), POLLIN, 0};
     while (line.find('\n') == std::string::npos && poll(&entry, 1, 20000) > 0) {
         char c[64];
-        const ssize_t n = read(out[0], c, sizeof c);
+        const ssize_t n = read(reader.Get(), c, sizeof c);
         if (n <= 0)
             break;
         line.append(c, static_cast<size_t>(n));
     }
-    close(out[0]);
     if (line.rfind("PORT ", 0) != 0) {
         kill(pid_, SIGTERM);
         waitpid(pid_, nullptr, 0);

@@ -1,0 +1,108 @@
+// The window on an emulated drive: the drive box, the track list, a WAV rip, and eject and close
+// answered by the drive and told back through the udev path (its datagram seam).
+
+#include "cd_access.h"
+#include "cdrip_test_form.h"
+#include "emulated_drives.h"
+#include "ui_TCDRipTestForm.h"
+#include "window_test_support.h"
+#include "winmsg.h"
+
+#include <optional>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Readable failures.
+static void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+using emulatedtest::EmulatedDrives;
+
+class WindowEmulated : public WindowTest {
+  protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        drives_.emplace(std::vector<std::string>{"demo"});
+        setenv("QUAVREL_UDEV_EVENTS", (drives_->Directory() + "/udev").c_str(), 1);
+        // The ripping library takes the drives when it starts, as at program start.
+        CdAccessStart();
+        winmsg::SetMessagePump([] { QCoreApplication::processEvents(); });
+        window_.emplace();
+        ui()->CheckBox1->setChecked(false); // no lookup: no server here
+        window_->show();
+    }
+
+    void TearDown() override
+    {
+        window_.reset();
+        winmsg::SetMessagePump({});
+        CdAccessEnd();
+        unsetenv("QUAVREL_UDEV_EVENTS");
+        drives_.reset();
+        WindowTest::TearDown();
+    }
+
+    Ui::TCDRipTestForm *ui() const { return window_->Controls(); }
+    int Rows() const { return ui()->ListView1->topLevelItemCount(); }
+
+    std::optional<EmulatedDrives> drives_;
+    std::optional<TCDRipTestForm> window_;
+};
+
+TEST_F(WindowEmulated, ListsTheDriveAndItsTracksAndRipsAWavBitIdentical)
+{
+    ASSERT_EQ(ui()->DriveSelBox->count(), 1);
+    EXPECT_EQ(ui()->DriveSelBox->itemText(0),
+              QString::fromStdString("QUAVREL Emulated CD-ROM 2.0 (" + drives_->Device(0) + ")"));
+    EXPECT_EQ(window_->StatusText(), "Un disque audio est chargé dans le lecteur.");
+    ASSERT_EQ(Rows(), 5);
+    EXPECT_EQ(ui()->ListView1->topLevelItem(2)->text(2), "01:04");
+
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    ui()->Label3->setText(out.path() + QStringLiteral("/"));
+    ui()->creerlesrepertoires->setChecked(false);
+    window_->N1Click();
+    ui()->ListView1->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    ui()->ComboBox1->setCurrentIndex(2); // WAV
+    window_->ripperlapisteauformatWav1Click();
+    EXPECT_EQ(window_->StatusText(), "Rippage correctement exécuté ");
+
+    QFile file(out.filePath(QStringLiteral("2.wav")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray wav = file.readAll();
+    const std::vector<int32_t> starts = emulatedtest::TrackStarts("demo");
+    ASSERT_EQ(starts.size(), 6u);
+    const std::vector<uint8_t> audio = emulatedtest::BinSectors("demo", starts[1], starts[2] - 1);
+    ASSERT_EQ(wav.size(), static_cast<qsizetype>(audio.size() + 44));
+    EXPECT_TRUE(std::equal(audio.begin(), audio.end(), reinterpret_cast<const uint8_t *>(wav.constData()) + 44))
+        << "the ripped audio differs from the image's";
+}
+
+TEST_F(WindowEmulated, EjectAndCloseComeBackAsUdevNotices)
+{
+    ASSERT_EQ(Rows(), 5);
+    ui()->btnEjectCD->click();
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window_->StatusText() == "Media Retiré !!"; }))
+        << window_->StatusText().toStdString();
+    EXPECT_FALSE(window_->DiscInfoLoaded);
+    EXPECT_FALSE(window_->IsAudioCDReady());
+    EXPECT_EQ(window_->StatusText(), "Erreur : Pas de Disque dans le lecteur");
+
+    ui()->btnCloseCD->click();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window_->StatusText() == "Media chargé !!"; }))
+        << window_->StatusText().toStdString();
+    EXPECT_TRUE(window_->DiscInfoLoaded);
+    EXPECT_EQ(Rows(), 5);
+}
+
+} // namespace
