@@ -15,12 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// Readable failures.
-static void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 using emulatedtest::EmulatedDrives;
