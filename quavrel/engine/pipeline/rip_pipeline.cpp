@@ -114,8 +114,11 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
         reader.Run([&] {
             int32_t bytes = 0;
             result = source_.ReadChunk(buffer.data(), bytes, &abort_);
-            if ((result == CDRIP_OK || result == CDRIP_JITTER_ERROR) && bytes > 0)
+            if ((result == CDRIP_OK || result == CDRIP_JITTER_ERROR) && bytes > 0) {
+                if (Callbacks.Pcm)
+                    Callbacks.Pcm(buffer.data(), static_cast<size_t>(bytes));
                 written = Sink.Write(buffer.data(), static_cast<size_t>(bytes), error);
+            }
             if (result == CDRIP_JITTER_ERROR)
                 source_.LastJitterError(jitterFirst, jitterLast);
             percent = source_.PercentCompleted();

@@ -42,6 +42,8 @@ struct RipCallbacks {
     std::function<void(int32_t Percent)> Progress;
     // Before the first chunk, once the file is open.
     std::function<void()> Started;
+    // On the reader thread, with each chunk's PCM as the sink gets it (checksums and the like).
+    std::function<void(const uint8_t *Pcm, size_t Bytes)> Pcm;
 };
 
 class RipPipeline {
