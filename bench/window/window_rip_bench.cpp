@@ -2,7 +2,8 @@
 // 128 kbit/s CBR with CRC, Ogg quality 5), next to cd-paranoia reading the same image into a WAV
 // file, lame or oggenc with the same settings. Each side runs in a child process so that its wall
 // time and peak memory are its own. During the window's rip a 10 ms timer records when the event
-// loop gets to it: the longest gap is how long the window went without processing events.
+// loop gets to it: the longest gap is how long the window went without processing events. Last, the
+// same gap while the drive reads slowly (80 ms a read): track 1 ripped for 3 s, then cancelled.
 
 #include "cd_access.h"
 #include "cdrip_test_form.h"
@@ -73,8 +74,12 @@ template <typename Body> Measure InChild(Body body)
 }
 
 // The program's own steps: start, window, the demo disc read, every track ticked, the command.
-int RipWithWindow(int format, const std::filesystem::path &out, double &longestGapMs)
+// With slowMs, every read of the drive sleeps that long and the rip of track 1 is cancelled after
+// 3 s: only the gap matters then.
+int RipWithWindow(int format, const std::filesystem::path &out, double &longestGapMs, int slowMs = 0)
 {
+    if (slowMs > 0)
+        setenv("QUAVREL_FAULTS", ("slow=" + std::to_string(slowMs)).c_str(), 1);
     int argc = 1;
     char name[] = "window_rip_bench";
     char *argv[] = {name, nullptr};
@@ -90,6 +95,11 @@ int RipWithWindow(int format, const std::filesystem::path &out, double &longestG
         ui->creerlesrepertoires->setChecked(false);
         ui->ComboBox1->setCurrentIndex(format);
         window.ToutSelectionner1Click();
+        if (slowMs > 0) {
+            for (int row = 1; row < ui->ListView1->topLevelItemCount(); ++row)
+                ui->ListView1->topLevelItem(row)->setCheckState(0, Qt::Unchecked);
+            QTimer::singleShot(3000, &window, [&window] { window.btnCancelRipClick(); });
+        }
 
         QElapsedTimer clock;
         clock.start();
@@ -111,7 +121,7 @@ int RipWithWindow(int format, const std::filesystem::path &out, double &longestG
         int ticked = 0;
         for (int row = 0; row < ui->ListView1->topLevelItemCount(); ++row)
             ticked += ui->ListView1->topLevelItem(row)->checkState(0) == Qt::Checked ? 1 : 0;
-        code = ui->ListView1->topLevelItemCount() == kTracks && ticked == 0 ? 0 : 1;
+        code = ui->ListView1->topLevelItemCount() == kTracks && (ticked == 0 || slowMs > 0) ? 0 : 1;
         if (code != 0)
             std::fprintf(stderr, "rip failed: %s\n", window.StatusText().toUtf8().constData());
     }
@@ -172,6 +182,22 @@ int main()
                     reference.seconds, window.seconds / reference.seconds, window.peakKiB, reference.peakKiB,
                     window.longestGapMs);
         std::fflush(stdout);
+    }
+    std::printf("\nslow reads (80 ms a read), 3 s of track 1 then a cancel:\n%-5s %14s\n", "", "longest gap ms");
+    for (const int format : {2, 1, 0}) {
+        const std::filesystem::path ours = dir / (std::string("slow-") + names[format]);
+        std::filesystem::create_directories(ours);
+        // A child of its own, like the other runs: the faults hold for its whole process.
+        const pid_t pid = fork();
+        if (pid == 0) {
+            double gap = 0;
+            const int code = RipWithWindow(format, ours, gap, 80);
+            std::printf("%-5s %14.1f\n", names[format], gap);
+            std::fflush(stdout);
+            std::_Exit(code);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
     }
     std::filesystem::remove_all(dir);
     return 0;

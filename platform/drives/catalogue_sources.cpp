@@ -124,11 +124,27 @@ std::string DemoDiscPath()
     return platform::DataFile(moduleDir, platform::kPrivateLibraryToInstalledData, "discs/demo.cue").string();
 }
 
+namespace {
+
+// A pipe or a socket listed as an image would block the program at its first open: only files and
+// devices are drives. An entry that does not exist yet stays, and shows why it cannot serve.
+bool MayBeImage(const std::string &path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISBLK(st.st_mode);
+}
+
+} // namespace
+
 std::vector<std::string> ImagePaths(bool haveRealDrives)
 {
-    if (const char *listed = std::getenv("QUAVREL_DRIVES"))
-        return SplitPaths(listed);
+    if (const char *listed = std::getenv("QUAVREL_DRIVES")) {
+        std::vector<std::string> paths = SplitPaths(listed);
+        std::erase_if(paths, [](const std::string &path) { return !MayBeImage(path); });
+        return paths;
+    }
     std::vector<std::string> paths = DrivesFileEntries();
+    std::erase_if(paths, [](const std::string &path) { return !MayBeImage(path); });
     if (paths.empty() && !haveRealDrives)
         paths.push_back(DemoDiscPath());
     return paths;

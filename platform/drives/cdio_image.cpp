@@ -1,11 +1,93 @@
 #include "cdio_image.h"
 
+#include <filesystem>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace drives {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool IsRegularFile(const std::string &path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsCueSheet(const std::string &imagePath)
+{
+    std::string extension = fs::path(imagePath).extension().string();
+    for (char &c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".cue";
+}
+
+// A cue sheet's audio is the .bin named like it (libcdio reads that one whatever its FILE line
+// says); other images hold their audio themselves.
+fs::path DataFilePath(const std::string &imagePath)
+{
+    fs::path data(imagePath);
+    if (IsCueSheet(imagePath))
+        data.replace_extension(".bin");
+    return data;
+}
+
+// Why the file holding the audio cannot serve, or empty.
+std::string DataFileProblem(const std::string &imagePath)
+{
+    const fs::path data = DataFilePath(imagePath);
+    struct stat st {};
+    if (::stat(data.c_str(), &st) != 0)
+        return "fichier audio introuvable : " + data.string();
+    if (!S_ISREG(st.st_mode))
+        return "le fichier audio n'est pas un fichier ordinaire : " + data.string();
+    if (::access(data.c_str(), R_OK) != 0)
+        return "fichier audio illisible : " + data.string();
+    return {};
+}
+
+} // namespace
+
+CdioImage CdioImage::OpenChecked(const std::string &path, std::string &Problem)
+{
+    Problem.clear();
+    if (!IsRegularFile(path)) {
+        Problem = "image introuvable ou qui n'est pas un fichier ordinaire : " + path;
+        return {};
+    }
+    Problem = DataFileProblem(path);
+    if (!Problem.empty())
+        return {};
+    CdioImage image = Open(path, false);
+    DiscToc toc;
+    if (!image.IsOpen() || image.ReadToc(toc) != DriveError::None) {
+        Problem = "image illisible : " + path;
+        return {};
+    }
+    // libcdio takes the disc's end from the audio file's size: a cut file leaves tracks that start
+    // past that end, or a size that is no whole number of sectors.
+    const fs::path data = DataFilePath(path);
+    std::error_code ec;
+    const auto bytes = fs::file_size(data, ec);
+    bool truncated = ec || (IsCueSheet(path) && bytes % 2352 != 0);
+    for (size_t i = 0; i < toc.tracks.size() && !truncated; ++i)
+        truncated = toc.tracks[i].startLba >= toc.leadOutLba ||
+                    (i > 0 && toc.tracks[i].startLba <= toc.tracks[i - 1].startLba);
+    if (truncated) {
+        Problem = "fichier audio tronqué : " + data.string();
+        return {};
+    }
+    return image;
+}
 
 CdioImage CdioImage::Open(const std::string &path, bool device)
 {
     platform::SilenceCdioLog();
     CdioImage image;
+    if (!device && !IsRegularFile(path))
+        return image;
     image.handle_.reset(cdio_open(path.c_str(), device ? DRIVER_DEVICE : DRIVER_UNKNOWN));
     return image;
 }

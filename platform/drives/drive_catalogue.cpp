@@ -176,6 +176,16 @@ DriveError GetTrayStatus(size_t index, TrayStatus &status)
     });
 }
 
+std::string MediumProblem(size_t index)
+{
+    std::string problem;
+    WithVirtual(index, [&](VirtualDrive &drive, auto) {
+        problem = drive.Problem();
+        return DriveError::None;
+    });
+    return problem;
+}
+
 DriveError OpenTray(size_t index)
 {
     bool changed = false;

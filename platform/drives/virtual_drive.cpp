@@ -7,7 +7,7 @@
 namespace drives {
 
 VirtualDrive::VirtualDrive(std::string imagePath)
-    : imagePath_(std::move(imagePath)), image_(CdioImage::Open(imagePath_, false))
+    : imagePath_(std::move(imagePath)), image_(CdioImage::OpenChecked(imagePath_, problem_))
 {
 }
 
@@ -34,6 +34,7 @@ DriveError VirtualDrive::OpenTray(bool &changed)
     trayOpen_ = true;
     play_ = PlayStatus{};
     image_ = CdioImage{};
+    problem_.clear();
     return DriveError::None;
 }
 
@@ -44,7 +45,7 @@ DriveError VirtualDrive::CloseTray(bool &changed)
         return DriveError::None;
     trayOpen_ = false;
     // Reopened so that an image rewritten while the tray was open is read afresh.
-    image_ = CdioImage::Open(imagePath_, false);
+    image_ = CdioImage::OpenChecked(imagePath_, problem_);
     armedJitter_ = faults_.jitter;
     changed = image_.IsOpen();
     return DriveError::None;

@@ -16,6 +16,9 @@ public:
     explicit VirtualDrive(std::string imagePath);
 
     TrayStatus Tray() const;
+    // Why the image in the closed tray cannot serve as a disc (missing, truncated or unreadable
+    // audio), or empty.
+    const std::string &Problem() const { return problem_; }
     // Each returns whether the medium changed (arrival or removal to report).
     DriveError OpenTray(bool &changed);
     DriveError CloseTray(bool &changed);
@@ -41,6 +44,7 @@ private:
     void Advance(TimePoint now);
 
     std::string imagePath_;
+    std::string problem_;
     CdioImage image_;
     bool trayOpen_ = false;
     bool locked_ = false;

@@ -110,6 +110,10 @@ class TCDRipTestForm : public QMainWindow {
     bool CanPlay();
     // The status text for the disc last read.
     void ShowDiscStatus();
+    // No medium in the active drive: says so, or why its disc image cannot serve.
+    void ShowNoDiscStatus();
+    // The active drive's disc image cannot serve (and the status bar says why).
+    bool ImageProblemShown() const;
     // ListView1's small icons: ImageList1 for an audio disc, ImageList2 otherwise.
     void ApplyIconSet();
     void btnCloseCDClick();

@@ -2,6 +2,7 @@
 
 #include "cdrip_test_form.h"
 #include "config_dir.h"
+#include "drive_catalogue.h"
 #include "message_box.h"
 #include "runtime_rip_source.h"
 #include "ui_TCDRipTestForm.h"
@@ -87,7 +88,7 @@ void TCDRipTestForm::FormShow()
             LoadDiscInfo();
             ShowDiscStatus();
         } else {
-            SetStatusText(kNoDisc);
+            ShowNoDiscStatus();
         }
     } else {
         SetStatusText(QStringLiteral("CDRip3.DLL non prête."));
@@ -98,8 +99,23 @@ void TCDRipTestForm::FormShow()
     ApplyIconSet();
     // Once the window is on screen: the show event comes before it is, and the lookup's progress
     // window and messages must stand in front of it.
-    if (ui->CheckBox1->isChecked())
+    // An image that cannot serve was named in the status bar: no server is asked about it.
+    if (ui->CheckBox1->isChecked() && !ImageProblemShown())
         QTimer::singleShot(0, this, &TCDRipTestForm::btnCalcDiscIDClick);
+}
+
+bool TCDRipTestForm::ImageProblemShown() const
+{
+    const int index = ui->DriveSelBox->currentIndex();
+    return index >= 0 && !drives::MediumProblem(static_cast<size_t>(index)).empty();
+}
+
+void TCDRipTestForm::ShowNoDiscStatus()
+{
+    const int index = ui->DriveSelBox->currentIndex();
+    const std::string problem = index >= 0 ? drives::MediumProblem(static_cast<size_t>(index)) : std::string();
+    SetStatusText(problem.empty() ? kNoDisc
+                                  : QStringLiteral("Image de disque inutilisable, ") + QString::fromStdString(problem));
 }
 
 void TCDRipTestForm::DriveSelBoxChange()
@@ -123,7 +139,7 @@ void TCDRipTestForm::DriveSelBoxChange()
         LoadDiscInfo();
         ShowDiscStatus();
     } else {
-        SetStatusText(kNoDisc);
+        ShowNoDiscStatus();
     }
     // With no medium DiscType is still the previous disc's.
     ApplyIconSet();

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 using namespace drivestest;
@@ -103,6 +105,39 @@ TEST(DriveCatalogue, AnyImageLibcdioOpensIsADriveAndAMissingOneHasNoMedium)
     EXPECT_FALSE(tray.open);
     EXPECT_FALSE(tray.mediumPresent);
     EXPECT_EQ(drives::ReadToc(missing, read), DriveError::NoMedium);
+}
+
+TEST(DriveCatalogue, ABrokenImageSaysWhyAndAPipeIsNoDrive)
+{
+    TempConfigDir dir;
+    const std::filesystem::path folder = dir.Path();
+    std::string demoBin = DiscPath("demo");
+    demoBin.replace(demoBin.size() - 3, 3, "bin");
+    // The demo disc's cue sheet over a copy of its audio cut in half, and over no audio at all.
+    std::filesystem::copy_file(DiscPath("demo"), folder / "cut.cue");
+    std::filesystem::copy_file(DiscPath("demo"), folder / "nobin.cue");
+    std::filesystem::copy_file(demoBin, folder / "cut.bin");
+    std::filesystem::resize_file(folder / "cut.bin", std::filesystem::file_size(demoBin) / 2);
+    ASSERT_EQ(mkfifo((folder / "pipe.cue").c_str(), 0600), 0);
+    ScopedEnvironment listed("QUAVREL_DRIVES", (folder / "cut.cue").string() + ":" + (folder / "pipe.cue").string() +
+                                                   ":" + (folder / "nobin.cue").string() + ":" + DiscPath("demo"));
+
+    // The pipe is skipped without opening it (which would block).
+    EXPECT_EQ(VirtualPaths(), (std::vector<std::string>{(folder / "cut.cue").string(), (folder / "nobin.cue").string(),
+                                                         DiscPath("demo")}));
+    const struct {
+        std::string image;
+        std::string problem;
+    } cases[] = {{"cut.cue", "fichier audio tronqué : " + (folder / "cut.bin").string()},
+                 {"nobin.cue", "fichier audio introuvable : " + (folder / "nobin.bin").string()}};
+    for (const auto &c : cases) {
+        const size_t index = IndexOf((folder / c.image).string());
+        EXPECT_EQ(drives::MediumProblem(index), c.problem);
+        drives::TrayStatus tray;
+        ASSERT_EQ(drives::GetTrayStatus(index, tray), DriveError::None);
+        EXPECT_FALSE(tray.mediumPresent) << c.image;
+    }
+    EXPECT_EQ(drives::MediumProblem(IndexOf(DiscPath("demo"))), "");
 }
 
 TEST(DriveCatalogue, DemoDiscStandsInWhenThereIsNothingElse)
