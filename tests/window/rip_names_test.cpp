@@ -126,3 +126,21 @@ TEST_F(RipTest, TheAlbumInformationDialogOpensWithTheSelectedTrack)
     EXPECT_TRUE(ui()->Action1->actions().contains(ui()->Informationssurlalbum1));
     form->close();
 }
+
+TEST_F(RipTest, TracksOfOneCommandNeverShareAFile)
+{
+    // "A/B" and "A:B" make the same safe name; "Intro" twice is the same name.
+    const QStringList names{"Intro", "Intro", "A/B", "A:B"};
+    for (int track = 1; track <= 4; ++track)
+        ui()->ListView1->topLevelItem(track - 1)->setText(1, names[track - 1]);
+    ui()->numeropiste->setChecked(false);
+    ui()->nomdepiste->setChecked(true);
+    Tick({1, 2, 3, 4});
+    Rip(kWav);
+
+    QStringList files = QDir(out_.path()).entryList(QDir::Files);
+    files.sort();
+    EXPECT_EQ(files, (QStringList{"A_B (2).wav", "A_B.wav", "Intro (2).wav", "Intro.wav"}));
+    for (int track = 1; track <= 4; ++track)
+        EXPECT_FALSE(Ticked(track)) << track;
+}
