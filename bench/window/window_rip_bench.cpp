@@ -188,6 +188,7 @@ int main()
         const std::filesystem::path ours = dir / (std::string("slow-") + names[format]);
         std::filesystem::create_directories(ours);
         // A child of its own, like the other runs: the faults hold for its whole process.
+        std::fflush(stdout);
         const pid_t pid = fork();
         if (pid == 0) {
             double gap = 0;
