@@ -3,9 +3,6 @@
 #include "staged_file.h"
 #include "lame_coder.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include <QFile>
 
 Mp3Sink::Mp3Sink(TLameCoder &Coder) : coder_(Coder) {}
@@ -24,41 +21,20 @@ bool Mp3Sink::Begin(QFile &File, QString &Error)
         return false;
     }
     open_ = true;
-    blockBytes_ = 2 * static_cast<size_t>(coder_.Samples());
-    block_.assign(blockBytes_, 0);
-    held_ = 0;
+    blocks_.Reset(2 * static_cast<size_t>(coder_.Samples()));
     return true;
 }
 
 bool Mp3Sink::Write(const uint8_t *Pcm, size_t Bytes, QString &Error)
 {
-    while (Bytes > 0) {
-        if (held_ == 0 && Bytes >= blockBytes_) {
-            if (!Encode(Pcm, blockBytes_, Error))
-                return false;
-            Pcm += blockBytes_;
-            Bytes -= blockBytes_;
-            continue;
-        }
-        const size_t taken = std::min(Bytes, blockBytes_ - held_);
-        std::memcpy(block_.data() + held_, Pcm, taken);
-        held_ += taken;
-        Pcm += taken;
-        Bytes -= taken;
-        if (held_ == blockBytes_) {
-            held_ = 0;
-            if (!Encode(block_.data(), blockBytes_, Error))
-                return false;
-        }
-    }
-    return true;
+    return blocks_.Feed(Pcm, Bytes, [&](const uint8_t *block, size_t bytes) { return Encode(block, bytes, Error); });
 }
 
 bool Mp3Sink::Encode(const uint8_t *Pcm, size_t Bytes, QString &Error)
 {
     uint32_t outBytes = 0;
     const auto *samples = reinterpret_cast<const int16_t *>(Pcm);
-    const BE_ERR encoded = Bytes == blockBytes_
+    const BE_ERR encoded = Bytes == blocks_.BlockBytes()
                                ? coder_.EncodeChunk(samples, coder_.OutBuffer(), &outBytes)
                                : coder_.EncodeChunk(static_cast<uint32_t>(Bytes / 2), samples, coder_.OutBuffer(), &outBytes);
     if (encoded != BE_ERR_SUCCESSFUL) {
@@ -78,13 +54,9 @@ bool Mp3Sink::Emit(uint32_t Bytes, QString &Error)
 
 bool Mp3Sink::Finish(QFile &File, const QString &Path, QString &Error)
 {
-    // The audio left over, shorter than one encoder chunk, is the end of the track: encoded too.
-    if (held_ > 0) {
-        const size_t held = held_;
-        held_ = 0;
-        if (!Encode(block_.data(), held, Error))
-            return false;
-    }
+    // The last, shorter block is the end of the track's audio: it is encoded too.
+    if (!blocks_.Flush([&](const uint8_t *block, size_t bytes) { return Encode(block, bytes, Error); }))
+        return false;
     uint32_t outBytes = 0;
     if (coder_.DeinitStream(coder_.OutBuffer(), &outBytes) != BE_ERR_SUCCESSFUL) {
         Error = QStringLiteral("erreur de l'encodeur MP3 à la fin du flux");

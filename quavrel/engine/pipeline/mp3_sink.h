@@ -3,6 +3,7 @@
 // stream; with VBR on, the finished Info frame is written at the start of the file.
 
 #include "audio_sink.h"
+#include "pcm_blocks.h"
 
 #include <vector>
 
@@ -26,7 +27,5 @@ class Mp3Sink : public AudioSink {
     TLameCoder &coder_;
     QFile *file_ = nullptr;
     bool open_ = false;
-    size_t blockBytes_ = 0;
-    std::vector<uint8_t> block_;
-    size_t held_ = 0;
+    PcmBlocks blocks_;
 };

@@ -2,9 +2,6 @@
 
 #include "staged_file.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include <QFile>
 
 OggSink::OggSink(const VB_CONFIG &Format, const VB_TAG &Tag) : format_(Format), tag_(Tag)
@@ -42,36 +39,14 @@ bool OggSink::Begin(QFile &File, QString &Error)
         Error = QStringLiteral("Error opening encoding stream %1").arg(opened);
         return false;
     }
-    blockBytes_ = 2 * static_cast<size_t>(samples);
-    block_.assign(blockBytes_, 0);
-    held_ = 0;
+    blocks_.Reset(2 * static_cast<size_t>(samples));
     output_.assign(outSize, 0);
     return true;
 }
 
 bool OggSink::Write(const uint8_t *Pcm, size_t Bytes, QString &Error)
 {
-    // Fills the block carried over first, then whole blocks straight from the chunk.
-    while (Bytes > 0) {
-        if (held_ == 0 && Bytes >= blockBytes_) {
-            if (!Encode(Pcm, blockBytes_, Error))
-                return false;
-            Pcm += blockBytes_;
-            Bytes -= blockBytes_;
-            continue;
-        }
-        const size_t taken = std::min(Bytes, blockBytes_ - held_);
-        std::memcpy(block_.data() + held_, Pcm, taken);
-        held_ += taken;
-        Pcm += taken;
-        Bytes -= taken;
-        if (held_ == blockBytes_) {
-            held_ = 0;
-            if (!Encode(block_.data(), blockBytes_, Error))
-                return false;
-        }
-    }
-    return true;
+    return blocks_.Feed(Pcm, Bytes, [&](const uint8_t *block, size_t bytes) { return Encode(block, bytes, Error); });
 }
 
 bool OggSink::Encode(const uint8_t *Pcm, size_t Bytes, QString &Error)
@@ -97,12 +72,8 @@ bool OggSink::Emit(uint32_t Bytes, QString &Error)
 bool OggSink::Finish(QFile &File, const QString &, QString &Error)
 {
     // The last, shorter block is the end of the track's audio: it is encoded too.
-    if (held_ > 0) {
-        const size_t held = held_;
-        held_ = 0;
-        if (!Encode(block_.data(), held, Error))
-            return false;
-    }
+    if (!blocks_.Flush([&](const uint8_t *block, size_t bytes) { return Encode(block, bytes, Error); }))
+        return false;
     uint32_t outBytes = 0;
     const VB_ERR closed = vbEncClose(stream_, output_.data(), &outBytes);
     stream_ = 0;

@@ -3,6 +3,7 @@
 // encoder asks for, and each block's encoded bytes go to the file at once.
 
 #include "audio_sink.h"
+#include "pcm_blocks.h"
 #include "vorbis_binding.h"
 
 #include <array>
@@ -30,8 +31,6 @@ class OggSink : public AudioSink {
     QByteArray encodingTime_;
     QFile *file_ = nullptr;
     HVB_STREAM stream_ = 0;
-    size_t blockBytes_ = 0;
-    std::vector<uint8_t> block_;
-    size_t held_ = 0;
+    PcmBlocks blocks_;
     std::vector<uint8_t> output_;
 };
