@@ -67,7 +67,6 @@ int main(int argc, char *argv[])
         return kExitUsage;
     }
 
-    InterruptWatch interrupts;
     // Ostrelle's waits keep the event loop, and so Ctrl-C, alive through this pump.
     winmsg::SetMessagePump([] { QCoreApplication::processEvents(); });
     int result = kExitDone;
@@ -77,10 +76,11 @@ int main(int argc, char *argv[])
             result = RunDrives(words);
         else if (command == QLatin1String("toc"))
             result = RunToc(words);
-        else if (command == QLatin1String("lookup"))
-            result = RunLookup(words, interrupts);
-        else
-            result = RunRip(words, interrupts);
+        else {
+            // Only the commands that wait (on the server, on the drive) turn Ctrl-C into a cancel.
+            InterruptWatch interrupts;
+            result = command == QLatin1String("lookup") ? RunLookup(words, interrupts) : RunRip(words, interrupts);
+        }
     } catch (const std::exception &error) {
         // A component that cannot start ends the program with its message.
         PrintError(QStringLiteral("quavrel-cli : ") + QString::fromLocal8Bit(error.what()));
