@@ -1,24 +1,9 @@
 #include "disc_lookup.h"
 
 #include "ansi_text.h"
+#include "cddb_server_record.h"
 
 namespace {
-
-// The server record as the library reads it; its texts live as long as this object.
-class ServerRecord {
-  public:
-    explicit ServerRecord(const CddbServerTexts &texts)
-        : server_(ToAnsi(texts.Server)), cgiPath_(ToAnsi(texts.CgiPath)), userName_(ToAnsi(texts.UserName)),
-          hostName_(ToAnsi(texts.HostName)),
-          record_{server_.data(), cgiPath_.data(), userName_.data(), hostName_.data()}
-    {
-    }
-    const TCddbServer *Record() const { return &record_; }
-
-  private:
-    QByteArray server_, cgiPath_, userName_, hostName_;
-    TCddbServer record_;
-};
 
 struct Records {
     TCDDBQuery query{};
@@ -52,7 +37,7 @@ DiscLookup LookUpDisc(const TCdToc &Toc, const CddbServerTexts &Server, bool Utf
     DiscLookup lookup;
     lookup.DiscId = QStringLiteral("%1").arg(CalcDiscID(&Toc), 8, 16, QLatin1Char('0'));
     http_SetProtocolLevel(Utf8 ? 6 : 4);
-    const ServerRecord server(Server);
+    const CddbServerRecord server(Server);
     Records records;
     const int32_t found = http_query(0, server.Record(), &Toc, &records.query);
     for (int32_t i = 0; i < records.query.Count; ++i) {
