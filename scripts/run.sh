@@ -5,6 +5,7 @@
 #   scripts/run.sh               Quavrel
 #   scripts/run.sh --cddb-demo   the lookup of the demonstration disc against the local CDDB server,
 #                                printed as artist, album and track titles
+#   scripts/run.sh --cli ARGS…   quavrel-cli with those arguments (quavrel-cli --help)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,15 +13,24 @@ mode=program
 case "${1:-}" in
   "") ;;
   --cddb-demo) mode=cddb-demo ;;
+  --cli)
+    mode=cli
+    shift
+    ;;
   *)
-    echo "usage: $0 [--cddb-demo]" >&2
+    echo "usage: $0 [--cddb-demo | --cli ARGS...]" >&2
     exit 2
     ;;
 esac
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh >&2
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >&2
+if [ "$mode" = cli ]; then
+  # Its build messages go to standard error: the program's own output stays clean for a script.
+  cmake --build build -j "$(nproc)" --target quavrel-cli CDRIP3 Vorbis wnaspi32 quavrel_discs >&2
+  exec build/bin/quavrel-cli "$@"
+fi
 if [ "$mode" = program ]; then
   # With the libraries it loads at run time (ripping, Vorbis, remote access, ASPI) and the demo disc.
   cmake --build build -j "$(nproc)" --target quavrel CDRIP3 Vorbis rasapi32 wnaspi32 quavrel_discs

@@ -2,6 +2,7 @@
 
 #include "ansi_text.h"
 #include "cddb_server.h"
+#include "cddb_server_record.h"
 #include "cdrip_test_form.h"
 #include "matches_form.h"
 #include "message_box.h"
@@ -15,22 +16,6 @@
 namespace {
 
 const QString kNoConnection = QStringLiteral("&Connexion active: aucune");
-
-// The server record as the library reads it; its texts live as long as this object.
-class AnsiServer {
-  public:
-    explicit AnsiServer(const CddbServerTexts &texts)
-        : server_(ToAnsi(texts.Server)), cgiPath_(ToAnsi(texts.CgiPath)), userName_(ToAnsi(texts.UserName)),
-          hostName_(ToAnsi(texts.HostName)), record_{server_.data(), cgiPath_.data(), userName_.data(),
-                                                     hostName_.data()}
-    {
-    }
-    const TCddbServer *Record() const { return &record_; }
-
-  private:
-    QByteArray server_, cgiPath_, userName_, hostName_;
-    TCddbServer record_;
-};
 
 // The records of one lookup, released whatever path the lookup takes once it has asked.
 struct LookupRecords {
@@ -200,7 +185,7 @@ void TCDRipTestForm::btnCalcDiscIDClick()
         return;
 
     LookupRecords records;
-    const AnsiServer server(CddbServer);
+    const CddbServerRecord server(CddbServer);
     TfrmProgress &progress = frmProgress();
     progress.Begin(CDDB_REQUEST_QUERY);
     const int32_t found = http_query(progress.Handle(), server.Record(), &toc, &records.query);
@@ -294,7 +279,7 @@ void TCDRipTestForm::Button1Click()
         return;
 
     SiteRecords records;
-    const AnsiServer server(CddbServer);
+    const CddbServerRecord server(CddbServer);
     TfrmProgress &progress = frmProgress();
     progress.Begin(CDDB_REQUEST_SITES);
     const int32_t found = http_sites(progress.Handle(), server.Record(), &records.list);

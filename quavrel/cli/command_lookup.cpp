@@ -1,0 +1,134 @@
+// quavrel-cli lookup: the disc's artist, album and titles from the CDDB server.
+
+#include "cli_arguments.h"
+#include "commands.h"
+#include "console.h"
+#include "disc_access.h"
+#include "exit_codes.h"
+#include "interrupt_watch.h"
+#include "lookup_setup.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+const char kHelp[] =
+    "Usage : quavrel-cli lookup [-d N] [--server HÔTE[:PORT]|URL] [--choose K] [--json]\n"
+    "Cherche le disque sur le serveur CDDB et affiche l'artiste, l'album et les titres.\n"
+    "  -d, --drive N   le lecteur N (0 par défaut)\n"
+    "  --server S      ce serveur plutôt que celui des paramètres (hôte, hôte:port ou URL http://)\n"
+    "  --choose K      la K-ième correspondance quand le serveur en donne plusieurs (sans question)\n"
+    "  --json          en JSON\n"
+    "Sans --choose, plusieurs correspondances sont proposées au choix sur un terminal ; ailleurs\n"
+    "aucune n'est prise.\n";
+
+QJsonObject LookupJson(const DiscLookup &lookup)
+{
+    QJsonArray matches;
+    for (const LookupMatch &match : lookup.Matches)
+        matches.append(QJsonObject{{QStringLiteral("category"), match.Category},
+                                   {QStringLiteral("discId"), match.DiscId},
+                                   {QStringLiteral("artist"), match.Artist},
+                                   {QStringLiteral("title"), match.Title}});
+    QJsonObject json{{QStringLiteral("discId"), lookup.DiscId},
+                     {QStringLiteral("exact"), lookup.Exact},
+                     {QStringLiteral("matches"), matches},
+                     {QStringLiteral("chosen"), lookup.Chosen >= 0 ? QJsonValue(lookup.Chosen + 1) : QJsonValue()}};
+    if (lookup.Outcome == DiscLookup::Status::Found) {
+        QJsonArray tracks;
+        for (qsizetype i = 0; i < lookup.Titles.size(); ++i)
+            tracks.append(QJsonObject{{QStringLiteral("number"), static_cast<int>(i + 1)},
+                                      {QStringLiteral("title"), lookup.Titles.at(i)}});
+        json.insert(QStringLiteral("artist"), lookup.Artist);
+        json.insert(QStringLiteral("album"), lookup.Album);
+        json.insert(QStringLiteral("year"), lookup.Year);
+        json.insert(QStringLiteral("genre"), lookup.Genre);
+        json.insert(QStringLiteral("tracks"), tracks);
+    }
+    return json;
+}
+
+void PrintLookup(const DiscLookup &lookup)
+{
+    Print(QStringLiteral("DiscID : ") + lookup.DiscId);
+    if (lookup.Matches.size() > 1) {
+        Print(lookup.Exact ? QStringLiteral("Correspondances exactes :") : QStringLiteral("Correspondances incomplètes :"));
+        for (size_t i = 0; i < lookup.Matches.size(); ++i)
+            Print(QStringLiteral("%1 %2. %3")
+                      .arg(static_cast<int>(i) == lookup.Chosen ? QLatin1Char('*') : QLatin1Char(' '))
+                      .arg(i + 1)
+                      .arg(MatchLine(lookup.Matches[i])));
+    }
+    if (lookup.Outcome != DiscLookup::Status::Found)
+        return;
+    Print(QStringLiteral("Artiste : ") + lookup.Artist);
+    Print(QStringLiteral("Album : ") + lookup.Album);
+    if (!lookup.Year.isEmpty())
+        Print(QStringLiteral("Année : ") + lookup.Year);
+    if (!lookup.Genre.isEmpty())
+        Print(QStringLiteral("Genre : ") + lookup.Genre);
+    for (qsizetype i = 0; i < lookup.Titles.size(); ++i)
+        Print(QStringLiteral("%1. %2").arg(i + 1, 2).arg(lookup.Titles.at(i)));
+}
+
+} // namespace
+
+int RunLookup(const QStringList &Arguments, InterruptWatch &Watch)
+{
+    CliArguments options;
+    QString error;
+    int drive = 0;
+    int choice = 0;
+    const bool parsed =
+        options.Parse(Arguments,
+                      {{{QStringLiteral("--help"), QStringLiteral("-h")}},
+                       {{QStringLiteral("-d"), QStringLiteral("--drive")}, true},
+                       {{QStringLiteral("--server")}, true},
+                       {{QStringLiteral("--choose")}, true},
+                       {{QStringLiteral("--json")}}},
+                      error) &&
+        (!options.Has(QStringLiteral("-d")) ||
+         ParseNumber(QStringLiteral("-d"), options.Value(QStringLiteral("-d")), 0, 99, drive, error)) &&
+        (!options.Has(QStringLiteral("--choose")) ||
+         ParseNumber(QStringLiteral("--choose"), options.Value(QStringLiteral("--choose")), 1, 9999, choice, error));
+    if (!parsed)
+        return UsageError(QStringLiteral("lookup"), error);
+    if (options.Has(QStringLiteral("--help"))) {
+        Write(stdout, QString::fromUtf8(kHelp));
+        return kExitDone;
+    }
+    QString problem;
+    const RipSettings settings = ReadRipSettings(problem);
+    if (!problem.isEmpty())
+        PrintError(problem);
+    CddbServerTexts server;
+    const QString typed = options.Has(QStringLiteral("--server")) ? options.Value(QStringLiteral("--server")) : QString();
+    if (!ChooseServer(settings, typed, server, error))
+        return UsageError(QStringLiteral("lookup"), error);
+
+    TCdToc toc{};
+    if (const int status = ReadDiscToc(drive, toc, error); status != kExitDone) {
+        PrintError(error);
+        return status;
+    }
+    Watch.SetAction([] { http_Abort(); });
+    const DiscLookup lookup = LookUpDisc(toc, server, settings.Utf8Texts, choice, TerminalChooser());
+    Watch.SetAction({});
+    if (InterruptWatch::Interrupted()) {
+        PrintError(QStringLiteral("Recherche abandonnée."));
+        return kExitCancelled;
+    }
+    if (lookup.Outcome == DiscLookup::Status::BadChoice)
+        return UsageError(QStringLiteral("lookup"), lookup.Message);
+    if (options.Has(QStringLiteral("--json")))
+        Write(stdout, QString::fromUtf8(QJsonDocument(LookupJson(lookup)).toJson(QJsonDocument::Indented)));
+    else
+        PrintLookup(lookup);
+    if (lookup.Outcome != DiscLookup::Status::Found) {
+        PrintError(lookup.Message);
+        return kExitLookup;
+    }
+    return kExitDone;
+}

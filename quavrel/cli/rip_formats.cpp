@@ -1,0 +1,127 @@
+#include "rip_formats.h"
+
+#include "lame_coder.h"
+#include "mp3_sink.h"
+#include "ogg_sink.h"
+#include "output_names.h"
+#include "vorbis_binding.h"
+#include "wav_sink.h"
+
+#include <algorithm>
+#include <array>
+
+#include <QTime>
+
+namespace {
+
+// The window's Ogg tag texts: at most 131 bytes each.
+constexpr int kTagTextBytes = 131;
+const char *const kEncoderName = "Quavrel 1.1";
+
+std::unique_ptr<AudioSink> MakeWav(const EncoderChoice &, const TrackLabel &, QString &)
+{
+    return std::make_unique<WavSink>(2, 44100);
+}
+
+std::unique_ptr<AudioSink> MakeOgg(const EncoderChoice &choice, const TrackLabel &label, QString &error)
+{
+    if (!LoadVorbis()) {
+        error = QStringLiteral("Vorbis.DLL non prête.");
+        return nullptr;
+    }
+    const std::array<QByteArray, 7> texts{
+        Utf8Prefix(label.Artist, kTagTextBytes),
+        Utf8Prefix(label.Album, kTagTextBytes),
+        Utf8Prefix(label.Title, kTagTextBytes),
+        Utf8Prefix(QStringLiteral("Encoder DLL : ") + VorbisVersionText(), kTagTextBytes),
+        QByteArray("Blue"),
+        QByteArray(kEncoderName),
+        QTime::currentTime().toString(QStringLiteral("HH:mm:ss")).toUtf8(),
+    };
+    VB_TAG tag{};
+    tag.dwStructSize = sizeof(VB_TAG);
+    tag.dwStructVersion = 1;
+    tag.dwReserved[0] = 1;
+    tag.dwReserved[1] = 44;
+    tag.dwReserved[2] = 1;
+    tag.lpszArtist = texts[0].constData();
+    tag.lpszAlbum = texts[1].constData();
+    tag.lpszTitle = texts[2].constData();
+    tag.lpszComment = texts[3].constData();
+    tag.dwTrackNumber = static_cast<uint32_t>(label.Number);
+    tag.dwTrackTotal = static_cast<uint32_t>(std::max(label.Total, 0));
+    tag.lpszGenre = texts[4].constData();
+    tag.lpszEncodedBy = texts[5].constData();
+    tag.lpszEncodingTime = texts[6].constData();
+    // The sink copies the texts.
+    return std::make_unique<OggSink>(VorbisFormatRecord(choice.OggQuality), tag);
+}
+
+// The MP3 sink with an encoder component of its own, set up like the window's.
+class OwnMp3Sink : public AudioSink {
+  public:
+    explicit OwnMp3Sink(const EncoderChoice &choice)
+    {
+        // The rate picks the MP3's; the PCM given to the encoder stays the ripper's 44100 Hz.
+        coder_.SetReSampleRate(static_cast<uint32_t>(choice.SampleRate));
+        coder_.SetBitrate(static_cast<uint32_t>(choice.Bitrate));
+        coder_.SetMaxBitrate(static_cast<uint32_t>(choice.MaxBitrate));
+        coder_.SetEnableVBR(choice.Vbr);
+        coder_.SetCopyright(choice.Copyright);
+        coder_.SetOriginal(choice.Original);
+        coder_.SetCRC(choice.Crc);
+    }
+    QString Extension() const override { return sink_.Extension(); }
+    bool Begin(QFile &File, QString &Error) override { return sink_.Begin(File, Error); }
+    bool Write(const uint8_t *Pcm, size_t Bytes, QString &Error) override { return sink_.Write(Pcm, Bytes, Error); }
+    bool Finish(QFile &File, const QString &Path, QString &Error) override
+    {
+        return sink_.Finish(File, Path, Error);
+    }
+    void Abandon() override { sink_.Abandon(); }
+
+  private:
+    TLameCoder coder_;
+    Mp3Sink sink_{coder_};
+};
+
+std::unique_ptr<AudioSink> MakeMp3(const EncoderChoice &choice, const TrackLabel &, QString &)
+{
+    return std::make_unique<OwnMp3Sink>(choice);
+}
+
+} // namespace
+
+const std::vector<RipFormat> &RipFormats()
+{
+    static const std::vector<RipFormat> formats{
+        {QStringLiteral("ogg"), 0, MakeOgg},
+        {QStringLiteral("mp3"), 1, MakeMp3},
+        {QStringLiteral("wav"), 2, MakeWav},
+    };
+    return formats;
+}
+
+const RipFormat *FindRipFormat(const QString &Name)
+{
+    for (const RipFormat &format : RipFormats())
+        if (format.Name.compare(Name, Qt::CaseInsensitive) == 0)
+            return &format;
+    return nullptr;
+}
+
+const RipFormat *RipFormatOfSettings(int Index)
+{
+    for (const RipFormat &format : RipFormats())
+        if (format.SettingsIndex == Index)
+            return &format;
+    return nullptr;
+}
+
+QStringList RipFormatNames()
+{
+    QStringList names;
+    for (const RipFormat &format : RipFormats())
+        names << format.Name;
+    return names;
+}

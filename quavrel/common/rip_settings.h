@@ -1,0 +1,42 @@
+#pragma once
+// The window's stored settings that decide a rip and a lookup, read from the same settings file
+// ("Software\Quavrel") with the same rules, for a program without the window. Combo boxes are
+// stored as item indexes; the item lists are the window's.
+
+#include <QString>
+#include <QStringList>
+
+struct RipSettings {
+    QString OutputRoot;       // "Répertoire"; the documents folder when absent
+    QString Server;           // "Nom de Serveur"
+    QString CgiPath;          // "Localisation du Serveur"
+    int Format = 0;           // "Encodeur": 0 Ogg, 1 Mp3, 2 Wav
+    int OggQualityIndex = 5;  // "Paramètres Ogg"
+    int SampleRateIndex = 0;  // "Fréquence Mp3"
+    int BitrateIndex = 1;     // "Débit Mp3"
+    int MaxBitrateIndex = 0;  // "Débit Max Mp3"
+    bool Vbr = false;
+    bool Copyright = false;
+    bool Original = false;
+    bool Crc = true;
+    bool WithNumber = true;   // "Numéro de Piste"
+    bool WithName = false;    // "Nom de Piste"
+    bool ByArtist = true;     // "Nom des Répertoires"
+    bool Utf8Texts = false;   // "Textes en UTF-8": CDDB protocol level 6
+
+    int OggQuality() const;
+    int SampleRate() const;
+    int Bitrate() const;
+    int MaxBitrate() const;
+};
+
+// The items of the window's boxes, in their order.
+const QStringList &OggQualityItems();
+const QStringList &SampleRateItems();
+const QStringList &BitrateItems();
+const QStringList &MaxBitrateItems();
+
+// Reads the stored values over the defaults. Problem is empty, or says in French what could not
+// be read (a file that cannot be read or was set aside, integers that do not convert); the defaults
+// then apply to what was not read. The values are never written back.
+RipSettings ReadRipSettings(QString &Problem);

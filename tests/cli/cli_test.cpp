@@ -1,0 +1,243 @@
+// quavrel-cli as a user runs it: the built program on the generated demo disc, against the local
+// CDDB server process, its files read back byte for byte and by vorbiscomment.
+
+#include "cddb_server_process.h"
+#include "cli_process.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+
+namespace {
+
+QString DataDir()
+{
+    return qEnvironmentVariable("QUAVREL_DATA_DIR");
+}
+
+// Start sectors of the demo disc's tracks from its cue sheet, then the lead-out.
+std::vector<int> DemoTrackStarts()
+{
+    std::vector<int> starts;
+    QFile cue(DataDir() + QStringLiteral("/discs/demo.cue"));
+    EXPECT_TRUE(cue.open(QIODevice::ReadOnly));
+    static const QRegularExpression index(QStringLiteral("INDEX 01 (\\d+):(\\d+):(\\d+)"));
+    for (const QString &line : QString::fromUtf8(cue.readAll()).split(QLatin1Char('\n')))
+        if (const QRegularExpressionMatch m = index.match(line); m.hasMatch())
+            starts.push_back(m.captured(1).toInt() * 4500 + m.captured(2).toInt() * 75 + m.captured(3).toInt());
+    starts.push_back(static_cast<int>(QFileInfo(DataDir() + QStringLiteral("/discs/demo.bin")).size() / 2352));
+    return starts;
+}
+
+QByteArray DemoTrackPcm(int track)
+{
+    const std::vector<int> starts = DemoTrackStarts();
+    QFile image(DataDir() + QStringLiteral("/discs/demo.bin"));
+    if (!image.open(QIODevice::ReadOnly) || !image.seek(qint64{starts.at(track - 1)} * 2352))
+        return {};
+    return image.read(qint64{starts.at(track) - starts.at(track - 1)} * 2352);
+}
+
+// The generated entry of the demo disc: its path under build/data/cddb.
+QFileInfo DemoEntry()
+{
+    for (const QFileInfo &category : QDir(DataDir() + QStringLiteral("/cddb")).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
+        for (const QFileInfo &entry : QDir(category.filePath()).entryInfoList(QDir::Files))
+            return entry;
+    return {};
+}
+
+uint32_t Le32(const QByteArray &bytes, int offset)
+{
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | static_cast<uint8_t>(bytes.at(offset + i));
+    return value;
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(config_.isValid() && out_.isValid() && entries_.isValid());
+        env_["XDG_CONFIG_HOME"] = config_.path().toStdString();
+    }
+
+    // The demo disc's entry in category rock, and the same disc ID in jazz under another name.
+    void ServeDemoEntry(bool twoCategories)
+    {
+        QFile demo(DemoEntry().filePath());
+        ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+        const QByteArray entry = demo.readAll();
+        const QString id = DemoEntry().fileName();
+        QDir(entries_.path()).mkpath(QStringLiteral("rock"));
+        WriteFile(entries_.filePath(QStringLiteral("rock/") + id).toStdString(), entry.toStdString());
+        if (twoCategories) {
+            QByteArray other = entry;
+            const qsizetype begin = other.indexOf("DTITLE=");
+            other.replace(begin, other.indexOf('\n', begin) - begin, "DTITLE=Autre Artiste / Autre Album");
+            QDir(entries_.path()).mkpath(QStringLiteral("jazz"));
+            WriteFile(entries_.filePath(QStringLiteral("jazz/") + id).toStdString(), other.toStdString());
+        }
+        server_ = std::make_unique<ostrelle_test::CddbServerProcess>(entries_.path().toStdString());
+    }
+
+    void StoreSettings(const std::map<QString, QString> &values)
+    {
+        QSettings settings(config_.filePath(QStringLiteral("Quavrel/Quavrel.ini")), QSettings::IniFormat);
+        for (const auto &[name, value] : values)
+            settings.setValue(name, value);
+        settings.sync();
+    }
+
+    std::string OutDir() const { return out_.path().toStdString(); }
+
+    std::map<std::string, std::string> env_;
+    QTemporaryDir config_;
+    QTemporaryDir out_;
+    QTemporaryDir entries_;
+    std::unique_ptr<ostrelle_test::CddbServerProcess> server_;
+};
+
+TEST_F(CliTest, TocJsonGivesTheDemoDiscsTracksAndDiscId)
+{
+    const CliResult run = RunCli({"toc", "--json"}, env_);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const QJsonObject toc = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
+    const std::vector<int> starts = DemoTrackStarts();
+    const QJsonArray tracks = toc.value(QStringLiteral("tracks")).toArray();
+    ASSERT_EQ(tracks.size() + 1, static_cast<qsizetype>(starts.size()));
+    for (qsizetype i = 0; i < tracks.size(); ++i) {
+        const QJsonObject track = tracks.at(i).toObject();
+        EXPECT_EQ(track.value(QStringLiteral("number")).toInt(), i + 1);
+        EXPECT_EQ(track.value(QStringLiteral("start")).toInt(), starts.at(i));
+        EXPECT_EQ(track.value(QStringLiteral("length")).toInt(), starts.at(i + 1) - starts.at(i));
+        EXPECT_TRUE(track.value(QStringLiteral("audio")).toBool());
+    }
+    EXPECT_EQ(toc.value(QStringLiteral("leadOut")).toInt(), starts.back());
+    // The generated entry is named by the disc ID the CDDB computes for these offsets.
+    EXPECT_EQ(toc.value(QStringLiteral("discId")).toString(), DemoEntry().fileName());
+}
+
+TEST_F(CliTest, LookupJsonTakesTheChosenMatchOrSaysNoneWasTaken)
+{
+    ServeDemoEntry(true);
+    const std::string server = server_->Address();
+    for (int choice : {1, 2}) {
+        const CliResult run =
+            RunCli({"lookup", "--server", server, "--choose", std::to_string(choice), "--json"}, env_);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const QJsonObject found = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
+        const QJsonArray matches = found.value(QStringLiteral("matches")).toArray();
+        ASSERT_EQ(matches.size(), 2);
+        EXPECT_EQ(found.value(QStringLiteral("chosen")).toInt(), choice);
+        const QJsonObject chosen = matches.at(choice - 1).toObject();
+        // What was read is the chosen category's entry.
+        EXPECT_EQ(found.value(QStringLiteral("artist")).toString(), chosen.value(QStringLiteral("artist")).toString());
+        const bool other = chosen.value(QStringLiteral("category")).toString() == QLatin1String("jazz");
+        EXPECT_EQ(found.value(QStringLiteral("artist")).toString() == QLatin1String("Autre Artiste"), other);
+        EXPECT_EQ(found.value(QStringLiteral("tracks")).toArray().size(), 5);
+    }
+    // Standard input is no terminal: nothing is asked, none is taken.
+    const CliResult none = RunCli({"lookup", "--server", server, "--json"}, env_);
+    EXPECT_EQ(none.exitCode, 4);
+    EXPECT_TRUE(QJsonDocument::fromJson(QByteArray::fromStdString(none.out)).object().value(QStringLiteral("chosen")).isNull());
+    EXPECT_NE(none.err.find("aucune choisie"), std::string::npos) << none.err;
+}
+
+TEST_F(CliTest, RipWavIsTheDiscsAudioByteForByte)
+{
+    const CliResult run = RunCli({"rip", "-f", "wav", "-t", "2,4", "--no-lookup", "-o", OutDir()}, env_);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    for (int track : {2, 4}) {
+        QFile file(out_.filePath(QStringLiteral("%1.wav").arg(track)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << track;
+        const QByteArray wav = file.readAll();
+        const QByteArray pcm = DemoTrackPcm(track);
+        ASSERT_EQ(wav.size(), pcm.size() + 44);
+        EXPECT_EQ(Le32(wav, 40), static_cast<uint32_t>(pcm.size()));
+        EXPECT_TRUE(wav.mid(44) == pcm) << "track " << track;
+    }
+    EXPECT_FALSE(QFileInfo::exists(out_.filePath(QStringLiteral("1.wav"))));
+    EXPECT_NE(run.out.find("terminé"), std::string::npos) << run.out;
+}
+
+TEST_F(CliTest, RipOggFollowsTheStoredSettingsAndTagsTheLookedUpNames)
+{
+    ServeDemoEntry(false);
+    // Ogg, the folder, the server and the names all come from the window's settings.
+    StoreSettings({{QStringLiteral("Répertoire"), out_.path() + QLatin1Char('/')},
+                   {QStringLiteral("Nom de Serveur"), QString::fromStdString(server_->Address())},
+                   {QStringLiteral("Encodeur"), QStringLiteral("0")},
+                   {QStringLiteral("Nom de Piste"), QStringLiteral("1")}});
+    const CliResult run = RunCli({"rip", "-t", "2"}, env_);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    QStringList found;
+    for (QDirIterator it(out_.path(), {QStringLiteral("*.ogg")}, QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext();)
+        found << it.next();
+    ASSERT_EQ(found.size(), 1) << run.out;
+    const QString file = found.front();
+    EXPECT_TRUE(file.startsWith(out_.path() + QStringLiteral("/Orchestre de démonstration/Disque de démonstration/2-")))
+        << file.toStdString();
+    QProcess comments;
+    comments.start(QStringLiteral("vorbiscomment"), {file});
+    ASSERT_TRUE(comments.waitForFinished(60000));
+    ASSERT_EQ(comments.exitCode(), 0);
+    const QString tags = QString::fromUtf8(comments.readAllStandardOutput());
+    EXPECT_TRUE(tags.contains(QStringLiteral("ARTIST=Orchestre de démonstration"))) << tags.toStdString();
+    EXPECT_TRUE(tags.contains(QStringLiteral("ALBUM=Disque de démonstration"))) << tags.toStdString();
+    EXPECT_TRUE(tags.contains(QStringLiteral("TRACKNUMBER=2"))) << tags.toStdString();
+    const QString title = tags.section(QStringLiteral("TITLE="), 1, 1).section(QLatin1Char('\n'), 0, 0);
+    EXPECT_FALSE(title.isEmpty()) << tags.toStdString();
+    EXPECT_TRUE(file.endsWith(QStringLiteral("2-") + title + QStringLiteral(".ogg"))) << file.toStdString();
+}
+
+TEST_F(CliTest, CtrlCDuringARipKeepsTheFinishedTrackAndExits130)
+{
+    // A slow drive: the second track is still being read when the signal comes.
+    env_["QUAVREL_FAULTS"] = "slow=15";
+    CliProcess rip({"rip", "-f", "wav", "-t", "2,3", "--no-lookup", "-o", OutDir()}, env_);
+    ASSERT_TRUE(rip.WaitForError("Piste 3 : ")) << rip.Finish().err;
+    rip.Interrupt();
+    const CliResult run = rip.Finish();
+    EXPECT_EQ(run.exitCode, 130) << run.err;
+    QFile done(out_.filePath(QStringLiteral("2.wav")));
+    ASSERT_TRUE(done.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(done.readAll().mid(44) == DemoTrackPcm(2));
+    // The cancelled track left nothing behind, not even its partial file.
+    EXPECT_EQ(QDir(out_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("2.wav")});
+    EXPECT_NE(run.out.find("annulé"), std::string::npos) << run.out;
+}
+
+TEST_F(CliTest, BadUsageExits2AndAMissingDriveOrDiscExits3)
+{
+    for (const std::vector<std::string> &words :
+         std::vector<std::vector<std::string>>{{"rip", "-f", "aiff"}, {"rip", "-t", "2-x"}, {"rip", "-t", "9"},
+                                               {"toc", "--bogus"}, {"eject"}, {}}) {
+        const CliResult run = RunCli(words, env_);
+        EXPECT_EQ(run.exitCode, 2) << (words.empty() ? "" : words.front()) << run.err;
+        EXPECT_FALSE(run.err.empty());
+    }
+    EXPECT_EQ(RunCli({"toc", "-d", "1"}, env_).exitCode, 3);
+    env_["QUAVREL_DRIVES"] = "";
+    const CliResult noDrive = RunCli({"drives"}, env_);
+    EXPECT_EQ(noDrive.exitCode, 3);
+    EXPECT_NE(noDrive.err.find("Aucun lecteur"), std::string::npos) << noDrive.err;
+    env_["QUAVREL_DRIVES"] = out_.filePath(QStringLiteral("absent.cue")).toStdString();
+    const CliResult noDisc = RunCli({"rip", "--no-lookup", "-o", OutDir()}, env_);
+    EXPECT_EQ(noDisc.exitCode, 3);
+    EXPECT_NE(noDisc.err.find("Pas de CD"), std::string::npos) << noDisc.err;
+}
+
+} // namespace
