@@ -6,6 +6,7 @@
 #include "vorbis_binding.h"
 
 #include <array>
+#include <utility>
 #include <vector>
 
 class OggSink : public AudioSink {
@@ -19,6 +20,9 @@ class OggSink : public AudioSink {
     bool Write(const uint8_t *Pcm, size_t Bytes, QString &Error) override;
     bool Finish(QFile &File, const QString &Path, QString &Error) override;
     void Abandon() override;
+
+    // Comments the tag record has no field for, added to the finished file.
+    void SetExtraComments(const std::vector<std::pair<QString, QString>> &Comments) { extraComments_ = Comments; }
 
   private:
     bool Encode(const uint8_t *Pcm, size_t Bytes, QString &Error);
@@ -34,4 +38,5 @@ class OggSink : public AudioSink {
     std::vector<uint8_t> block_;
     size_t held_ = 0;
     std::vector<uint8_t> output_;
+    std::vector<std::pair<QString, QString>> extraComments_;
 };
