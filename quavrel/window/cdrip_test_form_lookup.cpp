@@ -7,6 +7,7 @@
 #include "message_box.h"
 #include "ostrelle/ostrelle.h"
 #include "progress_form.h"
+#include "track_tags.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <algorithm>
@@ -139,7 +140,8 @@ bool TCDRipTestForm::StartCddbRequest()
         return false;
     }
     cddbUtf8_ = ui->textesutf8->isChecked();
-    http_SetProtocolLevel(cddbUtf8_ ? 6 : 4);
+    // Level 5 is the first to send an entry's year and genre; its texts are still 8-bit.
+    http_SetProtocolLevel(cddbUtf8_ ? 6 : 5);
     return true;
 }
 
@@ -251,9 +253,16 @@ void TCDRipTestForm::btnCalcDiscIDClick()
     if (closing_)
         return;
     switch (read) {
-    case CDDB_OK:
+    case CDDB_OK: {
+        const char *year = nullptr;
+        const char *genre = nullptr;
+        http_LastEntryYearGenre(&year, &genre);
+        entryYear_ = FromCddb(year).trimmed();
+        entryGenre_ = GenreOf(FromCddb(genre), FromCddb(match->Category));
+        entryDiscId_ = ui->lblDiscID->text();
         FillFromDiscInfo(records.info);
         break;
+    }
     case CDDB_ENTRY_NOT_FOUND:
         progress.close();
         ShowMessageBox(this, WithCddbReason(QStringLiteral("Entrée CDDB non trouvée!")));
