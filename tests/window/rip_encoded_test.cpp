@@ -1,11 +1,9 @@
 // The MP3 and Ogg paths of the rip command over the demo disc, their files read back by
 // independent decoders.
 
-#include "album_info_form.h"
 #include "drive_catalogue.h"
 #include "output_names.h"
 #include "rip_test_support.h"
-#include "ui_TAlbumInfoForm.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <QFile>
