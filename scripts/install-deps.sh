@@ -9,11 +9,11 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # disc access, encoders
   libcdio-dev libcdio-paranoia-dev libcdio-utils libudev-dev libdiscid-dev
-  libmp3lame-dev libvorbis-dev libogg-dev
+  libmp3lame-dev libvorbis-dev libogg-dev libflac-dev libtag1-dev
   # the program
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
   # independent decoders and reference tools used by tests and benchmarks
-  sox libsox-fmt-mp3 mpg123 ffmpeg vorbis-tools lame cd-paranoia
+  sox libsox-fmt-mp3 mpg123 ffmpeg vorbis-tools lame cd-paranoia flac
   python3 time
   # Qt's French catalogues, loaded by the program
   qt6-translations-l10n

@@ -167,8 +167,11 @@ void TCDRIP::RipSectors(int32_t FirstSector, int32_t LastSector, const QString &
     const QString outputName = encode_ ? ChangeFileExt(FileName, QStringLiteral(".mp3")) : FileName;
     LinkedRipSource source(outputFormat_);
     std::unique_ptr<AudioSink> sink;
-    if (encode_ && coder_)
-        sink = std::make_unique<Mp3Sink>(*coder_);
+    if (encode_ && coder_) {
+        auto mp3 = std::make_unique<Mp3Sink>(*coder_);
+        mp3->SetTags(tags_);
+        sink = std::move(mp3);
+    }
     else if (encode_)
         sink = std::make_unique<DiscardSink>();
     else

@@ -7,6 +7,7 @@
 #include "component_events.h"
 #include "rip_pipeline.h"
 #include "track_list.h"
+#include "track_tags.h"
 
 #include <cstdint>
 #include <memory>
@@ -59,6 +60,9 @@ public:
     void SetVersion(const QString &Value) { version_ = Value; }
     int32_t Speed() const { return speed_; }
     void SetSpeed(int32_t Value) { speed_ = Value; }
+    // The tags of the MP3 files of the next rips; empty ones write no tag.
+    const TrackTags &Tags() const { return tags_; }
+    void SetTags(const TrackTags &Value) { tags_ = Value; }
 
     int32_t TrackCount() const { return trackCount_; }
     const TTrackList &Tracks() const { return tracks_; }
@@ -101,6 +105,7 @@ private:
     bool cancel_ = false;
     QString version_;
     int32_t speed_ = 0;
+    TrackTags tags_;
     int32_t trackCount_ = 0;
     TTrackList tracks_;
     QStringList jitterList_;

@@ -106,6 +106,7 @@ void TCDRipTestForm::ConnectControls()
     // activated, not currentIndexChanged: loading the settings must not run the handlers.
     connect(ui->ComboBox1, &QComboBox::activated, this, &TCDRipTestForm::ComboBox1Change);
     connect(ui->EncQualitySel, &QComboBox::activated, this, &TCDRipTestForm::EncQualitySelChange);
+    connect(ui->FlacCompressionSel, &QComboBox::activated, this, &TCDRipTestForm::FlacCompressionSelChange);
     connect(ui->fquce, &QComboBox::activated, this, &TCDRipTestForm::fquceChange);
     connect(ui->debitmin, &QComboBox::activated, this, &TCDRipTestForm::debitminChange);
     connect(ui->debitmax, &QComboBox::activated, this, &TCDRipTestForm::debitmaxChange);
@@ -146,13 +147,16 @@ int TCDRipTestForm::RadioGroupIndex() const
         return 1;
     if (ui->RadioGroup1Wav->isChecked())
         return 2;
+    if (ui->RadioGroup1Flac->isChecked())
+        return 3;
     return -1;
 }
 
 void TCDRipTestForm::SetRadioGroupIndex(int index)
 {
-    QRadioButton *const buttons[] = {ui->RadioGroup1Ogg, ui->RadioGroup1Mp3, ui->RadioGroup1Wav};
-    if (index >= 0 && index < 3)
+    QRadioButton *const buttons[] = {ui->RadioGroup1Ogg, ui->RadioGroup1Mp3, ui->RadioGroup1Wav,
+                                     ui->RadioGroup1Flac};
+    if (index >= 0 && index < 4)
         buttons[index]->setChecked(true);
 }
 

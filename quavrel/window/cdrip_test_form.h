@@ -12,6 +12,7 @@
 #include "rip_pipeline.h"
 #include "runtime_rip_source.h"
 #include "settings_table.h"
+#include "track_tags.h"
 #include "vorbis_binding.h"
 
 #include <array>
@@ -76,6 +77,7 @@ class TCDRipTestForm : public QMainWindow {
 
     void ComboBox1Change();
     void EncQualitySelChange();
+    void FlacCompressionSelChange();
     void fquceChange();
     void debitminChange();
     void debitmaxChange();
@@ -157,12 +159,16 @@ class TCDRipTestForm : public QMainWindow {
     void ToutSelectionner1Click();
     // Also the double-click on a row.
     void Renommerlapiste1Click();
-    // Shows the album information dialog with the selected track's number.
+    // Shows the album information dialog with the window's artist and album and the selected
+    // track's number and name; what the user confirms there goes back to the window and the row.
     void Informationssurlalbum1Click();
 
   public:
     // A rip command is running, of any format: the tray stays shut and the drive stays chosen.
     bool RipRunning() const;
+    // What track TrackNum's file says about it: the window's artist and album, the row's name, and
+    // the year, genre and disc ID of the lookup of the disc shown.
+    TrackTags TrackTagsFor(int TrackNum) const;
     // The album information dialog: the window's child of that class, made when there is none.
     TAlbumInfoForm *AlbumInfoForm();
 
@@ -241,6 +247,11 @@ class TCDRipTestForm : public QMainWindow {
                           const RipCallbacks &Callbacks);
     void RipWavRows();
     void RipMp3Rows();
+    void RipFlacRows();
+    QString FlacDescription() const;
+    // The album information dialog confirmed: its texts go to the window and to its row.
+    void AlbumInfoAccepted();
+    int albumInfoRow_ = -1;
     // The sectors of track TrackNum (1..TrackCount of CdInfo), up to the next track or the lead-out.
     void TrackRange(int TrackNum, int32_t &First, int32_t &Last) const;
     // The comment texts of track TrackNum, copied into oggTagTexts_, in a tag record.
@@ -275,6 +286,10 @@ class TCDRipTestForm : public QMainWindow {
     // The track of the selected row of ListView1; 0 when no row is selected.
     int SelectedTrack() const;
     bool cddbRequestRunning_ = false;
+    // The year and genre of the last entry read, and the disc ID they belong to.
+    QString entryYear_;
+    QString entryGenre_;
+    QString entryDiscId_;
 
     std::unique_ptr<Ui::TCDRipTestForm> ui;
     QLabel *statusText_ = nullptr;

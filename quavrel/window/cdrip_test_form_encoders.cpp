@@ -42,6 +42,9 @@ void TCDRipTestForm::ComboBox1Change()
     case kFormatWav:
         EncoderDescription = QStringLiteral("Wav");
         break;
+    case kFormatFlac:
+        EncoderDescription = FlacDescription();
+        break;
     default:
         return;
     }
@@ -54,6 +57,16 @@ void TCDRipTestForm::ComboBox1Change()
 }
 
 void TCDRipTestForm::EncQualitySelChange()
+{
+    ComboBox1Change();
+}
+
+QString TCDRipTestForm::FlacDescription() const
+{
+    return QStringLiteral("Flac - Compression: ") + ui->FlacCompressionSel->currentText();
+}
+
+void TCDRipTestForm::FlacCompressionSelChange()
 {
     ComboBox1Change();
 }

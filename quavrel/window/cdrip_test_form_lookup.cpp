@@ -8,6 +8,7 @@
 #include "message_box.h"
 #include "ostrelle/ostrelle.h"
 #include "progress_form.h"
+#include "track_tags.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <algorithm>
@@ -124,6 +125,8 @@ bool TCDRipTestForm::StartCddbRequest()
         return false;
     }
     cddbUtf8_ = ui->textesutf8->isChecked();
+    // Level 4 as the protocol is specified; level 6 brings UTF-8 texts, and the entry's year and
+    // genre (sent from level 5 on).
     http_SetProtocolLevel(cddbUtf8_ ? 6 : 4);
     return true;
 }
@@ -236,9 +239,16 @@ void TCDRipTestForm::btnCalcDiscIDClick()
     if (closing_)
         return;
     switch (read) {
-    case CDDB_OK:
+    case CDDB_OK: {
+        const char *year = nullptr;
+        const char *genre = nullptr;
+        http_LastEntryYearGenre(&year, &genre);
+        entryYear_ = FromCddb(year).trimmed();
+        entryGenre_ = GenreOf(FromCddb(genre), FromCddb(match->Category));
+        entryDiscId_ = ui->lblDiscID->text();
         FillFromDiscInfo(records.info);
         break;
+    }
     case CDDB_ENTRY_NOT_FOUND:
         progress.close();
         ShowMessageBox(this, WithCddbReason(QStringLiteral("Entrée CDDB non trouvée!")));

@@ -1,14 +1,12 @@
 // The Ogg path of the rip command: each ticked audio track through the rip pipeline into the
 // Vorbis library, one file per track.
 
-#include "album_info_form.h"
 #include "cdrip_test_form.h"
 #include "message_box.h"
 #include "ogg_sink.h"
 #include "output_names.h"
 #include "rip_outcome_texts.h"
 #include "track_columns.h"
-#include "ui_TAlbumInfoForm.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <algorithm>
@@ -79,23 +77,14 @@ void TCDRipTestForm::btnRip_EncodeClick()
 
 VB_TAG TCDRipTestForm::OggTagRecord(int TrackNum)
 {
-    const Ui::TAlbumInfoForm *album = AlbumInfoForm()->Controls();
-    const auto filled = [](const QString &text, const QString &otherwise) {
-        return text.trimmed().isEmpty() ? otherwise : text;
-    };
-    // The row's own name; the dialog's title only for the track it was typed for.
-    const QTreeWidgetItem *item = ui->ListView1->topLevelItem(TrackNum - 1);
-    QString title = item ? item->text(kNameColumn) : QString();
-    if (title == QLatin1String("?"))
-        title = album->strTrackNum->text().trimmed() == QString::number(TrackNum) ? album->strTitle->text()
-                                                                                  : QString();
-
+    const TrackTags tags = TrackTagsFor(TrackNum);
+    // The genre only when known: an empty text writes no GENRE comment.
     const QString texts[] = {
-        filled(album->strArtist->text(), ui->lblArtist->text()),
-        filled(album->strAlbum->text(), ui->lblTitle->text()),
-        title,
+        tags.Artist,
+        tags.Album,
+        tags.Title,
         QStringLiteral("Encoder DLL : ") + VorbisVersionText(),
-        QStringLiteral("Blue"),
+        tags.Genre,
         QString::fromLatin1(kEncoderName),
         QTime::currentTime().toString(QStringLiteral("HH:mm:ss")),
     };
@@ -129,6 +118,14 @@ int32_t TCDRipTestForm::Track2OggFile(int TrackNum, const QString &FileName, con
     const int32_t first = slot.StartSector;
     const int32_t last = first + slot.LengthSectors - 1;
     OggSink sink(Format, OggTagRecord(TrackNum));
+    // The record has no field for these; the finished file gets them as comments.
+    const TrackTags tags = TrackTagsFor(TrackNum);
+    TrackTags extra;
+    extra.Year = tags.Year;
+    extra.DiscId = tags.DiscId;
+    extra.MusicBrainzAlbumId = tags.MusicBrainzAlbumId;
+    extra.MusicBrainzTrackId = tags.MusicBrainzTrackId;
+    sink.SetExtraComments(VorbisComments(extra));
     RipCallbacks callbacks;
     callbacks.Progress = [this, TrackNum](int32_t percent) {
         SetStatusText(QStringLiteral("Rippage & encodage ogg de la piste %1 : %2% fait").arg(TrackNum).arg(percent));

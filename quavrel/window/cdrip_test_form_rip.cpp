@@ -1,4 +1,4 @@
-// The rip command: ticked rows to WAV, MP3 (through CDRIP1) or Ogg, each track through the rip
+// The rip command: ticked rows to WAV, MP3 (through CDRIP1), Ogg or FLAC, each track through the rip
 // pipeline; its progress, its cancel, and the track list's select, rename and album information
 // commands.
 
@@ -112,6 +112,9 @@ void TCDRipTestForm::ripperlapisteauformatWav1Click()
     case kFormatWav:
         RipWavRows();
         break;
+    case kFormatFlac:
+        RipFlacRows();
+        break;
     default:
         break;
     }
@@ -177,6 +180,7 @@ void TCDRipTestForm::RipMp3Rows()
         if (CDRIP1.OnBeginTrack)
             CDRIP1.OnBeginTrack(&CDRIP1, static_cast<uint16_t>(track));
         RipInProgress = true;
+        CDRIP1.SetTags(TrackTagsFor(track));
         bool ripped = false;
         try {
             CDRIP1.RipSectors(first, last, fileName);
@@ -193,6 +197,7 @@ void TCDRipTestForm::RipMp3Rows()
             return;
         }
         RipInProgress = false;
+        CDRIP1.SetTags(TrackTags{});
         if (ripped) {
             const RipReport &report = CDRIP1.LastRip();
             if (report.Outcome == RipOutcome::Done) {
@@ -394,7 +399,27 @@ TAlbumInfoForm *TCDRipTestForm::AlbumInfoForm()
 void TCDRipTestForm::Informationssurlalbum1Click()
 {
     TAlbumInfoForm *form = AlbumInfoForm();
-    const QTreeWidgetItem *item = ui->ListView1->currentItem();
-    form->Controls()->strTrackNum->setText(item ? item->text(kNumberColumn) : QString());
+    connect(form, &QDialog::accepted, this, &TCDRipTestForm::AlbumInfoAccepted, Qt::UniqueConnection);
+    QTreeWidgetItem *item = ui->ListView1->currentItem();
+    albumInfoRow_ = item ? ui->ListView1->indexOfTopLevelItem(item) : -1;
+    Ui::TAlbumInfoForm *edits = form->Controls();
+    edits->strArtist->setText(ui->lblArtist->text());
+    edits->strAlbum->setText(ui->lblTitle->text());
+    const QString name = item ? item->text(kNameColumn) : QString();
+    edits->strTitle->setText(name == QLatin1String("?") ? QString() : name);
+    edits->strTrackNum->setText(item ? item->text(kNumberColumn) : QString());
     form->open();
+}
+
+void TCDRipTestForm::AlbumInfoAccepted()
+{
+    const Ui::TAlbumInfoForm *edits = AlbumInfoForm()->Controls();
+    ui->lblArtist->setText(edits->strArtist->text());
+    ui->lblTitle->setText(edits->strAlbum->text());
+    // The row the dialog was opened for, if the list still has it; an empty title is no name.
+    if (QTreeWidgetItem *item = albumInfoRow_ >= 0 ? ui->ListView1->topLevelItem(albumInfoRow_) : nullptr) {
+        const QString title = edits->strTitle->text();
+        item->setText(kNameColumn, title.trimmed().isEmpty() ? QStringLiteral("?") : title);
+    }
+    albumInfoRow_ = -1;
 }

@@ -84,6 +84,7 @@ std::vector<StoredSetting> TCDRipTestForm::StoredSettings()
         CheckSetting(QStringLiteral("Déconnecter en quittant"), ui->deconnecter),
         CheckSetting(QStringLiteral("Recherche au changement de disque"), ui->CheckBox1),
         CheckSetting(QStringLiteral("Textes en UTF-8"), ui->textesutf8),
+        IndexSetting(QStringLiteral("Paramètres Flac"), ui->FlacCompressionSel),
     };
 }
 
@@ -183,6 +184,9 @@ void TCDRipTestForm::FormCreate()
         break;
     case 2:
         EncoderDescription = QStringLiteral("Wav");
+        break;
+    case 3:
+        EncoderDescription = FlacDescription();
         break;
     default:
         break;

@@ -14,4 +14,5 @@ enum EncoderFormat : int {
     kFormatOgg = 0,
     kFormatMp3 = 1,
     kFormatWav = 2,
+    kFormatFlac = 3,
 };

@@ -2,11 +2,17 @@
 #include "ripper_test_support.h"
 
 #include "lame_coder.h"
+#include "track_tags.h"
 
 #include <QDir>
 #include <QFile>
 
 #include "drive_catalogue.h"
+
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/uniquefileidentifierframe.h>
 
 namespace rippertest {
 namespace {
@@ -46,6 +52,34 @@ TEST_F(Mp3RipTest, TrackDecodesToItsFullLength)
     EXPECT_FALSE(QFile::exists(OutPath("Track01.wav")));
     const long expected = static_cast<long>(track.EndSector - track.StartSector + 1) * 588;
     EXPECT_NEAR(DecodedFrames(mp3, 2), expected, kMp3Frame);
+}
+
+TEST_F(Mp3RipTest, MusicBrainzIdentifiersGoWherePlayersReadThem)
+{
+    TrackTags tags;
+    tags.Title = QStringLiteral("Ouverture");
+    tags.MusicBrainzAlbumId = QStringLiteral("5d0a8e3c-0000-4000-8000-000000000001");
+    tags.MusicBrainzTrackId = QStringLiteral("5d0a8e3c-0000-4000-8000-000000000002");
+    ripper_->SetTags(tags);
+    const TTrack &track = ripper_->Tracks().Track(0);
+    ripper_->RipSectors(track.StartSector, track.StartSector + 75, OutPath("tagged"));
+
+    TagLib::MPEG::File file(QFile::encodeName(OutPath("tagged.mp3")).constData());
+    ASSERT_TRUE(file.hasID3v2Tag());
+    TagLib::ID3v2::Tag *tag = file.ID3v2Tag();
+    auto *album = TagLib::ID3v2::UserTextIdentificationFrame::find(tag, "MusicBrainz Album Id");
+    ASSERT_NE(album, nullptr);
+    EXPECT_EQ(album->fieldList().back(), TagLib::String(tags.MusicBrainzAlbumId.toStdString()));
+    const TagLib::ID3v2::FrameList ufid = tag->frameList("UFID");
+    ASSERT_EQ(ufid.size(), 1u);
+    const auto *recording = static_cast<TagLib::ID3v2::UniqueFileIdentifierFrame *>(ufid.front());
+    EXPECT_EQ(recording->owner(), "http://musicbrainz.org");
+    EXPECT_EQ(recording->identifier(), TagLib::ByteVector(tags.MusicBrainzTrackId.toStdString().c_str()));
+    // Nothing set, nothing written: no made-up year, genre or disc ID frames.
+    EXPECT_TRUE(tag->frameList("TCON").isEmpty());
+    EXPECT_EQ(tag->frameList("TXXX").size(), 1u);
+    EXPECT_EQ(VorbisComments(tags).back(),
+              std::make_pair(QStringLiteral("MUSICBRAINZ_TRACKID"), tags.MusicBrainzTrackId));
 }
 
 TEST_F(Mp3RipTest, AudioShorterThanOneEncoderChunkIsEncoded)

@@ -67,6 +67,8 @@ const ControlRow kMainControls[] = {
      "&Répertoire d'encodage"},
     {"Label5", "QLabel", "Qualité", "", "&Paramètres Ogg"},
     {"EncQualitySel", "QComboBox", nullptr, "", "&Paramètres Ogg"},
+    {"Label12", "QLabel", "Compression", "", "&Paramètres Flac"},
+    {"FlacCompressionSel", "QComboBox", nullptr, "", "&Paramètres Flac"},
     {"RadioGroup1", "QGroupBox", "&Encodeur par défaut", "", nullptr},
     {"Label6", "QLabel", "Fréquence", "", "&Paramètres Mp3"},
     {"fquce", "QComboBox", nullptr, "", "&Paramètres Mp3"},
@@ -172,7 +174,8 @@ TEST_F(LayoutTest, ItemsAndFirstStates)
         int index;
     };
     const BoxRow boxes[] = {
-        {"ComboBox1", {"Ogg", "Mp3", "Wav"}, 0},
+        {"ComboBox1", {"Ogg", "Mp3", "Wav", "Flac"}, 0},
+        {"FlacCompressionSel", {"0", "1", "2", "3", "4", "5", "6", "7", "8"}, 5},
         {"EncQualitySel", {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}, 5},
         {"fquce", {"44100", "32000", "22050"}, 0},
         {"debitmin", {"96", "128", "160", "192", "256", "320"}, 1},
@@ -192,7 +195,7 @@ TEST_F(LayoutTest, ItemsAndFirstStates)
     QStringList radios;
     for (auto *button : Control<QGroupBox>(window, "RadioGroup1")->findChildren<QRadioButton *>())
         radios << button->text() + (button->isChecked() ? "*" : "");
-    EXPECT_EQ(radios, (QStringList{"Ogg*", "Mp3", "Wav"}));
+    EXPECT_EQ(radios, (QStringList{"Ogg*", "Mp3", "Wav", "Flac"}));
 
     auto *list = Control<QTreeWidget>(window, "ListView1");
     QStringList columns;

@@ -27,6 +27,7 @@ const QStringList kValueNames = {"Répertoire",
                                  "Hauteur",
                                  "Encodeur",
                                  "Paramètres Ogg",
+                                 "Paramètres Flac",
                                  "Fréquence Mp3",
                                  "Débit Mp3",
                                  "Débit Max Mp3",
@@ -61,7 +62,7 @@ QByteArray ReadRaw()
 
 using SettingsTest = WindowTest;
 
-TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll24Values)
+TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll25Values)
 {
     {
         TCDRipTestForm window;
@@ -89,6 +90,7 @@ TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll24Values)
                                                       {"Hauteur", "541"},
                                                       {"Encodeur", "0"},
                                                       {"Paramètres Ogg", "5"},
+                                                      {"Paramètres Flac", "5"},
                                                       {"Fréquence Mp3", "0"},
                                                       {"Débit Mp3", "1"},
                                                       {"Débit Max Mp3", "0"},
@@ -217,13 +219,38 @@ TEST_F(SettingsTest, BadIntegersAreNamedOnceAndEverythingElseIsApplied)
     EXPECT_EQ(StoredValue("Nom de Serveur"), "cddb.example.net");
 }
 
+TEST_F(SettingsTest, FlacIsTheFourthEncoderWithItsCompressionStoredApart)
+{
+    {
+        TCDRipTestForm window;
+        auto *ui = window.Controls();
+        ui->RadioGroup1Flac->setChecked(true);
+        ui->FlacCompressionSel->setCurrentIndex(8);
+        window.close();
+    }
+    EXPECT_EQ(StoredValue("Encodeur"), "3");
+    EXPECT_EQ(StoredValue("Paramètres Flac"), "8");
+    EXPECT_EQ(StoredValue("Paramètres Ogg"), "5");
+
+    TCDRipTestForm window;
+    auto *ui = window.Controls();
+    EXPECT_TRUE(ui->RadioGroup1Flac->isChecked());
+    EXPECT_EQ(ui->ComboBox1->currentText(), "Flac");
+    EXPECT_EQ(window.EncoderDescription, "Flac - Compression: 8");
+    ui->FlacCompressionSel->setCurrentIndex(0);
+    window.FlacCompressionSelChange();
+    EXPECT_EQ(window.EncoderDescription, "Flac - Compression: 0");
+}
+
 TEST_F(SettingsTest, IndexesOutsideTheListsFallBackToTheDefaults)
 {
     StoreValues(
-        {{"Paramètres Ogg", "11"}, {"Débit Max Mp3", "-1"}, {"Encodeur", "3"}, {"Connexion active", "4"}});
+        {{"Paramètres Ogg", "11"}, {"Débit Max Mp3", "-1"}, {"Encodeur", "4"}, {"Connexion active", "4"},
+         {"Paramètres Flac", "9"}});
     TCDRipTestForm window;
     auto *ui = window.Controls();
     EXPECT_EQ(ui->EncQualitySel->currentText(), "5");
+    EXPECT_EQ(ui->FlacCompressionSel->currentText(), "5");
     EXPECT_EQ(ui->debitmax->currentText(), "320");
     EXPECT_EQ(window.LameCoder1.MaxBitrate(), 320u);
     EXPECT_TRUE(ui->RadioGroup1Ogg->isChecked());

@@ -2,6 +2,7 @@
 
 #include "staged_file.h"
 #include "lame_coder.h"
+#include "mp3_tags.h"
 
 #include <QFile>
 
@@ -75,7 +76,8 @@ bool Mp3Sink::Finish(QFile &File, const QString &Path, QString &Error)
     }
     coder_.CloseStream();
     open_ = false;
-    return true;
+    // After the Info frame: the tag in front moves the frames, and the Info frame with them.
+    return tags_ == TrackTags{} || WriteMp3Tags(Path, tags_, Error);
 }
 
 void Mp3Sink::Abandon()

@@ -1,9 +1,11 @@
 #pragma once
 // MP3 through an MP3 encoder component (TLameCoder, not owned): its settings at Begin make the
-// stream; with VBR on, the finished Info frame is written at the start of the file.
+// stream; with VBR on, the finished Info frame is written at the start of the file, then the
+// track's tags around the audio.
 
 #include "audio_sink.h"
 #include "pcm_blocks.h"
+#include "track_tags.h"
 
 #include <vector>
 
@@ -20,6 +22,9 @@ class Mp3Sink : public AudioSink {
     bool Finish(QFile &File, const QString &Path, QString &Error) override;
     void Abandon() override;
 
+    // The tags of the finished file; none are written while they are all empty.
+    void SetTags(const TrackTags &Tags) { tags_ = Tags; }
+
   private:
     bool Encode(const uint8_t *Pcm, size_t Bytes, QString &Error);
     bool Emit(uint32_t Bytes, QString &Error);
@@ -28,4 +33,5 @@ class Mp3Sink : public AudioSink {
     QFile *file_ = nullptr;
     bool open_ = false;
     PcmBlocks blocks_;
+    TrackTags tags_;
 };

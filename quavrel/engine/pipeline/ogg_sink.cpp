@@ -1,5 +1,6 @@
 #include "ogg_sink.h"
 
+#include "ogg_tags.h"
 #include "staged_file.h"
 
 #include <QFile>
@@ -69,7 +70,7 @@ bool OggSink::Emit(uint32_t Bytes, QString &Error)
     return false;
 }
 
-bool OggSink::Finish(QFile &File, const QString &, QString &Error)
+bool OggSink::Finish(QFile &File, const QString &Path, QString &Error)
 {
     // The last, shorter block is the end of the track's audio: it is encoded too.
     if (!blocks_.Flush([&](const uint8_t *block, size_t bytes) { return Encode(block, bytes, Error); }))
@@ -87,7 +88,7 @@ bool OggSink::Finish(QFile &File, const QString &, QString &Error)
         Error = WriteFailureReason(File);
         return false;
     }
-    return true;
+    return extraComments_.empty() || AddOggComments(Path, extraComments_, Error);
 }
 
 void OggSink::Abandon()

@@ -7,6 +7,7 @@
 #include "vorbis_binding.h"
 
 #include <array>
+#include <utility>
 #include <vector>
 
 class OggSink : public AudioSink {
@@ -21,6 +22,9 @@ class OggSink : public AudioSink {
     bool Finish(QFile &File, const QString &Path, QString &Error) override;
     void Abandon() override;
 
+    // Comments the tag record has no field for, added to the finished file.
+    void SetExtraComments(const std::vector<std::pair<QString, QString>> &Comments) { extraComments_ = Comments; }
+
   private:
     bool Encode(const uint8_t *Pcm, size_t Bytes, QString &Error);
     bool Emit(uint32_t Bytes, QString &Error);
@@ -33,4 +37,5 @@ class OggSink : public AudioSink {
     HVB_STREAM stream_ = 0;
     PcmBlocks blocks_;
     std::vector<uint8_t> output_;
+    std::vector<std::pair<QString, QString>> extraComments_;
 };

@@ -1,0 +1,34 @@
+#include "track_tags.h"
+
+std::vector<std::pair<QString, QString>> VorbisComments(const TrackTags &Tags)
+{
+    const std::pair<QString, QString> all[] = {
+        {QStringLiteral("ARTIST"), Tags.Artist},
+        {QStringLiteral("ALBUM"), Tags.Album},
+        {QStringLiteral("TITLE"), Tags.Title},
+        {QStringLiteral("TRACKNUMBER"), Tags.TrackNumber > 0 ? QString::number(Tags.TrackNumber) : QString()},
+        {QStringLiteral("TRACKTOTAL"), Tags.TrackTotal > 0 ? QString::number(Tags.TrackTotal) : QString()},
+        {QStringLiteral("DATE"), Tags.Year},
+        {QStringLiteral("GENRE"), Tags.Genre},
+        {QStringLiteral("DISCID"), Tags.DiscId},
+        {QStringLiteral("MUSICBRAINZ_ALBUMID"), Tags.MusicBrainzAlbumId},
+        {QStringLiteral("MUSICBRAINZ_TRACKID"), Tags.MusicBrainzTrackId},
+    };
+    std::vector<std::pair<QString, QString>> comments;
+    for (const auto &[name, value] : all)
+        if (!value.trimmed().isEmpty())
+            comments.emplace_back(name, value);
+    return comments;
+}
+
+QString GenreOf(const QString &EntryGenre, const QString &Category)
+{
+    if (!EntryGenre.trimmed().isEmpty())
+        return EntryGenre.trimmed();
+    const QString category = Category.trimmed().toLower();
+    if (category.isEmpty() || category == QLatin1String("misc") || category == QLatin1String("data"))
+        return {};
+    if (category == QLatin1String("newage"))
+        return QStringLiteral("New Age");
+    return category.left(1).toUpper() + category.mid(1);
+}

@@ -1,0 +1,35 @@
+#pragma once
+// What a track's file says about it, whatever the format: the names players show, the year and
+// genre when the disc's entry gave them, and the identifiers other programs look the disc up by.
+// An empty text or a zero number is not written.
+
+#include <utility>
+#include <vector>
+
+#include <QString>
+
+struct TrackTags {
+    QString Artist;
+    QString Album;
+    QString Title;
+    int TrackNumber = 0;
+    int TrackTotal = 0;
+    QString Year;
+    QString Genre;
+    // The CDDB disc ID, eight hexadecimal digits.
+    QString DiscId;
+    // The release's identifier, and the recording's (what players read as the track's).
+    QString MusicBrainzAlbumId;
+    QString MusicBrainzTrackId;
+
+    bool operator==(const TrackTags &) const = default;
+};
+
+// The Vorbis comments of Tags (FLAC and Ogg), in a fixed order, the empty ones left out: ARTIST,
+// ALBUM, TITLE, TRACKNUMBER, TRACKTOTAL, DATE, GENRE, DISCID, MUSICBRAINZ_ALBUMID,
+// MUSICBRAINZ_TRACKID.
+std::vector<std::pair<QString, QString>> VorbisComments(const TrackTags &Tags);
+
+// The genre a disc's entry stands for: its own genre line when it has one, else its CDDB
+// category as a genre name; none for "misc" and "data", which say no genre.
+QString GenreOf(const QString &EntryGenre, const QString &Category);
