@@ -19,6 +19,8 @@
 namespace {
 
 const QStringList kValueNames = {"Répertoire",
+                                 "Serveur AccurateRip",
+                                 "Décalages de lecture",
                                  "Nom de Serveur",
                                  "Localisation du Serveur",
                                  "Position horizontale",
@@ -61,7 +63,7 @@ QByteArray ReadRaw()
 
 using SettingsTest = WindowTest;
 
-TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll24Values)
+TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll26Values)
 {
     {
         TCDRipTestForm window;
