@@ -4,6 +4,7 @@
 #include "accuraterip_fetch.h"
 #include "dbar_file.h"
 #include "local_http_server.h"
+#include "read_offset.h"
 #include "track_checksums.h"
 
 #include <cstdio>
@@ -153,6 +154,52 @@ TEST_F(AccurateRipLookupTest, ExactMismatchAndTheThreeWaysOfNotKnowing)
     const AccurateRipLookup cut = LookUpAccurateRip(server_.Address(), Disc());
     EXPECT_EQ(cut.Result, AccurateRipResult::NoDatabase);
     EXPECT_EQ(VerdictText(VerdictOf(cut, 2, 0xaaaa0001, 0)), "non vérifiée : pas de base");
+}
+
+} // namespace
+
+namespace {
+
+// Drive bytes numbered by their position on the disc: sector s, byte b holds (s × 2352 + b) mod 251.
+std::vector<uint8_t> DriveBytes(int32_t first, int32_t last)
+{
+    std::vector<uint8_t> bytes;
+    for (int64_t at = int64_t{first} * 2352; at < (int64_t{last} + 1) * 2352; ++at)
+        bytes.push_back(static_cast<uint8_t>(at % 251));
+    return bytes;
+}
+
+TEST(OffsetWindow, ShiftsBothWaysWithSilenceBeyondTheDiscsEnds)
+{
+    // A disc of sectors 0..99; a range at each end, read with a negative and a positive offset.
+    struct Case {
+        int32_t first, last, samples;
+        int64_t silenceFirst, silenceLast; // bytes of silence at the start and at the end
+    } cases[] = {{0, 9, -100, 400, 0}, {90, 99, 700, 0, 2800}, {40, 49, 0, 0, 0}, {40, 49, -1300, 0, 0}};
+    for (const Case &c : cases) {
+        OffsetWindow window;
+        ASSERT_TRUE(window.Plan(c.first, c.last, {c.samples, 0, 100}));
+        std::vector<uint8_t> out;
+        const OffsetWindow::Emit keep = [&out](const uint8_t *pcm, size_t bytes) {
+            out.insert(out.end(), pcm, pcm + bytes);
+            return true;
+        };
+        const std::vector<uint8_t> read = DriveBytes(window.ReadFirst(), window.ReadLast());
+        window.Start(keep);
+        for (size_t at = 0; at < read.size(); at += 3 * 2352)
+            window.Chunk(read.data() + at, std::min<size_t>(3 * 2352, read.size() - at), keep);
+        window.Finish(keep);
+
+        ASSERT_EQ(out.size(), size_t{10} * 2352) << c.samples;
+        for (size_t i = 0; i < out.size(); ++i) {
+            const int64_t position = int64_t{c.first} * 2352 + int64_t{c.samples} * 4 + static_cast<int64_t>(i);
+            const bool silent = static_cast<int64_t>(i) < c.silenceFirst ||
+                                static_cast<int64_t>(out.size() - i) <= c.silenceLast;
+            ASSERT_EQ(out[i], silent ? 0 : position % 251) << "offset " << c.samples << " byte " << i;
+        }
+    }
+    OffsetWindow beyond;
+    EXPECT_FALSE(beyond.Plan(95, 99, {10 * 588, 0, 100}));
 }
 
 } // namespace
