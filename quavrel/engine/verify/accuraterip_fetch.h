@@ -1,6 +1,7 @@
 #pragma once
 // Asks an AccurateRip server for a disc's file over plain HTTP, within a time limit. The caller's
-// thread waits in an event loop of its own, so its events go on meanwhile.
+// thread waits in an event loop of its own, so its events (a cancel, a medium notice) go on
+// meanwhile.
 
 #include "accuraterip_database.h"
 #include "accuraterip_disc.h"
