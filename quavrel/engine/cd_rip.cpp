@@ -178,6 +178,8 @@ void TCDRIP::RipSectors(int32_t FirstSector, int32_t LastSector, const QString &
         sink = std::make_unique<WavSink>(OutputChannels(outputFormat_), OutputRate(outputFormat_), writeWAV_);
 
     RipPipeline pipeline(source);
+    if (outputFormat_ == TOutputFormat::STEREO44100)
+        pipeline.SetReadOffset(readOffset_);
     pipeline_ = &pipeline;
     struct Detach {
         RipPipeline *&pipeline;
@@ -188,6 +190,7 @@ void TCDRIP::RipSectors(int32_t FirstSector, int32_t LastSector, const QString &
         if (OnProgress)
             OnProgress(this, static_cast<uint16_t>(percent));
     };
+    callbacks.Pcm = pcmHook_;
     lastRip_ = pipeline.Rip(FirstSector, LastSector, *sink, outputName, callbacks, QStringLiteral(".jitt"));
     jitterErrors_ = lastRip_.JitterErrors;
     jitterList_ = lastRip_.JitterList;

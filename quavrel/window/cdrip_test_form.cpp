@@ -71,6 +71,7 @@ TCDRipTestForm::TCDRipTestForm(QWidget *parent)
     BindDialUpEvents();
     ConnectControls();
     ConnectRipControls();
+    ConnectVerifyControls();
     ConnectDiscControls();
     ConnectLookupControls();
     FormCreate();

@@ -9,9 +9,11 @@
 #include "dial_up.h"
 #include "lame_coder.h"
 #include "output_names.h"
+#include "rip_reports.h"
 #include "rip_pipeline.h"
 #include "runtime_rip_source.h"
 #include "settings_table.h"
+#include "track_checksums.h"
 #include "track_tags.h"
 #include "vorbis_binding.h"
 
@@ -22,6 +24,7 @@
 
 #include <QIcon>
 #include <QList>
+#include <QMap>
 #include <QMainWindow>
 
 class QLabel;
@@ -191,6 +194,19 @@ class TCDRipTestForm : public QMainWindow {
     void btnResumeClick();
 
   public:
+    // Where the AccurateRip database is asked ("http://host[:port]").
+    QString AccurateRipServer;
+    static QString DefaultAccurateRipServer();
+    // The last track's verdict, beside the simple text.
+    QString VerifyNoteText() const;
+    // The read offset of a drive (by its name in DriveSelBox), in samples.
+    int32_t ReadOffsetOf(const QString &Drive) const;
+    void SetReadOffsetOf(const QString &Drive, int32_t Samples);
+
+  public slots:
+    void Decalagedelecture1Click();
+
+  public:
     // The progress window the program creates beside the window; one is made when there is none.
     TfrmProgress &frmProgress();
     // Shows CddbServer in serveur.
@@ -269,6 +285,21 @@ class TCDRipTestForm : public QMainWindow {
     std::array<std::array<char, 132>, 7> oggTagTexts_{};
 
     // ---- Disc lookup and playback (private) ----
+    void ConnectVerifyControls();
+    std::vector<StoredSetting> VerifySettings();
+    void BeginVerifiedCommand();
+    ReadOffset DriveReadOffset() const;
+    int TrackStartingAt(int32_t Sector) const;
+    TrackChecksums ChecksumsFor(int Track) const;
+    void RecordVerifiedTrack(int Track, int32_t First, int32_t Last, const QString &FileName, const RipReport &Report,
+                             const TrackChecksums &Sums, bool Checksummed);
+    void WriteRipReports();
+    RipSession session_;
+    QMap<QString, int32_t> readOffsets_;
+    QString cachedLookupKey_;
+    AccurateRipLookup cachedLookup_;
+    QLabel *verifyNote_ = nullptr;
+
     void ConnectLookupControls();
     void FillFromDiscInfo(const TDiscInfo &Info);
     // Takes what the user typed into serveur, if anything, before a request; false for a

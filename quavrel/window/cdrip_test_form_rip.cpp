@@ -101,6 +101,7 @@ void TCDRipTestForm::ripperlapisteauformatWav1Click()
     ripCommandRunning_ = true;
     CancelRequested = false;
     commandNames_ = UniqueNames();
+    BeginVerifiedCommand();
     switch (ui->ComboBox1->currentIndex()) {
     case kFormatOgg:
         MakeOutputDirectory();
@@ -118,6 +119,7 @@ void TCDRipTestForm::ripperlapisteauformatWav1Click()
     default:
         break;
     }
+    WriteRipReports();
     ui->ProgressBar2->setMaximum(1);
     ui->ProgressBar2->setValue(0);
     ripCommandRunning_ = false;
@@ -182,6 +184,13 @@ void TCDRipTestForm::RipMp3Rows()
         RipInProgress = true;
         CDRIP1.SetTags(TrackTagsFor(track));
         bool ripped = false;
+        TrackChecksums sums = ChecksumsFor(track);
+        CDRIP1.SetReadOffset(DriveReadOffset());
+        CDRIP1.SetPcmHook([&sums](const uint8_t *pcm, size_t bytes) { sums.Feed(pcm, bytes); });
+        const struct Unhook {
+            TCDRIP &ripper;
+            ~Unhook() { ripper.SetPcmHook({}); }
+        } unhook{CDRIP1};
         try {
             CDRIP1.RipSectors(first, last, fileName);
             ripped = true;
@@ -205,6 +214,8 @@ void TCDRipTestForm::RipMp3Rows()
                     CDRIP1.OnEndTrack(&CDRIP1, static_cast<uint16_t>(track));
                 if (HasDamage(report))
                     SetStatusText(DamagedText(QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track), report));
+                RecordVerifiedTrack(track, first, last, fileName, report, sums,
+                                    CDRIP1.OutputFormat() == TOutputFormat::STEREO44100);
                 MarkRowDone(row, fileName);
             } else if (report.Outcome == RipOutcome::Cancelled) {
                 SetStatusText(QStringLiteral("Rippage & encodage mp3 abandonnés"));
@@ -314,8 +325,16 @@ RipReport TCDRipTestForm::RunPipeline(int32_t First, int32_t Last, AudioSink &Si
     // A cancel that came before the pipeline existed still stops it.
     if (CancelRequested)
         pipeline.Cancel();
-    RipReport report = pipeline.Rip(First, Last, Sink, FileName, Callbacks, QStringLiteral(".jitt"));
+    // Both paths rip a track from its first sector, through the drive's read offset.
+    const int track = TrackStartingAt(First);
+    TrackChecksums sums = ChecksumsFor(track);
+    RipCallbacks callbacks = Callbacks;
+    callbacks.Pcm = [&sums](const uint8_t *pcm, size_t bytes) { sums.Feed(pcm, bytes); };
+    pipeline.SetReadOffset(DriveReadOffset());
+    RipReport report = pipeline.Rip(First, Last, Sink, FileName, callbacks, QStringLiteral(".jitt"));
     ripPipeline_ = nullptr;
+    if (report.Outcome == RipOutcome::Done)
+        RecordVerifiedTrack(track, First, Last, FileName, report, sums, true);
     return report;
 }
 

@@ -45,7 +45,7 @@ QString RejectedIntegersMessage(const std::vector<std::pair<QString, QString>> &
 
 std::vector<StoredSetting> TCDRipTestForm::StoredSettings()
 {
-    return {
+    std::vector<StoredSetting> settings{
         TextSetting(
             QStringLiteral("Répertoire"), [this] { return ui->Label3->text(); },
             [this](const QString &text) { ui->Label3->setText(text); }),
@@ -86,6 +86,9 @@ std::vector<StoredSetting> TCDRipTestForm::StoredSettings()
         CheckSetting(QStringLiteral("Textes en UTF-8"), ui->textesutf8),
         IndexSetting(QStringLiteral("Paramètres Flac"), ui->FlacCompressionSel),
     };
+    for (StoredSetting &setting : VerifySettings())
+        settings.push_back(std::move(setting));
+    return settings;
 }
 
 // -1 is "no selection". The phone book can be empty or unreachable at start (no dial-up service): a

@@ -13,6 +13,9 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    // Rips are verified: against nothing (a refused loopback port) unless a test serves a database.
+    if (qEnvironmentVariableIsEmpty("QUAVREL_ACCURATERIP_SERVER"))
+        qputenv("QUAVREL_ACCURATERIP_SERVER", "http://127.0.0.1:1");
     // The documents folder must exist for its path to be reported.
     qputenv("HOME", configHome.path().toLocal8Bit());
     QApplication application(argc, argv);

@@ -19,6 +19,8 @@
 namespace {
 
 const QStringList kValueNames = {"Répertoire",
+                                 "Serveur AccurateRip",
+                                 "Décalages de lecture",
                                  "Nom de Serveur",
                                  "Localisation du Serveur",
                                  "Position horizontale",
@@ -62,7 +64,7 @@ QByteArray ReadRaw()
 
 using SettingsTest = WindowTest;
 
-TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll25Values)
+TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll27Values)
 {
     {
         TCDRipTestForm window;

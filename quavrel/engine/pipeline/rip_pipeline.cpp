@@ -70,14 +70,20 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
     const AttachedSource attached(source_, &reader);
     OpenSource open{source_, reader};
 
+    OffsetWindow window;
+    if (!window.Plan(FirstSector, LastSector, offset_)) {
+        report.OpenFailed = true;
+        report.Error = QStringLiteral("Erreur : décalage de lecture de %1 échantillons hors du disque").arg(offset_.Samples);
+        return report;
+    }
     int32_t chunkBytes = 0;
     int32_t opened = CDRIP_ERROR;
-    reader.Run([&] { opened = source_.Open(FirstSector, LastSector, chunkBytes); });
+    reader.Run([&] { opened = source_.Open(window.ReadFirst(), window.ReadLast(), chunkBytes); });
     if (opened != CDRIP_OK) {
         report.OpenFailed = true;
         report.Error = QStringLiteral("Erreur : le lecteur ne peut pas lire les secteurs %1 à %2")
-                           .arg(FirstSector)
-                           .arg(LastSector);
+                           .arg(window.ReadFirst())
+                           .arg(window.ReadLast());
         return report;
     }
     open.open = true;
@@ -89,8 +95,14 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
         report.WriteError = true;
         return report;
     }
+    // The range's audio, shifted by the read offset, as the sink and the checksums get it.
+    const OffsetWindow::Emit deliver = [&](const uint8_t *pcm, size_t bytes) {
+        if (Callbacks.Pcm)
+            Callbacks.Pcm(pcm, bytes);
+        return Sink.Write(pcm, bytes, error);
+    };
     bool begun = false;
-    reader.Run([&] { begun = Sink.Begin(staged.File(), error); });
+    reader.Run([&] { begun = Sink.Begin(staged.File(), error) && window.Start(deliver); });
     if (!begun) {
         report.Error = FileErrorText(FinalPath, error);
         report.WriteError = true;
@@ -114,11 +126,10 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
         reader.Run([&] {
             int32_t bytes = 0;
             result = source_.ReadChunk(buffer.data(), bytes, &abort_);
-            if ((result == CDRIP_OK || result == CDRIP_JITTER_ERROR) && bytes > 0) {
-                if (Callbacks.Pcm)
-                    Callbacks.Pcm(buffer.data(), static_cast<size_t>(bytes));
-                written = Sink.Write(buffer.data(), static_cast<size_t>(bytes), error);
-            }
+            if ((result == CDRIP_OK || result == CDRIP_JITTER_ERROR) && bytes > 0)
+                written = window.Chunk(buffer.data(), static_cast<size_t>(bytes), deliver);
+            else if (result == CDRIP_RIPPING_DONE)
+                written = window.Finish(deliver);
             if (result == CDRIP_JITTER_ERROR)
                 source_.LastJitterError(jitterFirst, jitterLast);
             percent = source_.PercentCompleted();

@@ -5,6 +5,7 @@
 // its own thread.
 
 #include "audio_sink.h"
+#include "read_offset.h"
 #include "rip_source.h"
 
 #include <cstdint>
@@ -59,12 +60,16 @@ class RipPipeline {
     RipReport Rip(int32_t FirstSector, int32_t LastSector, AudioSink &Sink, const QString &FinalPath,
                   const RipCallbacks &Callbacks = {}, const QString &JitterExtension = {});
 
+    // The drive's read offset for the rips to come; the audio keeps its range's length.
+    void SetReadOffset(const ReadOffset &Offset) { offset_ = Offset; }
+
     // From the caller's thread, also while Rip waits: the chunk being read stops at once.
     void Cancel();
     bool Running() const { return running_; }
 
   private:
     RipSource &source_;
+    ReadOffset offset_;
     // Read by the library during a chunk, from the reader thread.
     int32_t abort_ = 0;
     bool cancel_ = false;

@@ -1,0 +1,11 @@
+// The lookups wait in an event loop: the tests need a QCoreApplication.
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,104 @@
+// A verified album rip through the window: each track's verdict against a database on a loopback
+// server, and the rip log, cue sheet (read back by libcdio) and playlist beside the files.
+
+#include "dbar_file.h"
+#include "local_http_server.h"
+#include "rip_test_support.h"
+#include "track_checksums.h"
+#include "ui_TCDRipTestForm.h"
+
+#include <QFile>
+
+#include <cdio/cdio.h>
+#include <cdio/cdtext.h>
+
+namespace {
+
+const QStringList kTitles = {"Prélude", "Allemande", "Courante", "Sarabande", "Gigue"};
+
+QString ReadText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+TEST_F(RipTest, AVerifiedAlbumRipReportsEachTrackAndLeavesItsLogCueSheetAndPlaylist)
+{
+    // The database knows the image's own audio, but for track 3 another pressing's.
+    const std::vector<int32_t> starts = TrackStarts(QStringLiteral("demo"));
+    AccurateRipPressing pressing;
+    for (int track = 1; track <= 5; ++track) {
+        const QByteArray audio = ImageSectors(QStringLiteral("demo"), starts[track - 1], starts[track] - 1);
+        TrackChecksums sums(audio.size() / 4, track == 1, track == 5);
+        sums.Feed(reinterpret_cast<const uint8_t *>(audio.constData()), static_cast<size_t>(audio.size()));
+        pressing.Tracks.push_back({4, track == 3 ? sums.V1() ^ 1 : sums.V1(), 0});
+    }
+    LocalHttpServer server;
+    server.Answer(200, DbarFile({pressing}));
+    window_->AccurateRipServer = server.Address();
+
+    ui()->lblArtist->setText(QStringLiteral("Bach"));
+    ui()->lblTitle->setText(QStringLiteral("Suites"));
+    ui()->numeropiste->setChecked(true);
+    ui()->nomdepiste->setChecked(true);
+    for (int track = 1; track <= 5; ++track)
+        ui()->ListView1->topLevelItem(track - 1)->setText(1, kTitles[track - 1]);
+    Tick({1, 2, 3, 4, 5});
+    Rip(kWav);
+    EXPECT_EQ(window_->VerifyNoteText(), "Piste 5 : AccurateRip exacte (confiance 4)");
+    ASSERT_EQ(server.Paths().size(), 1) << "one lookup per disc";
+    EXPECT_TRUE(server.Paths().front().contains(QStringLiteral("/dBAR-005-"))) << server.Paths().front().toStdString();
+
+    const QString log = ReadText(OutputPath(QStringLiteral("Suites.log")));
+    EXPECT_TRUE(log.contains(QStringLiteral("Décalage de lecture : 0 échantillon(s)"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("Piste 2 : Allemande\n  Fichier : 2-Allemande.wav\n  Secteurs : %1 à %2\n")
+                                 .arg(starts[1])
+                                 .arg(starts[2] - 1)))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("  Résultat : AccurateRip différente de la base (confiance 4)")));
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("Résumé : 5 piste(s) rippée(s), 4 exacte(s), 1 différente(s), 0 non vérifiée(s)")));
+    // The CRC32 of track 1 is that of its file's audio.
+    QFile first(OutputPath(QStringLiteral("1-Prélude.wav")));
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+    const QByteArray audio = first.readAll().mid(44);
+    TrackChecksums crc(0, false, false);
+    crc.Feed(reinterpret_cast<const uint8_t *>(audio.constData()), static_cast<size_t>(audio.size()));
+    EXPECT_TRUE(log.contains(QStringLiteral("CRC32 : %1").arg(crc.Crc32(), 8, 16, QLatin1Char('0')).toUpper()));
+
+    const QString playlist = ReadText(OutputPath(QStringLiteral("Suites.m3u")));
+    QStringList files;
+    for (const QString &line : playlist.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        if (!line.startsWith(QLatin1Char('#')))
+            files << line;
+    EXPECT_EQ(files, (QStringList{"1-Prélude.wav", "2-Allemande.wav", "3-Courante.wav", "4-Sarabande.wav",
+                                  "5-Gigue.wav"}));
+    EXPECT_TRUE(playlist.startsWith(QStringLiteral("#EXTM3U\n#EXTINF:")));
+
+    // libcdio reads the sheet (it opens the data file named like the sheet, whatever the FILE
+    // lines say, so one stands in); the file names are the sheet's own text.
+    const QString cue = OutputPath(QStringLiteral("Suites.cue"));
+    QFile sheet(cue);
+    ASSERT_TRUE(sheet.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromLatin1(sheet.readAll()).contains(QStringLiteral("FILE \"3-Courante.wav\" WAVE\r\n  TRACK 03 AUDIO\r\n")));
+    QFile standIn(OutputPath(QStringLiteral("Suites.bin")));
+    ASSERT_TRUE(standIn.open(QIODevice::WriteOnly));
+    standIn.write(QByteArray(2352 * 10, '\0'));
+    standIn.close();
+    CdIo_t *cdio = cdio_open(QFile::encodeName(cue).constData(), DRIVER_BINCUE);
+    ASSERT_NE(cdio, nullptr);
+    EXPECT_EQ(cdio_get_first_track_num(cdio), 1);
+    EXPECT_EQ(cdio_get_last_track_num(cdio), 5);
+    cdtext_t *text = cdio_get_cdtext(cdio);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(cdtext_get_const(text, CDTEXT_FIELD_TITLE, 0), "Suites");
+    EXPECT_STREQ(cdtext_get_const(text, CDTEXT_FIELD_PERFORMER, 0), "Bach");
+    for (int track = 1; track <= 5; ++track) {
+        EXPECT_EQ(QString::fromUtf8(cdtext_get_const(text, CDTEXT_FIELD_TITLE, static_cast<track_t>(track))),
+                  kTitles[track - 1]);
+        EXPECT_STREQ(cdtext_get_const(text, CDTEXT_FIELD_PERFORMER, static_cast<track_t>(track)), "Bach");
+    }
+    cdio_destroy(cdio);
+}
