@@ -138,7 +138,7 @@ TEST_F(RipTest, TracksOfOneCommandNeverShareAFile)
     Tick({1, 2, 3, 4});
     Rip(kWav);
 
-    QStringList files = QDir(out_.path()).entryList(QDir::Files);
+    QStringList files = QDir(out_.path()).entryList({"*.wav"}, QDir::Files);
     files.sort();
     EXPECT_EQ(files, (QStringList{"A_B (2).wav", "A_B.wav", "Intro (2).wav", "Intro.wav"}));
     for (int track = 1; track <= 4; ++track)
