@@ -84,6 +84,10 @@ std::vector<StoredSetting> TCDRipTestForm::StoredSettings()
         CheckSetting(QStringLiteral("Déconnecter en quittant"), ui->deconnecter),
         CheckSetting(QStringLiteral("Recherche au changement de disque"), ui->CheckBox1),
         CheckSetting(QStringLiteral("Textes en UTF-8"), ui->textesutf8),
+        IndexSetting(QStringLiteral("Source des informations"), ui->sourceinfos),
+        TextSetting(
+            QStringLiteral("Serveur MusicBrainz"), [this] { return MusicBrainz.BaseUrl.toString(); },
+            [this](const QString &text) { MusicBrainz.BaseUrl = QUrl(text); }),
     };
 }
 

@@ -41,7 +41,9 @@ const QStringList kValueNames = {"Répertoire",
                                  "Activer la connexion",
                                  "Déconnecter en quittant",
                                  "Recherche au changement de disque",
-                                 "Textes en UTF-8"};
+                                 "Textes en UTF-8",
+                                 "Source des informations",
+                                 "Serveur MusicBrainz"};
 
 void WriteRaw(const QByteArray &bytes)
 {
@@ -61,7 +63,7 @@ QByteArray ReadRaw()
 
 using SettingsTest = WindowTest;
 
-TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll24Values)
+TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll26Values)
 {
     {
         TCDRipTestForm window;
@@ -102,6 +104,8 @@ TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll24Values)
                                                       {"Déconnecter en quittant", "0"},
                                                       {"Recherche au changement de disque", "1"},
                                                       {"Textes en UTF-8", "0"},
+                                                      {"Source des informations", "2"},
+                                                      {"Serveur MusicBrainz", "https://musicbrainz.org"},
                                                       {"Localisation du Serveur", "/~cddb/cddb.cgi"}};
     for (const auto &[name, value] : forms)
         EXPECT_EQ(StoredValue(name), value) << name.toStdString();
@@ -126,6 +130,8 @@ TEST_F(SettingsTest, EveryValueSurvivesASecondStart)
                                ui->creerlesrepertoires, ui->activer, ui->deconnecter, ui->CheckBox1,
                                ui->textesutf8})
             box->setChecked(!box->isChecked());
+        ui->sourceinfos->setCurrentIndex(TCDRipTestForm::kSourceMusicBrainz);
+        window.MusicBrainz.BaseUrl = QUrl("http://[::1]:5000/mb");
         window.close();
     }
     EXPECT_EQ(StoredValue("Encodeur"), "2");
@@ -163,6 +169,8 @@ TEST_F(SettingsTest, EveryValueSurvivesASecondStart)
     // The automatic lookup stays off, the UTF-8 texts on.
     EXPECT_FALSE(ui->CheckBox1->isChecked());
     EXPECT_TRUE(ui->textesutf8->isChecked());
+    EXPECT_EQ(ui->sourceinfos->currentIndex(), TCDRipTestForm::kSourceMusicBrainz);
+    EXPECT_EQ(window.MusicBrainz.BaseUrl, QUrl("http://[::1]:5000/mb"));
     EXPECT_TRUE(messages_.isEmpty());
 }
 

@@ -46,6 +46,14 @@ MusicBrainzClient::~MusicBrainzClient()
     Abort();
 }
 
+void MusicBrainzClient::SetOptions(const MusicBrainzOptions &Options)
+{
+    // A kept connection keeps the trust it was made with.
+    if (Options.BaseUrl != options_.BaseUrl || Options.ExtraCaCertificates != options_.ExtraCaCertificates)
+        manager_.clearConnectionCache();
+    options_ = Options;
+}
+
 QString MusicBrainzClient::UserAgent() const
 {
     return QStringLiteral("Quavrel/" QUAVREL_AGENT_VERSION " ( %1 )").arg(options_.Contact);
@@ -215,6 +223,9 @@ MusicBrainzClient::Reply MusicBrainzClient::Get(const QUrl &url)
         loop.exec();
     idle.stop();
     Reply done = Finish(*reply, timedOut, tlsReason, tooLarge);
+    // A refused connection is not kept for the next request, which may trust other authorities.
+    if (!tlsReason.isEmpty())
+        manager_.clearConnectionCache();
     if (done.Result == Reply::Kind::Ok || done.Result == Reply::Kind::NotFound)
         Progress(MusicBrainzPhase::Received);
     return done;

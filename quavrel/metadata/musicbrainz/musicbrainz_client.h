@@ -52,7 +52,7 @@ class MusicBrainzClient {
     MusicBrainzClient &operator=(const MusicBrainzClient &) = delete;
 
     const MusicBrainzOptions &Options() const { return options_; }
-    void SetOptions(const MusicBrainzOptions &Options) { options_ = Options; }
+    void SetOptions(const MusicBrainzOptions &Options);
 
     // "Quavrel/1.1 ( contact )".
     QString UserAgent() const;
