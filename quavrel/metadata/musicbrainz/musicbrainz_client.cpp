@@ -3,6 +3,8 @@
 #include "musicbrainz_disc_id.h"
 #include "request_spacing.h"
 
+#include <memory>
+
 #include <QEventLoop>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -179,10 +181,7 @@ MusicBrainzClient::Reply MusicBrainzClient::Get(const QUrl &url)
             tls.addCaCertificates(options_.ExtraCaCertificates);
         request.setSslConfiguration(tls);
     }
-    QNetworkReply *reply = manager_.get(request);
-    const std::unique_ptr<QNetworkReply> owner(reply);
-    current_ = reply;
-
+    // Declared before the reply, which goes first: its handlers use them.
     QTimer idle;
     idle.setSingleShot(true);
     idle.setInterval(options_.IdleLimitMs);
@@ -190,6 +189,9 @@ MusicBrainzClient::Reply MusicBrainzClient::Get(const QUrl &url)
     bool receiving = false;
     bool tooLarge = false;
     QString tlsReason;
+    QNetworkReply *reply = manager_.get(request);
+    const std::unique_ptr<QNetworkReply> owner(reply);
+    current_ = reply;
     QObject::connect(&idle, &QTimer::timeout, reply, [&] {
         timedOut = true;
         reply->abort();
