@@ -14,6 +14,9 @@
 
 namespace {
 
+// The third image of this program's drives.
+constexpr int kEnhancedDrive = 2;
+
 const QString kFailed = QStringLiteral("Erreur pendant la récupération des données MusicBrainz!\nCause : ");
 const QString kInclude = QStringLiteral("inc=artist-credits+recordings&fmt=json");
 const QStringList kTitles = {"Hidden Place", "Cocoon", QStringLiteral("Это вода"), QStringLiteral("水の音"),
@@ -73,12 +76,14 @@ class MusicBrainzLookupTest : public LookupTest {
 
     // The demo disc's layout from the ripping library's table, not Ostrelle's: lead-out first,
     // then each track's start, lead-in included.
+    // A data track after the audio is left out; this image has no gap before it.
     QList<int> DemoLayout()
     {
         const TCdInfo &info = Window().CdInfo;
         const TCdTrackSlot &last = info.Slot(info.TrackCount);
-        QList<int> layout{last.StartSector + last.LengthSectors + 150};
-        for (int track = 1; track <= info.TrackCount; ++track)
+        const bool dataLast = !last.IsAudio && info.TrackCount > 1;
+        QList<int> layout{dataLast ? last.StartSector + 150 : last.StartSector + last.LengthSectors + 150};
+        for (int track = 1; track <= info.TrackCount - (dataLast ? 1 : 0); ++track)
             layout << info.Slot(track).StartSector + 150;
         return layout;
     }
@@ -195,6 +200,23 @@ TEST_F(MusicBrainzLookupTest, AnUnknownIdIsAskedAgainWithTheToc)
     EXPECT_EQ(messages_, QStringList());
     EXPECT_EQ(window.Controls()->lblTitle->text(), "Same Layout");
     EXPECT_EQ(Names(), kTitles);
+}
+
+TEST_F(MusicBrainzLookupTest, TheDataTrackOfAnEnhancedDiscIsLeftOut)
+{
+    LocalMusicBrainzServer service;
+    service.Script({{404, "Not Found", "{}"}, {200, "OK", "{\"release-count\":0,\"releases\":[]}"}});
+    TCDRipTestForm &window = OpenOn(service, TCDRipTestForm::kSourceMusicBrainz);
+    window.Controls()->DriveSelBox->setCurrentIndex(kEnhancedDrive);
+    emit window.Controls()->DriveSelBox->activated(kEnhancedDrive);
+    ASSERT_EQ(window.CdInfo.TrackCount, 3);
+    ASSERT_EQ(DemoLayout().size(), 3);
+
+    window.btnCalcDiscIDClick();
+
+    EXPECT_EQ(service.Targets(), QStringList({DiscTarget(kInclude),
+                                              DiscTarget("toc=" + ExpectedToc() + "&cdstubs=no&" + kInclude)}));
+    EXPECT_EQ(messages_, QStringList{"Pas de correspondance MusicBrainz trouvée pour DiscID: " + ExpectedDiscId()});
 }
 
 TEST_F(MusicBrainzLookupTest, ARefusalASilentServiceAndABadAnswerGiveTheirReasons)

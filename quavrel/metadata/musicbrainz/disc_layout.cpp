@@ -26,7 +26,10 @@ std::optional<DiscLayout> LayoutOfToc(const TCdToc &Toc)
     layout.LeadOut = Sectors(Toc.LeadOut);
     if (count > 1 && !Toc.Tracks[count - 1].Audio) {
         layout.LastTrack = count - 1;
-        layout.LeadOut = Sectors(Toc.Tracks[count - 1]) - kSessionGap;
+        // A pressed disc puts the gap before its data session; an image without one ends the audio
+        // where the data starts.
+        const int data = Sectors(Toc.Tracks[count - 1]);
+        layout.LeadOut = data - kSessionGap > Sectors(Toc.Tracks[count - 2]) ? data - kSessionGap : data;
     }
     int previous = 0;
     for (int i = 0; i < layout.LastTrack; ++i) {

@@ -20,5 +20,6 @@ struct DiscLayout {
 
 // The layout of a table of contents read by Ostrelle. A data track after the audio (an enhanced
 // disc) is left out, its session gap (11400 sectors) taken off the lead-out, as the service's
-// disc IDs do. Empty for a table without tracks or with addresses out of order.
+// disc IDs do; without room for the gap the audio ends where the data starts. Empty for a table
+// without tracks or with addresses out of order.
 std::optional<DiscLayout> LayoutOfToc(const TCdToc &Toc);
