@@ -40,19 +40,21 @@ QByteArray Medium(int position, const QString &discId, const QString &release, c
     QByteArrayList tracks;
     for (int i = 0; i < titles.size(); ++i)
         tracks << "{\"id\":\"t" + QByteArray::number(i) + "\",\"position\":" + QByteArray::number(i + 1) +
-                      ",\"title\":" + Json(titles[i]) + ",\"recording\":{\"id\":" +
-                      Json(release + "-r" + QString::number(i + 1)) + ",\"title\":\"x\"}}";
-    return "{\"position\":" + QByteArray::number(position) + ",\"format\":\"CD\",\"track-count\":" +
-           QByteArray::number(titles.size()) + ",\"discs\":[{\"id\":" + Json(discId) +
-           ",\"sectors\":1}],\"tracks\":[" + tracks.join(',') + "]}";
+                      ",\"title\":" + Json(titles[i]) +
+                      ",\"recording\":{\"id\":" + Json(release + "-r" + QString::number(i + 1)) +
+                      ",\"title\":\"x\"}}";
+    return "{\"position\":" + QByteArray::number(position) +
+           ",\"format\":\"CD\",\"track-count\":" + QByteArray::number(titles.size()) +
+           ",\"discs\":[{\"id\":" + Json(discId) + ",\"sectors\":1}],\"tracks\":[" + tracks.join(',') + "]}";
 }
 
 QByteArray Release(const QString &id, const QString &title, const QString &date, const QString &country,
                    const QByteArrayList &media)
 {
-    return "{\"id\":" + Json(id) + ",\"title\":" + Json(title) + ",\"status\":\"Official\",\"date\":" + Json(date) +
-           ",\"country\":" + Json(country) +
-           ",\"artist-credit\":[{\"name\":\"Björk\",\"joinphrase\":\" & \",\"artist\":{\"id\":\"a1\",\"name\":"
+    return "{\"id\":" + Json(id) + ",\"title\":" + Json(title) +
+           ",\"status\":\"Official\",\"date\":" + Json(date) + ",\"country\":" + Json(country) +
+           ",\"artist-credit\":[{\"name\":\"Björk\",\"joinphrase\":\" & "
+           "\",\"artist\":{\"id\":\"a1\",\"name\":"
            "\"Björk\"}},{\"name\":\"Sigur Rós\",\"joinphrase\":\"\",\"artist\":{\"id\":\"a2\"}}],"
            "\"media\":[" +
            media.join(',') + "]}";
@@ -155,10 +157,11 @@ TEST_F(MusicBrainzLookupTest, TwoReleasesOpenTheChooserAndTheChosenOneFills)
     LocalMusicBrainzServer service;
     TCDRipTestForm &window = OpenOn(service, TCDRipTestForm::kSourceMusicBrainz);
     const QString id = ExpectedDiscId();
-    service.Script({{200, "OK",
-                     Answer({Release("rel-gb", "Vespertine", "2001-08-27", "GB", {Medium(1, id, "rel-gb", kTitles)}),
-                             Release("rel-jp", QStringLiteral("ヴェスパタイン"), "2002", "JP",
-                                     {Medium(1, id, "rel-jp", {"1", "2", "3", "4", "5"})})})}});
+    service.Script(
+        {{200, "OK",
+          Answer({Release("rel-gb", "Vespertine", "2001-08-27", "GB", {Medium(1, id, "rel-gb", kTitles)}),
+                  Release("rel-jp", QStringLiteral("ヴェスパタイン"), "2002", "JP",
+                          {Medium(1, id, "rel-jp", {"1", "2", "3", "4", "5"})})})}});
     QString caption;
     QStringList lines;
     const auto chooser = WhenShown<TfrmMatches>([&](TfrmMatches &shown) {
@@ -186,17 +189,18 @@ TEST_F(MusicBrainzLookupTest, AnUnknownIdIsAskedAgainWithTheToc)
 {
     LocalMusicBrainzServer service;
     // The toc answer's release holds other discs of the same layout, not ours.
-    service.Script({{404, "Not Found", "{\"error\":\"Not Found\"}"},
-                    {200, "OK",
-                     "{\"release-count\":1,\"releases\":[" +
-                         Release("rel-t", "Same Layout", "", "", {Medium(1, "someone-else", "rel-t", kTitles)}) +
-                         "]}"}});
+    service.Script(
+        {{404, "Not Found", "{\"error\":\"Not Found\"}"},
+         {200, "OK",
+          "{\"release-count\":1,\"releases\":[" +
+              Release("rel-t", "Same Layout", "", "", {Medium(1, "someone-else", "rel-t", kTitles)}) +
+              "]}"}});
     TCDRipTestForm &window = OpenOn(service, TCDRipTestForm::kSourceMusicBrainz);
 
     window.btnCalcDiscIDClick();
 
-    EXPECT_EQ(service.Targets(), QStringList({DiscTarget(kInclude),
-                                              DiscTarget("toc=" + ExpectedToc() + "&cdstubs=no&" + kInclude)}));
+    EXPECT_EQ(service.Targets(), QStringList({DiscTarget(kInclude), DiscTarget("toc=" + ExpectedToc() +
+                                                                               "&cdstubs=no&" + kInclude)}));
     EXPECT_EQ(messages_, QStringList());
     EXPECT_EQ(window.Controls()->lblTitle->text(), "Same Layout");
     EXPECT_EQ(Names(), kTitles);
@@ -214,15 +218,17 @@ TEST_F(MusicBrainzLookupTest, TheDataTrackOfAnEnhancedDiscIsLeftOut)
 
     window.btnCalcDiscIDClick();
 
-    EXPECT_EQ(service.Targets(), QStringList({DiscTarget(kInclude),
-                                              DiscTarget("toc=" + ExpectedToc() + "&cdstubs=no&" + kInclude)}));
-    EXPECT_EQ(messages_, QStringList{"Pas de correspondance MusicBrainz trouvée pour DiscID: " + ExpectedDiscId()});
+    EXPECT_EQ(service.Targets(), QStringList({DiscTarget(kInclude), DiscTarget("toc=" + ExpectedToc() +
+                                                                               "&cdstubs=no&" + kInclude)}));
+    EXPECT_EQ(messages_,
+              QStringList{"Pas de correspondance MusicBrainz trouvée pour DiscID: " + ExpectedDiscId()});
 }
 
 TEST_F(MusicBrainzLookupTest, ARefusalASilentServiceAndABadAnswerGiveTheirReasons)
 {
     LocalMusicBrainzServer service;
-    service.Script({{503, "Service Unavailable", "{\"error\":\"rate limited\"}"}, Silent(), {200, "OK", "<html>"}});
+    service.Script(
+        {{503, "Service Unavailable", "{\"error\":\"rate limited\"}"}, Silent(), {200, "OK", "<html>"}});
     TCDRipTestForm &window = OpenOn(service, TCDRipTestForm::kSourceMusicBrainz);
     window.MusicBrainz.IdleLimitMs = 300;
     const QStringList names = Names();
@@ -235,10 +241,12 @@ TEST_F(MusicBrainzLookupTest, ARefusalASilentServiceAndABadAnswerGiveTheirReason
 
     EXPECT_EQ(caption, "Récupération données de 127.0.0.1");
     ASSERT_EQ(messages_.size(), 3);
-    EXPECT_EQ(messages_[0], kFailed + "statut HTTP 503 Service Unavailable (trop de requêtes ou service surchargé, "
-                                      "réessayez plus tard)");
+    EXPECT_EQ(messages_[0], kFailed +
+                                "statut HTTP 503 Service Unavailable (trop de requêtes ou service surchargé, "
+                                "réessayez plus tard)");
     EXPECT_EQ(messages_[1], kFailed + QStringLiteral("délai dépassé"));
-    EXPECT_TRUE(messages_[2].startsWith(kFailed + QStringLiteral("réponse JSON illisible ("))) << messages_[2].toStdString();
+    EXPECT_TRUE(messages_[2].startsWith(kFailed + QStringLiteral("réponse JSON illisible (")))
+        << messages_[2].toStdString();
     ExpectNamesUntouched(names);
 }
 
@@ -249,9 +257,11 @@ TEST_F(MusicBrainzLookupTest, TheDefaultAsksMusicBrainzOnlyWhenCddbFindsNothing)
     LocalMusicBrainzServer service;
     TCDRipTestForm &window = OpenOn(service, TCDRipTestForm::kSourceCddbThenMusicBrainz);
     const QString id = ExpectedDiscId();
-    service.Script({{200, "OK", Answer({Release("rel-1", "Vespertine", "2001", "GB", {Medium(1, id, "rel-1", kTitles)})})},
-                    {404, "Not Found", "{}"},
-                    {200, "OK", "{\"release-count\":0,\"releases\":[]}"}});
+    service.Script(
+        {{200, "OK",
+          Answer({Release("rel-1", "Vespertine", "2001", "GB", {Medium(1, id, "rel-1", kTitles)})})},
+         {404, "Not Found", "{}"},
+         {200, "OK", "{\"release-count\":0,\"releases\":[]}"}});
 
     // CDDB out of reach: its failure goes unsaid once MusicBrainz answers.
     window.CddbServer.Server = "127.0.0.1:1";
@@ -284,14 +294,16 @@ TEST_F(MusicBrainzLookupTest, AbandoningEndsTheLookupWithoutAskingTheNextSource)
     service.Script({Silent()});
     TCDRipTestForm &window = OpenOn(service, TCDRipTestForm::kSourceCddbThenMusicBrainz);
     const auto waiting = [&] {
-        return window.frmProgress().isVisible() && window.frmProgress().Controls()->lblState->text() == "Demande...";
+        return window.frmProgress().isVisible() &&
+               window.frmProgress().Controls()->lblState->text() == "Demande...";
     };
     {
         const Watch abandon(waiting, [&] { window.frmProgress().Controls()->Button1->click(); });
         window.btnCalcDiscIDClick();
         ASSERT_TRUE(abandon.Fired());
     }
-    EXPECT_EQ(messages_, QStringList{"Erreur pendant la récupération des données!\nCause : requête abandonnée"});
+    EXPECT_EQ(messages_,
+              QStringList{"Erreur pendant la récupération des données!\nCause : requête abandonnée"});
     EXPECT_EQ(service.Targets(), QStringList());
 
     messages_.clear();
@@ -311,12 +323,14 @@ TEST_F(MusicBrainzLookupTest, HttpsWithACertificateTrustedByTheTestOnly)
     TCDRipTestForm &window = OpenOn(service, TCDRipTestForm::kSourceMusicBrainz);
     ASSERT_EQ(window.MusicBrainz.BaseUrl.scheme(), "https");
     service.Script({{200, "OK",
-                     Answer({Release("rel-s", "Secure", "2001", "IS", {Medium(1, ExpectedDiscId(), "rel-s", kTitles)})})}});
+                     Answer({Release("rel-s", "Secure", "2001", "IS",
+                                     {Medium(1, ExpectedDiscId(), "rel-s", kTitles)})})}});
 
     // The program's own authorities do not know the test's certificate.
     window.btnCalcDiscIDClick();
     ASSERT_EQ(messages_.size(), 1);
-    EXPECT_TRUE(messages_[0].startsWith(kFailed + QStringLiteral("certificat refusé : "))) << messages_[0].toStdString();
+    EXPECT_TRUE(messages_[0].startsWith(kFailed + QStringLiteral("certificat refusé : ")))
+        << messages_[0].toStdString();
     EXPECT_EQ(service.Targets(), QStringList());
 
     messages_.clear();

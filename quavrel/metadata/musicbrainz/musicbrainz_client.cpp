@@ -86,7 +86,8 @@ QUrl MusicBrainzClient::DiscUrl(const QString &discId, const QString &toc) const
         path.chop(1);
     url.setPath(path + QStringLiteral("/ws/2/discid/") + discId);
     // A stub answers for an unknown ID unless refused; the toc request wants releases only.
-    url.setQuery(toc.isEmpty() ? kInclude : QStringLiteral("toc=") + toc + QStringLiteral("&cdstubs=no&") + kInclude);
+    url.setQuery(toc.isEmpty() ? kInclude
+                               : QStringLiteral("toc=") + toc + QStringLiteral("&cdstubs=no&") + kInclude);
     return url;
 }
 
@@ -233,8 +234,8 @@ MusicBrainzClient::Reply MusicBrainzClient::Get(const QUrl &url)
     return done;
 }
 
-MusicBrainzClient::Reply MusicBrainzClient::Finish(QNetworkReply &reply, bool timedOut, const QString &tlsReason,
-                                                   bool tooLarge) const
+MusicBrainzClient::Reply MusicBrainzClient::Finish(QNetworkReply &reply, bool timedOut,
+                                                   const QString &tlsReason, bool tooLarge) const
 {
     if (aborted_)
         return {Reply::Kind::Aborted, {}, QStringLiteral("requête abandonnée")};
@@ -247,7 +248,9 @@ MusicBrainzClient::Reply MusicBrainzClient::Finish(QNetworkReply &reply, bool ti
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid()) {
         if (reply.error() == QNetworkReply::SslHandshakeFailedError)
-            return {Reply::Kind::Failed, {}, QStringLiteral("échec de la négociation TLS : ") + reply.errorString()};
+            return {Reply::Kind::Failed,
+                    {},
+                    QStringLiteral("échec de la négociation TLS : ") + reply.errorString()};
         return {Reply::Kind::Failed, {}, NetworkFailureText(reply)};
     }
     const int code = status.toInt();

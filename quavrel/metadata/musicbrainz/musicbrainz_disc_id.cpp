@@ -1,11 +1,10 @@
 #include "musicbrainz_disc_id.h"
 
 #include <array>
+#include <discid/discid.h>
 #include <memory>
 
 #include <QStringList>
-
-#include <discid/discid.h>
 
 namespace {
 

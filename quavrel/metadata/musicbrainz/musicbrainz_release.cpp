@@ -12,7 +12,8 @@ QString ArtistCreditOf(const QJsonArray &credits)
     QString text;
     for (const QJsonValue &credit : credits) {
         const QJsonObject object = credit.toObject();
-        text += object.value(QLatin1String("name")).toString() + object.value(QLatin1String("joinphrase")).toString();
+        text += object.value(QLatin1String("name")).toString() +
+                object.value(QLatin1String("joinphrase")).toString();
     }
     return text;
 }
@@ -46,7 +47,9 @@ MusicBrainzAnswer ParseDiscIdAnswer(const QByteArray &Json, const QString &DiscI
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(Json, &error);
     if (error.error != QJsonParseError::NoError) {
-        answer.Error = QStringLiteral("réponse JSON illisible (%1, octet %2)").arg(error.errorString()).arg(error.offset);
+        answer.Error = QStringLiteral("réponse JSON illisible (%1, octet %2)")
+                           .arg(error.errorString())
+                           .arg(error.offset);
         return answer;
     }
     if (!document.isObject()) {

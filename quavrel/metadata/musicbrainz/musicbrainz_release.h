@@ -10,7 +10,7 @@
 #include <QStringList>
 
 struct MusicBrainzRelease {
-    QString Id;           // the release's MBID (MUSICBRAINZ_ALBUMID)
+    QString Id; // the release's MBID (MUSICBRAINZ_ALBUMID)
     QString Title;
     QString ArtistCredit; // every credited name followed by its join phrase
     QString Date;         // "YYYY", "YYYY-MM" or "YYYY-MM-DD"; may be empty
