@@ -8,6 +8,8 @@
 #include "device_notices.h"
 #include "dial_up.h"
 #include "lame_coder.h"
+#include "musicbrainz_client.h"
+#include "musicbrainz_rows.h"
 #include "output_names.h"
 #include "rip_reports.h"
 #include "rip_pipeline.h"
@@ -31,6 +33,7 @@ class QLabel;
 class TAlbumInfoForm;
 class TfrmProgress;
 class QMenu;
+struct TCdToc;
 struct TDiscInfo;
 
 namespace Ui {
@@ -214,6 +217,15 @@ class TCDRipTestForm : public QMainWindow {
     // Closing: aborts the CDDB request under way, whose lookup then ends quietly.
     void AbortCddbRequest();
 
+    // The sources the lookup asks, as sourceinfos lists them.
+    enum LookupSource { kSourceCddb = 0, kSourceMusicBrainz = 1, kSourceCddbThenMusicBrainz = 2 };
+    // The MusicBrainz service: BaseUrl is stored ("Serveur MusicBrainz"); tests also set the idle
+    // limit and a certificate authority of their own.
+    MusicBrainzOptions MusicBrainz;
+    // The IDs and year that track TrackNum (1-based) has from the MusicBrainz release last chosen;
+    // empty when its names came from elsewhere or there is no such track.
+    MusicBrainzTrackIds MusicBrainzIdsOf(int TrackNum) const;
+
   protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -302,6 +314,19 @@ class TCDRipTestForm : public QMainWindow {
 
     void ConnectLookupControls();
     void FillFromDiscInfo(const TDiscInfo &Info);
+    // How one source's lookup ended: names written, nothing found (Message says why, not yet
+    // shown), or stopped with nothing more to say (a chooser closed, the window closing).
+    enum class LookupEnd { Filled, NothingFound, Stopped };
+    LookupEnd LookupCddb(const TCdToc &Toc, QString &Message);
+    LookupEnd LookupMusicBrainz(const TCdToc &Toc, QString &Message);
+    void FillFromRelease(const MusicBrainzRelease &Release);
+    // The lookup's progress window, with "&Abandon" and its close box watched while a request is
+    // in flight: the user ended it, and the lookup asks no other source.
+    void WatchAbandon(TfrmProgress &Progress);
+    void ProgressRejected();
+    std::unique_ptr<MusicBrainzClient> musicBrainz_;
+    bool requestInFlight_ = false;
+    bool abandoned_ = false;
     // Takes what the user typed into serveur, if anything, before a request; false for a
     // text that names no server.
     bool TakeTypedServer();

@@ -1,4 +1,4 @@
-// The disc lookup on a CDDB server, the server's list of mirror sites and the choice of a server.
+// The disc lookup (CDDB, then MusicBrainz as the user chose), the CDDB server's list of mirror sites and the choice of a server.
 
 #include "ansi_text.h"
 #include "cddb_server.h"
@@ -6,6 +6,7 @@
 #include "cdrip_test_form.h"
 #include "matches_form.h"
 #include "message_box.h"
+#include "musicbrainz_disc_id.h"
 #include "ostrelle/ostrelle.h"
 #include "progress_form.h"
 #include "track_tags.h"
@@ -112,6 +113,8 @@ void TCDRipTestForm::AbortCddbRequest()
     // The request's wait returns and its lookup ends without a word: the window is closing.
     if (cddbRequestRunning_)
         http_Abort();
+    if (musicBrainz_)
+        musicBrainz_->Abort();
     if (auto *progress = findChild<TfrmProgress *>(QString(), Qt::FindDirectChildrenOnly))
         progress->hide();
 }
@@ -184,16 +187,49 @@ void TCDRipTestForm::btnCalcDiscIDClick()
         return;
     }
     ui->lblDiscID->setText(QStringLiteral("%1").arg(CalcDiscID(&toc), 8, 16, QLatin1Char('0')));
-    if (!StartCddbRequest())
+    const std::optional<DiscLayout> layout = LayoutOfToc(toc);
+    ui->lblMusicBrainzID->setText(layout ? DiscIdOf(*layout).Id : QString());
+    abandoned_ = false;
+
+    const int source = ui->sourceinfos->currentIndex();
+    QString cddbMessage;
+    if (source != kSourceMusicBrainz) {
+        const LookupEnd end = LookupCddb(toc, cddbMessage);
+        if (closing_ || end != LookupEnd::NothingFound)
+            return;
+        // The user who abandoned the request is told so, and asked nothing more.
+        if (source == kSourceCddb || abandoned_) {
+            ShowMessageBox(this, cddbMessage);
+            return;
+        }
+    }
+    QString musicBrainzMessage;
+    const LookupEnd end = LookupMusicBrainz(toc, musicBrainzMessage);
+    if (closing_ || end != LookupEnd::NothingFound)
         return;
+    // Neither source knows the disc: CDDB's word first, as when it is asked alone.
+    if (!cddbMessage.isEmpty())
+        ShowMessageBox(this, cddbMessage);
+    ShowMessageBox(this, musicBrainzMessage);
+}
+
+TCDRipTestForm::LookupEnd TCDRipTestForm::LookupCddb(const TCdToc &Toc, QString &Message)
+{
+    if (!StartCddbRequest())
+        return LookupEnd::Stopped;
 
     LookupRecords records;
     const CddbServerRecord server(CddbServer);
     TfrmProgress &progress = frmProgress();
+    WatchAbandon(progress);
     progress.Begin(CDDB_REQUEST_QUERY);
-    const int32_t found = http_query(progress.Handle(), server.Record(), &toc, &records.query);
+    int32_t found = CDDB_FAILED;
+    {
+        const BusyScope inFlight(requestInFlight_);
+        found = http_query(progress.Handle(), server.Record(), &Toc, &records.query);
+    }
     if (closing_)
-        return;
+        return LookupEnd::Stopped;
     const TCddbMatch *match = nullptr;
     switch (found) {
     case CDDB_EXACT:
@@ -209,35 +245,38 @@ void TCDRipTestForm::btnCalcDiscIDClick()
         const int chosen = chooser.ItemIndex();
         if (chosen < 0) {
             progress.close();
-            return;
+            return LookupEnd::Stopped;
         }
         match = &records.query.Matches[chosen];
         break;
     }
     case CDDB_NO_MATCH:
         progress.close();
-        ShowMessageBox(this,
-                       QStringLiteral("Pas de correspondance trouvée pour DiscID: ") + ui->lblDiscID->text());
-        return;
+        Message = QStringLiteral("Pas de correspondance trouvée pour DiscID: ") + ui->lblDiscID->text();
+        return LookupEnd::NothingFound;
     case CDDB_CORRUPT:
         progress.close();
-        ShowMessageBox(this, WithCddbReason(QStringLiteral("Entrée Database entry corrompue!")));
-        return;
+        Message = WithCddbReason(QStringLiteral("Entrée Database entry corrompue!"));
+        return LookupEnd::NothingFound;
     default:
         break;
     }
     // A failure, a refused handshake or any answer without a match: reading an empty match would
     // only ask the server for nothing.
     if (!match) {
-        ShowMessageBox(this, WithCddbReason(QStringLiteral("Erreur pendant la récupération des données!")));
+        Message = WithCddbReason(QStringLiteral("Erreur pendant la récupération des données!"));
         progress.close();
-        return;
+        return LookupEnd::NothingFound;
     }
 
     progress.Begin(CDDB_REQUEST_READ);
-    const int32_t read = http_read(progress.Handle(), server.Record(), match, &records.info);
+    int32_t read = CDDB_FAILED;
+    {
+        const BusyScope inFlight(requestInFlight_);
+        read = http_read(progress.Handle(), server.Record(), match, &records.info);
+    }
     if (closing_)
-        return;
+        return LookupEnd::Stopped;
     switch (read) {
     case CDDB_OK: {
         const char *year = nullptr;
@@ -247,26 +286,24 @@ void TCDRipTestForm::btnCalcDiscIDClick()
         entryGenre_ = GenreOf(FromCddb(genre), FromCddb(match->Category));
         entryDiscId_ = ui->lblDiscID->text();
         FillFromDiscInfo(records.info);
-        break;
+        return LookupEnd::Filled;
     }
     case CDDB_ENTRY_NOT_FOUND:
-        progress.close();
-        ShowMessageBox(this, WithCddbReason(QStringLiteral("Entrée CDDB non trouvée!")));
+        Message = WithCddbReason(QStringLiteral("Entrée CDDB non trouvée!"));
         break;
     case CDDB_CORRUPT:
-        progress.close();
-        ShowMessageBox(this, WithCddbReason(QStringLiteral("Entrée Database corrompue!")));
+        Message = WithCddbReason(QStringLiteral("Entrée Database corrompue!"));
         break;
     case CDDB_SERVER_ERROR:
-        progress.close();
-        ShowMessageBox(this, WithCddbReason(QStringLiteral("Erreur serveur!")));
+        Message = WithCddbReason(QStringLiteral("Erreur serveur!"));
         break;
     default:
         // A failure, or an answer without an entry: the window keeps its names.
-        progress.close();
-        ShowMessageBox(this, WithCddbReason(QStringLiteral("Erreur pendant la récupération des données CDDB!")));
+        Message = WithCddbReason(QStringLiteral("Erreur pendant la récupération des données CDDB!"));
         break;
     }
+    progress.close();
+    return LookupEnd::NothingFound;
 }
 
 void TCDRipTestForm::FillFromDiscInfo(const TDiscInfo &Info)
@@ -278,6 +315,9 @@ void TCDRipTestForm::FillFromDiscInfo(const TDiscInfo &Info)
     const int rows = std::min(static_cast<int>(Info.Count), ui->ListView1->topLevelItemCount());
     for (int i = 0; i < rows; ++i)
         ui->ListView1->topLevelItem(i)->setText(1, FromCddb(Info.TrackTitles[i]));
+    // Names from CDDB are no MusicBrainz release's.
+    for (int i = 0; i < ui->ListView1->topLevelItemCount(); ++i)
+        ClearRowMusicBrainzIds(*ui->ListView1->topLevelItem(i));
 }
 
 void TCDRipTestForm::Button1Click()

@@ -85,6 +85,10 @@ std::vector<StoredSetting> TCDRipTestForm::StoredSettings()
         CheckSetting(QStringLiteral("Recherche au changement de disque"), ui->CheckBox1),
         CheckSetting(QStringLiteral("Textes en UTF-8"), ui->textesutf8),
         IndexSetting(QStringLiteral("Paramètres Flac"), ui->FlacCompressionSel),
+        IndexSetting(QStringLiteral("Source des informations"), ui->sourceinfos),
+        TextSetting(
+            QStringLiteral("Serveur MusicBrainz"), [this] { return MusicBrainz.BaseUrl.toString(); },
+            [this](const QString &text) { MusicBrainz.BaseUrl = QUrl(text); }),
     };
     for (StoredSetting &setting : VerifySettings())
         settings.push_back(std::move(setting));

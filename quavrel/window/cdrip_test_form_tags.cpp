@@ -24,5 +24,11 @@ TrackTags TCDRipTestForm::TrackTagsFor(int TrackNum) const
         tags.Year = entryYear_;
         tags.Genre = entryGenre_;
     }
+    // Names that came from MusicBrainz bring the release's and the recording's identifiers.
+    const MusicBrainzTrackIds ids = MusicBrainzIdsOf(TrackNum);
+    tags.MusicBrainzAlbumId = ids.AlbumId;
+    tags.MusicBrainzTrackId = ids.TrackId;
+    if (!ids.Year.isEmpty())
+        tags.Year = ids.Year;
     return tags;
 }

@@ -46,6 +46,7 @@ const ControlRow kMainControls[] = {
     {"Label1", "QLabel", "Artiste:", "", "&Informations disque"},
     {"Label2", "QLabel", "Titre:", "", "&Informations disque"},
     {"lblDiscID", "QLabel", "", "", "&Informations disque"},
+    {"lblMusicBrainzID", "QLabel", "", "", "&Informations disque"},
     {"Label4", "QLabel", "Disque ID:", "", "&Informations disque"},
     {"btnPlayTrack", "QToolButton", nullptr, "Lecture", "&Lecteur audio"},
     {"btnStopPlay", "QToolButton", nullptr, "Arrêt", "&Lecteur audio"},
@@ -88,6 +89,8 @@ const ControlRow kMainControls[] = {
     {"Button1", "QToolButton", nullptr, "&Obtenir les serveurs", "&Nom du serveur actuel"},
     {"LbServer", "QListWidget", nullptr, "Double click a server to select it",
      "Liste des serveurs disponibles"},
+    {"LabelSource", "QLabel", "Source des informations", "", "&Nom du serveur actuel"},
+    {"sourceinfos", "QComboBox", nullptr, "", "&Nom du serveur actuel"},
     {"Connexions", "QComboBox", nullptr, "", "Connexion Internet"},
     {"Label8", "QLabel", "&Connexion active: aucune", "", "Connexion Internet"},
     {"Label9", "QLabel", "&Type:", "", "Connexion Internet"},
@@ -157,7 +160,7 @@ TEST_F(LayoutTest, EveryControlOfTheMainWindow)
             EXPECT_EQ(GroupTitle(widget), QString::fromUtf8(row.group));
         }
     }
-    for (const char *hidden : {"lblDiscID", "Label4", "edtQuery", "Edit1"})
+    for (const char *hidden : {"lblDiscID", "lblMusicBrainzID", "Label4", "edtQuery", "Edit1"})
         EXPECT_TRUE(Control<QWidget>(window, hidden)->isHidden()) << hidden;
     EXPECT_FALSE(Control<QLineEdit>(window, "serveur")->isReadOnly());
     EXPECT_EQ(window.windowTitle(), "Quavrel 1.1");
@@ -181,6 +184,7 @@ TEST_F(LayoutTest, ItemsAndFirstStates)
         {"debitmin", {"96", "128", "160", "192", "256", "320"}, 1},
         {"debitmax", {"320", "256", "192", "160", "128", "96"}, 0},
         {"Connexions", {}, -1},
+        {"sourceinfos", {"CDDB", "MusicBrainz", "CDDB, puis MusicBrainz si rien n'est trouvé"}, 2},
     };
     for (const BoxRow &row : boxes) {
         auto *box = Control<QComboBox>(window, row.name);

@@ -112,6 +112,8 @@ TCDRipTestForm &LookupTest::OpenWindow()
     // No dial and no lookup on showing unless a test asks for them.
     window_->Controls()->activer->setChecked(false);
     window_->Controls()->CheckBox1->setChecked(false);
+    // CDDB's own cases; the MusicBrainz ones choose their source, and none reaches the real service.
+    window_->Controls()->sourceinfos->setCurrentIndex(TCDRipTestForm::kSourceCddb);
     if (server_)
         window_->CddbServer.Server = ServerAddress();
     window_->show();

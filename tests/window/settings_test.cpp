@@ -5,8 +5,6 @@
 #include "ui_TCDRipTestForm.h"
 #include "window_test_support.h"
 
-#include <optional>
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -14,7 +12,6 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QStringEncoder>
-#include <QTimer>
 
 namespace {
 
@@ -44,7 +41,9 @@ const QStringList kValueNames = {"Répertoire",
                                  "Activer la connexion",
                                  "Déconnecter en quittant",
                                  "Recherche au changement de disque",
-                                 "Textes en UTF-8"};
+                                 "Textes en UTF-8",
+                                 "Source des informations",
+                                 "Serveur MusicBrainz"};
 
 void WriteRaw(const QByteArray &bytes)
 {
@@ -64,7 +63,7 @@ QByteArray ReadRaw()
 
 using SettingsTest = WindowTest;
 
-TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll27Values)
+TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll29Values)
 {
     {
         TCDRipTestForm window;
@@ -106,6 +105,8 @@ TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll27Values)
                                                       {"Déconnecter en quittant", "0"},
                                                       {"Recherche au changement de disque", "1"},
                                                       {"Textes en UTF-8", "0"},
+                                                      {"Source des informations", "2"},
+                                                      {"Serveur MusicBrainz", "https://musicbrainz.org"},
                                                       {"Localisation du Serveur", "/~cddb/cddb.cgi"}};
     for (const auto &[name, value] : forms)
         EXPECT_EQ(StoredValue(name), value) << name.toStdString();
@@ -130,6 +131,8 @@ TEST_F(SettingsTest, EveryValueSurvivesASecondStart)
                                ui->creerlesrepertoires, ui->activer, ui->deconnecter, ui->CheckBox1,
                                ui->textesutf8})
             box->setChecked(!box->isChecked());
+        ui->sourceinfos->setCurrentIndex(TCDRipTestForm::kSourceMusicBrainz);
+        window.MusicBrainz.BaseUrl = QUrl("http://[::1]:5000/mb");
         window.close();
     }
     EXPECT_EQ(StoredValue("Encodeur"), "2");
@@ -167,6 +170,8 @@ TEST_F(SettingsTest, EveryValueSurvivesASecondStart)
     // The automatic lookup stays off, the UTF-8 texts on.
     EXPECT_FALSE(ui->CheckBox1->isChecked());
     EXPECT_TRUE(ui->textesutf8->isChecked());
+    EXPECT_EQ(ui->sourceinfos->currentIndex(), TCDRipTestForm::kSourceMusicBrainz);
+    EXPECT_EQ(window.MusicBrainz.BaseUrl, QUrl("http://[::1]:5000/mb"));
     EXPECT_TRUE(messages_.isEmpty());
 }
 
@@ -345,12 +350,15 @@ TEST_F(SettingsTest, GeometryOffTheScreensAndRichTextValuesAreHarmless)
                  {"Position horizontale", "-5000"},
                  {"Position verticale", "40"},
                  {"Encodeur", richText}});
-    // The real box, not the test's hook: its text format is what matters.
+    // The real box, not the test's hook: its text format is what matters. It never blocks, so it
+    // is up once the window exists.
     SetMessageBoxHook({});
     {
         TCDRipTestForm window;
-        // The box does not wait to be closed: it stands beside the window.
-        auto *box = window.findChild<QMessageBox *>();
+        QMessageBox *box = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (auto *found = qobject_cast<QMessageBox *>(widget); found && found->isVisible())
+                box = found;
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->textFormat(), Qt::PlainText);
         EXPECT_TRUE(box->text().contains(richText));

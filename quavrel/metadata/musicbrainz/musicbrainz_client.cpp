@@ -1,0 +1,269 @@
+#include "musicbrainz_client.h"
+
+#include "musicbrainz_disc_id.h"
+#include "request_spacing.h"
+
+#include <memory>
+
+#include <QEventLoop>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <QTimer>
+
+namespace {
+
+// A discid answer is a few kilobytes a release; more than this is not one.
+constexpr qint64 kMaxBody = 8 * 1024 * 1024;
+
+const QString kInclude = QStringLiteral("inc=artist-credits+recordings&fmt=json");
+
+QString NetworkFailureText(const QNetworkReply &reply)
+{
+    switch (reply.error()) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("connexion refusée");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("nom d'hôte inconnu");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("connexion fermée avant une réponse HTTP complète");
+    case QNetworkReply::TimeoutError:
+        return QStringLiteral("délai dépassé");
+    default:
+        return reply.errorString();
+    }
+}
+
+} // namespace
+
+MusicBrainzClient::MusicBrainzClient(MusicBrainzOptions Options) : options_(std::move(Options))
+{
+    // The service names its own redirections; none leaves http(s).
+    manager_.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+}
+
+MusicBrainzClient::~MusicBrainzClient()
+{
+    Abort();
+}
+
+void MusicBrainzClient::SetOptions(const MusicBrainzOptions &Options)
+{
+    // A kept connection keeps the trust it was made with.
+    if (Options.BaseUrl != options_.BaseUrl || Options.ExtraCaCertificates != options_.ExtraCaCertificates)
+        manager_.clearConnectionCache();
+    options_ = Options;
+}
+
+QString MusicBrainzClient::UserAgent() const
+{
+    return QStringLiteral("Quavrel/" QUAVREL_AGENT_VERSION " ( %1 )").arg(options_.Contact);
+}
+
+void MusicBrainzClient::Abort()
+{
+    if (!running_)
+        return;
+    aborted_ = true;
+    if (current_)
+        current_->abort();
+    else if (loop_)
+        loop_->quit();
+}
+
+void MusicBrainzClient::Progress(MusicBrainzPhase phase)
+{
+    if (OnProgress)
+        OnProgress(*this, phase);
+}
+
+QUrl MusicBrainzClient::DiscUrl(const QString &discId, const QString &toc) const
+{
+    QUrl url = options_.BaseUrl;
+    QString path = url.path();
+    while (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    url.setPath(path + QStringLiteral("/ws/2/discid/") + discId);
+    // A stub answers for an unknown ID unless refused; the toc request wants releases only.
+    url.setQuery(toc.isEmpty() ? kInclude
+                               : QStringLiteral("toc=") + toc + QStringLiteral("&cdstubs=no&") + kInclude);
+    return url;
+}
+
+MusicBrainzResult MusicBrainzClient::Lookup(const DiscLayout &Layout)
+{
+    MusicBrainzResult result;
+    const MusicBrainzDiscId id = DiscIdOf(Layout);
+    result.DiscId = id.Id;
+    if (id.Id.isEmpty()) {
+        result.Reason = QStringLiteral("identifiant MusicBrainz impossible à calculer (%1)").arg(id.Error);
+        return result;
+    }
+    const QUrl &base = options_.BaseUrl;
+    if (!base.isValid() || base.host().isEmpty() ||
+        (base.scheme() != QLatin1String("http") && base.scheme() != QLatin1String("https"))) {
+        result.Reason = QStringLiteral("adresse du service invalide : « %1 »").arg(base.toString());
+        return result;
+    }
+    if (running_) {
+        result.Reason = QStringLiteral("une recherche est déjà en cours");
+        return result;
+    }
+    running_ = true;
+    aborted_ = false;
+    struct Idle {
+        bool &flag;
+        ~Idle() { flag = false; }
+    } idle{running_};
+
+    for (const bool byToc : {false, true}) {
+        const Reply reply = Get(DiscUrl(id.Id, byToc ? TocParameter(Layout) : QString()));
+        switch (reply.Result) {
+        case Reply::Kind::Aborted:
+            result.Result = MusicBrainzResult::Outcome::Aborted;
+            result.Reason = reply.Reason;
+            return result;
+        case Reply::Kind::Failed:
+            result.Result = MusicBrainzResult::Outcome::Failed;
+            result.Reason = reply.Reason;
+            return result;
+        case Reply::Kind::NotFound:
+            continue;
+        case Reply::Kind::Ok:
+            break;
+        }
+        MusicBrainzAnswer answer = ParseDiscIdAnswer(reply.Body, id.Id, Layout.TrackCount());
+        if (!answer.Valid) {
+            result.Result = MusicBrainzResult::Outcome::Failed;
+            result.Reason = answer.Error;
+            return result;
+        }
+        if (!answer.Releases.empty()) {
+            result.Result = MusicBrainzResult::Outcome::Found;
+            result.ByToc = byToc;
+            result.Releases = std::move(answer.Releases);
+            return result;
+        }
+    }
+    result.Result = MusicBrainzResult::Outcome::NotFound;
+    return result;
+}
+
+MusicBrainzClient::Reply MusicBrainzClient::Get(const QUrl &url)
+{
+    QEventLoop loop;
+    loop_ = &loop;
+    struct Clear {
+        QEventLoop *&loop;
+        QNetworkReply *&reply;
+        ~Clear()
+        {
+            loop = nullptr;
+            reply = nullptr;
+        }
+    } clear{loop_, current_};
+
+    Progress(MusicBrainzPhase::Sending);
+    if (const int delay = request_spacing::DelayBeforeNextMs(); delay > 0) {
+        QTimer::singleShot(delay, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (aborted_)
+        return {Reply::Kind::Aborted, {}, QStringLiteral("requête abandonnée")};
+    request_spacing::NoteRequestStart();
+
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, UserAgent());
+    request.setRawHeader("Accept", "application/json");
+    if (url.scheme() == QLatin1String("https")) {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        if (!options_.ExtraCaCertificates.isEmpty())
+            tls.addCaCertificates(options_.ExtraCaCertificates);
+        request.setSslConfiguration(tls);
+    }
+    // Declared before the reply, which goes first: its handlers use them.
+    QTimer idle;
+    idle.setSingleShot(true);
+    idle.setInterval(options_.IdleLimitMs);
+    bool timedOut = false;
+    bool receiving = false;
+    bool tooLarge = false;
+    QString tlsReason;
+    QNetworkReply *reply = manager_.get(request);
+    const std::unique_ptr<QNetworkReply> owner(reply);
+    current_ = reply;
+    QObject::connect(&idle, &QTimer::timeout, reply, [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    const auto moved = [&] {
+        idle.start();
+        if (!receiving) {
+            receiving = true;
+            Progress(MusicBrainzPhase::Receiving);
+        }
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, moved);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [&](qint64 received, qint64) {
+        moved();
+        if (received > kMaxBody) {
+            tooLarge = true;
+            reply->abort();
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::uploadProgress, reply, [&] { idle.start(); });
+    QObject::connect(reply, &QNetworkReply::encrypted, reply, [&] { idle.start(); });
+    QObject::connect(reply, &QNetworkReply::sslErrors, reply, [&](const QList<QSslError> &errors) {
+        QStringList texts;
+        for (const QSslError &error : errors)
+            texts << error.errorString();
+        tlsReason = QStringLiteral("certificat refusé : ") + texts.join(QStringLiteral(" ; "));
+    });
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    idle.start();
+    if (!reply->isFinished())
+        loop.exec();
+    idle.stop();
+    Reply done = Finish(*reply, timedOut, tlsReason, tooLarge);
+    // A refused connection is not kept for the next request, which may trust other authorities.
+    if (!tlsReason.isEmpty())
+        manager_.clearConnectionCache();
+    if (done.Result == Reply::Kind::Ok || done.Result == Reply::Kind::NotFound)
+        Progress(MusicBrainzPhase::Received);
+    return done;
+}
+
+MusicBrainzClient::Reply MusicBrainzClient::Finish(QNetworkReply &reply, bool timedOut,
+                                                   const QString &tlsReason, bool tooLarge) const
+{
+    if (aborted_)
+        return {Reply::Kind::Aborted, {}, QStringLiteral("requête abandonnée")};
+    if (timedOut)
+        return {Reply::Kind::Failed, {}, QStringLiteral("délai dépassé")};
+    if (tooLarge)
+        return {Reply::Kind::Failed, {}, QStringLiteral("réponse trop volumineuse")};
+    if (!tlsReason.isEmpty())
+        return {Reply::Kind::Failed, {}, tlsReason};
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid()) {
+        if (reply.error() == QNetworkReply::SslHandshakeFailedError)
+            return {Reply::Kind::Failed,
+                    {},
+                    QStringLiteral("échec de la négociation TLS : ") + reply.errorString()};
+        return {Reply::Kind::Failed, {}, NetworkFailureText(reply)};
+    }
+    const int code = status.toInt();
+    if (code == 200 && reply.error() == QNetworkReply::NoError)
+        return {Reply::Kind::Ok, reply.readAll(), {}};
+    if (code == 404)
+        return {Reply::Kind::NotFound, {}, {}};
+    QString text = QStringLiteral("statut HTTP %1").arg(code);
+    const QString phrase = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    if (!phrase.isEmpty())
+        text += QLatin1Char(' ') + phrase.left(160);
+    // The service answers 503 to a program asking faster than it allows, and when overloaded.
+    if (code == 503)
+        text += QStringLiteral(" (trop de requêtes ou service surchargé, réessayez plus tard)");
+    return {Reply::Kind::Failed, {}, text};
+}
