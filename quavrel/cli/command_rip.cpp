@@ -139,7 +139,8 @@ bool ReadRequest(const CliArguments &options, RipRequest &request, QString &erro
         bitrate = value("-b").toInt();
     }
     request.Encoder = {quality,           settings.SampleRate(), bitrate,        settings.MaxBitrate(),
-                       settings.Vbr || has("--vbr"), settings.Copyright,    settings.Original, settings.Crc};
+                       settings.Vbr || has("--vbr"), settings.Copyright,    settings.Original, settings.Crc,
+                       settings.FlacCompression};
     request.Lookup = !has("--no-lookup");
     request.Eject = has("--eject");
     return ChooseServer(settings, has("--server") ? value("--server") : QString(), request.Server, error);
@@ -254,7 +255,7 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
         }
         const TCdTrackSlot &slot = info.Slot(track);
         const QString title = track <= lookup.Titles.size() ? lookup.Titles.at(track - 1) : QString();
-        const TrackLabel label{track, info.TrackCount, lookup.Artist, lookup.Album, title};
+        const TrackLabel label{track, info.TrackCount, lookup.Artist, lookup.Album, title, lookup.DiscId};
         std::unique_ptr<AudioSink> sink;
         if (slot.IsAudio != 1)
             error = QStringLiteral("Piste non audio - Piste %1").arg(track);

@@ -1,5 +1,6 @@
 #include "rip_formats.h"
 
+#include "flac_sink.h"
 #include "lame_coder.h"
 #include "mp3_sink.h"
 #include "ogg_sink.h"
@@ -18,6 +19,19 @@ namespace {
 constexpr int kTagTextBytes = 131;
 const char *const kEncoderName = "Quavrel 1.1";
 
+// The tags the window writes for the same track (the year and genre come with the window's lookup only).
+TrackTags TagsOf(const TrackLabel &label)
+{
+    TrackTags tags;
+    tags.Artist = label.Artist;
+    tags.Album = label.Album;
+    tags.Title = label.Title;
+    tags.TrackNumber = label.Number;
+    tags.TrackTotal = label.Total;
+    tags.DiscId = label.DiscId;
+    return tags;
+}
+
 std::unique_ptr<AudioSink> MakeWav(const EncoderChoice &, const TrackLabel &, QString &)
 {
     return std::make_unique<WavSink>(2, 44100);
@@ -34,7 +48,8 @@ std::unique_ptr<AudioSink> MakeOgg(const EncoderChoice &choice, const TrackLabel
         Utf8Prefix(label.Album, kTagTextBytes),
         Utf8Prefix(label.Title, kTagTextBytes),
         Utf8Prefix(QStringLiteral("Encoder DLL : ") + VorbisVersionText(), kTagTextBytes),
-        QByteArray("Blue"),
+        // No genre is known here: none is written (never a made-up one).
+        QByteArray(),
         QByteArray(kEncoderName),
         QTime::currentTime().toString(QStringLiteral("HH:mm:ss")).toUtf8(),
     };
@@ -60,8 +75,9 @@ std::unique_ptr<AudioSink> MakeOgg(const EncoderChoice &choice, const TrackLabel
 // The MP3 sink with an encoder component of its own, set up like the window's.
 class OwnMp3Sink : public AudioSink {
   public:
-    explicit OwnMp3Sink(const EncoderChoice &choice)
+    OwnMp3Sink(const EncoderChoice &choice, const TrackLabel &label)
     {
+        sink_.SetTags(TagsOf(label));
         // The rate picks the MP3's; the PCM given to the encoder stays the ripper's 44100 Hz.
         coder_.SetReSampleRate(static_cast<uint32_t>(choice.SampleRate));
         coder_.SetBitrate(static_cast<uint32_t>(choice.Bitrate));
@@ -85,9 +101,14 @@ class OwnMp3Sink : public AudioSink {
     Mp3Sink sink_{coder_};
 };
 
-std::unique_ptr<AudioSink> MakeMp3(const EncoderChoice &choice, const TrackLabel &, QString &)
+std::unique_ptr<AudioSink> MakeMp3(const EncoderChoice &choice, const TrackLabel &label, QString &)
 {
-    return std::make_unique<OwnMp3Sink>(choice);
+    return std::make_unique<OwnMp3Sink>(choice, label);
+}
+
+std::unique_ptr<AudioSink> MakeFlac(const EncoderChoice &choice, const TrackLabel &label, QString &)
+{
+    return std::make_unique<FlacSink>(choice.FlacCompression, TagsOf(label));
 }
 
 } // namespace
@@ -98,6 +119,7 @@ const std::vector<RipFormat> &RipFormats()
         {QStringLiteral("ogg"), 0, MakeOgg},
         {QStringLiteral("mp3"), 1, MakeMp3},
         {QStringLiteral("wav"), 2, MakeWav},
+        {QStringLiteral("flac"), 3, MakeFlac},
     };
     return formats;
 }

@@ -20,6 +20,7 @@ struct EncoderChoice {
     bool Copyright = false;
     bool Original = false;
     bool Crc = true;
+    int FlacCompression = 5; // 0..8
 };
 
 // What the file says of its track, for the formats that carry tags.
@@ -29,6 +30,7 @@ struct TrackLabel {
     QString Artist;
     QString Album;
     QString Title; // empty when unknown
+    QString DiscId; // the CDDB disc ID
 };
 
 // Null with the reason in Error (in French) when the format cannot be written now.

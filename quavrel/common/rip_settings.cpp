@@ -35,7 +35,9 @@ StoredSetting Text(const QString &name, QString &text)
     return TextSetting(name, [&text] { return text; }, [&text](const QString &stored) { text = stored; });
 }
 
-const QStringList kFormats{QStringLiteral("Ogg"), QStringLiteral("Mp3"), QStringLiteral("Wav")};
+const QStringList kFormats{QStringLiteral("Ogg"), QStringLiteral("Mp3"), QStringLiteral("Wav"), QStringLiteral("Flac")};
+// "Compression" 0..8, stored as the item index, which is the level.
+const QStringList kFlacLevels{"0", "1", "2", "3", "4", "5", "6", "7", "8"};
 
 } // namespace
 
@@ -99,6 +101,7 @@ RipSettings ReadRipSettings(QString &Problem)
         Text(QStringLiteral("Localisation du Serveur"), settings.CgiPath),
         IndexSetting(QStringLiteral("Encodeur"), settings.Format, kFormats),
         IndexSetting(QStringLiteral("Paramètres Ogg"), settings.OggQualityIndex, OggQualityItems()),
+        IndexSetting(QStringLiteral("Paramètres Flac"), settings.FlacCompression, kFlacLevels),
         IndexSetting(QStringLiteral("Fréquence Mp3"), settings.SampleRateIndex, SampleRateItems()),
         IndexSetting(QStringLiteral("Débit Mp3"), settings.BitrateIndex, BitrateItems()),
         IndexSetting(QStringLiteral("Débit Max Mp3"), settings.MaxBitrateIndex, MaxBitrateItems()),

@@ -10,8 +10,9 @@ struct RipSettings {
     QString OutputRoot;       // "Répertoire"; the documents folder when absent
     QString Server;           // "Nom de Serveur"
     QString CgiPath;          // "Localisation du Serveur"
-    int Format = 0;           // "Encodeur": 0 Ogg, 1 Mp3, 2 Wav
+    int Format = 0;           // "Encodeur": 0 Ogg, 1 Mp3, 2 Wav, 3 Flac
     int OggQualityIndex = 5;  // "Paramètres Ogg"
+    int FlacCompression = 5;  // "Paramètres Flac": the level, 0..8
     int SampleRateIndex = 0;  // "Fréquence Mp3"
     int BitrateIndex = 1;     // "Débit Mp3"
     int MaxBitrateIndex = 0;  // "Débit Max Mp3"

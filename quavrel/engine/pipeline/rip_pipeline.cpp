@@ -7,6 +7,7 @@
 #include <map>
 #include <vector>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -163,7 +164,13 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
     for (const auto &[runFirst, runLast] : damagedRuns)
         report.DamagedSectors += std::max(runLast - runFirst + 1, 1);
 
+    // A read that failed because the medium left comes with the removal's notice: it is handled
+    // first, so that the removal's cancel decides the outcome rather than the failed read.
+    if (failed && !report.WriteError)
+        QCoreApplication::processEvents();
     if (cancel_ || failed) {
+        if (cancel_)
+            failed = false;
         reader.Run([&] { Sink.Abandon(); });
         staged.Discard();
         report.Outcome = failed ? RipOutcome::Failed : RipOutcome::Cancelled;
