@@ -1,9 +1,8 @@
 #include "aspi_binding.h"
 
-#include <library_loader.h>
-
 #include <algorithm>
 #include <cstring>
+#include <library_loader.h>
 #include <memory>
 
 namespace ostrelle {

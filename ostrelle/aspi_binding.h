@@ -3,10 +3,10 @@
 // the command pattern every drive operation uses.
 
 #include <aspi_srb.h>
-#include <ostrelle/ostrelle.h>
-
 #include <cstddef>
 #include <cstdint>
+
+#include <ostrelle/ostrelle.h>
 
 namespace ostrelle {
 

@@ -207,8 +207,8 @@ void THttpCli::ConnectNext(Request &request)
     int error = ECONNREFUSED;
     while (request.nextAddress < addresses.size()) {
         const addrinfo *address = addresses[request.nextAddress++];
-        platform::FileDescriptor socket(::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                                      address->ai_protocol));
+        platform::FileDescriptor socket(::socket(
+            address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address->ai_protocol));
         if (!socket.IsOpen()) {
             error = errno;
             continue;
@@ -346,7 +346,8 @@ void THttpCli::ConnectionClosed(Request &request)
 {
     const THttpResponseReader &reader = request.reader;
     if (reader.CurrentPhase() != THttpResponseReader::Phase::Body || reader.StatusCode() == 0) {
-        Finish(request, reader.StatusCode(), "connection closed before a complete HTTP reply", TFailure::Closed);
+        Finish(request, reader.StatusCode(), "connection closed before a complete HTTP reply",
+               TFailure::Closed);
         return;
     }
     request.socket.Close();

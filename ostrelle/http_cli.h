@@ -9,11 +9,10 @@
 #include "url.h"
 
 #include <cstddef>
+#include <file_descriptor.h>
 #include <functional>
 #include <stdexcept>
 #include <string>
-
-#include <file_descriptor.h>
 
 namespace ostrelle {
 

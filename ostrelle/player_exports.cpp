@@ -19,7 +19,8 @@ OBOOL16 PauseOrResume(const TCdDrive *drive, uint8_t resume)
 
 } // namespace
 
-extern "C" OSTRELLE_EXPORT OBOOL16 OSTRELLE_API PlayTrack(const TCdDrive *Drive, const TCdToc *Toc, int32_t Track)
+extern "C" OSTRELLE_EXPORT OBOOL16 OSTRELLE_API PlayTrack(const TCdDrive *Drive, const TCdToc *Toc,
+                                                          int32_t Track)
 {
     if (!Drive || !Toc)
         return OSTRELLE_FALSE;
@@ -31,7 +32,8 @@ extern "C" OSTRELLE_EXPORT OBOOL16 OSTRELLE_API PlayTrack(const TCdDrive *Drive,
     const TTocEntry &start = Toc->Tracks[Track - 1];
     // The last track ends at the lead-out: its following Tracks entry is empty.
     const TTocEntry &end = Track == count ? Toc->LeadOut : Toc->Tracks[Track];
-    const uint8_t cdb[10] = {0x47, 0, 0, start.Minute, start.Second, start.Frame, end.Minute, end.Second, end.Frame, 0};
+    const uint8_t cdb[10] = {0x47,        0,          0,          start.Minute, start.Second,
+                             start.Frame, end.Minute, end.Second, end.Frame,    0};
     return Bool16(ostrelle::ExecuteScsiCommand(*Drive, cdb, sizeof cdb, nullptr, 0));
 }
 

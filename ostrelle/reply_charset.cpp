@@ -70,7 +70,8 @@ std::string Utf8ToWindows1252(std::string_view text)
             out += text[i++];
             continue;
         }
-        const int byte = codePoint <= 0xFFFF ? platform::Windows1252Byte(static_cast<char16_t>(codePoint)) : -1;
+        const int byte =
+            codePoint <= 0xFFFF ? platform::Windows1252Byte(static_cast<char16_t>(codePoint)) : -1;
         out += byte < 0 ? '?' : static_cast<char>(byte);
         i += length;
     }

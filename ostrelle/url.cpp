@@ -73,7 +73,8 @@ bool SplitUrl(std::string_view url, HttpUrl &parts, std::string &error)
     bool hasPort = false;
     if (authority.starts_with('[')) {
         const auto close = authority.find(']');
-        if (close == std::string_view::npos || (close + 1 < authority.size() && authority[close + 1] != ':')) {
+        if (close == std::string_view::npos ||
+            (close + 1 < authority.size() && authority[close + 1] != ':')) {
             error = "bad IPv6 address in URL";
             return false;
         }

@@ -20,8 +20,9 @@ struct HttpUrl {
 // character (below 0x20, or DEL) or a space.
 bool HasUnsafeByte(std::string_view text);
 
-// Splits "[scheme://]host[:port][/path]"; host may be a bracketed IPv6 literal ("[::1]:8080"). Returns false with a reason when the URL holds an unsafe
-// byte, names a scheme other than http, or has an empty host or a bad port.
+// Splits "[scheme://]host[:port][/path]"; host may be a bracketed IPv6 literal ("[::1]:8080"). Returns false
+// with a reason when the URL holds an unsafe byte, names a scheme other than http, or has an empty host or a
+// bad port.
 bool SplitUrl(std::string_view url, HttpUrl &parts, std::string &error);
 
 // The address a Location value leads to, seen from the URL that gave it: an absolute URL as it

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format
   # test and benchmark frameworks
   libgtest-dev libgmock-dev libbenchmark-dev
   # disc access, encoders

@@ -27,7 +27,8 @@ void WriteSections(const fs::path &file, int sections)
     std::ofstream out(file, std::ios::trunc);
     out << "[CDRipper]\nActiveDrive=nobody\n";
     for (int i = 0; i < sections; ++i)
-        out << "; drive " << i << "\n[Drive Elsewhere " << i << "]\nChunkSectors=26\nSpeed=8\nReadRetries=20\n";
+        out << "; drive " << i << "\n[Drive Elsewhere " << i
+            << "]\nChunkSectors=26\nSpeed=8\nReadRetries=20\n";
 }
 
 double Seconds(Clock::time_point since)

@@ -73,7 +73,7 @@ void WriteWav(const std::filesystem::path &path, int seconds)
 
 // Reads the PCM after the 44-byte header, block by block.
 class WavReader {
-public:
+  public:
     explicit WavReader(const std::filesystem::path &path) : in_(std::fopen(path.c_str(), "rb"))
     {
         if (!in_ || std::fseek(in_, 44, SEEK_SET) != 0)
@@ -82,7 +82,7 @@ public:
     ~WavReader() { std::fclose(in_); }
     size_t Read(int16_t *samples, size_t count) { return std::fread(samples, 2, count, in_); }
 
-private:
+  private:
     FILE *in_;
 };
 

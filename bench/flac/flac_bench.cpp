@@ -164,7 +164,8 @@ int main()
     std::printf("FlacSink %6.3f s cpu %6.3f s wall %6ld KiB | flac %6.3f s cpu %6.3f s wall %6ld KiB | "
                 "cpu ratio %.3f wall ratio %.3f\n",
                 ours.cpuSeconds, ours.wallSeconds, ours.peakKiB, program.cpuSeconds, program.wallSeconds,
-                program.peakKiB, ours.cpuSeconds / program.cpuSeconds, ours.wallSeconds / program.wallSeconds);
+                program.peakKiB, ours.cpuSeconds / program.cpuSeconds,
+                ours.wallSeconds / program.wallSeconds);
     std::printf("file sizes: ours %ju flac %ju bytes; same audio: %s\n",
                 static_cast<uintmax_t>(std::filesystem::file_size(dir / "ours.flac")),
                 static_cast<uintmax_t>(std::filesystem::file_size(dir / "flac.flac")),

@@ -3,6 +3,7 @@
 // side runs in a child process so that its wall time and peak memory are its own.
 
 #include "cd_rip.h"
+#include "drive_catalogue.h"
 #include "lame_coder.h"
 
 #include <chrono>
@@ -16,8 +17,6 @@
 
 #include <QCoreApplication>
 
-#include "drive_catalogue.h"
-
 namespace {
 
 constexpr int kRuns = 3;
@@ -28,8 +27,7 @@ struct Measure {
 };
 
 // Runs body in a child process; its best wall time over kRuns and its largest peak memory.
-template <typename Body>
-Measure InChild(Body body)
+template <typename Body> Measure InChild(Body body)
 {
     Measure best{1e9, 0};
     for (int run = 0; run < kRuns; ++run) {
@@ -40,7 +38,8 @@ Measure InChild(Body body)
         int status = 0;
         rusage usage{};
         wait4(pid, &status, 0, &usage);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             std::fprintf(stderr, "child failed\n");
             std::exit(1);
@@ -75,7 +74,8 @@ int RipReference(const std::string &cue, int track, const std::string &out)
 {
     const std::string command = "cd-paranoia -q -d '" + cue + "' -r " + std::to_string(track) +
                                 " - 2>/dev/null | lame --silent -r -s 44.1 --bitwidth 16 --little-endian -m s"
-                                " -b 128 --cbr -q 3 -p -t - '" + out + "' 2>/dev/null";
+                                " -b 128 --cbr -q 3 -p -t - '" +
+                                out + "' 2>/dev/null";
     return std::system(command.c_str()) == 0 ? 0 : 1;
 }
 
@@ -101,7 +101,9 @@ int main()
     int shortest = 1;
     int longest = 1;
     for (const auto &t : toc.tracks) {
-        const auto length = [&](int n) { return toc.TrackEnd(toc.tracks[n - 1]) - toc.tracks[n - 1].startLba; };
+        const auto length = [&](int n) {
+            return toc.TrackEnd(toc.tracks[n - 1]) - toc.tracks[n - 1].startLba;
+        };
         if (length(t.number) < length(shortest))
             shortest = t.number;
         if (length(t.number) > length(longest))

@@ -185,7 +185,8 @@ int main()
                     window.longestGapMs);
         std::fflush(stdout);
     }
-    std::printf("\nslow reads (80 ms a read), 3 s of track 1 then a cancel:\n%-5s %14s\n", "", "longest gap ms");
+    std::printf("\nslow reads (80 ms a read), 3 s of track 1 then a cancel:\n%-5s %14s\n", "",
+                "longest gap ms");
     for (const int format : {2, 1, 0}) {
         const std::filesystem::path ours = dir / (std::string("slow-") + names[format]);
         std::filesystem::create_directories(ours);

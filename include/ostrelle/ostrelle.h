@@ -173,8 +173,8 @@ OSTRELLE_EXPORT uint32_t OSTRELLE_API CalcDiscID(const TCdToc *Toc);
  * matching Free function. Window receives WM_CDDB_PROGRESS unless it is 0. */
 OSTRELLE_EXPORT int32_t OSTRELLE_API http_query(OHWND Window, const TCddbServer *Server, const TCdToc *Toc,
                                                 TCDDBQuery *Query);
-OSTRELLE_EXPORT int32_t OSTRELLE_API http_read(OHWND Window, const TCddbServer *Server, const TCddbMatch *Match,
-                                               TDiscInfo *Info);
+OSTRELLE_EXPORT int32_t OSTRELLE_API http_read(OHWND Window, const TCddbServer *Server,
+                                               const TCddbMatch *Match, TDiscInfo *Info);
 OSTRELLE_EXPORT int32_t OSTRELLE_API http_sites(OHWND Window, const TCddbServer *Server, TCddbList *List);
 
 /* Ends the http_ request under way; meant for a window procedure run during the wait. */
@@ -244,7 +244,8 @@ OSTRELLE_STATIC_ASSERT(sizeof(TCddbMatch) == 4 * sizeof(void *), "TCddbMatch lay
 OSTRELLE_STATIC_ASSERT(offsetof(TCDDBQuery, Matches) == sizeof(void *), "TCDDBQuery.Matches offset");
 OSTRELLE_STATIC_ASSERT(offsetof(TCddbList, Items) == sizeof(void *), "TCddbList.Items offset");
 OSTRELLE_STATIC_ASSERT(offsetof(TDiscInfo, Count) == 2 * sizeof(void *), "TDiscInfo.Count offset");
-OSTRELLE_STATIC_ASSERT(offsetof(TDiscInfo, TrackTitles) == 3 * sizeof(void *), "TDiscInfo.TrackTitles offset");
+OSTRELLE_STATIC_ASSERT(offsetof(TDiscInfo, TrackTitles) == 3 * sizeof(void *),
+                       "TDiscInfo.TrackTitles offset");
 OSTRELLE_STATIC_ASSERT(sizeof(TDiscInfo) == 6 * sizeof(void *), "TDiscInfo layout");
 OSTRELLE_STATIC_ASSERT(sizeof(TCdPosition) == 7, "TCdPosition layout");
 #undef OSTRELLE_STATIC_ASSERT

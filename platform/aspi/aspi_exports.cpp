@@ -83,9 +83,9 @@ void ExecuteScsi(SRB_ExecSCSICmd &srb)
     const size_t index = srb.SRB_HaId;
     if (!drives::IsVirtual(index)) {
         const std::optional<drives::DriveInfo> info = drives::Drive(index);
-        const aspi::PassThroughResult result =
-            aspi::ExecuteOnDevice(info ? info->path : std::string(), srb.CDBByte, cdbLength,
-                                  srb.SRB_Flags & (SRB_DIR_IN | SRB_DIR_OUT), srb.SRB_BufPointer, srb.SRB_BufLen);
+        const aspi::PassThroughResult result = aspi::ExecuteOnDevice(
+            info ? info->path : std::string(), srb.CDBByte, cdbLength,
+            srb.SRB_Flags & (SRB_DIR_IN | SRB_DIR_OUT), srb.SRB_BufPointer, srb.SRB_BufLen);
         WriteSense(srb, result.sense.data(), result.sense.size());
         srb.SRB_HaStat = result.hostStatus;
         srb.SRB_TargStat = result.targetStatus;

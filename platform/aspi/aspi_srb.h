@@ -129,7 +129,7 @@ namespace aspi {
 
 // A manual-reset event: stays signalled until reset. Its address goes into SRB_PostProc.
 class ManualResetEvent {
-public:
+  public:
     void Set()
     {
         std::lock_guard<std::mutex> guard(lock_);
@@ -153,7 +153,7 @@ public:
         return signalled_;
     }
 
-private:
+  private:
     std::mutex lock_;
     std::condition_variable changed_;
     bool signalled_ = false;

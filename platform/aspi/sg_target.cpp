@@ -3,9 +3,8 @@
 #include "aspi_srb.h"
 #include "scsi_sense.h"
 
-#include <file_descriptor.h>
-
 #include <fcntl.h>
+#include <file_descriptor.h>
 #include <scsi/sg.h>
 #include <sys/ioctl.h>
 #include <unistd.h>

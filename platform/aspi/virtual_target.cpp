@@ -66,7 +66,8 @@ void PutAddress(std::vector<uint8_t> &data, size_t offset, int32_t lba, bool msf
 
 int32_t MsfToLba(const uint8_t *msf)
 {
-    return msf[0] * 60 * drives::kFramesPerSecond + msf[1] * drives::kFramesPerSecond + msf[2] - drives::kLeadInFrames;
+    return msf[0] * 60 * drives::kFramesPerSecond + msf[1] * drives::kFramesPerSecond + msf[2] -
+           drives::kLeadInFrames;
 }
 
 uint8_t Control(bool audio)
@@ -144,10 +145,18 @@ CommandResult ReadSubChannel(size_t index, const uint8_t *cdb)
 
     std::vector<uint8_t> data(4, 0);
     switch (play.state) {
-    case drives::PlayState::Playing: data[1] = 0x11; break;
-    case drives::PlayState::Paused: data[1] = 0x12; break;
-    case drives::PlayState::Completed: data[1] = 0x13; break;
-    case drives::PlayState::Stopped: data[1] = 0x15; break;
+    case drives::PlayState::Playing:
+        data[1] = 0x11;
+        break;
+    case drives::PlayState::Paused:
+        data[1] = 0x12;
+        break;
+    case drives::PlayState::Completed:
+        data[1] = 0x13;
+        break;
+    case drives::PlayState::Stopped:
+        data[1] = 0x15;
+        break;
     }
     if (subQ) {
         data.resize(16, 0);
@@ -188,19 +197,28 @@ CommandResult ExecuteVirtual(size_t index, const uint8_t *cdb, size_t cdbLength)
     const bool tenBytes = cdbLength >= 10;
 
     switch (opcode) {
-    case kTestUnitReady: return TestUnitReady(index);
-    case kInquiry: return Inquiry(index, cdb);
-    default: break;
+    case kTestUnitReady:
+        return TestUnitReady(index);
+    case kInquiry:
+        return Inquiry(index, cdb);
+    default:
+        break;
     }
     if (!tenBytes)
         return CommandResult::Fail(kInvalidOpcode);
     switch (opcode) {
-    case kReadToc: return ReadToc(index, cdb);
-    case kReadSubChannel: return ReadSubChannel(index, cdb);
-    case kPlayAudioMsf: return Outcome(drives::Play(index, MsfToLba(cdb + 3), MsfToLba(cdb + 6)));
-    case kStopPlayScan: return Outcome(drives::Stop(index));
-    case kPauseResume: return Outcome((cdb[8] & 0x01) ? drives::Resume(index) : drives::Pause(index));
-    default: return CommandResult::Fail(kInvalidOpcode);
+    case kReadToc:
+        return ReadToc(index, cdb);
+    case kReadSubChannel:
+        return ReadSubChannel(index, cdb);
+    case kPlayAudioMsf:
+        return Outcome(drives::Play(index, MsfToLba(cdb + 3), MsfToLba(cdb + 6)));
+    case kStopPlayScan:
+        return Outcome(drives::Stop(index));
+    case kPauseResume:
+        return Outcome((cdb[8] & 0x01) ? drives::Resume(index) : drives::Pause(index));
+    default:
+        return CommandResult::Fail(kInvalidOpcode);
     }
 }
 

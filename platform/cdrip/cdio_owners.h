@@ -3,13 +3,12 @@
 // platform owner).
 
 #define DO_NOT_WANT_PARANOIA_COMPATIBILITY
-#include <cdio_handle.h>
-
 #include <memory>
 
 #include <cdio/cdio.h>
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
+#include <cdio_handle.h>
 
 namespace cdrip {
 

@@ -52,8 +52,10 @@ int32_t Core::Init(const char *settingsName)
     for (size_t index = 0; index < catalogue.size(); ++index) {
         const drives::DriveInfo &info = catalogue[index];
         const bool isVirtual = info.kind == drives::DriveKind::Virtual;
-        drives_.push_back({info, DefaultParams(info.description, false),
-                           isVirtual ? MakeVirtualDriveControl(index) : MakeRealDriveControl(info.path), {}});
+        drives_.push_back({info,
+                           DefaultParams(info.description, false),
+                           isVirtual ? MakeVirtualDriveControl(index) : MakeRealDriveControl(info.path),
+                           {}});
     }
     LoadSettings();
     return CDRIP_OK;
@@ -103,7 +105,8 @@ int32_t Core::SaveSettings()
         for (const ParamField &field : ParamFields()) {
             const int64_t value = ReadField(drive.params, field);
             // The file's text for a value the drive could not use stays until the field is set.
-            if (const auto held = drive.heldBack.find(field.name); held != drive.heldBack.end() && held->second == value)
+            if (const auto held = drive.heldBack.find(field.name);
+                held != drive.heldBack.end() && held->second == value)
                 continue;
             file->SetValue(section, field.name, std::to_string(value));
         }

@@ -172,7 +172,8 @@ int32_t RipSession::RipChunk(uint8_t *buffer, int32_t &bytes, const int32_t *abo
     return result;
 }
 
-int32_t RipSession::ReadThroughParanoia(uint8_t *buffer, int32_t sectors, int32_t &bytes, const int32_t *abort)
+int32_t RipSession::ReadThroughParanoia(uint8_t *buffer, int32_t sectors, int32_t &bytes,
+                                        const int32_t *abort)
 {
     bool damaged = false;
     int32_t peak = 0;
@@ -200,8 +201,9 @@ int32_t RipSession::ReadStraight(uint8_t *buffer, int32_t sectors, int32_t &byte
     for (int32_t done = 0; done < sectors;) {
         if (Aborted(abort))
             return CDRIP_ERROR;
-        const long got = cdio_cddap_read(cdda_.get(), raw_.data() + static_cast<size_t>(done) * kRawSectorBytes / 2,
-                                         next_ + done, sectors - done);
+        const long got =
+            cdio_cddap_read(cdda_.get(), raw_.data() + static_cast<size_t>(done) * kRawSectorBytes / 2,
+                            next_ + done, sectors - done);
         if (got <= 0)
             return CDRIP_ERROR;
         done += static_cast<int32_t>(got);

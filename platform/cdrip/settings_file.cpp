@@ -127,9 +127,9 @@ std::optional<IniFile> IniFile::Read(const std::string &path)
             current = &file.sections_.back();
             current->insertAt = 1;
             file.index_.emplace(trimmed.substr(1, trimmed.size() - 2), file.sections_.size() - 1);
-        } else if (const auto equals = trimmed.find('=');
-                   current != &file.sections_.front() && equals != std::string::npos && trimmed.front() != ';' &&
-                   trimmed.front() != '#') {
+        } else if (const auto equals = trimmed.find('='); current != &file.sections_.front() &&
+                                                          equals != std::string::npos &&
+                                                          trimmed.front() != ';' && trimmed.front() != '#') {
             current->keys.emplace(Trim(trimmed.substr(0, equals)), current->lines.size());
             current->insertAt = current->lines.size() + 1;
         }

@@ -50,7 +50,10 @@ class IniFile {
         // Key -> line: an index into lines, or lines.size() + an index into added.
         std::unordered_map<std::string, size_t> keys;
 
-        std::string &Line(size_t index) { return index < lines.size() ? lines[index] : added[index - lines.size()]; }
+        std::string &Line(size_t index)
+        {
+            return index < lines.size() ? lines[index] : added[index - lines.size()];
+        }
         const std::string &Line(size_t index) const
         {
             return index < lines.size() ? lines[index] : added[index - lines.size()];

@@ -7,7 +7,7 @@
 namespace platform {
 
 class FileDescriptor {
-public:
+  public:
     FileDescriptor() = default;
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() { Close(); }
@@ -31,7 +31,7 @@ public:
             ::close(std::exchange(fd_, -1));
     }
 
-private:
+  private:
     int fd_ = -1;
 };
 

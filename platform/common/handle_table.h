@@ -9,7 +9,7 @@
 namespace platform {
 
 template <typename Stream> class HandleTable {
-public:
+  public:
     // The new stream's handle, never 0.
     int32_t Add(std::unique_ptr<Stream> stream)
     {
@@ -42,7 +42,7 @@ public:
         return true;
     }
 
-private:
+  private:
     void Advance() { next_ = next_ == INT32_MAX ? 1 : next_ + 1; }
 
     std::mutex mutex_;

@@ -107,8 +107,9 @@ std::vector<DriveInfo> RealDrives()
             info.product = Truncated(hw.psz_model, 16);
             info.revision = Truncated(hw.psz_revision, 4);
         }
-        info.description = info.vendor.empty() ? path
-                                               : info.vendor + " " + info.product + " " + info.revision + " (" + path + ")";
+        info.description = info.vendor.empty()
+                               ? path
+                               : info.vendor + " " + info.product + " " + info.revision + " (" + path + ")";
         drives.push_back(std::move(info));
     }
     return drives;

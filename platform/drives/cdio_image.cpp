@@ -1,7 +1,6 @@
 #include "cdio_image.h"
 
 #include <filesystem>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -123,7 +122,8 @@ DriveError CdioImage::ReadSectors(int32_t lsn, int32_t count, void *buffer) cons
         return DriveError::NoMedium;
     if (count <= 0)
         return DriveError::None;
-    return cdio_read_audio_sectors(handle_.get(), buffer, lsn, static_cast<uint32_t>(count)) == DRIVER_OP_SUCCESS
+    return cdio_read_audio_sectors(handle_.get(), buffer, lsn, static_cast<uint32_t>(count)) ==
+                   DRIVER_OP_SUCCESS
                ? DriveError::None
                : DriveError::ReadError;
 }

@@ -4,14 +4,14 @@
 
 #include "drive_catalogue.h"
 
-#include <cdio_handle.h>
-
 #include <string>
+
+#include <cdio_handle.h>
 
 namespace drives {
 
 class CdioImage {
-public:
+  public:
     // Opens an image (CUE/BIN, cdrdao TOC, NRG) or, with device = true, a drive. Empty on failure.
     // An image that is not a regular file (a pipe would block the open) is not opened.
     static CdioImage Open(const std::string &path, bool device);
@@ -27,7 +27,7 @@ public:
     // Raw 2352-byte sectors, unchanged.
     DriveError ReadSectors(int32_t lsn, int32_t count, void *buffer) const;
 
-private:
+  private:
     platform::CdioPtr handle_;
 };
 

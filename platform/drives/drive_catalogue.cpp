@@ -60,7 +60,7 @@ void Build(Catalogue &catalogue)
 
 // Holds the catalogue's lock for a scope, building the catalogue on first use.
 class Guarded {
-public:
+  public:
     Guarded() : catalogue_(TheCatalogue()), guard_(catalogue_.lock)
     {
         if (!catalogue_.built)
@@ -83,7 +83,7 @@ public:
         return catalogue_.clock ? catalogue_.clock() : std::chrono::steady_clock::now();
     }
 
-private:
+  private:
     Catalogue &catalogue_;
     std::lock_guard<std::recursive_mutex> guard_;
 };
@@ -101,8 +101,7 @@ void Notify(size_t index, bool arrived)
             listener(index, arrived);
 }
 
-template <typename Operation>
-DriveError WithVirtual(size_t index, Operation operation)
+template <typename Operation> DriveError WithVirtual(size_t index, Operation operation)
 {
     Guarded catalogue;
     VirtualDrive *drive = nullptr;
@@ -198,7 +197,8 @@ DriveError OpenTray(size_t index)
 DriveError CloseTray(size_t index)
 {
     bool changed = false;
-    DriveError error = WithVirtual(index, [&](VirtualDrive &drive, auto) { return drive.CloseTray(changed); });
+    DriveError error =
+        WithVirtual(index, [&](VirtualDrive &drive, auto) { return drive.CloseTray(changed); });
     if (changed)
         Notify(index, true);
     return error;
@@ -216,7 +216,8 @@ DriveError Unlock(size_t index)
 
 DriveError Play(size_t index, int32_t startLba, int32_t endLba)
 {
-    return WithVirtual(index, [&](VirtualDrive &drive, auto now) { return drive.Play(startLba, endLba, now); });
+    return WithVirtual(index,
+                       [&](VirtualDrive &drive, auto now) { return drive.Play(startLba, endLba, now); });
 }
 
 DriveError Pause(size_t index)

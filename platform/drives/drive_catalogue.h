@@ -101,7 +101,7 @@ QUAVREL_DRIVES_API DriveError ReadToc(size_t index, DiscToc &toc);
 // ---- Virtual drive state ----
 
 enum class PlayState {
-    Stopped,   // nothing played, or Stop
+    Stopped, // nothing played, or Stop
     Playing,
     Paused,
     Completed, // the play range ended by itself

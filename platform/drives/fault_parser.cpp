@@ -32,8 +32,7 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
-template <typename T>
-bool ParseNumber(std::string_view text, T &value, int base = 10)
+template <typename T> bool ParseNumber(std::string_view text, T &value, int base = 10)
 {
     text = Trim(text);
     if (base == 16 && (text.starts_with("0x") || text.starts_with("0X")))

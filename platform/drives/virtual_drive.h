@@ -10,7 +10,7 @@
 namespace drives {
 
 class VirtualDrive {
-public:
+  public:
     using TimePoint = std::chrono::steady_clock::time_point;
 
     explicit VirtualDrive(std::string imagePath);
@@ -38,7 +38,7 @@ public:
     void SetFaults(const Faults &faults);
     std::optional<SenseFault> ScriptedSense(uint8_t opcode) const;
 
-private:
+  private:
     DriveError MediumError() const;
     // Brings the clock up to now: a play that reached its end becomes Completed.
     void Advance(TimePoint now);
@@ -50,7 +50,7 @@ private:
     bool locked_ = false;
 
     PlayStatus play_;
-    TimePoint playedFrom_{};     // when the clock last started running
+    TimePoint playedFrom_{};    // when the clock last started running
     int32_t playedFromLba_ = 0; // and from where
 
     Faults faults_;

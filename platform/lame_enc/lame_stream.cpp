@@ -1,12 +1,11 @@
 #include "lame_stream.h"
 
-#include <file_descriptor.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdarg>
 #include <cstring>
 #include <fcntl.h>
+#include <file_descriptor.h>
 #include <string_view>
 #include <unistd.h>
 #include <vector>

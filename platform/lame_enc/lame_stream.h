@@ -15,7 +15,7 @@ struct LameDeleter {
 using LamePtr = std::unique_ptr<lame_global_flags, LameDeleter>;
 
 class LameStream {
-public:
+  public:
     // Checks the record and sets up an encoder; BE_ERR_SUCCESSFUL and *stream on success.
     static BE_ERR Open(const BE_CONFIG &config, std::unique_ptr<LameStream> *stream);
 
@@ -26,7 +26,7 @@ public:
     BE_ERR Flush(uint8_t *output, uint32_t *outBytes);
     BE_ERR WriteInfoTag(const char *fileName) const;
 
-private:
+  private:
     LameStream(LamePtr lame, int channels, uint32_t samplesPerChunk, uint32_t bufferSize);
 
     LamePtr lame_;

@@ -1,10 +1,9 @@
 #include "library_loader.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdlib>
+#include <dlfcn.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -17,7 +16,8 @@ bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix)
         return false;
     const auto tail = text.substr(text.size() - suffix.size());
     for (size_t i = 0; i < suffix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(tail[i])) != std::tolower(static_cast<unsigned char>(suffix[i])))
+        if (std::tolower(static_cast<unsigned char>(tail[i])) !=
+            std::tolower(static_cast<unsigned char>(suffix[i])))
             return false;
     }
     return true;
@@ -56,7 +56,10 @@ std::string PlatformLibraryName(std::string_view windowsName)
     return "lib" + std::string(windowsName) + ".so";
 }
 
-Library::~Library() { Unload(); }
+Library::~Library()
+{
+    Unload();
+}
 
 Library::Library(Library &&other) noexcept
     : handle_(std::exchange(other.handle_, nullptr)), path_(std::move(other.path_))

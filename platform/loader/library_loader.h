@@ -15,7 +15,7 @@ std::string PlatformLibraryName(std::string_view windowsName);
 
 // An owned handle of a loaded library; unloads when destroyed.
 class Library {
-public:
+  public:
     Library() = default;
     ~Library();
     Library(Library &&other) noexcept;
@@ -34,18 +34,14 @@ public:
     void *Symbol(const char *name) const;
 
     // Typed form: Library::Symbol<decltype(&CR_Init)>("CR_Init").
-    template <typename Fn>
-    Fn Function(const char *name) const
-    {
-        return reinterpret_cast<Fn>(Symbol(name));
-    }
+    template <typename Fn> Fn Function(const char *name) const { return reinterpret_cast<Fn>(Symbol(name)); }
 
     // The path the library was loaded from, or empty.
     const std::string &Path() const { return path_; }
 
     void Unload();
 
-private:
+  private:
     void *handle_ = nullptr;
     std::string path_;
 };

@@ -2,15 +2,14 @@
 
 #include "phone_book.h"
 
-#include <dirent.h>
-#include <signal.h>
-
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <memory>
+#include <signal.h>
 
 namespace ras {
 namespace {

@@ -4,10 +4,9 @@
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
+#include <memory>
 #include <net/if.h>
 #include <netinet/in.h>
-
-#include <memory>
 
 namespace ras {
 namespace {
@@ -34,7 +33,8 @@ uint32_t InterfaceAddresses(const std::string &interface, std::string &local, st
         if (interface != item->ifa_name || !item->ifa_addr || item->ifa_addr->sa_family != AF_INET)
             continue;
         local = AddressText(item->ifa_addr);
-        if ((item->ifa_flags & IFF_POINTOPOINT) && item->ifa_dstaddr && item->ifa_dstaddr->sa_family == AF_INET)
+        if ((item->ifa_flags & IFF_POINTOPOINT) && item->ifa_dstaddr &&
+            item->ifa_dstaddr->sa_family == AF_INET)
             peer = AddressText(item->ifa_dstaddr);
         return 0;
     }

@@ -2,16 +2,14 @@
 
 #include "phone_book.h"
 
-#include <file_descriptor.h>
-
+#include <cstdlib>
 #include <fcntl.h>
+#include <file_descriptor.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <cstdlib>
 
 extern char **environ;
 
@@ -69,7 +67,8 @@ pid_t SpawnPppd(const std::string &entry, int logFd)
     posix_spawnattr_setsigmask(&setup.attr, &none);
     posix_spawnattr_setsigdefault(&setup.attr, &defaults);
     // A session of its own: the link must not end with the program's terminal or process group.
-    posix_spawnattr_setflags(&setup.attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(&setup.attr,
+                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     posix_spawn_file_actions_addopen(&setup.actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&setup.actions, logFd, 1);
     posix_spawn_file_actions_adddup2(&setup.actions, logFd, 2);

@@ -27,7 +27,7 @@ struct LinkView {
 };
 
 class OwnLinks {
-public:
+  public:
     static OwnLinks &Instance();
 
     // Starts "<pppd> call entry nodetach" (QUAVREL_PPPD names the program, "/usr/sbin/pppd" by
@@ -53,7 +53,7 @@ public:
     // Asks pppd to end the link: 0, or ERROR_INVALID_HANDLE when it is not one of ours.
     uint32_t HangUp(HRASCONN handle);
 
-private:
+  private:
     struct Link;
     // Reaps the child and reads its log; true while it runs. Called with mutex_ held.
     bool Refresh(Link &link, std::vector<RASCONNSTATE> *reached);

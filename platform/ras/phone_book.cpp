@@ -2,15 +2,14 @@
 
 #include "ras.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sys/stat.h>
 
 namespace ras {
 
@@ -90,12 +89,13 @@ std::vector<std::string> OptionWords(std::string_view text)
 std::string DeviceAmong(const std::vector<std::string> &words)
 {
     // Options whose argument is a file or a command, never the link's device.
-    static constexpr std::string_view kTakesArgument[] = {"file", "call", "logfile", "connect", "disconnect",
-                                                          "init", "welcome", "pty", "user", "name",
-                                                          "remotename", "linkname", "ipparam"};
+    static constexpr std::string_view kTakesArgument[] = {
+        "file", "call", "logfile", "connect",    "disconnect", "init",   "welcome",
+        "pty",  "user", "name",    "remotename", "linkname",   "ipparam"};
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string &word = words[i];
-        if (std::find(std::begin(kTakesArgument), std::end(kTakesArgument), word) != std::end(kTakesArgument)) {
+        if (std::find(std::begin(kTakesArgument), std::end(kTakesArgument), word) !=
+            std::end(kTakesArgument)) {
             ++i;
             continue;
         }

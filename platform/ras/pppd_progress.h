@@ -11,7 +11,7 @@
 namespace ras {
 
 class PppdProgress {
-public:
+  public:
     // Takes the next bytes of the log; returns the states reached by the lines they complete, in
     // order. A state is reported once; the connected state itself is left to the caller.
     std::vector<RASCONNSTATE> Feed(std::string_view bytes);
@@ -24,7 +24,7 @@ public:
     // The tty, once pppd has reported the link ("/dev/ttyS0").
     const std::string &Device() const { return device_; }
 
-private:
+  private:
     void ReadLine(std::string_view line, std::vector<RASCONNSTATE> &reached);
     void Reach(RASCONNSTATE state, std::vector<RASCONNSTATE> &reached);
 

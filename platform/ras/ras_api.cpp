@@ -1,13 +1,12 @@
 // The exported Ras*A functions over pppd. Nothing throws across this boundary: a failed
 // allocation becomes ERROR_NOT_ENOUGH_MEMORY.
 
-#include "ras.h"
-
 #include "error_texts.h"
 #include "foreign_links.h"
 #include "interface_addresses.h"
 #include "own_links.h"
 #include "phone_book.h"
+#include "ras.h"
 
 #include <chrono>
 #include <cstring>
@@ -19,16 +18,14 @@ namespace {
 
 using namespace ras;
 
-template <size_t N>
-void CopyText(char (&field)[N], const std::string &text)
+template <size_t N> void CopyText(char (&field)[N], const std::string &text)
 {
     const size_t length = std::min(text.size(), N - 1);
     std::memcpy(field, text.data(), length);
     field[length] = '\0';
 }
 
-template <typename Body>
-uint32_t Guarded(Body body) noexcept
+template <typename Body> uint32_t Guarded(Body body) noexcept
 {
     try {
         return body();
@@ -48,8 +45,7 @@ std::optional<LinkView> FindLink(HRASCONN handle)
 
 // Follows a dial until the link is up or pppd has ended, passing every state on. 0 when
 // connected, else the code of the failure, which is also sent with the last state reached.
-template <typename Notify>
-uint32_t FollowDial(HRASCONN handle, Notify notify)
+template <typename Notify> uint32_t FollowDial(HRASCONN handle, Notify notify)
 {
     auto &links = OwnLinks::Instance();
     for (;;) {

@@ -10,7 +10,7 @@
 namespace vorbis_dll {
 
 class VorbisDecoder {
-public:
+  public:
     static VB_ERR Open(const char *fileName, VB_DECINFO *info, std::unique_ptr<VorbisDecoder> *decoder);
 
     ~VorbisDecoder() { ov_clear(&file_); }
@@ -20,7 +20,7 @@ public:
     VB_ERR Read(int16_t *samples, uint32_t nSamples, uint32_t *read);
     VB_ERR Seek(uint64_t frame);
 
-private:
+  private:
     VorbisDecoder() = default;
 
     OggVorbis_File file_{};

@@ -12,7 +12,7 @@
 namespace vorbis_dll {
 
 class VorbisEncoder {
-public:
+  public:
     // Checks the records and sets up the encoder; VB_ERR_SUCCESSFUL and *encoder on success.
     static VB_ERR Open(const VB_CONFIG &config, const VB_TAG *tag, std::unique_ptr<VorbisEncoder> *encoder);
 
@@ -27,7 +27,7 @@ public:
     // Ends the stream; the encoder takes nothing more.
     VB_ERR Close(uint8_t *output, uint32_t *outBytes);
 
-private:
+  private:
     VorbisEncoder() = default;
 
     VB_ERR Start(const VB_CONFIG &config, const VB_TAG *tag);

@@ -30,7 +30,10 @@ HWND RegisterWindow(WindowProc procedure)
     return handle;
 }
 
-void UnregisterWindow(HWND window) { TheRegistry().windows.erase(window); }
+void UnregisterWindow(HWND window)
+{
+    TheRegistry().windows.erase(window);
+}
 
 LRESULT SendMessage(HWND window, uint32_t message, WPARAM wParam, LPARAM lParam)
 {
@@ -43,7 +46,10 @@ LRESULT SendMessage(HWND window, uint32_t message, WPARAM wParam, LPARAM lParam)
     return (*procedure)(message, wParam, lParam);
 }
 
-void SetMessagePump(std::function<void()> pump) { TheRegistry().pump = std::move(pump); }
+void SetMessagePump(std::function<void()> pump)
+{
+    TheRegistry().pump = std::move(pump);
+}
 
 void PumpMessages()
 {

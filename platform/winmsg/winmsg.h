@@ -34,14 +34,14 @@ void PumpMessages();
 
 // Registers a window for the lifetime of this object.
 class ScopedWindow {
-public:
+  public:
     explicit ScopedWindow(WindowProc procedure) : handle_(RegisterWindow(std::move(procedure))) {}
     ~ScopedWindow() { UnregisterWindow(handle_); }
     ScopedWindow(const ScopedWindow &) = delete;
     ScopedWindow &operator=(const ScopedWindow &) = delete;
     HWND Handle() const { return handle_; }
 
-private:
+  private:
     HWND handle_;
 };
 

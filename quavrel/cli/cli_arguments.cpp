@@ -53,7 +53,11 @@ bool ParseNumber(const QString &Option, const QString &Text, int Low, int High, 
     bool ok = !Text.isEmpty() && std::all_of(Text.begin(), Text.end(), [](QChar c) { return c.isDigit(); });
     const int number = ok ? Text.toInt(&ok) : 0;
     if (!ok || number < Low || number > High) {
-        Error = QStringLiteral("%1 attend un nombre de %2 à %3 : « %4 »").arg(Option).arg(Low).arg(High).arg(Text);
+        Error = QStringLiteral("%1 attend un nombre de %2 à %3 : « %4 »")
+                    .arg(Option)
+                    .arg(Low)
+                    .arg(High)
+                    .arg(Text);
         return false;
     }
     Value = number;
@@ -68,7 +72,8 @@ bool ParseTrackList(const QString &Text, std::vector<int> &Tracks, QString &Erro
         int first = 0;
         int last = 0;
         QString ignored;
-        const bool ok = ends.size() <= 2 && ParseNumber(QStringLiteral("-t"), ends.front(), 1, 99, first, ignored) &&
+        const bool ok = ends.size() <= 2 &&
+                        ParseNumber(QStringLiteral("-t"), ends.front(), 1, 99, first, ignored) &&
                         ParseNumber(QStringLiteral("-t"), ends.back(), 1, 99, last, ignored) && first <= last;
         if (!ok) {
             Error = QStringLiteral("liste de pistes invalide : « %1 » (par exemple 1,3-5)").arg(Text);

@@ -32,10 +32,11 @@ QJsonObject LookupJson(const DiscLookup &lookup)
                                    {QStringLiteral("discId"), match.DiscId},
                                    {QStringLiteral("artist"), match.Artist},
                                    {QStringLiteral("title"), match.Title}});
-    QJsonObject json{{QStringLiteral("discId"), lookup.DiscId},
-                     {QStringLiteral("exact"), lookup.Exact},
-                     {QStringLiteral("matches"), matches},
-                     {QStringLiteral("chosen"), lookup.Chosen >= 0 ? QJsonValue(lookup.Chosen + 1) : QJsonValue()}};
+    QJsonObject json{
+        {QStringLiteral("discId"), lookup.DiscId},
+        {QStringLiteral("exact"), lookup.Exact},
+        {QStringLiteral("matches"), matches},
+        {QStringLiteral("chosen"), lookup.Chosen >= 0 ? QJsonValue(lookup.Chosen + 1) : QJsonValue()}};
     if (lookup.Outcome == DiscLookup::Status::Found) {
         QJsonArray tracks;
         for (qsizetype i = 0; i < lookup.Titles.size(); ++i)
@@ -54,7 +55,8 @@ void PrintLookup(const DiscLookup &lookup)
 {
     Print(QStringLiteral("DiscID : ") + lookup.DiscId);
     if (lookup.Matches.size() > 1) {
-        Print(lookup.Exact ? QStringLiteral("Correspondances exactes :") : QStringLiteral("Correspondances incomplètes :"));
+        Print(lookup.Exact ? QStringLiteral("Correspondances exactes :")
+                           : QStringLiteral("Correspondances incomplètes :"));
         for (size_t i = 0; i < lookup.Matches.size(); ++i)
             Print(QStringLiteral("%1 %2. %3")
                       .arg(static_cast<int>(i) == lookup.Chosen ? QLatin1Char('*') : QLatin1Char(' '))
@@ -92,7 +94,8 @@ int RunLookup(const QStringList &Arguments, InterruptWatch &Watch)
         (!options.Has(QStringLiteral("-d")) ||
          ParseNumber(QStringLiteral("-d"), options.Value(QStringLiteral("-d")), 0, 99, drive, error)) &&
         (!options.Has(QStringLiteral("--choose")) ||
-         ParseNumber(QStringLiteral("--choose"), options.Value(QStringLiteral("--choose")), 1, 9999, choice, error));
+         ParseNumber(QStringLiteral("--choose"), options.Value(QStringLiteral("--choose")), 1, 9999, choice,
+                     error));
     if (!parsed)
         return UsageError(QStringLiteral("lookup"), error);
     if (options.Has(QStringLiteral("--help"))) {
@@ -104,7 +107,8 @@ int RunLookup(const QStringList &Arguments, InterruptWatch &Watch)
     if (!problem.isEmpty())
         PrintError(problem);
     CddbServerTexts server;
-    const QString typed = options.Has(QStringLiteral("--server")) ? options.Value(QStringLiteral("--server")) : QString();
+    const QString typed =
+        options.Has(QStringLiteral("--server")) ? options.Value(QStringLiteral("--server")) : QString();
     if (!ChooseServer(settings, typed, server, error))
         return UsageError(QStringLiteral("lookup"), error);
 

@@ -69,8 +69,10 @@ void PrintSummary(const std::vector<TrackResult> &results)
                             QStringLiteral("Résultat")};
     std::vector<QStringList> rows;
     for (const TrackResult &result : results)
-        rows.push_back({QString::number(result.Track), result.File.isEmpty() ? QStringLiteral("-") : result.File,
-                        result.File.isEmpty() || FileSizeOf(result.File) < 0 ? QStringLiteral("-") : SizeText(result.File),
+        rows.push_back({QString::number(result.Track),
+                        result.File.isEmpty() ? QStringLiteral("-") : result.File,
+                        result.File.isEmpty() || FileSizeOf(result.File) < 0 ? QStringLiteral("-")
+                                                                             : SizeText(result.File),
                         result.Result});
     std::vector<qsizetype> widths;
     for (const QString &head : heads)
@@ -112,7 +114,8 @@ bool ReadRequest(const CliArguments &options, RipRequest &request, QString &erro
         return false;
     if (has("-t") && !ParseTrackList(value("-t"), request.Tracks, error))
         return false;
-    if (has("--choose") && !ParseNumber(QStringLiteral("--choose"), value("--choose"), 1, 9999, request.Choice, error))
+    if (has("--choose") &&
+        !ParseNumber(QStringLiteral("--choose"), value("--choose"), 1, 9999, request.Choice, error))
         return false;
     RipSettings &settings = request.Settings;
     request.Format = has("-f") ? FindRipFormat(value("-f")) : RipFormatOfSettings(settings.Format);
@@ -138,8 +141,14 @@ bool ReadRequest(const CliArguments &options, RipRequest &request, QString &erro
         }
         bitrate = value("-b").toInt();
     }
-    request.Encoder = {quality,           settings.SampleRate(), bitrate,        settings.MaxBitrate(),
-                       settings.Vbr || has("--vbr"), settings.Copyright,    settings.Original, settings.Crc,
+    request.Encoder = {quality,
+                       settings.SampleRate(),
+                       bitrate,
+                       settings.MaxBitrate(),
+                       settings.Vbr || has("--vbr"),
+                       settings.Copyright,
+                       settings.Original,
+                       settings.Crc,
                        settings.FlacCompression};
     request.Lookup = !has("--no-lookup");
     request.Eject = has("--eject");
@@ -202,9 +211,10 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
     std::vector<int> tracks = request.Tracks;
     for (int track : tracks)
         if (track > info.TrackCount)
-            return UsageError(QStringLiteral("rip"), QStringLiteral("la piste %1 n'existe pas (le disque a %2 pistes)")
-                                                         .arg(track)
-                                                         .arg(info.TrackCount));
+            return UsageError(QStringLiteral("rip"),
+                              QStringLiteral("la piste %1 n'existe pas (le disque a %2 pistes)")
+                                  .arg(track)
+                                  .arg(info.TrackCount));
     if (tracks.empty())
         for (int track = 1; track <= info.TrackCount; ++track)
             if (info.Slot(track).IsAudio == 1)
@@ -215,7 +225,8 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
         TCdToc toc{};
         if (ReadDiscToc(request.Drive, toc, error) == kExitDone) {
             Watch.SetAction([] { http_Abort(); });
-            lookup = LookUpDisc(toc, request.Server, request.Settings.Utf8Texts, request.Choice, TerminalChooser());
+            lookup = LookUpDisc(toc, request.Server, request.Settings.Utf8Texts, request.Choice,
+                                TerminalChooser());
             Watch.SetAction({});
         } else {
             lookup.Message = error;
@@ -233,7 +244,8 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
     }
 
     const RipSettings &settings = request.Settings;
-    const QString directory = OutputDirectoryFor(settings.OutputRoot, settings.ByArtist, lookup.Artist, lookup.Album);
+    const QString directory =
+        OutputDirectoryFor(settings.OutputRoot, settings.ByArtist, lookup.Artist, lookup.Album);
     // A folder that cannot be made shows up as files that cannot be written, each named.
     QDir().mkpath(directory);
     PrepareDrive();
@@ -275,8 +287,8 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
         progress.BeginTrack(static_cast<int>(position), track, result.File);
         RipCallbacks callbacks;
         callbacks.Progress = [&progress](int32_t percent) { progress.Percent(percent); };
-        const RipReport report = pipeline.Rip(slot.StartSector, slot.StartSector + slot.LengthSectors - 1, *sink,
-                                              result.File, callbacks, QStringLiteral(".jitt"));
+        const RipReport report = pipeline.Rip(slot.StartSector, slot.StartSector + slot.LengthSectors - 1,
+                                              *sink, result.File, callbacks, QStringLiteral(".jitt"));
         Watch.SetAction({});
         result.Result = ResultText(report);
         result.Failed = report.Outcome == RipOutcome::Failed;

@@ -6,8 +6,9 @@ namespace {
 
 QString NoDriveText(int drive, int count)
 {
-    return count == 0 ? QStringLiteral("Aucun lecteur de CD-ROM n'est disponible.")
-                      : QStringLiteral("Le lecteur %1 n'existe pas (lecteurs 0 à %2).").arg(drive).arg(count - 1);
+    return count == 0
+               ? QStringLiteral("Aucun lecteur de CD-ROM n'est disponible.")
+               : QStringLiteral("Le lecteur %1 n'existe pas (lecteurs 0 à %2).").arg(drive).arg(count - 1);
 }
 
 QString NoDiscText(int drive)

@@ -83,8 +83,9 @@ DiscLookup LookUpDisc(const TCdToc &Toc, const CddbServerTexts &Server, bool Utf
         if (lookup.Chosen < 0 || lookup.Chosen >= count) {
             lookup.Chosen = -1;
             lookup.Outcome = DiscLookup::Status::NoneChosen;
-            lookup.Message = QStringLiteral("%1 correspondances, aucune choisie (--choose K pour en prendre une).")
-                                 .arg(count);
+            lookup.Message =
+                QStringLiteral("%1 correspondances, aucune choisie (--choose K pour en prendre une).")
+                    .arg(count);
             return lookup;
         }
     }

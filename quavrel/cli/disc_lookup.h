@@ -20,11 +20,11 @@ struct LookupMatch {
 
 struct DiscLookup {
     enum class Status {
-        Found,       // Artist, Album, Titles hold the chosen entry
-        NoMatch,     // the server knows no such disc
-        NoneChosen,  // several matches and none taken
-        BadChoice,   // the given choice is not one of the matches
-        Failed,      // Message says why
+        Found,      // Artist, Album, Titles hold the chosen entry
+        NoMatch,    // the server knows no such disc
+        NoneChosen, // several matches and none taken
+        BadChoice,  // the given choice is not one of the matches
+        Failed,     // Message says why
     };
     Status Outcome = Status::Failed;
     QString Message; // French, for the user (with the library's reason when it gave one)

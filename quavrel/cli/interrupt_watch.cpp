@@ -17,8 +17,8 @@ extern "C" void OnInterrupt(int)
     g_interrupted = 1;
     const char byte = 1;
     // Nothing else is safe here; a full pipe already holds a wake-up.
-    if (g_wakeFd >= 0)
-        [[maybe_unused]] const ssize_t written = write(g_wakeFd, &byte, 1);
+    if (g_wakeFd >= 0) [[maybe_unused]]
+        const ssize_t written = write(g_wakeFd, &byte, 1);
 }
 
 } // namespace

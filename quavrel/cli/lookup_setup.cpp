@@ -11,7 +11,8 @@ bool ChooseServer(const RipSettings &Settings, const QString &Typed, CddbServerT
     Server.UserName = QStringLiteral("Quavrel");
     Server.HostName = QStringLiteral("localhost");
     if (!Typed.isNull() && !ApplyTypedServer(Typed, Server)) {
-        Error = QStringLiteral("serveur invalide : « %1 » (hôte, hôte:port ou http://hôte[:port]/chemin/cddb.cgi)")
+        Error = QStringLiteral(
+                    "serveur invalide : « %1 » (hôte, hôte:port ou http://hôte[:port]/chemin/cddb.cgi)")
                     .arg(Typed);
         return false;
     }

@@ -79,7 +79,8 @@ int main(int argc, char *argv[])
         else {
             // Only the commands that wait (on the server, on the drive) turn Ctrl-C into a cancel.
             InterruptWatch interrupts;
-            result = command == QLatin1String("lookup") ? RunLookup(words, interrupts) : RunRip(words, interrupts);
+            result =
+                command == QLatin1String("lookup") ? RunLookup(words, interrupts) : RunRip(words, interrupts);
         }
     } catch (const std::exception &error) {
         // A component that cannot start ends the program with its message.

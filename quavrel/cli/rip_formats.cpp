@@ -89,7 +89,10 @@ class OwnMp3Sink : public AudioSink {
     }
     QString Extension() const override { return sink_.Extension(); }
     bool Begin(QFile &File, QString &Error) override { return sink_.Begin(File, Error); }
-    bool Write(const uint8_t *Pcm, size_t Bytes, QString &Error) override { return sink_.Write(Pcm, Bytes, Error); }
+    bool Write(const uint8_t *Pcm, size_t Bytes, QString &Error) override
+    {
+        return sink_.Write(Pcm, Bytes, Error);
+    }
     bool Finish(QFile &File, const QString &Path, QString &Error) override
     {
         return sink_.Finish(File, Path, Error);

@@ -29,7 +29,7 @@ struct TrackLabel {
     int Total = 0;
     QString Artist;
     QString Album;
-    QString Title; // empty when unknown
+    QString Title;  // empty when unknown
     QString DiscId; // the CDDB disc ID
 };
 
@@ -38,7 +38,7 @@ using SinkFactory =
     std::function<std::unique_ptr<AudioSink>(const EncoderChoice &, const TrackLabel &, QString &Error)>;
 
 struct RipFormat {
-    QString Name;          // as -f takes it: "ogg"
+    QString Name;           // as -f takes it: "ogg"
     int SettingsIndex = -1; // the window's "Encodeur" index, -1 when it has none
     SinkFactory MakeSink;
 };

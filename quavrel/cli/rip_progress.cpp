@@ -15,7 +15,9 @@ QString Bar(int percent, int width)
 
 } // namespace
 
-RipProgress::RipProgress(int TrackCount, bool Terminal) : count_(std::max(TrackCount, 1)), terminal_(Terminal) {}
+RipProgress::RipProgress(int TrackCount, bool Terminal) : count_(std::max(TrackCount, 1)), terminal_(Terminal)
+{
+}
 
 void RipProgress::BeginTrack(int Position, int Track, const QString &File)
 {

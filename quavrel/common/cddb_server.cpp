@@ -7,10 +7,10 @@ const QString kDefaultCgiPath = QStringLiteral("/~cddb/cddb.cgi");
 
 bool ApplyTypedServer(const QString &typed, CddbServerTexts &server)
 {
-    static const QRegularExpression address(QStringLiteral(
-        R"(^(?:(?<scheme>[A-Za-z][A-Za-z0-9+.-]*)://)?)"
-        R"((?<host>\[[0-9A-Fa-f:.]+\](?::[0-9]{1,5})?|[^\s/:\[\]?#]+(?::[0-9]{1,5})?))"
-        R"((?<path>/[^\s?#]*)?(?:[?#]\S*)?$)"));
+    static const QRegularExpression address(
+        QStringLiteral(R"(^(?:(?<scheme>[A-Za-z][A-Za-z0-9+.-]*)://)?)"
+                       R"((?<host>\[[0-9A-Fa-f:.]+\](?::[0-9]{1,5})?|[^\s/:\[\]?#]+(?::[0-9]{1,5})?))"
+                       R"((?<path>/[^\s?#]*)?(?:[?#]\S*)?$)"));
     const QRegularExpressionMatch match = address.match(typed.trimmed());
     if (!match.hasMatch())
         return false;
@@ -27,5 +27,5 @@ bool ApplyTypedServer(const QString &typed, CddbServerTexts &server)
 QString ServerBoxText(const CddbServerTexts &server)
 {
     return server.CgiPath == kDefaultCgiPath ? server.Server
-                                              : QStringLiteral("http://") + server.Server + server.CgiPath;
+                                             : QStringLiteral("http://") + server.Server + server.CgiPath;
 }

@@ -4,6 +4,7 @@
 
 CddbServerRecord::CddbServerRecord(const CddbServerTexts &Texts)
     : server_(ToAnsi(Texts.Server)), cgiPath_(ToAnsi(Texts.CgiPath)), userName_(ToAnsi(Texts.UserName)),
-      hostName_(ToAnsi(Texts.HostName)), record_{server_.data(), cgiPath_.data(), userName_.data(), hostName_.data()}
+      hostName_(ToAnsi(Texts.HostName)), record_{server_.data(), cgiPath_.data(), userName_.data(),
+                                                 hostName_.data()}
 {
 }

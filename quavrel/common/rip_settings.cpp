@@ -27,15 +27,18 @@ StoredSetting IndexSetting(const QString &name, int &index, const QStringList &i
 
 StoredSetting Flag(const QString &name, bool &flag)
 {
-    return FlagSetting(name, [&flag] { return flag; }, [&flag](bool ticked) { flag = ticked; });
+    return FlagSetting(
+        name, [&flag] { return flag; }, [&flag](bool ticked) { flag = ticked; });
 }
 
 StoredSetting Text(const QString &name, QString &text)
 {
-    return TextSetting(name, [&text] { return text; }, [&text](const QString &stored) { text = stored; });
+    return TextSetting(
+        name, [&text] { return text; }, [&text](const QString &stored) { text = stored; });
 }
 
-const QStringList kFormats{QStringLiteral("Ogg"), QStringLiteral("Mp3"), QStringLiteral("Wav"), QStringLiteral("Flac")};
+const QStringList kFormats{QStringLiteral("Ogg"), QStringLiteral("Mp3"), QStringLiteral("Wav"),
+                           QStringLiteral("Flac")};
 // "Compression" 0..8, stored as the item index, which is the level.
 const QStringList kFlacLevels{"0", "1", "2", "3", "4", "5", "6", "7", "8"};
 
@@ -94,7 +97,8 @@ RipSettings ReadRipSettings(QString &Problem)
 {
     Problem.clear();
     RipSettings settings;
-    settings.OutputRoot = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QDir::separator();
+    settings.OutputRoot =
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QDir::separator();
     const std::vector<StoredSetting> table{
         Text(QStringLiteral("Répertoire"), settings.OutputRoot),
         Text(QStringLiteral("Nom de Serveur"), settings.Server),
@@ -116,23 +120,27 @@ RipSettings ReadRipSettings(QString &Problem)
     };
     {
         TRegistry registry;
-        if (registry.OpenKey(QStringLiteral("Software"), false) && registry.OpenKey(QStringLiteral("Quavrel"), false)) {
+        if (registry.OpenKey(QStringLiteral("Software"), false) &&
+            registry.OpenKey(QStringLiteral("Quavrel"), false)) {
             const auto rejected =
                 LoadSettings(table, [&registry](const QString &name) { return registry.ReadString(name); });
             QStringList lines;
             for (const auto &[name, text] : rejected)
-                lines << QStringLiteral("« %1 » = « %2 » n'est pas un nombre entier valide, la valeur par défaut "
-                                        "s'applique.")
+                lines << QStringLiteral(
+                             "« %1 » = « %2 » n'est pas un nombre entier valide, la valeur par défaut "
+                             "s'applique.")
                              .arg(name, text);
             Problem = lines.join(QLatin1Char('\n'));
         } else if (!registry.SetAsideFile().isEmpty()) {
-            Problem = QStringLiteral("Le fichier des paramètres est illisible : il est conservé sous le nom %1 et les "
-                                     "paramètres par défaut s'appliquent.")
+            Problem = QStringLiteral(
+                          "Le fichier des paramètres est illisible : il est conservé sous le nom %1 et les "
+                          "paramètres par défaut s'appliquent.")
                           .arg(registry.SetAsideFile());
         } else if (!registry.ErrorString().isEmpty()) {
-            Problem = QStringLiteral("Le fichier des paramètres %1 n'a pas pu être lu (%2) : les paramètres par "
-                                     "défaut s'appliquent.")
-                          .arg(TRegistry::FileOfKey(QStringLiteral("Software\\Quavrel")), registry.ErrorString());
+            Problem =
+                QStringLiteral("Le fichier des paramètres %1 n'a pas pu être lu (%2) : les paramètres par "
+                               "défaut s'appliquent.")
+                    .arg(TRegistry::FileOfKey(QStringLiteral("Software\\Quavrel")), registry.ErrorString());
         }
     }
     if (settings.Server.isEmpty())

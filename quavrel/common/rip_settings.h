@@ -7,23 +7,23 @@
 #include <QStringList>
 
 struct RipSettings {
-    QString OutputRoot;       // "Répertoire"; the documents folder when absent
-    QString Server;           // "Nom de Serveur"
-    QString CgiPath;          // "Localisation du Serveur"
-    int Format = 0;           // "Encodeur": 0 Ogg, 1 Mp3, 2 Wav, 3 Flac
-    int OggQualityIndex = 5;  // "Paramètres Ogg"
-    int FlacCompression = 5;  // "Paramètres Flac": the level, 0..8
-    int SampleRateIndex = 0;  // "Fréquence Mp3"
-    int BitrateIndex = 1;     // "Débit Mp3"
-    int MaxBitrateIndex = 0;  // "Débit Max Mp3"
+    QString OutputRoot;      // "Répertoire"; the documents folder when absent
+    QString Server;          // "Nom de Serveur"
+    QString CgiPath;         // "Localisation du Serveur"
+    int Format = 0;          // "Encodeur": 0 Ogg, 1 Mp3, 2 Wav, 3 Flac
+    int OggQualityIndex = 5; // "Paramètres Ogg"
+    int FlacCompression = 5; // "Paramètres Flac": the level, 0..8
+    int SampleRateIndex = 0; // "Fréquence Mp3"
+    int BitrateIndex = 1;    // "Débit Mp3"
+    int MaxBitrateIndex = 0; // "Débit Max Mp3"
     bool Vbr = false;
     bool Copyright = false;
     bool Original = false;
     bool Crc = true;
-    bool WithNumber = true;   // "Numéro de Piste"
-    bool WithName = false;    // "Nom de Piste"
-    bool ByArtist = true;     // "Nom des Répertoires"
-    bool Utf8Texts = false;   // "Textes en UTF-8": CDDB protocol level 6
+    bool WithNumber = true; // "Numéro de Piste"
+    bool WithName = false;  // "Nom de Piste"
+    bool ByArtist = true;   // "Nom des Répertoires"
+    bool Utf8Texts = false; // "Textes en UTF-8": CDDB protocol level 6
 
     int OggQuality() const;
     int SampleRate() const;

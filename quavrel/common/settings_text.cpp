@@ -4,8 +4,8 @@
 
 #include <QString>
 #include <QStringConverter>
-#include <QStringList>
 #include <QStringDecoder>
+#include <QStringList>
 
 namespace {
 

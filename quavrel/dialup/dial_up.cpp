@@ -25,14 +25,12 @@ std::condition_variable SlotFreed;
 // The component that started the last asynchronous dial: the notifier has no context argument.
 TDialUp *CurrentDialUp = nullptr;
 
-template <typename Fn>
-Fn RasProc(const char *name)
+template <typename Fn> Fn RasProc(const char *name)
 {
     return reinterpret_cast<Fn>(RasBinding::Shared().GetRasProc(name));
 }
 
-template <size_t N>
-QString FieldText(const char (&field)[N])
+template <size_t N> QString FieldText(const char (&field)[N])
 {
     return QString::fromLocal8Bit(field, static_cast<qsizetype>(strnlen(field, N)));
 }
@@ -131,7 +129,7 @@ uint32_t TDialUp::Dial()
         std::memcpy(params.szEntryName, name.constData(), static_cast<size_t>(name.size()));
         int32_t hasPassword = 0;
         result = RasProc<decltype(&RasGetEntryDialParamsA)>("RasGetEntryDialParamsA")(nullptr, &params,
-                                                                                       &hasPassword);
+                                                                                      &hasPassword);
     }
     if (result != 0) {
         if (OnError)
@@ -143,7 +141,8 @@ uint32_t TDialUp::Dial()
     if (DialMode_ == dmSync) {
         if (OnDialing)
             OnDialing(this);
-        result = RasProc<decltype(&RasDialA)>("RasDialA")(nullptr, nullptr, &params, 0, nullptr, &ConnHandle_);
+        result =
+            RasProc<decltype(&RasDialA)>("RasDialA")(nullptr, nullptr, &params, 0, nullptr, &ConnHandle_);
         if (result != 0) {
             if (ConnHandle_ != 0)
                 HangUpConnection(ConnHandle_);
@@ -162,9 +161,8 @@ uint32_t TDialUp::Dial()
     }
     if (OnDialing)
         OnDialing(this);
-    result = RasProc<decltype(&RasDialA)>("RasDialA")(nullptr, nullptr, &params, 0,
-                                                      reinterpret_cast<void *>(&TDialUp::RasDialCallback),
-                                                      &ConnHandle_);
+    result = RasProc<decltype(&RasDialA)>("RasDialA")(
+        nullptr, nullptr, &params, 0, reinterpret_cast<void *>(&TDialUp::RasDialCallback), &ConnHandle_);
     if (result != 0) {
         const QString text = ErrorString(result);
         if (OnError)
@@ -233,7 +231,8 @@ void TDialUp::RasDialCallback(uint32_t, RASCONNSTATE state, uint32_t error)
     // Timers belong to their thread: ask the component's thread to start it. Posted under the
     // lock, so the component (whose destructor takes it) is still alive.
     QTimer *timer = dialUp->Timer;
-    QMetaObject::invokeMethod(timer, [timer] { timer->start(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        timer, [timer] { timer->start(); }, Qt::QueuedConnection);
 }
 
 void TDialUp::TimerTick()

@@ -32,12 +32,13 @@ using TOnNotConn = std::function<void(QObject *Sender, int32_t ErrorCode, const 
 using TOnError = std::function<void(QObject *Sender, int32_t ErrorCode, const QString &ErrorMessage)>;
 using TOnAsyncEvent =
     std::function<void(QObject *Sender, int32_t State, int32_t Error, const QString &MessageText)>;
-using TOnActiveConn = std::function<void(QObject *Sender, HRASCONN Handle, const TRasConnStatusA &Status,
-                                         const QString &StatusString, const TEntryNameField &EntryName,
-                                         const TDeviceTypeField &DeviceType, const TDeviceNameField &DeviceName)>;
+using TOnActiveConn =
+    std::function<void(QObject *Sender, HRASCONN Handle, const TRasConnStatusA &Status,
+                       const QString &StatusString, const TEntryNameField &EntryName,
+                       const TDeviceTypeField &DeviceType, const TDeviceNameField &DeviceName)>;
 
 class TDialUp : public QObject {
-public:
+  public:
     explicit TDialUp(QObject *Owner = nullptr);
     // Does not hang up.
     ~TDialUp() override;
@@ -81,11 +82,11 @@ public:
     // The text of a dial state in Language, or the service's text of error when it is not 0.
     QString StatusText(int32_t State, int32_t Error);
 
-protected:
+  protected:
     // Raises the waiting asynchronous notice; runs on the component's thread.
     virtual void TimerTick();
 
-private:
+  private:
     static void RasDialCallback(uint32_t message, RASCONNSTATE state, uint32_t error);
     QString ErrorString(uint32_t error);
 

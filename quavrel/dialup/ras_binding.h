@@ -3,19 +3,19 @@
 // system without it. "rasapi32.dll" is the library; "rnaph.dll" stands in when the first library
 // loads but has the asked function under neither of its names.
 
+#include "library_loader.h"
+
 #include <stdexcept>
 #include <string>
 
-#include "library_loader.h"
-
 // Raised when the library or a function of it cannot be found.
 class EDialUpError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class RasBinding {
-public:
+  public:
     // The binding every TDialUp shares. It lives as long as the process: a dial's notifier may
     // still run the library's code while static objects are destroyed.
     static RasBinding &Shared();
@@ -29,7 +29,7 @@ public:
     bool RasBound() const { return RasBound_; }
     bool RasViaRnaph() const { return RasViaRnaph_; }
 
-private:
+  private:
     void *Find(const std::string &name) const;
 
     platform::Library RasLibrary_;

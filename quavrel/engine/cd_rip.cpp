@@ -1,5 +1,6 @@
 #include "cd_rip.h"
 
+#include "cdrip_linked.h"
 #include "file_ext.h"
 #include "lame_coder.h"
 #include "mp3_sink.h"
@@ -7,15 +8,13 @@
 
 #include <QFile>
 
-#include "cdrip_linked.h"
-
 namespace {
 
 constexpr int32_t kRipFailed = 1;
 
 // The linked library's open range, read on the pipeline's thread.
 class LinkedRipSource : public RipSource {
-public:
+  public:
     explicit LinkedRipSource(TOutputFormat Format) : format_(Format) {}
     int32_t Open(int32_t FirstSector, int32_t LastSector, int32_t &ChunkBytes) override
     {
@@ -38,13 +37,13 @@ public:
     int Channels() const override { return OutputChannels(format_); }
     int Rate() const override { return OutputRate(format_); }
 
-private:
+  private:
     TOutputFormat format_;
 };
 
 // Encode on without a coder: the range is read, nothing is written.
 class DiscardSink : public AudioSink {
-public:
+  public:
     QString Extension() const override { return QStringLiteral(".mp3"); }
     bool Begin(QFile &, QString &) override { return true; }
     bool Write(const uint8_t *, size_t, QString &) override { return true; }
@@ -55,7 +54,6 @@ public:
 } // namespace
 
 static_assert(kLinkedParamsSize == 340 && sizeof(TCDRomParams) >= kLinkedParamsSize);
-
 
 TCDRIP::TCDRIP(QObject *Owner) : QObject(Owner)
 {
@@ -171,8 +169,7 @@ void TCDRIP::RipSectors(int32_t FirstSector, int32_t LastSector, const QString &
         auto mp3 = std::make_unique<Mp3Sink>(*coder_);
         mp3->SetTags(tags_);
         sink = std::move(mp3);
-    }
-    else if (encode_)
+    } else if (encode_)
         sink = std::make_unique<DiscardSink>();
     else
         sink = std::make_unique<WavSink>(OutputChannels(outputFormat_), OutputRate(outputFormat_), writeWAV_);

@@ -21,22 +21,22 @@
 class TLameCoder;
 
 class ECDRIPError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // "Write error": the output file could not be written; Reason() names it and says why.
 class ECDRIPWriteError : public ECDRIPError {
-public:
+  public:
     explicit ECDRIPWriteError(const QString &Reason) : ECDRIPError("Write error"), reason_(Reason) {}
     const QString &Reason() const { return reason_; }
 
-private:
+  private:
     QString reason_;
 };
 
 class TCDRIP : public QObject {
-public:
+  public:
     // Initialises the ripping library and reads the active drive's TOC. Raises ECDRIPError
     // "Initialization failure" when that throws; a library that merely fails leaves an empty state.
     explicit TCDRIP(QObject *Owner = nullptr);
@@ -87,7 +87,10 @@ public:
     // (the drive's own samples); other formats are read as they are.
     void SetReadOffset(const ReadOffset &Value) { readOffset_ = Value; }
     // Sees each chunk's PCM on its way to the coder, on the reader thread (checksums).
-    void SetPcmHook(std::function<void(const uint8_t *Pcm, size_t Bytes)> Hook) { pcmHook_ = std::move(Hook); }
+    void SetPcmHook(std::function<void(const uint8_t *Pcm, size_t Bytes)> Hook)
+    {
+        pcmHook_ = std::move(Hook);
+    }
     // How the last rip ended, and its damaged sectors.
     const RipReport &LastRip() const { return lastRip_; }
     // The name of the jitter list beside the file ripped as FileName.
@@ -97,7 +100,7 @@ public:
     // Sets the coder's mode and sample rate from OutputFormat.
     void SyncCoder();
 
-private:
+  private:
     void ReadParamsIntoProperties();
     void BuildTrackList();
 

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
-int OutputChannels(TOutputFormat Format) { return static_cast<int>(Format) % 2 == 0 ? 2 : 1; }
+int OutputChannels(TOutputFormat Format)
+{
+    return static_cast<int>(Format) % 2 == 0 ? 2 : 1;
+}
 
 int OutputRate(TOutputFormat Format)
 {
@@ -20,6 +23,12 @@ int OutputRate(TOutputFormat Format)
     return 44100;
 }
 
-void TDriveTableClass::SetFields(const int32_t *Values) { std::copy(Values, Values + 7, fields_); }
+void TDriveTableClass::SetFields(const int32_t *Values)
+{
+    std::copy(Values, Values + 7, fields_);
+}
 
-QString TrackName(int Number) { return QStringLiteral("Track%1").arg(Number, 2, 10, QLatin1Char('0')); }
+QString TrackName(int Number)
+{
+    return QStringLiteral("Track%1").arg(Number, 2, 10, QLatin1Char('0'));
+}

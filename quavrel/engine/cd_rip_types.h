@@ -12,18 +12,54 @@ int OutputChannels(TOutputFormat Format);
 int OutputRate(TOutputFormat Format);
 
 enum class TDriveType : int32_t {
-    GENERIC, TOSHIBA, TOSHIBANEW, IBM, NEC, DEC, IMS, KODAK, RICOH, HP, PHILIPS, PLASMON,
-    GRUNDIGCDR100IPW, MITSUMICDR, PLEXTOR, SONY, YAMAHA, NRC, IMSCDD5, CUSTOMDRIVE
+    GENERIC,
+    TOSHIBA,
+    TOSHIBANEW,
+    IBM,
+    NEC,
+    DEC,
+    IMS,
+    KODAK,
+    RICOH,
+    HP,
+    PHILIPS,
+    PLASMON,
+    GRUNDIGCDR100IPW,
+    MITSUMICDR,
+    PLEXTOR,
+    SONY,
+    YAMAHA,
+    NRC,
+    IMSCDD5,
+    CUSTOMDRIVE
 };
-enum class TReadMethod : int32_t { READMMC, READ10, READNEC, READSONY, READMMC2, READMMC3, READC1, READC2, READC3 };
-enum class TSetSpeed : int32_t { SPEEDNONE, SPEEDMMC, SPEEDSONY, SPEEDYAMAHA, SPEEDTOSHIBA, SPEEDPHILIPS, SPEEDNEC };
+enum class TReadMethod : int32_t {
+    READMMC,
+    READ10,
+    READNEC,
+    READSONY,
+    READMMC2,
+    READMMC3,
+    READC1,
+    READC2,
+    READC3
+};
+enum class TSetSpeed : int32_t {
+    SPEEDNONE,
+    SPEEDMMC,
+    SPEEDSONY,
+    SPEEDYAMAHA,
+    SPEEDTOSHIBA,
+    SPEEDPHILIPS,
+    SPEEDNEC
+};
 enum class TEndian : int32_t { BIGENDIAN, LITTLEENDIAN };
 enum class TEnableMode : int32_t { ENABLENONE, ENABLESTD };
 
 // Mirror of the drive table inside the ripping library's parameter record: seven 32-bit fields.
 // Enumeration setters store the ordinal masked with 0x7F.
 class TDriveTableClass {
-public:
+  public:
     TDriveType DriveType() const { return static_cast<TDriveType>(fields_[0]); }
     void SetDriveType(TDriveType Value) { fields_[0] = Masked(Value); }
     TReadMethod ReadMethod() const { return static_cast<TReadMethod>(fields_[1]); }
@@ -43,12 +79,8 @@ public:
     const int32_t *Fields() const { return fields_; }
     void SetFields(const int32_t *Values);
 
-private:
-    template <typename E>
-    static int32_t Masked(E Value)
-    {
-        return static_cast<int32_t>(Value) & 0x7F;
-    }
+  private:
+    template <typename E> static int32_t Masked(E Value) { return static_cast<int32_t>(Value) & 0x7F; }
     int32_t fields_[7] = {};
 };
 

@@ -16,7 +16,7 @@ enum class MPEG_QUALITY : int32_t { NORMAL_QUALITY, LOW_QUALITY, HIGH_QUALITY, V
 
 // The encoder library's version record as beVersion fills it.
 class TLameVersion {
-public:
+  public:
     // Reads the record from the library.
     TLameVersion();
 
@@ -29,12 +29,12 @@ public:
     // Copies the four version bytes.
     void Assign(const TLameVersion &Source);
 
-private:
+  private:
     BE_VERSION version_{};
 };
 
 class TLameCoder : public QObject {
-public:
+  public:
     explicit TLameCoder(QObject *Owner = nullptr);
     // Releases a stream still open.
     ~TLameCoder() override;
@@ -113,7 +113,7 @@ public:
     // An output buffer of OutSize() bytes, owned by the component while the stream is open.
     uint8_t *OutBuffer() { return outBuffer_.empty() ? nullptr : outBuffer_.data(); }
 
-private:
+  private:
     uint32_t sampleRate_ = 44100;
     uint32_t reSampleRate_ = 0;
     uint32_t bitrate_ = 128;

@@ -11,8 +11,8 @@
 #include "musicbrainz_client.h"
 #include "musicbrainz_rows.h"
 #include "output_names.h"
-#include "rip_reports.h"
 #include "rip_pipeline.h"
+#include "rip_reports.h"
 #include "runtime_rip_source.h"
 #include "settings_table.h"
 #include "track_checksums.h"
@@ -26,8 +26,8 @@
 
 #include <QIcon>
 #include <QList>
-#include <QMap>
 #include <QMainWindow>
+#include <QMap>
 
 class QLabel;
 class TAlbumInfoForm;
@@ -303,8 +303,8 @@ class TCDRipTestForm : public QMainWindow {
     ReadOffset DriveReadOffset() const;
     int TrackStartingAt(int32_t Sector) const;
     TrackChecksums ChecksumsFor(int Track) const;
-    void RecordVerifiedTrack(int Track, int32_t First, int32_t Last, const QString &FileName, const RipReport &Report,
-                             const TrackChecksums &Sums, bool Checksummed);
+    void RecordVerifiedTrack(int Track, int32_t First, int32_t Last, const QString &FileName,
+                             const RipReport &Report, const TrackChecksums &Sums, bool Checksummed);
     void WriteRipReports();
     RipSession session_;
     QMap<QString, int32_t> readOffsets_;

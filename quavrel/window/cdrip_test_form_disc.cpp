@@ -113,9 +113,11 @@ bool TCDRipTestForm::ImageProblemShown() const
 void TCDRipTestForm::ShowNoDiscStatus()
 {
     const int index = ui->DriveSelBox->currentIndex();
-    const std::string problem = index >= 0 ? drives::MediumProblem(static_cast<size_t>(index)) : std::string();
-    SetStatusText(problem.empty() ? kNoDisc
-                                  : QStringLiteral("Image de disque inutilisable, ") + QString::fromStdString(problem));
+    const std::string problem =
+        index >= 0 ? drives::MediumProblem(static_cast<size_t>(index)) : std::string();
+    SetStatusText(problem.empty()
+                      ? kNoDisc
+                      : QStringLiteral("Image de disque inutilisable, ") + QString::fromStdString(problem));
 }
 
 void TCDRipTestForm::DriveSelBoxChange()
@@ -315,6 +317,6 @@ void TCDRipTestForm::btnSaveSettingsClick()
                                  .arg(CdromSettingsFile(), qt_error_string(error)));
         return;
     }
-    ShowMessageBox(this, QStringLiteral("Paramètres CDROM Sauvegardés !, Voyez le fichier ") + CdromSettingsFile() +
-                             QStringLiteral("."));
+    ShowMessageBox(this, QStringLiteral("Paramètres CDROM Sauvegardés !, Voyez le fichier ") +
+                             CdromSettingsFile() + QStringLiteral("."));
 }

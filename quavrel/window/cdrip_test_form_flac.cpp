@@ -43,7 +43,8 @@ void TCDRipTestForm::RipFlacRows()
         FlacSink sink(level, TrackTagsFor(track), uint64_t(last - first + 1) * 588);
         RipCallbacks callbacks;
         callbacks.Progress = [this, track](int32_t percent) {
-            SetStatusText(QStringLiteral("Rippage & encodage flac de la piste %1 : %2% fait").arg(track).arg(percent));
+            SetStatusText(
+                QStringLiteral("Rippage & encodage flac de la piste %1 : %2% fait").arg(track).arg(percent));
             ui->ProgressBar1->setValue(percent);
         };
         lastRip_ = RunPipeline(first, last, sink, fileName, callbacks);
@@ -61,7 +62,8 @@ void TCDRipTestForm::RipFlacRows()
             break;
         case RipOutcome::Failed:
             ui->ProgressBar1->setValue(0);
-            SetStatusText(lastRip_.OpenFailed ? QStringLiteral("Erreur : CDRIP Erreur") : FailedText(what, lastRip_.Error));
+            SetStatusText(lastRip_.OpenFailed ? QStringLiteral("Erreur : CDRIP Erreur")
+                                              : FailedText(what, lastRip_.Error));
             break;
         }
         ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);

@@ -1,4 +1,5 @@
-// The disc lookup (CDDB, then MusicBrainz as the user chose), the CDDB server's list of mirror sites and the choice of a server.
+// The disc lookup (CDDB, then MusicBrainz as the user chose), the CDDB server's list of mirror sites and the
+// choice of a server.
 
 #include "ansi_text.h"
 #include "cddb_server.h"
@@ -122,9 +123,10 @@ void TCDRipTestForm::AbortCddbRequest()
 bool TCDRipTestForm::StartCddbRequest()
 {
     if (!TakeTypedServer()) {
-        ShowMessageBox(this, QStringLiteral("Serveur invalide : « %1 ». Tapez un nom d'hôte, hôte:port ou une "
-                                            "adresse http://hôte[:port]/chemin/cddb.cgi.")
-                                 .arg(ui->serveur->text()));
+        ShowMessageBox(this,
+                       QStringLiteral("Serveur invalide : « %1 ». Tapez un nom d'hôte, hôte:port ou une "
+                                      "adresse http://hôte[:port]/chemin/cddb.cgi.")
+                           .arg(ui->serveur->text()));
         return false;
     }
     cddbUtf8_ = ui->textesutf8->isChecked();
@@ -177,9 +179,10 @@ void TCDRipTestForm::btnCalcDiscIDClick()
     TCdToc toc{};
     // Ostrelle lists at most OSTRELLE_MAX_DRIVES drives; the ripping library lists them all.
     if (drive >= driveList.Count && drive < ui->DriveSelBox->count()) {
-        SetStatusText(QStringLiteral("Ce lecteur ne peut pas être interrogé : la recherche ne voit que les %1 "
-                                     "premiers lecteurs.")
-                          .arg(driveList.Count));
+        SetStatusText(
+            QStringLiteral("Ce lecteur ne peut pas être interrogé : la recherche ne voit que les %1 "
+                           "premiers lecteurs.")
+                .arg(driveList.Count));
         return;
     }
     if (drive < 0 || drive >= driveList.Count || ReadCdTOC(&driveList.Drives[drive], &toc)) {

@@ -54,8 +54,11 @@ void TCDRipTestForm::btnRip_EncodeClick()
             } else {
                 const QString fileName = OutputFileFor(row, QStringLiteral(".ogg"));
                 if (Track2OggFile(track, fileName, format) == 0) {
-                    SetStatusText(HasDamage(lastRip_) ? DamagedText(QStringLiteral("Rippage & encodage ogg de la piste %1").arg(track), lastRip_)
-                                                      : QStringLiteral("Rippage & encodage correctement aboutis"));
+                    SetStatusText(
+                        HasDamage(lastRip_)
+                            ? DamagedText(QStringLiteral("Rippage & encodage ogg de la piste %1").arg(track),
+                                          lastRip_)
+                            : QStringLiteral("Rippage & encodage correctement aboutis"));
                     if (QTreeWidgetItem *done = ui->ListView1->topLevelItem(row)) {
                         done->setText(kSizeColumn, SizeText(fileName));
                         done->setCheckState(kNumberColumn, Qt::Unchecked);
@@ -128,7 +131,8 @@ int32_t TCDRipTestForm::Track2OggFile(int TrackNum, const QString &FileName, con
     sink.SetExtraComments(VorbisComments(extra));
     RipCallbacks callbacks;
     callbacks.Progress = [this, TrackNum](int32_t percent) {
-        SetStatusText(QStringLiteral("Rippage & encodage ogg de la piste %1 : %2% fait").arg(TrackNum).arg(percent));
+        SetStatusText(
+            QStringLiteral("Rippage & encodage ogg de la piste %1 : %2% fait").arg(TrackNum).arg(percent));
         ui->ProgressBar1->setValue(percent);
     };
     lastRip_ = RunPipeline(first, last, sink, FileName, callbacks);
@@ -142,8 +146,9 @@ int32_t TCDRipTestForm::Track2OggFile(int TrackNum, const QString &FileName, con
     case RipOutcome::Failed:
         break;
     }
-    SetStatusText(lastRip_.OpenFailed ? QStringLiteral("Error : CR_OpenRipper")
-                                      : FailedText(QStringLiteral("Rippage & encodage ogg de la piste %1").arg(TrackNum),
-                                                   lastRip_.Error));
+    SetStatusText(lastRip_.OpenFailed
+                      ? QStringLiteral("Error : CR_OpenRipper")
+                      : FailedText(QStringLiteral("Rippage & encodage ogg de la piste %1").arg(TrackNum),
+                                   lastRip_.Error));
     return 1;
 }

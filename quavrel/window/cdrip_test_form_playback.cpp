@@ -17,7 +17,8 @@ const QString kCdripError = QStringLiteral("CDRIP Erreur");
 
 // Sends a command once the library is ready and the drive is in the state the command needs;
 // otherwise the status says why.
-void RunPlaybackCommand(TCDRipTestForm &form, bool (*inState)(), const QString &notInState, int32_t (*command)())
+void RunPlaybackCommand(TCDRipTestForm &form, bool (*inState)(), const QString &notInState,
+                        int32_t (*command)())
 {
     if (!CDRipReady()) {
         form.SetStatusText(kNotReady);
@@ -32,7 +33,10 @@ void RunPlaybackCommand(TCDRipTestForm &form, bool (*inState)(), const QString &
         form.SetStatusText(kCdripError);
 }
 
-bool IsPlaying() { return cdrip3::CR_IsAudioPlaying() != 0; }
+bool IsPlaying()
+{
+    return cdrip3::CR_IsAudioPlaying() != 0;
+}
 
 } // namespace
 

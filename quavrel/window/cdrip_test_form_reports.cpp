@@ -9,12 +9,11 @@
 #include "track_columns.h"
 #include "ui_TCDRipTestForm.h"
 
-#include <ostrelle/ostrelle.h>
-
 #include <algorithm>
 
 #include <QDir>
 #include <QLabel>
+#include <ostrelle/ostrelle.h>
 
 namespace {
 
@@ -27,8 +26,8 @@ TCdToc OstrelleTocOf(const TCdInfo &Info)
     TCdToc toc{};
     const int count = std::clamp<int>(Info.TrackCount, 0, OSTRELLE_MAX_TRACKS);
     const auto entry = [](uint32_t msf, bool audio) {
-        return TTocEntry{static_cast<uint8_t>(msf >> 16), static_cast<uint8_t>(msf >> 8), static_cast<uint8_t>(msf),
-                         static_cast<OBOOL16>(audio ? 1 : 0)};
+        return TTocEntry{static_cast<uint8_t>(msf >> 16), static_cast<uint8_t>(msf >> 8),
+                         static_cast<uint8_t>(msf), static_cast<OBOOL16>(audio ? 1 : 0)};
     };
     toc.Count = static_cast<uint8_t>(count);
     for (int number = 1; number <= count; ++number)
@@ -84,7 +83,8 @@ std::vector<StoredSetting> TCDRipTestForm::VerifySettings()
                 for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
                     int offset = 0;
                     const qsizetype space = line.indexOf(QLatin1Char(' '));
-                    if (space > 0 && ParseStoredInteger(line.left(space), offset) && std::abs(offset) <= kMaxReadOffset)
+                    if (space > 0 && ParseStoredInteger(line.left(space), offset) &&
+                        std::abs(offset) <= kMaxReadOffset)
                         readOffsets_.insert(line.mid(space + 1), offset);
                 }
             }),
@@ -143,7 +143,8 @@ void TCDRipTestForm::BeginVerifiedCommand()
         session_.Settings << QStringLiteral("Qualité Ogg : %1").arg(ui->EncQualitySel->currentText());
     else if (ui->ComboBox1->currentIndex() == kFormatMp3)
         session_.Settings << QStringLiteral("Mp3 : %1 kbit/s (max. %2), %3 Hz%4")
-                                 .arg(ui->debitmin->currentText(), ui->debitmax->currentText(), ui->fquce->currentText(),
+                                 .arg(ui->debitmin->currentText(), ui->debitmax->currentText(),
+                                      ui->fquce->currentText(),
                                       ui->vbr->isChecked() ? QStringLiteral(", VBR") : QString());
     session_.Settings << QStringLiteral("Lecture : correction de gigue (paranoïa)");
 }
@@ -174,11 +175,13 @@ TrackChecksums TCDRipTestForm::ChecksumsFor(int Track) const
 {
     const AccurateRipDisc &disc = session_.Disc;
     const int index = disc.IndexOf(Track);
-    return TrackChecksums(disc.FramesOf(Track), index == 1, index > 0 && index == static_cast<int>(disc.Tracks.size()));
+    return TrackChecksums(disc.FramesOf(Track), index == 1,
+                          index > 0 && index == static_cast<int>(disc.Tracks.size()));
 }
 
 void TCDRipTestForm::RecordVerifiedTrack(int Track, int32_t First, int32_t Last, const QString &FileName,
-                                         const RipReport &Report, const TrackChecksums &Sums, bool Checksummed)
+                                         const RipReport &Report, const TrackChecksums &Sums,
+                                         bool Checksummed)
 {
     if (Track <= 0)
         return;
@@ -220,7 +223,8 @@ void TCDRipTestForm::WriteRipReports()
     if (session_.Tracks.empty())
         return;
     session_.Directory = OutputDirectory;
-    const QString base = OutputDirectory + QDir::separator() + SafeFileName(session_.Album, QStringLiteral("Album"));
+    const QString base =
+        OutputDirectory + QDir::separator() + SafeFileName(session_.Album, QStringLiteral("Album"));
     const std::pair<QString, QByteArray> reports[] = {
         {QStringLiteral(".log"), RipLogText(session_).toUtf8()},
         {QStringLiteral(".cue"), CueSheetBytes(CueSheetText(session_))},

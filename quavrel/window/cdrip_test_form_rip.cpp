@@ -197,7 +197,8 @@ void TCDRipTestForm::RipMp3Rows()
         } catch (const ECDRIPWriteError &error) {
             // A file that cannot be written is this track's failure; the others still get theirs.
             ui->ProgressBar1->setValue(0);
-            SetStatusText(FailedText(QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track), error.Reason()));
+            SetStatusText(FailedText(QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track),
+                                     error.Reason()));
         } catch (const std::exception &error) {
             // Reported, never let through the event loop.
             RipInProgress = false;
@@ -213,7 +214,8 @@ void TCDRipTestForm::RipMp3Rows()
                 if (CDRIP1.OnEndTrack)
                     CDRIP1.OnEndTrack(&CDRIP1, static_cast<uint16_t>(track));
                 if (HasDamage(report))
-                    SetStatusText(DamagedText(QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track), report));
+                    SetStatusText(DamagedText(
+                        QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track), report));
                 RecordVerifiedTrack(track, first, last, fileName, report, sums,
                                     CDRIP1.OutputFormat() == TOutputFormat::STEREO44100);
                 MarkRowDone(row, fileName);
@@ -222,7 +224,8 @@ void TCDRipTestForm::RipMp3Rows()
                 ResetProgressBars();
             } else {
                 ui->ProgressBar1->setValue(0);
-                SetStatusText(FailedText(QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track), report.Error));
+                SetStatusText(FailedText(QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track),
+                                         report.Error));
             }
         }
         ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
@@ -312,8 +315,9 @@ int32_t TCDRipTestForm::RipChunk(uint8_t TrackNum)
     case RipOutcome::Failed:
         break;
     }
-    SetStatusText(lastRip_.OpenFailed ? QStringLiteral("Erreur : CDRIP Erreur")
-                                      : FailedText(QStringLiteral("Rippage de la piste %1").arg(TrackNum), lastRip_.Error));
+    SetStatusText(lastRip_.OpenFailed
+                      ? QStringLiteral("Erreur : CDRIP Erreur")
+                      : FailedText(QStringLiteral("Rippage de la piste %1").arg(TrackNum), lastRip_.Error));
     return CDRIP_ERROR;
 }
 

@@ -62,9 +62,11 @@ std::vector<StoredSetting> TCDRipTestForm::StoredSettings()
             QStringLiteral("Position verticale"), [this] { return y(); },
             [this](int top) { storedGeometry_.top = top; }),
         IntegerSetting(
-            QStringLiteral("Largeur"), [this] { return width(); }, [this](int w) { storedGeometry_.width = w; }),
+            QStringLiteral("Largeur"), [this] { return width(); },
+            [this](int w) { storedGeometry_.width = w; }),
         IntegerSetting(
-            QStringLiteral("Hauteur"), [this] { return height(); }, [this](int h) { storedGeometry_.height = h; }),
+            QStringLiteral("Hauteur"), [this] { return height(); },
+            [this](int h) { storedGeometry_.height = h; }),
         IntegerSetting(
             QStringLiteral("Encodeur"), [this] { return RadioGroupIndex(); },
             [this](int index) { SetRadioGroupIndex(index); }),
@@ -127,9 +129,9 @@ void TCDRipTestForm::ApplyStoredGeometry(const Geometry &defaults)
         onScreen = onScreen || area.contains(storedGeometry_.left, storedGeometry_.top);
     }
     const int w = storedGeometry_.width >= 100 && storedGeometry_.width <= widest ? storedGeometry_.width
-                                                                                   : defaults.width;
+                                                                                  : defaults.width;
     const int h = storedGeometry_.height >= 100 && storedGeometry_.height <= tallest ? storedGeometry_.height
-                                                                                      : defaults.height;
+                                                                                     : defaults.height;
     if (onScreen)
         move(storedGeometry_.left, storedGeometry_.top);
     else
@@ -165,13 +167,15 @@ void TCDRipTestForm::FormCreate()
             if (!rejected.empty())
                 ShowMessageBox(this, RejectedIntegersMessage(rejected));
         } else if (!registry.SetAsideFile().isEmpty()) {
-            ShowMessageBox(this, QStringLiteral("Le fichier des paramètres %1 est illisible : il est conservé sous le "
-                                                "nom %2 et les paramètres par défaut s'appliquent.")
-                                     .arg(SettingsFile(), registry.SetAsideFile()));
+            ShowMessageBox(
+                this, QStringLiteral("Le fichier des paramètres %1 est illisible : il est conservé sous le "
+                                     "nom %2 et les paramètres par défaut s'appliquent.")
+                          .arg(SettingsFile(), registry.SetAsideFile()));
         } else if (!registry.ErrorString().isEmpty()) {
-            ShowMessageBox(this, QStringLiteral("Le fichier des paramètres %1 n'a pas pu être lu (%2) : les "
-                                                "paramètres par défaut s'appliquent et il ne sera pas remplacé.")
-                                     .arg(SettingsFile(), registry.ErrorString()));
+            ShowMessageBox(this,
+                           QStringLiteral("Le fichier des paramètres %1 n'a pas pu être lu (%2) : les "
+                                          "paramètres par défaut s'appliquent et il ne sera pas remplacé.")
+                               .arg(SettingsFile(), registry.ErrorString()));
         }
     }
     ApplyStoredGeometry(defaults);
@@ -222,9 +226,10 @@ void TCDRipTestForm::FormCloseQuery()
     }
     // The window still closes; the user learns that the settings were not kept.
     if (!saved)
-        ShowMessageBox(this, QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans ") + file +
-                                 (reason.isEmpty() ? QString() : QStringLiteral(" (") + reason + QLatin1Char(')')) +
-                                 QStringLiteral("."));
+        ShowMessageBox(this,
+                       QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans ") + file +
+                           (reason.isEmpty() ? QString() : QStringLiteral(" (") + reason + QLatin1Char(')')) +
+                           QStringLiteral("."));
 
     // An MP3 rip runs without RipInProgress; it stops too.
     if (RipInProgress || ripCommandRunning_)

@@ -84,7 +84,8 @@ void TDeviceNotices::WatchSeam(const std::string &path)
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     platform::FileDescriptor receiver(socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     unlink(path.c_str());
-    if (!receiver.IsOpen() || bind(receiver.Get(), reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
+    if (!receiver.IsOpen() ||
+        bind(receiver.Get(), reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
         return;
     seamSocket_ = std::move(receiver);
     seamPath_ = path;

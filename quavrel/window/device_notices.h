@@ -10,13 +10,12 @@
 // each datagram is one event in the kernel's uevent form, "ACTION@DEVPATH" followed by
 // NUL-terminated KEY=VALUE properties.
 
+#include <file_descriptor.h>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include <QObject>
-
-#include <file_descriptor.h>
 
 class QSocketNotifier;
 struct udev;

@@ -62,7 +62,8 @@ QString InputBox(QWidget *parent, const QString &caption, const QString &prompt,
     if (InputHook())
         return InputHook()(caption, prompt, Default).value_or(Default);
     bool accepted = false;
-    const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, Default, &accepted);
+    const QString text =
+        QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, Default, &accepted);
     return accepted ? text : Default;
 }
 

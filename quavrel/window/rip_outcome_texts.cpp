@@ -12,7 +12,8 @@ bool HasDamage(const RipReport &Report)
 
 QString DamagedText(const QString &What, const RipReport &Report)
 {
-    QString text = What + QStringLiteral(" : %1 secteur(s) endommagé(s)").arg(std::max(Report.DamagedSectors, 1));
+    QString text =
+        What + QStringLiteral(" : %1 secteur(s) endommagé(s)").arg(std::max(Report.DamagedSectors, 1));
     if (!Report.JitterFile.isEmpty())
         text += QStringLiteral(" (voir ") + QFileInfo(Report.JitterFile).fileName() + QLatin1Char(')');
     return text;

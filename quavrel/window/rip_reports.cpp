@@ -64,7 +64,8 @@ QString SignedSamples(int32_t offset)
 QString TrackVerdictText(const VerifiedTrack &Track)
 {
     if (!Track.Checksummed)
-        return QStringLiteral("Piste %1 : AccurateRip non vérifiée : format autre que 44100 Hz stéréo").arg(Track.Number);
+        return QStringLiteral("Piste %1 : AccurateRip non vérifiée : format autre que 44100 Hz stéréo")
+            .arg(Track.Number);
     return QStringLiteral("Piste %1 : AccurateRip %2").arg(Track.Number).arg(VerdictText(Track.Verdict));
 }
 
@@ -73,27 +74,32 @@ QString RipLogText(const RipSession &Session)
     QStringList lines;
     lines << QStringLiteral("Quavrel %1 — journal de rippage").arg(Session.Version)
           << QStringLiteral("Date : %1").arg(Session.Started.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-          << QString()
-          << QStringLiteral("Lecteur : %1").arg(Session.Drive)
+          << QString() << QStringLiteral("Lecteur : %1").arg(Session.Drive)
           << QStringLiteral("Décalage de lecture : %1 échantillon(s)").arg(SignedSamples(Session.ReadOffset));
     lines << Session.Settings;
-    lines << QStringLiteral("Dossier : %1").arg(Session.Directory) << QStringLiteral("Artiste : %1").arg(Session.Artist)
+    lines << QStringLiteral("Dossier : %1").arg(Session.Directory)
+          << QStringLiteral("Artiste : %1").arg(Session.Artist)
           << QStringLiteral("Album : %1").arg(Session.Album) << QString();
     if (!Session.Disc.Empty())
         lines << QStringLiteral("AccurateRip : %1").arg(Session.Disc.FileName());
     lines << QStringLiteral("Base AccurateRip : %1 — %2")
-                 .arg(Session.Server.isEmpty() ? QStringLiteral("aucune") : Session.Server, LookupText(Session));
+                 .arg(Session.Server.isEmpty() ? QStringLiteral("aucune") : Session.Server,
+                      LookupText(Session));
 
     int exact = 0;
     int mismatch = 0;
     for (const VerifiedTrack &track : Session.Tracks) {
-        lines << QString() << QStringLiteral("Piste %1%2").arg(track.Number).arg(track.Title.isEmpty() ? QString() : QStringLiteral(" : ") + track.Title)
+        lines << QString()
+              << QStringLiteral("Piste %1%2")
+                     .arg(track.Number)
+                     .arg(track.Title.isEmpty() ? QString() : QStringLiteral(" : ") + track.Title)
               << QStringLiteral("  Fichier : %1").arg(QFileInfo(track.File).fileName())
               << QStringLiteral("  Secteurs : %1 à %2").arg(track.FirstSector).arg(track.LastSector)
               << QStringLiteral("  CRC32 : %1").arg(Hex(track.Crc32));
         if (track.Checksummed)
             lines << QStringLiteral("  AccurateRip v1 : %1, v2 : %2").arg(Hex(track.V1), Hex(track.V2));
-        lines << QStringLiteral("  Résultat : %1").arg(TrackVerdictText(track).section(QStringLiteral(" : "), 1, -1))
+        lines << QStringLiteral("  Résultat : %1")
+                     .arg(TrackVerdictText(track).section(QStringLiteral(" : "), 1, -1))
               << QStringLiteral("  Erreurs de gigue : %1, secteurs réparés ou sautés : %2")
                      .arg(track.JitterErrors)
                      .arg(track.DamagedSectors);
@@ -104,7 +110,8 @@ QString RipLogText(const RipSession &Session)
     }
     const int count = static_cast<int>(Session.Tracks.size());
     lines << QString()
-          << QStringLiteral("Résumé : %1 piste(s) rippée(s), %2 exacte(s), %3 différente(s), %4 non vérifiée(s)")
+          << QStringLiteral(
+                 "Résumé : %1 piste(s) rippée(s), %2 exacte(s), %3 différente(s), %4 non vérifiée(s)")
                  .arg(count)
                  .arg(exact)
                  .arg(mismatch)
@@ -138,8 +145,11 @@ QString PlaylistText(const RipSession &Session)
     QStringList lines{QStringLiteral("#EXTM3U")};
     for (const VerifiedTrack *track : InTrackOrder(Session)) {
         const int64_t seconds = (int64_t{track->LastSector} - track->FirstSector + 1) / 75;
-        const QString title = track->Title.isEmpty() ? QStringLiteral("Piste %1").arg(track->Number) : track->Title;
-        lines << QStringLiteral("#EXTINF:%1,%2").arg(seconds).arg(Session.Artist.isEmpty() ? title : Session.Artist + QStringLiteral(" - ") + title)
+        const QString title =
+            track->Title.isEmpty() ? QStringLiteral("Piste %1").arg(track->Number) : track->Title;
+        lines << QStringLiteral("#EXTINF:%1,%2")
+                     .arg(seconds)
+                     .arg(Session.Artist.isEmpty() ? title : Session.Artist + QStringLiteral(" - ") + title)
               << QFileInfo(track->File).fileName();
     }
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');

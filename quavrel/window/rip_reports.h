@@ -14,8 +14,8 @@
 // One track that was ripped to a complete file.
 struct VerifiedTrack {
     int Number = 0;
-    QString Title;  // "" when unknown
-    QString File;   // the full path
+    QString Title; // "" when unknown
+    QString File;  // the full path
     int32_t FirstSector = 0;
     int32_t LastSector = 0;
     uint32_t Crc32 = 0;

@@ -6,8 +6,7 @@
 
 namespace {
 
-template <typename Fn>
-void Bind(void *library, const char *name, Fn &function)
+template <typename Fn> void Bind(void *library, const char *name, Fn &function)
 {
     function = reinterpret_cast<Fn>(dlsym(library, name));
     if (!function) {
@@ -33,7 +32,8 @@ const FakeAspi &TheFakeAspi()
         const char *path = std::getenv("FAKE_ASPI_PATH");
         void *library = path ? dlopen(path, RTLD_NOW) : nullptr;
         if (!library) {
-            std::fprintf(stderr, "cannot open the fake ASPI library: %s\n", path ? dlerror() : "FAKE_ASPI_PATH unset");
+            std::fprintf(stderr, "cannot open the fake ASPI library: %s\n",
+                         path ? dlerror() : "FAKE_ASPI_PATH unset");
             std::abort();
         }
         FakeAspi bound{};

@@ -2,9 +2,8 @@
 
 #include "fake_aspi_control.h"
 
-#include <aspi_srb.h>
-
 #include <algorithm>
+#include <aspi_srb.h>
 #include <chrono>
 #include <cstring>
 #include <deque>
@@ -57,7 +56,8 @@ void Complete(SRB_ExecSCSICmd *srb, const Reply &reply)
 {
     if (const size_t n = std::min<size_t>(srb->SRB_BufLen, reply.data.size()); srb->SRB_BufPointer && n > 0)
         std::memcpy(srb->SRB_BufPointer, reply.data.data(), n);
-    if (const size_t n = std::min({reply.sense.size(), size_t{srb->SRB_SenseLen}, sizeof srb->SenseArea}); n > 0)
+    if (const size_t n = std::min({reply.sense.size(), size_t{srb->SRB_SenseLen}, sizeof srb->SenseArea});
+        n > 0)
         std::memcpy(srb->SenseArea, reply.sense.data(), n);
     srb->SRB_Status = reply.sense.empty() ? SS_COMP : SS_ERR;
     if ((srb->SRB_Flags & SRB_EVENT_NOTIFY) && srb->SRB_PostProc)
@@ -96,8 +96,8 @@ FAKE_EXPORT void FakeAspi_AddDevice(uint8_t haId, uint8_t target, uint8_t lun, u
     TheScript().devices[{haId, target, lun}] = deviceType;
 }
 
-FAKE_EXPORT void FakeAspi_QueueReply(uint8_t opcode, const uint8_t *data, size_t dataLength, const uint8_t *sense,
-                                     size_t senseLength, bool pending)
+FAKE_EXPORT void FakeAspi_QueueReply(uint8_t opcode, const uint8_t *data, size_t dataLength,
+                                     const uint8_t *sense, size_t senseLength, bool pending)
 {
     std::lock_guard<std::mutex> guard(TheScript().lock);
     Reply reply;

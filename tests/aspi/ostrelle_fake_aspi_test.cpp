@@ -4,13 +4,12 @@
 #include "fake_aspi.h"
 
 #include <aspi_srb.h>
-#include <ostrelle/ostrelle.h>
-
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <ostrelle/ostrelle.h>
 
 namespace {
 
@@ -41,7 +40,7 @@ Bytes TocReply(uint8_t lastTrack, const std::vector<std::array<uint8_t, 4>> &des
 }
 
 class OstrelleOverFakeAspi : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { fake.Reset(); }
 
     // One adapter with n CD-ROM devices at target 0, LUNs 0..n-1.
@@ -151,7 +150,8 @@ TEST_F(OstrelleOverFakeAspi, ReadTocSendsMsfReadTocAndFillsNinetyNineTracks)
     std::vector<std::array<uint8_t, 4>> descriptors;
     descriptors.push_back({0x14, 0, 2, 0}); // a data track first
     for (int i = 1; i < 99; ++i)
-        descriptors.push_back({0x10, static_cast<uint8_t>(i), static_cast<uint8_t>(i % 60), static_cast<uint8_t>(i % 75)});
+        descriptors.push_back(
+            {0x10, static_cast<uint8_t>(i), static_cast<uint8_t>(i % 60), static_cast<uint8_t>(i % 75)});
     descriptors.push_back({0x10, 99, 59, 74}); // lead-out: descriptor 99
     fake.Reply(0x43, TocReply(99, descriptors));
 

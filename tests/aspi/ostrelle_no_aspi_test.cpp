@@ -1,10 +1,9 @@
 // Ostrelle when "wnaspi32.dll" cannot be loaded: every drive export answers, none crashes.
 
-#include <ostrelle/ostrelle.h>
-
 #include <cstring>
 
 #include <gtest/gtest.h>
+#include <ostrelle/ostrelle.h>
 
 TEST(OstrelleWithoutAspi, DriveExportsReportNoAspiAndSendNothing)
 {

@@ -108,7 +108,8 @@ TEST_F(SettingsTest, OutOfRangeParametersAreRefusedWhole)
 
 TEST_F(SettingsTest, AnUnusableValueIsSkippedAloneAndItsTextKeptUntilTheFieldIsSet)
 {
-    const std::string section = std::string("[Drive ") + cdrip3::CR_GetCDROMIDByIndex(DriveIndexOf("demo")) + "]";
+    const std::string section =
+        std::string("[Drive ") + cdrip3::CR_GetCDROMIDByIndex(DriveIndexOf("demo")) + "]";
     WriteIni(section + "\nChunkSectors=52\nOutputFormat=9\nSpeed=8\nReadRetries=50\nParanoiaMode=banana\n"
                        "Option324=16777216\n");
     CdAccessEnd();
@@ -142,7 +143,9 @@ TEST_F(SettingsTest, SavingKeepsTheFilesModeAndEveryLineItDoesNotOwnInPlace)
 {
     const std::string demo = cdrip3::CR_GetCDROMIDByIndex(DriveIndexOf("demo"));
     const std::string before = "; hand-tuned, do not lose\n"
-                               "[Drive " + demo + "]\n"
+                               "[Drive " +
+                               demo +
+                               "]\n"
                                "  Speed = 4  \n"
                                "# the drive skips above 8x\n"
                                "Future=yes\n"

@@ -37,7 +37,8 @@ void WriteFile(const std::string &Path, const std::string &Bytes)
     std::ofstream(Path, std::ios::binary) << Bytes;
 }
 
-CliProcess::CliProcess(const std::vector<std::string> &Arguments, const std::map<std::string, std::string> &Env)
+CliProcess::CliProcess(const std::vector<std::string> &Arguments,
+                       const std::map<std::string, std::string> &Env)
 {
     char pattern[] = "/tmp/quavrel-cli-test-XXXXXX";
     if (!mkdtemp(pattern))

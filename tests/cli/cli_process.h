@@ -34,7 +34,8 @@ class CliProcess {
     std::string errFile_;
 };
 
-CliResult RunCli(const std::vector<std::string> &Arguments, const std::map<std::string, std::string> &Env = {});
+CliResult RunCli(const std::vector<std::string> &Arguments,
+                 const std::map<std::string, std::string> &Env = {});
 
 std::string ReadFile(const std::string &Path);
 void WriteFile(const std::string &Path, const std::string &Bytes);

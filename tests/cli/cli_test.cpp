@@ -4,8 +4,6 @@
 #include "cddb_server_process.h"
 #include "cli_process.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -17,6 +15,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -34,8 +33,10 @@ std::vector<int> DemoTrackStarts()
     static const QRegularExpression index(QStringLiteral("INDEX 01 (\\d+):(\\d+):(\\d+)"));
     for (const QString &line : QString::fromUtf8(cue.readAll()).split(QLatin1Char('\n')))
         if (const QRegularExpressionMatch m = index.match(line); m.hasMatch())
-            starts.push_back(m.captured(1).toInt() * 4500 + m.captured(2).toInt() * 75 + m.captured(3).toInt());
-    starts.push_back(static_cast<int>(QFileInfo(DataDir() + QStringLiteral("/discs/demo.bin")).size() / 2352));
+            starts.push_back(m.captured(1).toInt() * 4500 + m.captured(2).toInt() * 75 +
+                             m.captured(3).toInt());
+    starts.push_back(
+        static_cast<int>(QFileInfo(DataDir() + QStringLiteral("/discs/demo.bin")).size() / 2352));
     return starts;
 }
 
@@ -51,7 +52,8 @@ QByteArray DemoTrackPcm(int track)
 // The generated entry of the demo disc: its path under build/data/cddb.
 QFileInfo DemoEntry()
 {
-    for (const QFileInfo &category : QDir(DataDir() + QStringLiteral("/cddb")).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
+    for (const QFileInfo &category :
+         QDir(DataDir() + QStringLiteral("/cddb")).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
         for (const QFileInfo &entry : QDir(category.filePath()).entryInfoList(QDir::Files))
             return entry;
     return {};
@@ -143,7 +145,8 @@ TEST_F(CliTest, LookupJsonTakesTheChosenMatchOrSaysNoneWasTaken)
         EXPECT_EQ(found.value(QStringLiteral("chosen")).toInt(), choice);
         const QJsonObject chosen = matches.at(choice - 1).toObject();
         // What was read is the chosen category's entry.
-        EXPECT_EQ(found.value(QStringLiteral("artist")).toString(), chosen.value(QStringLiteral("artist")).toString());
+        EXPECT_EQ(found.value(QStringLiteral("artist")).toString(),
+                  chosen.value(QStringLiteral("artist")).toString());
         const bool other = chosen.value(QStringLiteral("category")).toString() == QLatin1String("jazz");
         EXPECT_EQ(found.value(QStringLiteral("artist")).toString() == QLatin1String("Autre Artiste"), other);
         EXPECT_EQ(found.value(QStringLiteral("tracks")).toArray().size(), 5);
@@ -151,7 +154,10 @@ TEST_F(CliTest, LookupJsonTakesTheChosenMatchOrSaysNoneWasTaken)
     // Standard input is no terminal: nothing is asked, none is taken.
     const CliResult none = RunCli({"lookup", "--server", server, "--json"}, env_);
     EXPECT_EQ(none.exitCode, 4);
-    EXPECT_TRUE(QJsonDocument::fromJson(QByteArray::fromStdString(none.out)).object().value(QStringLiteral("chosen")).isNull());
+    EXPECT_TRUE(QJsonDocument::fromJson(QByteArray::fromStdString(none.out))
+                    .object()
+                    .value(QStringLiteral("chosen"))
+                    .isNull());
     EXPECT_NE(none.err.find("aucune choisie"), std::string::npos) << none.err;
 }
 
@@ -175,8 +181,8 @@ TEST_F(CliTest, RipWavIsTheDiscsAudioByteForByte)
     const CliResult flac = RunCli({"rip", "-f", "flac", "-t", "4", "--no-lookup", "-o", OutDir()}, env_);
     ASSERT_EQ(flac.exitCode, 0) << flac.err;
     QProcess decoder;
-    decoder.start(QStringLiteral("flac"), {"-d", "-s", "-c", "--force-raw-format", "--endian=little", "--sign=signed",
-                                           out_.filePath(QStringLiteral("4.flac"))});
+    decoder.start(QStringLiteral("flac"), {"-d", "-s", "-c", "--force-raw-format", "--endian=little",
+                                           "--sign=signed", out_.filePath(QStringLiteral("4.flac"))});
     ASSERT_TRUE(decoder.waitForFinished(60000));
     EXPECT_TRUE(decoder.readAllStandardOutput() == DemoTrackPcm(4));
 }
@@ -197,7 +203,8 @@ TEST_F(CliTest, RipOggFollowsTheStoredSettingsAndTagsTheLookedUpNames)
         found << it.next();
     ASSERT_EQ(found.size(), 1) << run.out;
     const QString file = found.front();
-    EXPECT_TRUE(file.startsWith(out_.path() + QStringLiteral("/Orchestre de démonstration/Disque de démonstration/2-")))
+    EXPECT_TRUE(file.startsWith(out_.path() +
+                                QStringLiteral("/Orchestre de démonstration/Disque de démonstration/2-")))
         << file.toStdString();
     QProcess comments;
     comments.start(QStringLiteral("vorbiscomment"), {file});
@@ -231,9 +238,12 @@ TEST_F(CliTest, CtrlCDuringARipKeepsTheFinishedTrackAndExits130)
 
 TEST_F(CliTest, BadUsageExits2AndAMissingDriveOrDiscExits3)
 {
-    for (const std::vector<std::string> &words :
-         std::vector<std::vector<std::string>>{{"rip", "-f", "aiff"}, {"rip", "-t", "2-x"}, {"rip", "-t", "9"},
-                                               {"toc", "--bogus"}, {"eject"}, {}}) {
+    for (const std::vector<std::string> &words : std::vector<std::vector<std::string>>{{"rip", "-f", "aiff"},
+                                                                                       {"rip", "-t", "2-x"},
+                                                                                       {"rip", "-t", "9"},
+                                                                                       {"toc", "--bogus"},
+                                                                                       {"eject"},
+                                                                                       {}}) {
         const CliResult run = RunCli(words, env_);
         EXPECT_EQ(run.exitCode, 2) << (words.empty() ? "" : words.front()) << run.err;
         EXPECT_FALSE(run.err.empty());

@@ -23,7 +23,7 @@ std::string FakeLibrary()
 }
 
 class DialUpOverFake : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { EnsureCoreApplication(); }
 
     void SetUp() override
@@ -70,7 +70,8 @@ TEST_F(DialUpOverFake, EntriesAreListedOncePerCallWithOneEventEach)
     EXPECT_EQ(dialUp.GetEntries(), 0u);
     EXPECT_EQ(dialUp.GetEntries(), 0u);
     EXPECT_EQ(dialUp.Entries(), QStringList({"Alpha Net", "Beta"}));
-    EXPECT_THAT(events, ElementsAre("EntryGet Alpha Net", "EntryGet Beta", "EntryGet Alpha Net", "EntryGet Beta"));
+    EXPECT_THAT(events,
+                ElementsAre("EntryGet Alpha Net", "EntryGet Beta", "EntryGet Alpha Net", "EntryGet Beta"));
 }
 
 TEST_F(DialUpOverFake, UnknownEntryRaisesOnlyOnErrorAndNeverDials)
@@ -139,8 +140,9 @@ TEST_F(DialUpOverFake, BurstOfAsynchronousNoticesIsRaisedOnTheComponentThreadInO
     std::vector<RASCONNSTATE> states;
     for (RASCONNSTATE state = RASCS_OpenPort; state <= RASCS_SubEntryDisconnected; ++state)
         states.push_back(state);
-    for (RASCONNSTATE state : {RASCS_Interactive, RASCS_RetryAuthentication, RASCS_CallbackSetByCaller,
-                               RASCS_PasswordExpired, RASCS_Connected, RASCS_Disconnected, RASCS_Authenticate})
+    for (RASCONNSTATE state :
+         {RASCS_Interactive, RASCS_RetryAuthentication, RASCS_CallbackSetByCaller, RASCS_PasswordExpired,
+          RASCS_Connected, RASCS_Disconnected, RASCS_Authenticate})
         states.push_back(state);
     std::vector<uint32_t> errors(states.size(), 0);
     errors.back() = ERROR_AUTHENTICATION_FAILURE;
@@ -194,16 +196,17 @@ TEST_F(DialUpOverFake, ActiveConnectionsAreReportedWithStatusTextInTheLanguage)
     fake.AddConnection(21, "Alpha", "/dev/ttyS0", RASCS_Connected);
     fake.AddConnection(22, "Beta", "/dev/ttyUSB1", RASCS_Authenticate);
     std::vector<std::string> reported;
-    dialUp.OnActiveConnection = [&](QObject *, HRASCONN handle, const TRasConnStatusA &status, const QString &text,
-                                    const TEntryNameField &entry, const TDeviceTypeField &type,
-                                    const TDeviceNameField &device) {
+    dialUp.OnActiveConnection = [&](QObject *, HRASCONN handle, const TRasConnStatusA &status,
+                                    const QString &text, const TEntryNameField &entry,
+                                    const TDeviceTypeField &type, const TDeviceNameField &device) {
         reported.push_back(std::to_string(handle) + " " + std::to_string(status.rasconnstate) + " " +
                            text.toStdString() + " " + entry + " " + type + " " + device);
     };
     dialUp.SetLanguage(Czech);
     EXPECT_EQ(dialUp.GetConnections(), 0u);
-    EXPECT_THAT(reported, ElementsAre("21 8192 Spojeno Alpha modem /dev/ttyS0",
-                                      "22 5 Začínají se ověřovat uživatelské informace Beta modem /dev/ttyUSB1"));
+    EXPECT_THAT(reported,
+                ElementsAre("21 8192 Spojeno Alpha modem /dev/ttyS0",
+                            "22 5 Začínají se ověřovat uživatelské informace Beta modem /dev/ttyUSB1"));
 
     // A connection that ends between the listing and its status is no longer reported.
     EXPECT_EQ(dialUp.HangUpConnection(22), 0u);
@@ -236,8 +239,10 @@ TEST_F(DialUpOverFake, ProjectionFillsTheAddressesOfAConnectionAndClearsThemOthe
 
 TEST_F(DialUpOverFake, StatusTextByLanguageStateAndError)
 {
-    const std::pair<TLanguage, const char *> connected[] = {
-        {France, "Connecté"}, {Czech, "Spojeno"}, {Portuguese, "Conectado"}, {static_cast<TLanguage>(7), "Connecté"}};
+    const std::pair<TLanguage, const char *> connected[] = {{France, "Connecté"},
+                                                            {Czech, "Spojeno"},
+                                                            {Portuguese, "Conectado"},
+                                                            {static_cast<TLanguage>(7), "Connecté"}};
     for (const auto &[language, text] : connected) {
         dialUp.SetLanguage(language);
         EXPECT_EQ(dialUp.StatusText(RASCS_Connected, 0), QString::fromUtf8(text));

@@ -42,9 +42,10 @@ TEST(DialUpOverPppd, ListsEntriesDialsShowsTheConnectionAndHangsUp)
     dialUp.SetEntry("alpha");
     EXPECT_EQ(dialUp.Dial(), 0u);
     EXPECT_EQ(dialUp.GetConnections(), 0u);
-    EXPECT_THAT(events, ElementsAre("alpha", "beta", "Dialing",
-                                    "NotConnected 691 Authentication failed: check the user name and password.",
-                                    "Dialing", "Connect", "Connecté alpha modem /dev/ttyS0"));
+    EXPECT_THAT(events,
+                ElementsAre("alpha", "beta", "Dialing",
+                            "NotConnected 691 Authentication failed: check the user name and password.",
+                            "Dialing", "Connect", "Connecté alpha modem /dev/ttyS0"));
     EXPECT_EQ(reported, dialUp.ConnHandle());
 
     EXPECT_EQ(dialUp.GetProjection(dialUp.ConnHandle()), uint32_t(ERROR_PROJECTION_NOT_COMPLETE));
@@ -70,8 +71,9 @@ TEST(DialUpOverPppd, AsynchronousDialRaisesTheLinksStatesInTheLanguage)
     };
     EXPECT_EQ(dialUp.Dial(), 0u);
     ASSERT_TRUE(ProcessEventsUntil([&] { return !texts.empty() && texts.back() == "Spojeno"; }));
-    EXPECT_THAT(texts, ElementsAre("Otevírá se port", "Navázáno spojení", "Všechna zařízení spojena",
-                                   "Začínají se ověřovat uživatelské informace", "Ověřeno", "Navrhnuto", "Spojeno"));
+    EXPECT_THAT(texts,
+                ElementsAre("Otevírá se port", "Navázáno spojení", "Všechna zařízení spojena",
+                            "Začínají se ověřovat uživatelské informace", "Ověřeno", "Navrhnuto", "Spojeno"));
     EXPECT_EQ(dialUp.HangUp(), 0u);
 }
 

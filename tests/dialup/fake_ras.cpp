@@ -54,8 +54,7 @@ Connection *FindConnection(HRASCONN handle)
 }
 #endif
 
-template <size_t N>
-void Copy(char (&field)[N], const std::string &text)
+template <size_t N> void Copy(char (&field)[N], const std::string &text)
 {
     std::snprintf(field, N, "%s", text.c_str());
 }
@@ -138,7 +137,8 @@ RAS_EXPORT uint32_t RasEnumEntriesA(const char *, const char *, RASENTRYNAMEA *l
     return 0;
 }
 
-RAS_EXPORT uint32_t RasGetEntryDialParamsA(const char *, RASDIALPARAMSA *lprasdialparams, int32_t *lpfPassword)
+RAS_EXPORT uint32_t RasGetEntryDialParamsA(const char *, RASDIALPARAMSA *lprasdialparams,
+                                           int32_t *lpfPassword)
 {
     std::lock_guard guard(lock);
     Record(std::string("RasGetEntryDialParamsA(") + lprasdialparams->szEntryName + ")");

@@ -1,13 +1,11 @@
 #include "fake_ras_control.h"
 
 #include <dlfcn.h>
-
 #include <stdexcept>
 
 namespace {
 
-template <typename Fn>
-Fn Bind(void *handle, const char *name)
+template <typename Fn> Fn Bind(void *handle, const char *name)
 {
     auto fn = reinterpret_cast<Fn>(dlsym(handle, name));
     if (!fn)
@@ -17,7 +15,8 @@ Fn Bind(void *handle, const char *name)
 
 } // namespace
 
-FakeRasControl::FakeRasControl(const std::string &libraryFile) : handle_(dlopen(libraryFile.c_str(), RTLD_NOW))
+FakeRasControl::FakeRasControl(const std::string &libraryFile)
+    : handle_(dlopen(libraryFile.c_str(), RTLD_NOW))
 {
     if (!handle_)
         throw std::runtime_error("cannot open " + libraryFile);

@@ -40,6 +40,6 @@ struct FakeRasControl {
     decltype(&FakeRas_JoinNotifier) JoinNotifier;
     decltype(&FakeRas_Calls) Calls;
 
-private:
+  private:
     void *handle_;
 };

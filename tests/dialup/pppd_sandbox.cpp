@@ -1,12 +1,11 @@
 #include "pppd_sandbox.h"
 
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 PppdSandbox::PppdSandbox()
 {

@@ -6,7 +6,7 @@
 #include <string>
 
 class PppdSandbox {
-public:
+  public:
     PppdSandbox();
     ~PppdSandbox();
     PppdSandbox(const PppdSandbox &) = delete;
@@ -19,7 +19,7 @@ public:
     const std::string &Peers() const { return peers_; }
     const std::string &Run() const { return run_; }
 
-private:
+  private:
     std::string root_;
     std::string peers_;
     std::string run_;

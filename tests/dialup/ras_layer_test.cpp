@@ -5,15 +5,14 @@
 #include "pppd_sandbox.h"
 #include "ras.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <mutex>
+#include <signal.h>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
 #include <thread>
 #include <vector>
 
@@ -79,9 +78,10 @@ TEST(PppdProgress, FollowsTheLogLinesEvenWhenSplitAcrossReads)
 {
     ras::PppdProgress progress;
     std::vector<RASCONNSTATE> states;
-    const std::string log = "Serial connection established.\nUsing interface ppp3\nConnect: ppp3 <--> /dev/ttyACM0\n"
-                            "rcvd [LCP ConfReq id=0x1]\nCHAP authentication succeeded\nlocal  IP address 10.0.0.2\n"
-                            "remote IP address 10.0.0.1\n";
+    const std::string log =
+        "Serial connection established.\nUsing interface ppp3\nConnect: ppp3 <--> /dev/ttyACM0\n"
+        "rcvd [LCP ConfReq id=0x1]\nCHAP authentication succeeded\nlocal  IP address 10.0.0.2\n"
+        "remote IP address 10.0.0.1\n";
     for (size_t i = 0; i < log.size(); i += 7) {
         for (RASCONNSTATE state : progress.Feed(std::string_view(log).substr(i, 7)))
             states.push_back(state);
@@ -95,12 +95,11 @@ TEST(PppdProgress, FollowsTheLogLinesEvenWhenSplitAcrossReads)
 
 TEST(RasLayer, EveryCodeTheLayerReturnsHasATextThatFitsTheComponentsBuffer)
 {
-    std::vector<uint32_t> codes = {ERROR_INVALID_HANDLE,        ERROR_INVALID_PARAMETER,
-                                   ERROR_INVALID_SIZE,          ERROR_BUFFER_TOO_SMALL,
-                                   ERROR_CANNOT_OPEN_PHONEBOOK, ERROR_CANNOT_FIND_PHONEBOOK_ENTRY,
-                                   ERROR_NOT_ENOUGH_MEMORY,     ERROR_DEVICE_DOES_NOT_EXIST,
-                                   ERROR_PROJECTION_NOT_COMPLETE, ERROR_PROTOCOL_NOT_CONFIGURED,
-                                   ERROR_ACCESS_DENIED,         ERROR_INSUFFICIENT_BUFFER};
+    std::vector<uint32_t> codes = {
+        ERROR_INVALID_HANDLE,          ERROR_INVALID_PARAMETER,     ERROR_INVALID_SIZE,
+        ERROR_BUFFER_TOO_SMALL,        ERROR_CANNOT_OPEN_PHONEBOOK, ERROR_CANNOT_FIND_PHONEBOOK_ENTRY,
+        ERROR_NOT_ENOUGH_MEMORY,       ERROR_DEVICE_DOES_NOT_EXIST, ERROR_PROJECTION_NOT_COMPLETE,
+        ERROR_PROTOCOL_NOT_CONFIGURED, ERROR_ACCESS_DENIED,         ERROR_INSUFFICIENT_BUFFER};
     for (int status = 0; status < 30; ++status)
         codes.push_back(ras::ErrorFromExit(W_EXITCODE(status, 0)));
     codes.push_back(ras::ErrorFromExit(SIGKILL));
@@ -150,7 +149,8 @@ TEST(RasLayer, DialParamsExistOnlyForPeerFilesAndCarryTheUserName)
 
     for (const char *name : {"gamma", "../peers/alpha", ""}) {
         std::strcpy(params.szEntryName, name);
-        EXPECT_EQ(RasGetEntryDialParamsA(nullptr, &params, &hasPassword), uint32_t(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY))
+        EXPECT_EQ(RasGetEntryDialParamsA(nullptr, &params, &hasPassword),
+                  uint32_t(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY))
             << name;
     }
     HRASCONN handle = 99;

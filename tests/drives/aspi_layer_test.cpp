@@ -2,9 +2,8 @@
 
 #include "drives_test_support.h"
 
-#include <aspi_srb.h>
-
 #include <array>
+#include <aspi_srb.h>
 #include <cstring>
 #include <vector>
 
@@ -54,7 +53,7 @@ Reply Execute(size_t haId, std::vector<uint8_t> cdb, uint32_t bufferLength = 0, 
 using Sense = std::array<uint8_t, 3>;
 
 class AspiLayer : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override
     {
         drives::Unlock(demo);
@@ -128,7 +127,8 @@ TEST_F(AspiLayer, ReadTocAnswersInBothAddressFormsWithinTheAllocationLength)
     const Reply lba = Execute(demo, {0x43, 0, 0, 0, 0, 0, 2, 0, 12, 0}, 804); // from track 2, 12 bytes
     ASSERT_EQ(lba.status, SS_COMP);
     EXPECT_EQ(lba.data[6], 2);
-    EXPECT_EQ(lba.data[8] << 24 | lba.data[9] << 16 | lba.data[10] << 8 | lba.data[11], toc.tracks[1].startLba);
+    EXPECT_EQ(lba.data[8] << 24 | lba.data[9] << 16 | lba.data[10] << 8 | lba.data[11],
+              toc.tracks[1].startLba);
     EXPECT_EQ(lba.data[12], 0xEE);
 
     const Reply data = Execute(mixed, {0x43, 0x02, 0, 0, 0, 0, 0, 0x03, 0x24, 0}, 804);

@@ -7,11 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -37,16 +36,20 @@ size_t RealDriveCount()
 }
 
 class TempConfigDir {
-public:
-    TempConfigDir() : dir_(std::filesystem::temp_directory_path() / ("quavrel-drives-" + std::to_string(getpid())))
+  public:
+    TempConfigDir()
+        : dir_(std::filesystem::temp_directory_path() / ("quavrel-drives-" + std::to_string(getpid())))
     {
         std::filesystem::create_directories(dir_ / "Quavrel");
     }
     ~TempConfigDir() { std::filesystem::remove_all(dir_); }
-    void WriteDrivesFile(const std::string &text) const { std::ofstream(dir_ / "Quavrel" / "drives") << text; }
+    void WriteDrivesFile(const std::string &text) const
+    {
+        std::ofstream(dir_ / "Quavrel" / "drives") << text;
+    }
     std::string Path() const { return dir_.string(); }
 
-private:
+  private:
     std::filesystem::path dir_;
 };
 
@@ -56,8 +59,8 @@ TEST(DriveCatalogue, RealDrivesComeFirstThenTheListedImagesInOrder)
     const size_t real = RealDriveCount();
     for (size_t i = 0; i < real; ++i)
         EXPECT_EQ(all[i].path.rfind("/dev/sr", 0), 0u) << all[i].path;
-    EXPECT_EQ(VirtualPaths(), (std::vector<std::string>{DiscPath("demo"), DiscPath("mixed"), DiscPath("enhanced"),
-                                                         DiscPath("onetrack")}));
+    EXPECT_EQ(VirtualPaths(), (std::vector<std::string>{DiscPath("demo"), DiscPath("mixed"),
+                                                        DiscPath("enhanced"), DiscPath("onetrack")}));
     const drives::DriveInfo demo = *drives::Drive(IndexOf(DiscPath("demo")));
     EXPECT_EQ(demo.vendor, "QUAVREL");
     EXPECT_EQ(demo.product, "Virtual CD-ROM");
@@ -119,12 +122,13 @@ TEST(DriveCatalogue, ABrokenImageSaysWhyAndAPipeIsNoDrive)
     std::filesystem::copy_file(demoBin, folder / "cut.bin");
     std::filesystem::resize_file(folder / "cut.bin", std::filesystem::file_size(demoBin) / 2);
     ASSERT_EQ(mkfifo((folder / "pipe.cue").c_str(), 0600), 0);
-    ScopedEnvironment listed("QUAVREL_DRIVES", (folder / "cut.cue").string() + ":" + (folder / "pipe.cue").string() +
-                                                   ":" + (folder / "nobin.cue").string() + ":" + DiscPath("demo"));
+    ScopedEnvironment listed("QUAVREL_DRIVES", (folder / "cut.cue").string() + ":" +
+                                                   (folder / "pipe.cue").string() + ":" +
+                                                   (folder / "nobin.cue").string() + ":" + DiscPath("demo"));
 
     // The pipe is skipped without opening it (which would block).
-    EXPECT_EQ(VirtualPaths(), (std::vector<std::string>{(folder / "cut.cue").string(), (folder / "nobin.cue").string(),
-                                                         DiscPath("demo")}));
+    EXPECT_EQ(VirtualPaths(), (std::vector<std::string>{(folder / "cut.cue").string(),
+                                                        (folder / "nobin.cue").string(), DiscPath("demo")}));
     const struct {
         std::string image;
         std::string problem;
@@ -161,7 +165,8 @@ TEST(DriveCatalogue, TocsOfTheGeneratedImages)
     EXPECT_EQ(demo.firstTrack, 1);
     EXPECT_EQ(demo.tracks.front().startLba, 0);
     EXPECT_EQ(demo.leadOutLba * int64_t{drives::kSectorBytes},
-              static_cast<int64_t>(std::filesystem::file_size(DiscPath("demo").replace(DiscPath("demo").size() - 3, 3, "bin"))));
+              static_cast<int64_t>(std::filesystem::file_size(
+                  DiscPath("demo").replace(DiscPath("demo").size() - 3, 3, "bin"))));
     bool shortTrack = false;
     bool longTrack = false;
     for (const drives::TocTrack &track : demo.tracks) {
@@ -203,7 +208,8 @@ TEST(DriveCatalogue, DemoTracksAreAudibleAndDistinct)
                 const double sample = static_cast<int16_t>(sector[i] | sector[i + 1] << 8);
                 energy += sample * sample;
             }
-            EXPECT_GT(std::sqrt(energy / (sector.size() / 2)), 300.0) << "track " << track.number << " sector " << lsn;
+            EXPECT_GT(std::sqrt(energy / (sector.size() / 2)), 300.0)
+                << "track " << track.number << " sector " << lsn;
         }
         openings.push_back(BinSectors("demo", track.startLba + 75, 75));
     }
@@ -213,7 +219,7 @@ TEST(DriveCatalogue, DemoTracksAreAudibleAndDistinct)
 }
 
 class VirtualDrive : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override
     {
         drives::Unlock(index);
@@ -367,10 +373,12 @@ TEST_F(VirtualDrive, InjectedFaultsReachTheReader)
     ASSERT_EQ(drives::ReadAudio(index, 40, 21, read.data()), DriveError::None);
     const size_t at = 10 * drives::kSectorBytes;
     EXPECT_TRUE(std::equal(read.begin(), read.begin() + at, expected.begin()));
-    EXPECT_TRUE(std::equal(read.begin() + at + drives::kSectorBytes, read.end(), expected.begin() + at + drives::kSectorBytes));
-    EXPECT_FALSE(std::equal(read.begin() + at, read.begin() + at + drives::kSectorBytes, expected.begin() + at));
-    EXPECT_TRUE(std::equal(read.begin() + at + drives::kJitterShiftBytes, read.begin() + at + drives::kSectorBytes,
-                           expected.begin() + at));
+    EXPECT_TRUE(std::equal(read.begin() + at + drives::kSectorBytes, read.end(),
+                           expected.begin() + at + drives::kSectorBytes));
+    EXPECT_FALSE(
+        std::equal(read.begin() + at, read.begin() + at + drives::kSectorBytes, expected.begin() + at));
+    EXPECT_TRUE(std::equal(read.begin() + at + drives::kJitterShiftBytes,
+                           read.begin() + at + drives::kSectorBytes, expected.begin() + at));
     ASSERT_EQ(drives::ReadAudio(index, 40, 21, read.data()), DriveError::None);
     EXPECT_EQ(read, expected);
 
@@ -417,8 +425,9 @@ TEST(DriveFaults, ParsesTheDocumentedSyntax)
     ASSERT_TRUE(none.has_value());
     EXPECT_TRUE(none->jitter.empty() && none->unreadable.empty() && none->sense.empty() && none->slowMs == 0);
 
-    for (const char *bad : {"jitter=", "jitter=a", "jitter=5,", "slow=-1", "slow=fast", "unreadable=9-3",
-                            "sense=0x43:05/24", "sense=43:1G/00/00", "sense=43:10/00/00", "colour=red", "jitter"}) {
+    for (const char *bad :
+         {"jitter=", "jitter=a", "jitter=5,", "slow=-1", "slow=fast", "unreadable=9-3", "sense=0x43:05/24",
+          "sense=43:1G/00/00", "sense=43:10/00/00", "colour=red", "jitter"}) {
         std::string error;
         EXPECT_FALSE(drives::ParseFaults(bad, &error).has_value()) << bad;
         EXPECT_FALSE(error.empty()) << bad;

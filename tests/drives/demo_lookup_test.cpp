@@ -4,13 +4,12 @@
 #include "cddb_server_process.h"
 #include "drives_test_support.h"
 
-#include <ostrelle/ostrelle.h>
-
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <ostrelle/ostrelle.h>
 
 namespace {
 
@@ -21,7 +20,8 @@ TEST(DemoDiscLookup, TheLocalServerKnowsTheDemoDisc)
     // The entries the generator wrote, served on a free loopback port.
     ostrelle_test::CddbServerProcess server(std::string(std::getenv("QUAVREL_DATA_DIR")) + "/cddb");
 
-    const TCdDrive drive{static_cast<uint8_t>(IndexOf(DiscPath("demo"))), 0, 0, nullptr, nullptr, nullptr, nullptr};
+    const TCdDrive drive{
+        static_cast<uint8_t>(IndexOf(DiscPath("demo"))), 0, 0, nullptr, nullptr, nullptr, nullptr};
     TCdToc toc{};
     ASSERT_EQ(ReadCdTOC(&drive, &toc), OSTRELLE_FALSE);
 

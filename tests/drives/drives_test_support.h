@@ -2,10 +2,9 @@
 // Shared helpers of the drive tests: the generated images, the catalogue index of an image, a
 // manual play clock and scoped environment changes.
 
-#include <drive_catalogue.h>
-
 #include <chrono>
 #include <cstdint>
+#include <drive_catalogue.h>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,25 +21,25 @@ size_t IndexOf(const std::string &imagePath);
 // Sets (or, with nullopt, unsets) an environment variable and rebuilds the catalogue; both are
 // restored when it goes away.
 class ScopedEnvironment {
-public:
+  public:
     ScopedEnvironment(const char *name, std::optional<std::string> value);
     ~ScopedEnvironment();
     ScopedEnvironment(const ScopedEnvironment &) = delete;
     ScopedEnvironment &operator=(const ScopedEnvironment &) = delete;
 
-private:
+  private:
     std::string name_;
     std::optional<std::string> previous_;
 };
 
 // Drives the play clock by hand while it exists.
 class ManualClock {
-public:
+  public:
     ManualClock();
     ~ManualClock();
     void Advance(std::chrono::milliseconds step) { now_ += step; }
 
-private:
+  private:
     std::chrono::steady_clock::time_point now_;
 };
 

@@ -2,17 +2,16 @@
 
 #include "drives_test_support.h"
 
-#include <ostrelle/ostrelle.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <discid/discid.h>
 #include <filesystem>
 #include <memory>
 
 #include <cdio_handle.h>
-#include <discid/discid.h>
 #include <gtest/gtest.h>
+#include <ostrelle/ostrelle.h>
 
 namespace {
 
@@ -89,7 +88,8 @@ TEST(OstrelleDrives, DemoDiscTocAndDiscIdAgreeWithLibcdioAndLibdiscid)
     std::snprintf(id, sizeof id, "%08x", CalcDiscID(&toc));
     EXPECT_EQ(id, LibdiscidFreedbId(DiscPath("demo")));
     // The demo disc's CDDB entry is filed under that ID.
-    EXPECT_TRUE(std::filesystem::exists(std::string(std::getenv("QUAVREL_DATA_DIR")) + "/cddb/misc/" + id)) << id;
+    EXPECT_TRUE(std::filesystem::exists(std::string(std::getenv("QUAVREL_DATA_DIR")) + "/cddb/misc/" + id))
+        << id;
 }
 
 TEST(OstrelleDrives, DataTracksAreFlaggedOnMixedModeAndEnhancedDiscs)
@@ -108,7 +108,7 @@ TEST(OstrelleDrives, DataTracksAreFlaggedOnMixedModeAndEnhancedDiscs)
 }
 
 class OstrellePlayer : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override
     {
         drives::CloseTray(index);
@@ -152,7 +152,8 @@ TEST_F(OstrellePlayer, PlayPauseResumeAndStopMoveThePlayClock)
     clock.Advance(3s);
     ASSERT_EQ(GetPosition(&drive, &position), OSTRELLE_TRUE);
     EXPECT_EQ(position.Track, 2);
-    EXPECT_EQ(position.AbsMinute * 4500 + position.AbsSecond * 75 + position.AbsFrame, Frames(toc.Tracks[1]) + 225);
+    EXPECT_EQ(position.AbsMinute * 4500 + position.AbsSecond * 75 + position.AbsFrame,
+              Frames(toc.Tracks[1]) + 225);
     EXPECT_EQ(position.RelMinute, 0);
     EXPECT_EQ(position.RelSecond, 3);
     EXPECT_EQ(position.RelFrame, 0);

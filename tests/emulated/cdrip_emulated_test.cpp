@@ -5,11 +5,10 @@
 #include "cdrip_test_support.h"
 #include "emulated_drives.h"
 
-#include <file_descriptor.h>
-
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
+#include <file_descriptor.h>
 #include <filesystem>
 #include <optional>
 #include <scsi/sg.h>
@@ -108,7 +107,8 @@ TEST_F(CdRipEmulated, BothVariantsListTheTracksAndRipEveryOneBitIdentical)
                     if (!disc.tracks[i].audio)
                         continue;
                     const int32_t first = disc.tracks[i].start;
-                    const int32_t last = (i + 1 < disc.tracks.size() ? disc.tracks[i + 1].start : disc.leadOut) - 1;
+                    const int32_t last =
+                        (i + 1 < disc.tracks.size() ? disc.tracks[i + 1].start : disc.leadOut) - 1;
                     const RipOutcome rip = RipRange(calls, first, last);
                     ASSERT_EQ(rip.openResult, CDRIP_OK);
                     EXPECT_EQ(rip.jitterErrors, 0);
@@ -136,11 +136,12 @@ TEST_F(CdRipEmulated, UnreadableSectorsAndC2ErrorsAreReportedAsTheVirtualDrivesR
     ASSERT_EQ(rip.data.size(), image.size());
     EXPECT_EQ(rip.jitterErrors, 2);
     for (const int32_t bad : {2200, 2300})
-        EXPECT_TRUE(std::any_of(rip.jitterPositions.begin(), rip.jitterPositions.end(),
-                                [bad](auto range) { return range.first <= bad && bad <= range.second; }))
-            << bad;
+        EXPECT_TRUE(std::any_of(rip.jitterPositions.begin(), rip.jitterPositions.end(), [bad](auto range) {
+            return range.first <= bad && bad <= range.second;
+        })) << bad;
     EXPECT_TRUE(std::equal(image.begin(), image.begin() + at(2190), rip.data.begin()));
-    EXPECT_TRUE(std::all_of(rip.data.begin() + at(2200), rip.data.begin() + at(2201), [](uint8_t b) { return !b; }));
+    EXPECT_TRUE(
+        std::all_of(rip.data.begin() + at(2200), rip.data.begin() + at(2201), [](uint8_t b) { return !b; }));
 
     // Read straight, the unreadable sector fails its chunk, and the rip goes on.
     Configure(Linked(), false);

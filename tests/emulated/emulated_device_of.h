@@ -17,7 +17,8 @@ inline std::string EmulatedDeviceOf(const std::string &image)
         const size_t end = std::min(entries.find(';'), entries.size());
         const std::string_view entry = entries.substr(0, end);
         const size_t equals = entry.find('=');
-        const std::string_view held = equals == std::string_view::npos ? "" : entry.substr(equals + 1, entry.find(',') - equals - 1);
+        const std::string_view held =
+            equals == std::string_view::npos ? "" : entry.substr(equals + 1, entry.find(',') - equals - 1);
         if (held == image)
             return std::string(entry.substr(0, equals));
         entries.remove_prefix(std::min(end + 1, entries.size()));

@@ -1,8 +1,7 @@
 #include "emulated_drives.h"
 
-#include <drive_catalogue.h>
-
 #include <cstdlib>
+#include <drive_catalogue.h>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>

@@ -17,7 +17,7 @@ std::vector<int32_t> TrackStarts(const std::string &name);
 std::vector<uint8_t> BinSectors(const std::string &name, int32_t first, int32_t last);
 
 class EmulatedDrives {
-public:
+  public:
     // One drive per entry: "<disc name>[,option...]", e.g. "demo,offset=6".
     explicit EmulatedDrives(const std::vector<std::string> &entries);
     ~EmulatedDrives();
@@ -27,7 +27,7 @@ public:
     std::string Device(int number) const;
     const std::string &Directory() const { return dir_; }
 
-private:
+  private:
     std::string dir_;
 };
 

@@ -5,11 +5,10 @@
 #include "cdrip_test_support.h"
 #include "emulated_drives.h"
 
-#include <file_descriptor.h>
-
 #include <cerrno>
-#include <fstream>
 #include <fcntl.h>
+#include <file_descriptor.h>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,7 +33,8 @@ TEST(Emulator, TheReadOffsetShiftsTheAudioAsAccurateRipCountsIt)
         cdriptest::Configure(cdriptest::Linked(), false);
         const cdriptest::RipOutcome rip = cdriptest::RipRange(cdriptest::Linked(), 1000, 1009);
         ASSERT_EQ(rip.data.size(), 10 * kSector);
-        EXPECT_TRUE(std::equal(rip.data.begin(), rip.data.end(), image.begin() + static_cast<long>(kSector) + shift))
+        EXPECT_TRUE(
+            std::equal(rip.data.begin(), rip.data.end(), image.begin() + static_cast<long>(kSector) + shift))
             << "drive " << drive;
     }
 }
@@ -53,7 +53,8 @@ TEST(Emulator, DataTracksReadThroughTheBlockDeviceAndAudioDoesNot)
     std::vector<uint8_t> data(2048);
     ASSERT_EQ(lseek(fd, 16 * 2048, SEEK_SET), 16 * 2048);
     ASSERT_EQ(read(fd, data.data(), data.size()), 2048);
-    EXPECT_TRUE(std::equal(data.begin(), data.end(), raw.begin() + 16)) << "mode 1 user data follows the header";
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), raw.begin() + 16))
+        << "mode 1 user data follows the header";
     EXPECT_EQ(pread(fd, data.data(), data.size(), int64_t{600} * 2048), -1) << "sector 600 is audio";
     EXPECT_EQ(errno, EIO);
 }
@@ -62,7 +63,9 @@ TEST(Emulator, AMalformedDriveListEmulatesNothing)
 {
     EmulatedDrives drives({});
     const std::string device = drives.Directory() + "/sr0";
-    { std::ofstream{device}; }
+    {
+        std::ofstream{device};
+    }
     for (const char *options : {",offset=six", ",tray=ajar", ",faults=jitter=x"}) {
         setenv("QUAVREL_EMULATED_DRIVES", (device + "=" + CuePath("demo") + options).c_str(), 1);
         struct stat st {};

@@ -3,15 +3,14 @@
 
 #include "emulated_drives.h"
 
-#include <ostrelle/ostrelle.h>
-
 #include <cstdio>
+#include <discid/discid.h>
 #include <memory>
 #include <thread>
 
 #include <cdio_handle.h>
-#include <discid/discid.h>
 #include <gtest/gtest.h>
+#include <ostrelle/ostrelle.h>
 
 namespace {
 
@@ -135,7 +134,8 @@ TEST(OstrelleEmulated, PlayerCommandsMoveTheDrivesPlayClock)
     std::this_thread::sleep_for(50ms);
     ASSERT_EQ(GetPosition(&drive, &position), OSTRELLE_TRUE);
     EXPECT_EQ(AbsoluteFrames(position), paused) << "the clock stands while paused";
-    EXPECT_EQ(Frames(position.RelMinute, position.RelSecond, position.RelFrame), paused - Frames(toc.Tracks[1]));
+    EXPECT_EQ(Frames(position.RelMinute, position.RelSecond, position.RelFrame),
+              paused - Frames(toc.Tracks[1]));
 
     EXPECT_EQ(Resume(&drive), OSTRELLE_TRUE);
     EXPECT_EQ(Stop(&drive), OSTRELLE_TRUE);

@@ -97,7 +97,8 @@ TEST_F(VerifiedRipEmulated, TheMatchingOffsetGivesTheImagesAudioAndAnExactRip)
     for (const int track : {1, 2}) {
         const RippedTrack ripped = Rip(track, kDriveOffset);
         const TCdTrackSlot &slot = info_.Slot(track);
-        EXPECT_TRUE(ripped.pcm == BinSectors("demo", slot.StartSector, slot.StartSector + slot.LengthSectors - 1))
+        EXPECT_TRUE(ripped.pcm ==
+                    BinSectors("demo", slot.StartSector, slot.StartSector + slot.LengthSectors - 1))
             << "track " << track;
         const AccurateRipVerdict verdict = VerdictOf(lookup, track, ripped.v1, ripped.v2);
         EXPECT_EQ(verdict.Result, AccurateRipResult::Exact) << "track " << track;
@@ -108,7 +109,8 @@ TEST_F(VerifiedRipEmulated, TheMatchingOffsetGivesTheImagesAudioAndAnExactRip)
     // rest the image's, and the checksum (which leaves the end out) still exact.
     const RippedTrack last = Rip(5, kDriveOffset);
     const TCdTrackSlot &slot = info_.Slot(5);
-    std::vector<uint8_t> expected = BinSectors("demo", slot.StartSector, slot.StartSector + slot.LengthSectors - 1);
+    std::vector<uint8_t> expected =
+        BinSectors("demo", slot.StartSector, slot.StartSector + slot.LengthSectors - 1);
     std::fill(expected.end() - kDriveOffset * 4, expected.end(), 0);
     EXPECT_TRUE(last.pcm == expected);
     EXPECT_EQ(VerdictOf(lookup, 5, last.v1, last.v2).Result, AccurateRipResult::Exact);

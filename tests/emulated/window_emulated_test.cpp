@@ -77,7 +77,8 @@ TEST_F(WindowEmulated, ListsTheDriveAndItsTracksAndRipsAWavBitIdentical)
     ASSERT_EQ(starts.size(), 6u);
     const std::vector<uint8_t> audio = emulatedtest::BinSectors("demo", starts[1], starts[2] - 1);
     ASSERT_EQ(wav.size(), static_cast<qsizetype>(audio.size() + 44));
-    EXPECT_TRUE(std::equal(audio.begin(), audio.end(), reinterpret_cast<const uint8_t *>(wav.constData()) + 44))
+    EXPECT_TRUE(
+        std::equal(audio.begin(), audio.end(), reinterpret_cast<const uint8_t *>(wav.constData()) + 44))
         << "the ripped audio differs from the image's";
 }
 

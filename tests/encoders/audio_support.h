@@ -30,7 +30,7 @@ double AlignedSnr(const std::vector<int16_t> &source, const std::vector<int16_t>
 
 // A fresh directory, removed with its contents at the end of the test.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir &) = delete;
@@ -38,7 +38,7 @@ public:
     const std::filesystem::path &Path() const { return path_; }
     std::filesystem::path operator/(const std::string &name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -1,24 +1,22 @@
 // Rips straight to MP3 through the component and the real MP3 coder, checked by mpg123.
-#include "ripper_test_support.h"
-
-#include "lame_coder.h"
-#include "track_tags.h"
-
-#include <QDir>
-#include <QFile>
-
 #include "drive_catalogue.h"
+#include "lame_coder.h"
+#include "ripper_test_support.h"
+#include "track_tags.h"
 
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/uniquefileidentifierframe.h>
 
+#include <QDir>
+#include <QFile>
+
 namespace rippertest {
 namespace {
 
 class Mp3RipTest : public RipperFixture {
-protected:
+  protected:
     void SetUp() override
     {
         RipperFixture::SetUp();
@@ -135,8 +133,9 @@ TEST_F(Mp3RipTest, OutputFormatSetsTheCodersModeAndRateOnlyWhenWritten)
     EXPECT_EQ(coder_.Mode(), TLameMode::MONO);
     EXPECT_EQ(coder_.SampleRate(), 22050u);
     ripper_->RipTrack(1, OutPath("mono"));
-    const CommandResult info = RunCommand("ffprobe -v error -show_entries stream=channels,sample_rate -of csv=p=0 " +
-                                   Quoted(OutPath("mono.mp3")));
+    const CommandResult info =
+        RunCommand("ffprobe -v error -show_entries stream=channels,sample_rate -of csv=p=0 " +
+                   Quoted(OutPath("mono.mp3")));
     EXPECT_EQ(info.output, "22050,1\n");
 
     // Another part may change the coder afterwards; the next rip keeps that change.

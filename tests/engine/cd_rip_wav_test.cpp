@@ -1,7 +1,7 @@
 // Rips to WAV and raw PCM through the component: file contents, header, events, cancel, jitter
 // files and failures.
+#include "drive_catalogue.h"
 #include "ripper_test_support.h"
-
 #include "wav_header.h"
 
 #include <cstdlib>
@@ -10,15 +10,13 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "drive_catalogue.h"
-
 namespace rippertest {
 namespace {
 
 constexpr int32_t kSector = 2352;
 
 class WavRipTest : public RipperFixture {
-protected:
+  protected:
     void SetUp() override
     {
         RipperFixture::SetUp();
@@ -134,7 +132,9 @@ TEST_F(WavRipTest, EventsComeInOrderWithProgressRisingTo100)
             events.push_back("progress");
         progress.push_back(percent);
     };
-    ripper_->OnEndTrack = [&](QObject *, uint16_t track) { events.push_back("end " + std::to_string(track)); };
+    ripper_->OnEndTrack = [&](QObject *, uint16_t track) {
+        events.push_back("end " + std::to_string(track));
+    };
 
     ripper_->RipTrack(1, OutPath("events.wav"));
 
@@ -174,7 +174,8 @@ TEST_F(WavRipTest, ACancelReplacesNoFileAndALinkIsReplacedNotWrittenThrough)
     EXPECT_FALSE(QFileInfo(OutPath("link.wav")).isSymLink());
     EXPECT_EQ(ReadWav(OutPath("link.wav")).data, TrackAudio(1));
     EXPECT_EQ(ReadFile(path), kept);
-    EXPECT_EQ(QDir(OutPath("")).entryList(QDir::Files | QDir::Hidden), (QStringList{"cancelled.wav", "link.wav"}));
+    EXPECT_EQ(QDir(OutPath("")).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"cancelled.wav", "link.wav"}));
 }
 
 TEST_F(WavRipTest, JitterIsRepairedAndListedBesideTheFileForItsOwnRipOnly)

@@ -1,11 +1,11 @@
 #include "ripper_test_support.h"
 
+#include "drive_catalogue.h"
+
 #include <cstdio>
 #include <sys/wait.h>
 
 #include <QFile>
-
-#include "drive_catalogue.h"
 
 namespace rippertest {
 
@@ -17,7 +17,10 @@ void RipperFixture::SetUp()
     drives::RebuildCatalogue();
 }
 
-void RipperFixture::TearDown() { qunsetenv("XDG_CONFIG_HOME"); }
+void RipperFixture::TearDown()
+{
+    qunsetenv("XDG_CONFIG_HOME");
+}
 
 std::unique_ptr<TCDRIP> RipperFixture::RipperOn(const std::string &disc)
 {
@@ -32,7 +35,10 @@ std::unique_ptr<TCDRIP> RipperFixture::RipperOn(const std::string &disc)
     return ripper;
 }
 
-QString RipperFixture::OutPath(const QString &name) const { return out_.filePath(name); }
+QString RipperFixture::OutPath(const QString &name) const
+{
+    return out_.filePath(name);
+}
 
 std::vector<uint8_t> ReadFile(const QString &path)
 {
@@ -46,7 +52,8 @@ std::vector<uint8_t> ReadFile(const QString &path)
 uint32_t ReadLE32(const std::vector<uint8_t> &bytes, size_t offset)
 {
     return static_cast<uint32_t>(bytes.at(offset)) | static_cast<uint32_t>(bytes.at(offset + 1)) << 8 |
-           static_cast<uint32_t>(bytes.at(offset + 2)) << 16 | static_cast<uint32_t>(bytes.at(offset + 3)) << 24;
+           static_cast<uint32_t>(bytes.at(offset + 2)) << 16 |
+           static_cast<uint32_t>(bytes.at(offset + 3)) << 24;
 }
 
 CommandResult RunCommand(const std::string &command)
@@ -64,6 +71,9 @@ CommandResult RunCommand(const std::string &command)
     return result;
 }
 
-std::string Quoted(const QString &path) { return "'" + path.toStdString() + "'"; }
+std::string Quoted(const QString &path)
+{
+    return "'" + path.toStdString() + "'";
+}
 
 } // namespace rippertest

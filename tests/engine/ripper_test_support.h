@@ -2,26 +2,23 @@
 // Helpers of the ripper component's tests: a private settings and output directory, a component
 // on a chosen test image, files and decoders.
 
-#include <csignal>
-
-#include <sys/resource.h>
-
 #include "cd_rip.h"
 #include "cdrip_test_support.h"
 
+#include <csignal>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 namespace rippertest {
 
 class RipperFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
 
     // A new component with its drive switched to <disc>.cue.

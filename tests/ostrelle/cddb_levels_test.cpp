@@ -117,7 +117,8 @@ TEST_F(CddbLevels, TheLevelDecidesTheTextsTheExtrasAndTheirEncoding)
 
 TEST_F(CddbLevels, TheServerIsAsStrictAsRealOnes)
 {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / ("cddb-strict-" + std::to_string(getpid()));
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("cddb-strict-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     std::filesystem::copy(FixtureDir() + "/rock", dir / "rock");
     std::filesystem::copy(FixtureDir() + "/rock", dir / "jazz");
@@ -146,20 +147,23 @@ TEST_F(CddbLevels, EveryFailureSaysWhy)
     Start({.replies = {R"({"refuse_hello": 433})", R"({"refuse_hello": 500})", R"({"status": 500})"}});
     const TCdToc toc = TocFromFrames({150, 14645}, 34510);
     EXPECT_EQ(Query(toc), CDDB_FAILED);
-    EXPECT_STREQ(http_LastError(),
-                 "le serveur a r\xe9pondu \xab 433 No connections allowed: 0 users allowed, 0 currently active. \xbb");
+    EXPECT_STREQ(
+        http_LastError(),
+        "le serveur a r\xe9pondu \xab 433 No connections allowed: 0 users allowed, 0 currently active. \xbb");
     EXPECT_EQ(Sites(), CDDB_FAILED);
     EXPECT_STREQ(http_LastError(), "le serveur a r\xe9pondu \xab 500 Unknown application \xbb");
     EXPECT_EQ(Read("rock", "1101ca02"), CDDB_FAILED);
     EXPECT_STREQ(http_LastError(), "statut HTTP 500 Internal Server Error");
     EXPECT_EQ(Read("rock", "deadbeef"), CDDB_ENTRY_NOT_FOUND);
-    EXPECT_STREQ(http_LastError(), "le serveur a r\xe9pondu \xab 401 rock deadbeef No such CD entry in database. \xbb");
+    EXPECT_STREQ(http_LastError(),
+                 "le serveur a r\xe9pondu \xab 401 rock deadbeef No such CD entry in database. \xbb");
     EXPECT_EQ(Query(toc), CDDB_EXACT_MULTIPLE);
     EXPECT_STREQ(http_LastError(), "");
 
     winmsg::SetMessagePump([] { http_Abort(); });
     EXPECT_EQ(Sites(), CDDB_FAILED);
-    EXPECT_STREQ(http_LastError(), "requ\xeate abandonn\xe9""e");
+    EXPECT_STREQ(http_LastError(), "requ\xeate abandonn\xe9"
+                                   "e");
     winmsg::SetMessagePump({});
 
     // At level 6 the library's own texts are UTF-8 too.

@@ -1,9 +1,8 @@
 #include "cddb_server_process.h"
 
-#include <file_descriptor.h>
-
 #include <cstdlib>
 #include <fcntl.h>
+#include <file_descriptor.h>
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
@@ -35,11 +34,14 @@ std::string FixtureDir()
 CddbServerProcess::CddbServerProcess(const ServerOptions &options)
 {
     Start(options, !options.dataDir.empty() ? options.dataDir
-                   : options.withFixtures       ? FixtureDir()
-                                                : std::string());
+                   : options.withFixtures   ? FixtureDir()
+                                            : std::string());
 }
 
-CddbServerProcess::CddbServerProcess(const std::string &dataDir) { Start(ServerOptions{}, dataDir); }
+CddbServerProcess::CddbServerProcess(const std::string &dataDir)
+{
+    Start(ServerOptions{}, dataDir);
+}
 
 void CddbServerProcess::Start(const ServerOptions &options, const std::string &dataDir)
 {
@@ -62,9 +64,8 @@ void CddbServerProcess::Launch(const ServerOptions &options, const std::string &
     // No data directory: an empty one.
     std::filesystem::create_directory(workDir_ + "/empty");
     const std::string data = dataDir.empty() ? workDir_ + "/empty" : dataDir;
-    std::vector<std::string> args = {
-        "python3", script, "--data", data, "--host", options.host,
-        "--port",  "0",    "--log",  workDir_ + "/requests.log"};
+    std::vector<std::string> args = {"python3",    script,   "--data", data,    "--host",
+                                     options.host, "--port", "0",      "--log", workDir_ + "/requests.log"};
     host_ = options.host;
     for (const auto &reply : options.replies) {
         args.push_back("--reply");

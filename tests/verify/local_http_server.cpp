@@ -14,7 +14,8 @@ LocalHttpServer::LocalHttpServer()
                     return;
                 const QByteArray request = socket->readAll();
                 paths_ << QString::fromLatin1(request.split(' ').value(1));
-                QByteArray reply = "HTTP/1.0 " + QByteArray::number(status_) + (status_ == 200 ? " OK" : " Not Found") +
+                QByteArray reply = "HTTP/1.0 " + QByteArray::number(status_) +
+                                   (status_ == 200 ? " OK" : " Not Found") +
                                    "\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
                                    QByteArray::number(body_.size()) + "\r\n\r\n" + body_;
                 socket->write(reply);

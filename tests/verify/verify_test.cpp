@@ -77,9 +77,10 @@ TEST(TrackChecksums, AgreeWithAnIndependentComputationWhereverTheTrackSits)
             for (size_t at = 0; at < pcm.size(); at += 1001)
                 sums.Feed(pcm.data() + at, std::min<size_t>(1001, pcm.size() - at));
             const std::string expected =
-                Output("python3 -c \"$QUAVREL_CHECKSUMS\" " + path.toStdString() + " " + std::to_string(frames) +
-                    (first ? " 1" : " 0") + (last ? " 1" : " 0"));
-            EXPECT_EQ(Hex(sums.Crc32(), sums.V1(), sums.V2()), expected) << "first " << first << " last " << last;
+                Output("python3 -c \"$QUAVREL_CHECKSUMS\" " + path.toStdString() + " " +
+                       std::to_string(frames) + (first ? " 1" : " 0") + (last ? " 1" : " 0"));
+            EXPECT_EQ(Hex(sums.Crc32(), sums.V1(), sums.V2()), expected)
+                << "first " << first << " last " << last;
             EXPECT_EQ(sums.FramesSeen(), 12 * 588);
         }
     }
@@ -192,7 +193,8 @@ TEST(OffsetWindow, ShiftsBothWaysWithSilenceBeyondTheDiscsEnds)
 
         ASSERT_EQ(out.size(), size_t{10} * 2352) << c.samples;
         for (size_t i = 0; i < out.size(); ++i) {
-            const int64_t position = int64_t{c.first} * 2352 + int64_t{c.samples} * 4 + static_cast<int64_t>(i);
+            const int64_t position =
+                int64_t{c.first} * 2352 + int64_t{c.samples} * 4 + static_cast<int64_t>(i);
             const bool silent = static_cast<int64_t>(i) < c.silenceFirst ||
                                 static_cast<int64_t>(out.size() - i) <= c.silenceLast;
             ASSERT_EQ(out[i], silent ? 0 : position % 251) << "offset " << c.samples << " byte " << i;

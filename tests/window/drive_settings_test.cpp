@@ -82,8 +82,9 @@ TEST_F(DriveSettingsTest, ADrivePastTheLookupsListSaysItCannotBeLookedUp)
         ASSERT_EQ(window.Controls()->DriveSelBox->count(), 27);
         window.Controls()->DriveSelBox->setCurrentIndex(26);
         window.btnCalcDiscIDClick();
-        EXPECT_EQ(window.StatusText(),
-                  "Ce lecteur ne peut pas être interrogé : la recherche ne voit que les 26 premiers lecteurs.");
+        EXPECT_EQ(
+            window.StatusText(),
+            "Ce lecteur ne peut pas être interrogé : la recherche ne voit que les 26 premiers lecteurs.");
         window.close();
     }
     qputenv("QUAVREL_DRIVES", listed);

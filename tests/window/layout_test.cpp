@@ -6,7 +6,6 @@
 #include "progress_form.h"
 #include "window_test_support.h"
 
-
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -237,8 +236,8 @@ TEST_F(LayoutTest, TabsMenusAndPopup)
     EXPECT_EQ(
         Entries(window.PopupMenu1),
         (QStringList{"N1=Tout &Désélectionner", "ToutSelectionner1=Tout &Sélectionner", "-",
-                     "Ripperlaespistes2=&Ripper la(es) pistes", "-", "Renommerlapiste1=Re&nommer la piste", "-",
-                     "Informationssurlalbum1=&Informations sur l'album",
+                     "Ripperlaespistes2=&Ripper la(es) pistes", "-", "Renommerlapiste1=Re&nommer la piste",
+                     "-", "Informationssurlalbum1=&Informations sur l'album",
                      "Decalagedelecture1=Décalage de &lecture du lecteur..."}));
     for (const char *button : {"btnCloseCD", "btnEjectCD", "btnCalcDiscID", "btnPlayTrack", "btnStopPlay",
                                "btnPause", "btnResume", "rippage", "btnCancelRip", "Button1"})

@@ -25,7 +25,10 @@ class ServerLookupTest : public LookupTest {
     }
     TfrmProgress &Progress() { return Window().frmProgress(); }
     // A request waiting on the server, with its progress window up.
-    bool Waiting() { return Progress().isVisible() && Progress().Controls()->lblState->text() == "Demande..."; }
+    bool Waiting()
+    {
+        return Progress().isVisible() && Progress().Controls()->lblState->text() == "Demande...";
+    }
 };
 
 TEST_F(ServerLookupTest, ASilentServerEndsWithTheDelayExceeded)
@@ -101,7 +104,8 @@ TEST_F(ServerLookupTest, ATypedAddressIsUsedForTheNextRequestAndStored)
     QTest::keyClicks(serveur, "pas un serveur");
     window.btnCalcDiscIDClick();
     ASSERT_EQ(messages_.size(), 1);
-    EXPECT_TRUE(messages_[0].startsWith(QStringLiteral("Serveur invalide : « pas un serveur »"))) << messages_[0].toStdString();
+    EXPECT_TRUE(messages_[0].startsWith(QStringLiteral("Serveur invalide : « pas un serveur »")))
+        << messages_[0].toStdString();
     EXPECT_EQ(window.CddbServer.Server, address);
 
     serveur->clear();

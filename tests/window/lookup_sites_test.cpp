@@ -44,9 +44,8 @@ TEST_F(SiteListTest, TheWebMirrorsAreListedAndOneBecomesTheServer)
 
     EXPECT_EQ(messages_, QStringList());
     EXPECT_EQ(ServerLines(),
-              QStringList(
-                  {QString::fromLatin1(mirrorLine) + " N000.00 W000.00 Miroir local",
-                   "www.example.net http 80 /~cddb/cddb.cgi S033.52 E151.12 Dernier"}));
+              QStringList({QString::fromLatin1(mirrorLine) + " N000.00 W000.00 Miroir local",
+                           "www.example.net http 80 /~cddb/cddb.cgi S033.52 E151.12 Dernier"}));
     TfrmProgress &progress = window.frmProgress();
     EXPECT_FALSE(progress.isVisible());
     EXPECT_EQ(progress.Controls()->lblCMD->text(), "Récupération des informations de sites...");
@@ -60,7 +59,8 @@ TEST_F(SiteListTest, TheWebMirrorsAreListedAndOneBecomesTheServer)
     DoubleClick(0);
     EXPECT_EQ(window.CddbServer.Server, QString::fromLatin1(mirrorAddress));
     EXPECT_EQ(window.CddbServer.CgiPath, "/alt/cddb.cgi");
-    EXPECT_EQ(window.Controls()->serveur->text(), "http://" + QString::fromLatin1(mirrorAddress) + "/alt/cddb.cgi");
+    EXPECT_EQ(window.Controls()->serveur->text(),
+              "http://" + QString::fromLatin1(mirrorAddress) + "/alt/cddb.cgi");
 
     window.btnCalcDiscIDClick();
     EXPECT_EQ(progress.windowTitle(), "Récupération données de " + QString::fromLatin1(mirrorAddress));
@@ -98,12 +98,14 @@ TEST_F(SiteListTest, FailedFetchesKeepTheList)
     ASSERT_EQ(ServerLines().size(), 1);
 
     window.Button1Click();
-    const QStringList failed = {"Erreur à l'obtention des sites\nCause : statut HTTP 500 Internal Server Error"};
+    const QStringList failed = {
+        "Erreur à l'obtention des sites\nCause : statut HTTP 500 Internal Server Error"};
     EXPECT_EQ(messages_, failed);
     QFile::remove(EntryDir() + "/sites");
     window.Button1Click();
-    EXPECT_EQ(messages_, failed + QStringList{"Pas d'information de site\nCause : le serveur a répondu « 401 No "
-                                              "site information available. »"});
+    EXPECT_EQ(messages_,
+              failed + QStringList{"Pas d'information de site\nCause : le serveur a répondu « 401 No "
+                                   "site information available. »"});
     EXPECT_EQ(ServerLines().size(), 1);
     EXPECT_FALSE(window.frmProgress().isVisible());
 }

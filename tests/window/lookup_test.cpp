@@ -11,8 +11,8 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QtCore/qtestsupport_core.h>
 #include <QTemporaryDir>
+#include <QtCore/qtestsupport_core.h>
 
 namespace {
 
@@ -222,23 +222,30 @@ TEST_F(DiscLookupTest, EveryFailureHasItsMessageAndLeavesTheNames)
         QString message;
         bool reads;
     } cases[] = {
-        {{R"({"body": "403 Database entry is corrupt.\r\n"})"}, Because("Entrée Database entry corrompue!", corrupt),
+        {{R"({"body": "403 Database entry is corrupt.\r\n"})"},
+         Because("Entrée Database entry corrompue!", corrupt),
          false},
         {{R"({"status": 500})"}, Because(queryFailed, http500), false},
         // A refused handshake has no match to read; servers refuse clients they do not know.
-        {{R"({"body": "409 No handshake.\r\n"})"}, Because(queryFailed, ServerSaid("409 No handshake.")), false},
+        {{R"({"body": "409 No handshake.\r\n"})"},
+         Because(queryFailed, ServerSaid("409 No handshake.")),
+         false},
         {{R"({"refuse_hello": 433})"},
          Because(queryFailed, ServerSaid("433 No connections allowed: 0 users allowed, 0 currently active.")),
          false},
         {{R"({"refuse_hello": 500})"}, Because(queryFailed, ServerSaid("500 Unknown application")), false},
         {{R"({"body": "200 rock 0badf00d Nulle / Part\r\n"})"},
-         Because("Entrée CDDB non trouvée!", ServerSaid("401 rock 0badf00d No such CD entry in database.")), true},
-        {{readOk, R"({"body": "403 Database entry is corrupt.\r\n"})"}, Because("Entrée Database corrompue!", corrupt),
+         Because("Entrée CDDB non trouvée!", ServerSaid("401 rock 0badf00d No such CD entry in database.")),
+         true},
+        {{readOk, R"({"body": "403 Database entry is corrupt.\r\n"})"},
+         Because("Entrée Database corrompue!", corrupt),
          true},
         {{readOk, R"({"body": "402 Server error.\r\n"})"},
-         Because("Erreur serveur!", ServerSaid("402 Server error.")), true},
+         Because("Erreur serveur!", ServerSaid("402 Server error.")),
+         true},
         {{readOk, R"({"status": 500})"}, Because(readFailed, http500), true},
-        {{readOk, R"({"body": "409 No handshake.\r\n"})"}, Because(readFailed, ServerSaid("409 No handshake.")),
+        {{readOk, R"({"body": "409 No handshake.\r\n"})"},
+         Because(readFailed, ServerSaid("409 No handshake.")),
          true},
     };
     CopyDemoEntry();
@@ -304,8 +311,9 @@ TEST_F(DiscLookupTest, TitlesFillTheRowsThereAre)
 {
     // No real server holds such entries (it refuses them): only a reply made up can bring them.
     WriteEntry("rock", DemoDiscId(), "A", "B", {"1", "2", "3", "4", "5"});
-    StartServer({"{}", R"({"body": "210 rock x\r\nTTITLE0=t1\r\nTTITLE1=t2\r\nTTITLE2=t3\r\nTTITLE3=t4\r\n)"
-                       R"(TTITLE4=t5\r\nTTITLE5=t6\r\nTTITLE6=t7\r\n.\r\n"})",
+    StartServer({"{}",
+                 R"({"body": "210 rock x\r\nTTITLE0=t1\r\nTTITLE1=t2\r\nTTITLE2=t3\r\nTTITLE3=t4\r\n)"
+                 R"(TTITLE4=t5\r\nTTITLE5=t6\r\nTTITLE6=t7\r\n.\r\n"})",
                  "{}", R"({"body": "210 rock x\r\nTTITLE0=u1\r\nTTITLE1=u2\r\nTTITLE2=u3\r\n.\r\n"})"});
     TCDRipTestForm &window = OpenWindow();
     window.btnCalcDiscIDClick();

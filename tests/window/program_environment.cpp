@@ -5,9 +5,8 @@
 #include "cd_access.h"
 #include "winmsg.h"
 
-#include <gtest/gtest.h>
-
 #include <QCoreApplication>
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -65,8 +65,8 @@ TEST_F(FlacRipTest, AlbumDialogNamesAndEveryTrackBitForBit)
         const QString file = OutputPath(QString::number(track) + ".flac");
         EXPECT_FALSE(RunTool("flac", {"-t", "-s", file}).isNull()) << track;
         // The audio from the track's start to the next one's, as the image holds it.
-        const QByteArray decoded = RunTool("flac", {"-d", "-s", "-c", "--force-raw-format", "--endian=little",
-                                                    "--sign=signed", file});
+        const QByteArray decoded = RunTool(
+            "flac", {"-d", "-s", "-c", "--force-raw-format", "--endian=little", "--sign=signed", file});
         EXPECT_TRUE(decoded == ImageSectors(QStringLiteral("demo"), starts[track - 1], starts[track] - 1))
             << track << ": " << decoded.size() << " bytes";
         EXPECT_FALSE(Ticked(track));
@@ -76,8 +76,8 @@ TEST_F(FlacRipTest, AlbumDialogNamesAndEveryTrackBitForBit)
     // The MD5 of STREAMINFO is the decoded audio's, not left blank.
     EXPECT_NE(RunTool("metaflac", {"--show-md5sum", third}).trimmed(), QByteArray(32, '0'));
     const QStringList comments = Lines(RunTool("metaflac", {"--export-tags-to=-", third}));
-    EXPECT_EQ(comments, (QStringList{QStringLiteral("ARTIST=Orchestre d'été"), "ALBUM=Suites", "TITLE=Promenade",
-                                     "TRACKNUMBER=3", "TRACKTOTAL=5"}));
+    EXPECT_EQ(comments, (QStringList{QStringLiteral("ARTIST=Orchestre d'été"), "ALBUM=Suites",
+                                     "TITLE=Promenade", "TRACKNUMBER=3", "TRACKTOTAL=5"}));
 }
 
 TEST_F(FlacRipTest, ACancelledTrackLeavesNoFileAndItsRowTicked)

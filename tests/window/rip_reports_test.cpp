@@ -8,7 +8,6 @@
 #include "ui_TCDRipTestForm.h"
 
 #include <QFile>
-
 #include <cdio/cdio.h>
 #include <cdio/cdtext.h>
 
@@ -49,13 +48,15 @@ TEST_F(RipTest, AVerifiedAlbumRipReportsEachTrackAndLeavesItsLogCueSheetAndPlayl
     Rip(kWav);
     EXPECT_EQ(window_->VerifyNoteText(), "Piste 5 : AccurateRip exacte (confiance 4)");
     ASSERT_EQ(server.Paths().size(), 1) << "one lookup per disc";
-    EXPECT_TRUE(server.Paths().front().contains(QStringLiteral("/dBAR-005-"))) << server.Paths().front().toStdString();
+    EXPECT_TRUE(server.Paths().front().contains(QStringLiteral("/dBAR-005-")))
+        << server.Paths().front().toStdString();
 
     const QString log = ReadText(OutputPath(QStringLiteral("Suites.log")));
     EXPECT_TRUE(log.contains(QStringLiteral("Décalage de lecture : 0 échantillon(s)"))) << log.toStdString();
-    EXPECT_TRUE(log.contains(QStringLiteral("Piste 2 : Allemande\n  Fichier : 2-Allemande.wav\n  Secteurs : %1 à %2\n")
-                                 .arg(starts[1])
-                                 .arg(starts[2] - 1)))
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("Piste 2 : Allemande\n  Fichier : 2-Allemande.wav\n  Secteurs : %1 à %2\n")
+            .arg(starts[1])
+            .arg(starts[2] - 1)))
         << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("  Résultat : AccurateRip différente de la base (confiance 4)")));
     EXPECT_TRUE(log.contains(
@@ -66,7 +67,8 @@ TEST_F(RipTest, AVerifiedAlbumRipReportsEachTrackAndLeavesItsLogCueSheetAndPlayl
     const QByteArray audio = first.readAll().mid(44);
     TrackChecksums crc(0, false, false);
     crc.Feed(reinterpret_cast<const uint8_t *>(audio.constData()), static_cast<size_t>(audio.size()));
-    EXPECT_TRUE(log.contains(QStringLiteral("CRC32 : %1").arg(crc.Crc32(), 8, 16, QLatin1Char('0')).toUpper()));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("CRC32 : %1").arg(crc.Crc32(), 8, 16, QLatin1Char('0')).toUpper()));
 
     const QString playlist = ReadText(OutputPath(QStringLiteral("Suites.m3u")));
     QStringList files;
@@ -82,7 +84,8 @@ TEST_F(RipTest, AVerifiedAlbumRipReportsEachTrackAndLeavesItsLogCueSheetAndPlayl
     const QString cue = OutputPath(QStringLiteral("Suites.cue"));
     QFile sheet(cue);
     ASSERT_TRUE(sheet.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(QString::fromLatin1(sheet.readAll()).contains(QStringLiteral("FILE \"3-Courante.wav\" WAVE\r\n  TRACK 03 AUDIO\r\n")));
+    EXPECT_TRUE(QString::fromLatin1(sheet.readAll())
+                    .contains(QStringLiteral("FILE \"3-Courante.wav\" WAVE\r\n  TRACK 03 AUDIO\r\n")));
     QFile standIn(OutputPath(QStringLiteral("Suites.bin")));
     ASSERT_TRUE(standIn.open(QIODevice::WriteOnly));
     standIn.write(QByteArray(2352 * 10, '\0'));

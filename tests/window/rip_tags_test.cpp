@@ -5,14 +5,14 @@
 #include "mp3_tags.h"
 #include "ui_TCDRipTestForm.h"
 
-#include <QFile>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 
 // The tools of the rip tests (rip_test_support.cpp), whose fixture names other drives.
 QByteArray RunTool(const QString &program, const QStringList &arguments);
@@ -88,12 +88,13 @@ TEST_F(RipTagsTest, Mp3AndFlacCarryTheEntrysNamesYearGenreAndDiscId)
         EXPECT_EQ(FromTag(discId->fieldList().back()), DemoDiscId());
         EXPECT_EQ(FromTag(file.ID3v1Tag()->title()), "Carillon");
     }
-    const QStringList probed = Lines(RunTool(
-        "ffprobe", {"-v", "error", "-show_entries", "format_tags", "-of", "default=nw=1", mp3}));
-    for (const QString &line : {QStringLiteral("TAG:artist=Orchestre de démonstration"),
-                                QStringLiteral("TAG:album=Disque de démonstration"), QStringLiteral("TAG:title=Carillon"),
-                                QStringLiteral("TAG:track=2/5"), QStringLiteral("TAG:date=2026"),
-                                QStringLiteral("TAG:genre=Classique"), "TAG:CDDB DiscID=" + DemoDiscId()})
+    const QStringList probed = Lines(
+        RunTool("ffprobe", {"-v", "error", "-show_entries", "format_tags", "-of", "default=nw=1", mp3}));
+    for (const QString &line :
+         {QStringLiteral("TAG:artist=Orchestre de démonstration"),
+          QStringLiteral("TAG:album=Disque de démonstration"), QStringLiteral("TAG:title=Carillon"),
+          QStringLiteral("TAG:track=2/5"), QStringLiteral("TAG:date=2026"),
+          QStringLiteral("TAG:genre=Classique"), "TAG:CDDB DiscID=" + DemoDiscId()})
         EXPECT_TRUE(probed.contains(line)) << line.toStdString() << "\n" << probed.join('\n').toStdString();
     // Every sample of the track (start to the next track), no more: the Info frame still rules.
     const std::vector<int32_t> starts = TrackStarts(QStringLiteral("demo"));
@@ -103,9 +104,10 @@ TEST_F(RipTagsTest, Mp3AndFlacCarryTheEntrysNamesYearGenreAndDiscId)
     const QString flac = LookUpAndRipTrack2(3, QStringLiteral(".flac"));
     const QStringList comments = Lines(RunTool("metaflac", {"--export-tags-to=-", flac}));
     for (const QString &line :
-         {QStringLiteral("ARTIST=Orchestre de démonstration"), QStringLiteral("ALBUM=Disque de démonstration"),
-          QStringLiteral("TITLE=Carillon"), QStringLiteral("TRACKNUMBER=2"), QStringLiteral("TRACKTOTAL=5"),
-          QStringLiteral("DATE=2026"), QStringLiteral("GENRE=Classique"), "DISCID=" + DemoDiscId()})
+         {QStringLiteral("ARTIST=Orchestre de démonstration"),
+          QStringLiteral("ALBUM=Disque de démonstration"), QStringLiteral("TITLE=Carillon"),
+          QStringLiteral("TRACKNUMBER=2"), QStringLiteral("TRACKTOTAL=5"), QStringLiteral("DATE=2026"),
+          QStringLiteral("GENRE=Classique"), "DISCID=" + DemoDiscId()})
         EXPECT_TRUE(comments.contains(line)) << line.toStdString();
 }
 

@@ -79,7 +79,8 @@ TEST_F(RipTest, JitterIsReportedWithItsCountForEveryFormatAndEveryChunkIsWritten
                 listed += run[1].toInt() - run[0].toInt() + 1;
         }
         EXPECT_GE(listed, 2);
-        EXPECT_TRUE(window_->StatusText().endsWith(QStringLiteral(" : %1 secteur(s) endommagé(s) (voir 2.jitt)").arg(listed)))
+        EXPECT_TRUE(window_->StatusText().endsWith(
+            QStringLiteral(" : %1 secteur(s) endommagé(s) (voir 2.jitt)").arg(listed)))
             << window_->StatusText().toStdString();
         EXPECT_FALSE(Ticked(2));
     }
@@ -211,7 +212,8 @@ TEST_F(RipTest, AFileThatCannotBeWrittenIsNamedAndTheNextRowGoesOn)
             << window_->StatusText().toStdString();
         EXPECT_FALSE(window_->RipInProgress);
         EXPECT_TRUE(messages_.isEmpty()) << messages_.join(" | ").toStdString();
-        EXPECT_TRUE(window_->StatusText().contains(QStringLiteral("échoué"))) << window_->StatusText().toStdString();
+        EXPECT_TRUE(window_->StatusText().contains(QStringLiteral("échoué")))
+            << window_->StatusText().toStdString();
         // A failed row stays ticked for another try.
         EXPECT_TRUE(Ticked(2));
         EXPECT_TRUE(Ticked(5));

@@ -127,9 +127,9 @@ TEST_F(SettingsTest, EveryValueSurvivesASecondStart)
         ui->fquce->setCurrentIndex(2);
         ui->debitmin->setCurrentIndex(5);
         ui->debitmax->setCurrentIndex(3);
-        for (QCheckBox *box : {ui->vbr, ui->copyright, ui->original, ui->crc, ui->numeropiste, ui->nomdepiste,
-                               ui->creerlesrepertoires, ui->activer, ui->deconnecter, ui->CheckBox1,
-                               ui->textesutf8})
+        for (QCheckBox *box :
+             {ui->vbr, ui->copyright, ui->original, ui->crc, ui->numeropiste, ui->nomdepiste,
+              ui->creerlesrepertoires, ui->activer, ui->deconnecter, ui->CheckBox1, ui->textesutf8})
             box->setChecked(!box->isChecked());
         ui->sourceinfos->setCurrentIndex(TCDRipTestForm::kSourceMusicBrainz);
         window.MusicBrainz.BaseUrl = QUrl("http://[::1]:5000/mb");
@@ -251,9 +251,11 @@ TEST_F(SettingsTest, FlacIsTheFourthEncoderWithItsCompressionStoredApart)
 
 TEST_F(SettingsTest, IndexesOutsideTheListsFallBackToTheDefaults)
 {
-    StoreValues(
-        {{"Paramètres Ogg", "11"}, {"Débit Max Mp3", "-1"}, {"Encodeur", "4"}, {"Connexion active", "4"},
-         {"Paramètres Flac", "9"}});
+    StoreValues({{"Paramètres Ogg", "11"},
+                 {"Débit Max Mp3", "-1"},
+                 {"Encodeur", "4"},
+                 {"Connexion active", "4"},
+                 {"Paramètres Flac", "9"}});
     TCDRipTestForm window;
     auto *ui = window.Controls();
     EXPECT_EQ(ui->EncQualitySel->currentText(), "5");
@@ -290,7 +292,8 @@ TEST_F(SettingsTest, AnUnreadableSettingsFileIsReportedAndNeverReplaced)
     QDir(TCDRipTestForm::SettingsFile()).removeRecursively();
     ASSERT_EQ(messages_.size(), 2) << messages_.join("\n").toStdString();
     EXPECT_TRUE(messages_.front().contains("n'a pas pu être lu"));
-    EXPECT_TRUE(messages_.back().contains("n'ont pas pu être enregistrés dans " + TCDRipTestForm::SettingsFile()));
+    EXPECT_TRUE(
+        messages_.back().contains("n'ont pas pu être enregistrés dans " + TCDRipTestForm::SettingsFile()));
 }
 
 TEST_F(SettingsTest, JunkAroundTheValuesAndOtherEncodingsLoseNothing)
@@ -309,8 +312,9 @@ TEST_F(SettingsTest, JunkAroundTheValuesAndOtherEncodingsLoseNothing)
     StoreValues({{"Répertoire", "/srv/musique/"}, {"Largeur", "650"}});
     const QString text = QString::fromUtf8(ReadRaw());
     for (const QStringConverter::Encoding encoding : {QStringConverter::Utf16LE, QStringConverter::Utf16BE}) {
-        QStringEncoder encoder(encoding, encoding == QStringConverter::Utf16LE ? QStringConverter::Flag::WriteBom
-                                                                               : QStringConverter::Flag::Default);
+        QStringEncoder encoder(encoding, encoding == QStringConverter::Utf16LE
+                                             ? QStringConverter::Flag::WriteBom
+                                             : QStringConverter::Flag::Default);
         WriteRaw(encoder(text));
         {
             TCDRipTestForm window;

@@ -4,6 +4,8 @@
 // its table of contents, computes the disc ID, sends the CDDB query, reads the entry of the match
 // and prints artist, album and track titles; then releases the records.
 
+#include "windows1252.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -11,8 +13,6 @@
 #include <vector>
 
 #include <ostrelle/ostrelle.h>
-
-#include "windows1252.h"
 
 namespace {
 
@@ -38,7 +38,10 @@ TCdToc DemoToc()
 }
 
 // CDDB text is Windows-1252; the terminal wants UTF-8.
-std::string Utf8FromWindows1252(const char *text) { return platform::Windows1252ToUtf8(text ? text : ""); }
+std::string Utf8FromWindows1252(const char *text)
+{
+    return platform::Windows1252ToUtf8(text ? text : "");
+}
 
 const char *QueryResultName(int32_t result)
 {

@@ -16,7 +16,23 @@ double Pitch(int semitonesFromA4)
 }
 
 // Semitones from A4 of the notes used.
-enum : int { C4 = -9, D4 = -7, E4 = -5, F4 = -4, G4 = -2, A4 = 0, B4 = 2, C5 = 3, D5 = 5, E5 = 7, G5 = 10, C3 = -21, G3 = -14, F3 = -16, A3 = -12 };
+enum : int {
+    C4 = -9,
+    D4 = -7,
+    E4 = -5,
+    F4 = -4,
+    G4 = -2,
+    A4 = 0,
+    B4 = 2,
+    C5 = 3,
+    D5 = 5,
+    E5 = 7,
+    G5 = 10,
+    C3 = -21,
+    G3 = -14,
+    F3 = -16,
+    A3 = -12
+};
 
 Note N(int pitch, int sixteenths)
 {
@@ -58,19 +74,22 @@ Disc DemoDisc()
     return {"demo",
             {
                 Audio("Ouverture en do", Sectors(20, 17),
-                      {Chord({C4, E4, G4}, 8), Chord({F3, A3, C4}, 8), Chord({G3, B4 - 12, D4}, 8), Chord({C4, E4, G4, C5}, 8)},
+                      {Chord({C4, E4, G4}, 8), Chord({F3, A3, C4}, 8), Chord({G3, B4 - 12, D4}, 8),
+                       Chord({C4, E4, G4, C5}, 8)},
                       96, 0, -0.3),
-                Audio("Carillon", Sectors(7, 40), {N(E5, 2), N(C5, 2), N(D5, 2), N(G4, 6), N(G4, 2), N(D5, 2), N(E5, 2), N(C5, 6)},
-                      132, 1, 0.4),
+                Audio("Carillon", Sectors(7, 40),
+                      {N(E5, 2), N(C5, 2), N(D5, 2), N(G4, 6), N(G4, 2), N(D5, 2), N(E5, 2), N(C5, 6)}, 132,
+                      1, 0.4),
                 Audio("Promenade sous les tilleuls", Sectors(64, 5),
-                      {N(C4, 2), N(D4, 2), N(E4, 2), N(F4, 2), N(G4, 4), N(A4, 2), N(G4, 2), N(E4, 4), N(C4, 4),
-                       N(D4, 2), N(F4, 2), N(E4, 2), N(D4, 2), N(C4, 8)},
+                      {N(C4, 2), N(D4, 2), N(E4, 2), N(F4, 2), N(G4, 4), N(A4, 2), N(G4, 2), N(E4, 4),
+                       N(C4, 4), N(D4, 2), N(F4, 2), N(E4, 2), N(D4, 2), N(C4, 8)},
                       110, 2, 0.0),
                 Audio("Accords d'\xE9t\xE9", Sectors(31, 62),
-                      {Chord({A3, C4, E4}, 6), Chord({F3, A3, C4}, 6), Chord({C4, E4, G4}, 6), Chord({G3, B4 - 12, D4}, 6)},
+                      {Chord({A3, C4, E4}, 6), Chord({F3, A3, C4}, 6), Chord({C4, E4, G4}, 6),
+                       Chord({G3, B4 - 12, D4}, 6)},
                       84, 3, -0.1),
-                Audio("Coda br\xE8ve", Sectors(12, 3), {N(C5, 1), N(G4, 1), N(E4, 1), N(C4, 1), N(E4, 1), N(G4, 1), N(C5, 2)},
-                      100, 4, 0.2),
+                Audio("Coda br\xE8ve", Sectors(12, 3),
+                      {N(C5, 1), N(G4, 1), N(E4, 1), N(C4, 1), N(E4, 1), N(G4, 1), N(C5, 2)}, 100, 4, 0.2),
             }};
 }
 

@@ -71,9 +71,11 @@ void WriteImage(const Disc &disc, const std::filesystem::path &dir)
         const Track &track = disc.tracks[i];
         const std::vector<unsigned char> bytes =
             track.audio ? SynthesiseTrack(track) : DataTrack(track, layout.starts[i]);
-        binFile.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        binFile.write(reinterpret_cast<const char *>(bytes.data()),
+                      static_cast<std::streamsize>(bytes.size()));
         char header[64];
-        std::snprintf(header, sizeof header, "  TRACK %02zu %s\n", i + 1, track.audio ? "AUDIO" : "MODE1/2352");
+        std::snprintf(header, sizeof header, "  TRACK %02zu %s\n", i + 1,
+                      track.audio ? "AUDIO" : "MODE1/2352");
         sheet += header;
         sheet += "    INDEX 01 " + Msf(layout.starts[i]) + "\n";
     }

@@ -20,8 +20,8 @@ int main(int argc, char **argv)
     try {
         const std::filesystem::path discs = argv[1];
         std::filesystem::create_directories(discs);
-        for (const discgen::Disc &disc : {discgen::DemoDisc(), discgen::MixedModeDisc(), discgen::EnhancedDisc(),
-                                          discgen::OneTrackDisc()})
+        for (const discgen::Disc &disc : {discgen::DemoDisc(), discgen::MixedModeDisc(),
+                                          discgen::EnhancedDisc(), discgen::OneTrackDisc()})
             discgen::WriteImage(disc, discs);
         discgen::WriteXmcd(discgen::DemoDisc(), discgen::DemoDiscMetadata(), argv[2]);
     } catch (const std::exception &error) {

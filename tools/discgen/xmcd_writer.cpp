@@ -21,11 +21,13 @@ uint32_t DiscId(const Layout &layout)
     for (int32_t start : layout.starts)
         for (int32_t s = StartSecond(start); s > 0; s /= 10)
             checksum += static_cast<uint32_t>(s % 10);
-    const uint32_t length = static_cast<uint32_t>(StartSecond(layout.leadOut) - StartSecond(layout.starts.front()));
+    const uint32_t length =
+        static_cast<uint32_t>(StartSecond(layout.leadOut) - StartSecond(layout.starts.front()));
     return (checksum % 255) << 24 | length << 8 | static_cast<uint32_t>(layout.starts.size());
 }
 
-std::filesystem::path WriteXmcd(const Disc &disc, const DemoMetadata &metadata, const std::filesystem::path &cddbDir)
+std::filesystem::path WriteXmcd(const Disc &disc, const DemoMetadata &metadata,
+                                const std::filesystem::path &cddbDir)
 {
     const Layout layout = LayoutOf(disc);
     char id[9];

@@ -13,6 +13,7 @@ namespace discgen {
 uint32_t DiscId(const Layout &layout);
 
 // Writes the entry and returns its path. Throws std::runtime_error on I/O failure.
-std::filesystem::path WriteXmcd(const Disc &disc, const DemoMetadata &metadata, const std::filesystem::path &cddbDir);
+std::filesystem::path WriteXmcd(const Disc &disc, const DemoMetadata &metadata,
+                                const std::filesystem::path &cddbDir);
 
 } // namespace discgen

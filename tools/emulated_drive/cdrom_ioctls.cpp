@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-
 #include <linux/cdrom.h>
 #include <scsi/scsi.h>
 #include <scsi/sg.h>
@@ -34,7 +33,8 @@ int Result(const CommandOutcome &outcome, int *error)
 
 int32_t LsnOf(const cdrom_addr &addr, uint8_t format)
 {
-    return format == CDROM_LBA ? addr.lba : addr.msf.minute * 4500 + addr.msf.second * 75 + addr.msf.frame - 150;
+    return format == CDROM_LBA ? addr.lba
+                               : addr.msf.minute * 4500 + addr.msf.second * 75 + addr.msf.frame - 150;
 }
 
 void SetAddr(cdrom_addr &addr, uint8_t format, int32_t lsn)
@@ -57,8 +57,9 @@ int SgIo(EmulatedDrive &drive, sg_io_hdr_t &io, int *error)
         return Fail(error, EINVAL); // scatter lists: nobody we know sends them
     const bool toDevice = io.dxfer_direction == SG_DXFER_TO_DEV;
     const bool none = io.dxfer_direction == SG_DXFER_NONE || io.dxfer_len == 0 || !io.dxferp;
-    const CommandOutcome outcome = drive.Execute(io.cmdp, io.cmd_len, none ? nullptr : static_cast<uint8_t *>(io.dxferp),
-                                                 none ? 0 : io.dxfer_len, toDevice);
+    const CommandOutcome outcome =
+        drive.Execute(io.cmdp, io.cmd_len, none ? nullptr : static_cast<uint8_t *>(io.dxferp),
+                      none ? 0 : io.dxfer_len, toDevice);
     io.status = io.masked_status = io.host_status = io.driver_status = 0;
     io.sb_len_wr = 0;
     io.info = SG_INFO_OK;
@@ -81,8 +82,8 @@ int SendPacket(EmulatedDrive &drive, cdrom_generic_command &cgc, int *error)
 {
     const bool toDevice = cgc.data_direction == CGC_DATA_WRITE;
     const bool none = cgc.data_direction == CGC_DATA_NONE || cgc.buflen == 0 || !cgc.buffer;
-    const CommandOutcome outcome =
-        drive.Execute(cgc.cmd, CDROM_PACKET_SIZE, none ? nullptr : cgc.buffer, none ? 0 : cgc.buflen, toDevice);
+    const CommandOutcome outcome = drive.Execute(cgc.cmd, CDROM_PACKET_SIZE, none ? nullptr : cgc.buffer,
+                                                 none ? 0 : cgc.buflen, toDevice);
     if (cgc.sense) {
         std::memset(cgc.sense, 0, sizeof *cgc.sense);
         if (!outcome.sense.Ok()) {
@@ -155,11 +156,12 @@ int ReadSectors(EmulatedDrive &drive, int32_t lsn, int32_t count, uint8_t expect
     if (count <= 0 || count > 75 || !buffer)
         return Fail(error, EINVAL);
     const auto lba = static_cast<uint32_t>(lsn);
-    const CommandOutcome outcome = Run(drive,
-                                       {0xBE, static_cast<uint8_t>(expectedType << 2), static_cast<uint8_t>(lba >> 24),
-                                        static_cast<uint8_t>(lba >> 16), static_cast<uint8_t>(lba >> 8),
-                                        static_cast<uint8_t>(lba), 0, 0, static_cast<uint8_t>(count), flags, 0, 0},
-                                       buffer, static_cast<uint32_t>(count) * bytesPerSector);
+    const CommandOutcome outcome =
+        Run(drive,
+            {0xBE, static_cast<uint8_t>(expectedType << 2), static_cast<uint8_t>(lba >> 24),
+             static_cast<uint8_t>(lba >> 16), static_cast<uint8_t>(lba >> 8), static_cast<uint8_t>(lba), 0, 0,
+             static_cast<uint8_t>(count), flags, 0, 0},
+            buffer, static_cast<uint32_t>(count) * bytesPerSector);
     return Result(outcome, error);
 }
 
@@ -211,8 +213,8 @@ int DriveIoctl(EmulatedDrive &drive, unsigned long request, void *argument, int 
     case CDROM_SELECT_SPEED: {
         // The kernel passes the speed factor; SET CD SPEED takes kB/s (0xFFFF: as fast as it goes).
         const int speed = intArgument == 0 ? 0xFFFF : std::min(intArgument * 176, 0xFFFF);
-        return Result(Run(drive, {0xBB, 0, static_cast<uint8_t>(speed >> 8), static_cast<uint8_t>(speed), 0xFF, 0xFF,
-                                  0, 0, 0, 0, 0, 0}),
+        return Result(Run(drive, {0xBB, 0, static_cast<uint8_t>(speed >> 8), static_cast<uint8_t>(speed),
+                                  0xFF, 0xFF, 0, 0, 0, 0, 0, 0}),
                       error);
     }
     case CDROMSTART:
@@ -227,8 +229,8 @@ int DriveIoctl(EmulatedDrive &drive, unsigned long request, void *argument, int 
         if (!argument)
             return Fail(error, EFAULT);
         const auto &msf = *static_cast<const cdrom_msf *>(argument);
-        return Result(Run(drive, {0x47, 0, 0, msf.cdmsf_min0, msf.cdmsf_sec0, msf.cdmsf_frame0, msf.cdmsf_min1,
-                                  msf.cdmsf_sec1, msf.cdmsf_frame1, 0}),
+        return Result(Run(drive, {0x47, 0, 0, msf.cdmsf_min0, msf.cdmsf_sec0, msf.cdmsf_frame0,
+                                  msf.cdmsf_min1, msf.cdmsf_sec1, msf.cdmsf_frame1, 0}),
                       error);
     }
     case CDROMPLAYTRKIND: {
@@ -267,9 +269,11 @@ int DriveIoctl(EmulatedDrive &drive, unsigned long request, void *argument, int 
         return 0;
     }
     case CDROMREADTOCENTRY:
-        return argument ? ReadTocEntry(drive, *static_cast<cdrom_tocentry *>(argument), error) : Fail(error, EFAULT);
+        return argument ? ReadTocEntry(drive, *static_cast<cdrom_tocentry *>(argument), error)
+                        : Fail(error, EFAULT);
     case CDROMSUBCHNL:
-        return argument ? SubChannel(drive, *static_cast<cdrom_subchnl *>(argument), error) : Fail(error, EFAULT);
+        return argument ? SubChannel(drive, *static_cast<cdrom_subchnl *>(argument), error)
+                        : Fail(error, EFAULT);
     case CDROMMULTISESSION: {
         if (!argument)
             return Fail(error, EFAULT);

@@ -29,8 +29,8 @@ bool ParseSectors(std::string_view list, std::set<int32_t> &sectors)
         int32_t first = 0;
         int32_t last = 0;
         if (std::from_chars(firstText.begin(), firstText.end(), first).ptr != firstText.end() ||
-            std::from_chars(lastText.begin(), lastText.end(), last).ptr != lastText.end() || firstText.empty() ||
-            lastText.empty() || first < 0 || last < first)
+            std::from_chars(lastText.begin(), lastText.end(), last).ptr != lastText.end() ||
+            firstText.empty() || lastText.empty() || first < 0 || last < first)
             return false;
         for (int32_t sector = first; sector <= last; ++sector)
             sectors.insert(sector);

@@ -12,9 +12,8 @@
 //                It takes the rest of the entry, so it comes last:
 //                "dev/sr0=demo.cue,offset=6,faults=jitter=100|unreadable=200-202|c2=300"
 
-#include <drive_catalogue.h>
-
 #include <cstdint>
+#include <drive_catalogue.h>
 #include <optional>
 #include <set>
 #include <string>

@@ -29,7 +29,8 @@ EmulatedDisc::EmulatedDisc(const std::string &imagePath)
         const bool audio = format == TRACK_FORMAT_AUDIO;
         const bool copy = cdio_get_track_copy_permit(cdio, t) == CDIO_TRACK_FLAG_TRUE;
         const bool preEmphasis = cdio_get_track_preemphasis(cdio, t) == CDIO_TRACK_FLAG_TRUE;
-        const uint8_t control = static_cast<uint8_t>((audio ? 0 : 4) | (copy ? 2 : 0) | (preEmphasis ? 1 : 0));
+        const uint8_t control =
+            static_cast<uint8_t>((audio ? 0 : 4) | (copy ? 2 : 0) | (preEmphasis ? 1 : 0));
         tracks.push_back({t, start, audio, control, format == TRACK_FORMAT_XA ? 24 : 16});
     }
     tracks_ = std::move(tracks);
@@ -74,12 +75,14 @@ bool EmulatedDisc::ReadAudio(int32_t lsn, int32_t count, int32_t offset, uint8_t
         return ReadRaw(lsn, count, out);
     // The returned bytes start `offset` samples before the sector: read the sectors around them.
     const int64_t startByte = (int64_t{lsn} * kSamplesPerSector - offset) * 4;
-    const int64_t firstSector = startByte >= 0 ? startByte / kRawBytes : (startByte - kRawBytes + 1) / kRawBytes;
+    const int64_t firstSector =
+        startByte >= 0 ? startByte / kRawBytes : (startByte - kRawBytes + 1) / kRawBytes;
     const auto span = static_cast<int32_t>(count + 1);
     std::vector<uint8_t> raw(static_cast<size_t>(span) * kRawBytes);
     if (!ReadRaw(static_cast<int32_t>(firstSector), span, raw.data()))
         return false;
-    std::memcpy(out, raw.data() + (startByte - firstSector * kRawBytes), static_cast<size_t>(count) * kRawBytes);
+    std::memcpy(out, raw.data() + (startByte - firstSector * kRawBytes),
+                static_cast<size_t>(count) * kRawBytes);
     return true;
 }
 
@@ -106,7 +109,8 @@ void EmulatedDisc::BuildCdText()
     if (!text)
         return;
     uint8_t sequence = 0;
-    for (const auto &[field, packType] : {std::pair{CDTEXT_FIELD_TITLE, 0x80}, std::pair{CDTEXT_FIELD_PERFORMER, 0x81}}) {
+    for (const auto &[field, packType] :
+         {std::pair{CDTEXT_FIELD_TITLE, 0x80}, std::pair{CDTEXT_FIELD_PERFORMER, 0x81}}) {
         // Track 0 is the disc; each text ends with a NUL, and the texts run on across packs.
         std::vector<std::pair<int, std::string>> texts;
         for (int track = 0; track <= static_cast<int>(tracks_.size()); ++track)

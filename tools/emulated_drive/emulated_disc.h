@@ -2,11 +2,11 @@
 // The disc in an emulated drive: an image read through libcdio, seen as a drive sees a pressed CD
 // (TOC, CD-Text, raw sectors, data sectors).
 
-#include <cdio_handle.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include <cdio_handle.h>
 
 namespace emulated {
 
@@ -18,12 +18,12 @@ struct DiscTrack {
     int number = 0;
     int32_t start = 0; // LSN
     bool audio = true;
-    uint8_t control = 0; // Q-channel control nibble: 4 = data track
+    uint8_t control = 0;   // Q-channel control nibble: 4 = data track
     int32_t userData = 16; // where a data sector's 2048 user bytes begin: 16 in mode 1, 24 in XA
 };
 
 class EmulatedDisc {
-public:
+  public:
     // Empty (IsOpen false) when libcdio cannot read the image or it holds no track.
     explicit EmulatedDisc(const std::string &imagePath);
 
@@ -42,7 +42,7 @@ public:
     // Audio as a drive with this read offset returns it: sector lsn starts `offset` samples early.
     bool ReadAudio(int32_t lsn, int32_t count, int32_t offset, uint8_t *out) const;
 
-private:
+  private:
     void BuildCdText();
 
     platform::CdioPtr cdio_;

@@ -59,7 +59,8 @@ void EmulatedDrive::AdvanceClock()
     if (audioStatus_ != kAudioPlaying)
         return;
     const auto now = std::chrono::steady_clock::now();
-    const auto sectors = std::chrono::duration_cast<std::chrono::milliseconds>(now - clockFrom_).count() * 75 / 1000;
+    const auto sectors =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now - clockFrom_).count() * 75 / 1000;
     playPosition_ = static_cast<int32_t>(std::min<int64_t>(clockFromLsn_ + sectors, playEnd_));
     if (playPosition_ >= playEnd_)
         audioStatus_ = kAudioCompleted;
@@ -84,7 +85,8 @@ bool EmulatedDrive::ReadBlockDevice(int64_t offset, uint8_t *buffer, size_t leng
         const auto lsn = static_cast<int32_t>(at / kDataBytes);
         const DiscTrack *track = disc->TrackAt(lsn);
         // The block device holds the data tracks' user data; audio sectors fail as on a real drive.
-        if (!track || track->audio || spec_.faults.unreadable.count(lsn) || !disc->ReadRaw(lsn, 1, raw.data())) {
+        if (!track || track->audio || spec_.faults.unreadable.count(lsn) ||
+            !disc->ReadRaw(lsn, 1, raw.data())) {
             error = EIO;
             return false;
         }
@@ -152,7 +154,8 @@ std::vector<uint8_t> EmulatedDrive::SectorAudio(int32_t lsn, bool &c2, Sense &se
     }
     if (armedJitter_.erase(lsn)) {
         // Late by a few bytes, the way the virtual drives displace a jittered sector.
-        std::memmove(sector.data() + drives::kJitterShiftBytes, sector.data(), kRawBytes - drives::kJitterShiftBytes);
+        std::memmove(sector.data() + drives::kJitterShiftBytes, sector.data(),
+                     kRawBytes - drives::kJitterShiftBytes);
         std::memset(sector.data(), sector[drives::kJitterShiftBytes], drives::kJitterShiftBytes);
     }
     if (spec_.c2.count(lsn)) {

@@ -50,7 +50,7 @@ enum AudioStatus : uint8_t {
 };
 
 class EmulatedDrive {
-public:
+  public:
     // Tells who listens (the udev seam) that the medium arrived (true) or left.
     using MediumNotifier = std::function<void(const std::string &device, bool arrived)>;
 
@@ -75,7 +75,7 @@ public:
     // Data track user data at byte offset of the block device, as read() sees it.
     bool ReadBlockDevice(int64_t offset, uint8_t *buffer, size_t length, int &error) const;
 
-private:
+  private:
     Sense MediumSense() const;
     void SetTray(bool open);
     void AdvanceClock();
@@ -106,9 +106,9 @@ private:
 
     bool trayOpen_ = false;
     bool locked_ = false;
-    bool mediaChanged_ = false;       // for CDROM_MEDIA_CHANGED
-    uint8_t pendingMediaEvent_ = 0;   // for GET EVENT STATUS NOTIFICATION: 2 new, 3 removed
-    uint16_t readSpeed_ = 0xFFFF;     // kB/s, as SET CD SPEED left it
+    bool mediaChanged_ = false;     // for CDROM_MEDIA_CHANGED
+    uint8_t pendingMediaEvent_ = 0; // for GET EVENT STATUS NOTIFICATION: 2 new, 3 removed
+    uint16_t readSpeed_ = 0xFFFF;   // kB/s, as SET CD SPEED left it
     std::array<uint8_t, 12> errorRecoveryPage_{0x01, 0x0A, 0x00, 0x05};
     std::array<uint8_t, 16> audioControlPage_{0x0E, 0x0E, 0x04, 0, 0, 0, 0, 0, 0x01, 0xFF, 0x02, 0xFF};
     Sense lastSense_;

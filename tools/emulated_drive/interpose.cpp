@@ -34,8 +34,7 @@ namespace {
 namespace fs = std::filesystem;
 using emulated::EmulatedDrive;
 
-template <typename Function>
-Function Next(const char *name)
+template <typename Function> Function Next(const char *name)
 {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
@@ -65,7 +64,7 @@ struct OpenFile {
 };
 
 class Registry {
-public:
+  public:
     // Never destroyed: programs close their drives in exit handlers, after static destructors.
     static Registry &Instance()
     {
@@ -96,7 +95,7 @@ public:
     void Opened(int fd, std::shared_ptr<EmulatedDrive> drive) { files_[fd] = OpenFile{std::move(drive), 0}; }
     void Closed(int fd) { files_.erase(fd); }
 
-private:
+  private:
     void Refresh()
     {
         const char *text = std::getenv("QUAVREL_EMULATED_DRIVES");
@@ -109,7 +108,8 @@ private:
         std::string error;
         const auto specs = emulated::ParseDriveSpecs(current, &error);
         if (!specs) {
-            std::fprintf(stderr, "libquavrel_emulated_drive: QUAVREL_EMULATED_DRIVES: %s; no drive emulated\n",
+            std::fprintf(stderr,
+                         "libquavrel_emulated_drive: QUAVREL_EMULATED_DRIVES: %s; no drive emulated\n",
                          error.c_str());
             return;
         }
@@ -176,8 +176,7 @@ bool MaybeStat(const char *path, struct stat *st, int result)
     return false;
 }
 
-template <typename Operation>
-bool WithFile(int fd, Operation operation)
+template <typename Operation> bool WithFile(int fd, Operation operation)
 {
     if (t_depth > 0)
         return false;

@@ -63,8 +63,18 @@ void PutText(std::vector<uint8_t> &out, size_t at, size_t length, const char *te
 bool NeedsMedium(uint8_t opcode)
 {
     switch (opcode) {
-    case 0x00: case 0x25: case 0x28: case 0x42: case 0x43: case 0x45: case 0x47: case 0x4B: case 0x4E:
-    case 0x51: case 0xB9: case 0xBE:
+    case 0x00:
+    case 0x25:
+    case 0x28:
+    case 0x42:
+    case 0x43:
+    case 0x45:
+    case 0x47:
+    case 0x4B:
+    case 0x4E:
+    case 0x51:
+    case 0xB9:
+    case 0xBE:
         return true;
     default:
         return false;
@@ -149,7 +159,8 @@ CommandOutcome EmulatedDrive::Execute(const uint8_t *cdb, size_t cdbLength, uint
             sense = DiscInformation(out);
             break;
         case 0x55:
-            sense = toDevice && buffer ? ModeSelect(buffer, std::min<uint32_t>(length, Be16(cdb + 7))) : kInvalidField;
+            sense = toDevice && buffer ? ModeSelect(buffer, std::min<uint32_t>(length, Be16(cdb + 7)))
+                                       : kInvalidField;
             outcome.transferred = sense.Ok() ? std::min<uint32_t>(length, Be16(cdb + 7)) : 0;
             break;
         case 0x5A:
@@ -357,8 +368,8 @@ Sense EmulatedDrive::PauseResume(bool resume)
     return audioStatus_ == kAudioPaused ? Sense{} : kSequenceError;
 }
 
-Sense EmulatedDrive::ReadCd(int32_t lsn, int32_t count, uint8_t expectedType, uint8_t flags, uint8_t subChannel,
-                            std::vector<uint8_t> &out)
+Sense EmulatedDrive::ReadCd(int32_t lsn, int32_t count, uint8_t expectedType, uint8_t flags,
+                            uint8_t subChannel, std::vector<uint8_t> &out)
 {
     const EmulatedDisc &disc = *Disc();
     if (count < 0)
@@ -467,14 +478,14 @@ Sense EmulatedDrive::ModeSense(const uint8_t *cdb, std::vector<uint8_t> &out) co
         add(audioControlPage_.data(), audioControlPage_.size());
     if (page == 0x2A || page == 0x3F) {
         std::array<uint8_t, 22> caps{0x2A, 0x14};
-        caps[4] = 0x71;                      // audio play, composite, digital ports, mode 2 form 1
-        caps[5] = 0x7B;                      // CD-DA read, accurate, sub-channel, C2 pointers, ISRC, UPC
+        caps[4] = 0x71; // audio play, composite, digital ports, mode 2 form 1
+        caps[5] = 0x7B; // CD-DA read, accurate, sub-channel, C2 pointers, ISRC, UPC
         caps[6] = static_cast<uint8_t>(0x29 | (locked_ ? 0x02 : 0)); // tray, eject, lock (state)
-        caps[7] = 0x03;                      // separate volume and mute
-        caps[8] = 0x1A;                      // 7056 kB/s (40x) at most
+        caps[7] = 0x03;                                              // separate volume and mute
+        caps[8] = 0x1A;                                              // 7056 kB/s (40x) at most
         caps[9] = 0x90;
-        caps[10] = 0x01;                     // 256 volume levels
-        caps[12] = 0x08;                     // 2 MB buffer
+        caps[10] = 0x01; // 256 volume levels
+        caps[12] = 0x08; // 2 MB buffer
         caps[14] = static_cast<uint8_t>(std::min<uint16_t>(readSpeed_, 0x1B90) >> 8);
         caps[15] = static_cast<uint8_t>(std::min<uint16_t>(readSpeed_, 0x1B90));
         add(caps.data(), caps.size());
@@ -550,7 +561,7 @@ Sense EmulatedDrive::DiscInformation(std::vector<uint8_t> &out) const
     out[4] = 1;
     out[5] = out[3];
     out[6] = static_cast<uint8_t>(disc.Tracks().back().number);
-    out[7] = 0x20; // unrestricted use; disc type 0 (CD-DA or CD-ROM)
+    out[7] = 0x20;                         // unrestricted use; disc type 0 (CD-DA or CD-ROM)
     std::memset(out.data() + 16, 0xFF, 8); // no lead-in or lead-out start for a pressed disc
     return {};
 }

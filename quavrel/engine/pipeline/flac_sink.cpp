@@ -2,13 +2,12 @@
 
 #include "staged_file.h"
 
+#include <FLAC/metadata.h>
+#include <FLAC/stream_encoder.h>
 #include <algorithm>
 #include <cstring>
 
 #include <QFile>
-
-#include <FLAC/metadata.h>
-#include <FLAC/stream_encoder.h>
 
 namespace {
 
@@ -24,8 +23,8 @@ FlacSink *SinkOf(void *client)
     return static_cast<FlacSink *>(client);
 }
 
-FLAC__StreamEncoderWriteStatus WriteBytes(const FLAC__StreamEncoder *, const FLAC__byte buffer[], size_t bytes,
-                                          uint32_t, uint32_t, void *client)
+FLAC__StreamEncoderWriteStatus WriteBytes(const FLAC__StreamEncoder *, const FLAC__byte buffer[],
+                                          size_t bytes, uint32_t, uint32_t, void *client)
 {
     QFile *file = SinkOf(client)->OutputFile();
     const auto size = static_cast<qint64>(bytes);
@@ -95,8 +94,8 @@ bool FlacSink::Begin(QFile &File, QString &Error)
     for (const auto &[name, value] : VorbisComments(tags_)) {
         FLAC__StreamMetadata_VorbisComment_Entry entry;
         made = made &&
-               FLAC__metadata_object_vorbiscomment_entry_from_name_value_pair(&entry, name.toUtf8().constData(),
-                                                                              value.toUtf8().constData()) &&
+               FLAC__metadata_object_vorbiscomment_entry_from_name_value_pair(
+                   &entry, name.toUtf8().constData(), value.toUtf8().constData()) &&
                FLAC__metadata_object_vorbiscomment_append_comment(comments.get(), entry, false);
     }
     blocks_.push_back(std::move(comments));
@@ -104,12 +103,13 @@ bool FlacSink::Begin(QFile &File, QString &Error)
         std::unique_ptr<FLAC__StreamMetadata, MetadataDeleter> seekTable(
             FLAC__metadata_object_new(FLAC__METADATA_TYPE_SEEKTABLE));
         made = made && seekTable &&
-               FLAC__metadata_object_seektable_template_append_spaced_points_by_samples(seekTable.get(), kSeekSpacing,
-                                                                                        expectedFrames_) &&
+               FLAC__metadata_object_seektable_template_append_spaced_points_by_samples(
+                   seekTable.get(), kSeekSpacing, expectedFrames_) &&
                FLAC__metadata_object_seektable_template_sort(seekTable.get(), true);
         blocks_.push_back(std::move(seekTable));
     }
-    std::unique_ptr<FLAC__StreamMetadata, MetadataDeleter> padding(FLAC__metadata_object_new(FLAC__METADATA_TYPE_PADDING));
+    std::unique_ptr<FLAC__StreamMetadata, MetadataDeleter> padding(
+        FLAC__metadata_object_new(FLAC__METADATA_TYPE_PADDING));
     if (padding)
         padding->length = kPaddingBytes;
     made = made && padding;
@@ -165,7 +165,8 @@ bool FlacSink::Encode(const uint8_t *Pcm, size_t Frames, QString &Error)
     samples_.resize(2 * Frames);
     for (size_t i = 0; i < samples_.size(); ++i)
         samples_[i] = static_cast<int16_t>(static_cast<uint16_t>(Pcm[2 * i] | (Pcm[2 * i + 1] << 8)));
-    if (FLAC__stream_encoder_process_interleaved(encoder_.get(), samples_.data(), static_cast<uint32_t>(Frames)))
+    if (FLAC__stream_encoder_process_interleaved(encoder_.get(), samples_.data(),
+                                                 static_cast<uint32_t>(Frames)))
         return true;
     Error = EncoderError();
     return false;
@@ -177,7 +178,8 @@ QString FlacSink::EncoderError() const
     // A refused write or seek of the file: the file's own reason.
     if (state == FLAC__STREAM_ENCODER_CLIENT_ERROR && file_)
         return WriteFailureReason(*file_);
-    return QStringLiteral("erreur de l'encodeur FLAC (%1)").arg(QString::fromLatin1(FLAC__StreamEncoderStateString[state]));
+    return QStringLiteral("erreur de l'encodeur FLAC (%1)")
+        .arg(QString::fromLatin1(FLAC__StreamEncoderStateString[state]));
 }
 
 bool FlacSink::Finish(QFile &File, const QString &, QString &Error)

@@ -6,12 +6,11 @@
 #include "audio_sink.h"
 #include "track_tags.h"
 
+#include <FLAC/format.h>
+#include <FLAC/stream_encoder.h>
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-#include <FLAC/format.h>
-#include <FLAC/stream_encoder.h>
 
 class FlacSink : public AudioSink {
   public:

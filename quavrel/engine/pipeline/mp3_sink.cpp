@@ -1,8 +1,8 @@
 #include "mp3_sink.h"
 
-#include "staged_file.h"
 #include "lame_coder.h"
 #include "mp3_tags.h"
+#include "staged_file.h"
 
 #include <QFile>
 
@@ -28,16 +28,18 @@ bool Mp3Sink::Begin(QFile &File, QString &Error)
 
 bool Mp3Sink::Write(const uint8_t *Pcm, size_t Bytes, QString &Error)
 {
-    return blocks_.Feed(Pcm, Bytes, [&](const uint8_t *block, size_t bytes) { return Encode(block, bytes, Error); });
+    return blocks_.Feed(Pcm, Bytes,
+                        [&](const uint8_t *block, size_t bytes) { return Encode(block, bytes, Error); });
 }
 
 bool Mp3Sink::Encode(const uint8_t *Pcm, size_t Bytes, QString &Error)
 {
     uint32_t outBytes = 0;
     const auto *samples = reinterpret_cast<const int16_t *>(Pcm);
-    const BE_ERR encoded = Bytes == blocks_.BlockBytes()
-                               ? coder_.EncodeChunk(samples, coder_.OutBuffer(), &outBytes)
-                               : coder_.EncodeChunk(static_cast<uint32_t>(Bytes / 2), samples, coder_.OutBuffer(), &outBytes);
+    const BE_ERR encoded =
+        Bytes == blocks_.BlockBytes()
+            ? coder_.EncodeChunk(samples, coder_.OutBuffer(), &outBytes)
+            : coder_.EncodeChunk(static_cast<uint32_t>(Bytes / 2), samples, coder_.OutBuffer(), &outBytes);
     if (encoded != BE_ERR_SUCCESSFUL) {
         Error = QStringLiteral("erreur de l'encodeur MP3 (%1)").arg(encoded);
         return false;
@@ -47,7 +49,8 @@ bool Mp3Sink::Encode(const uint8_t *Pcm, size_t Bytes, QString &Error)
 
 bool Mp3Sink::Emit(uint32_t Bytes, QString &Error)
 {
-    if (Bytes == 0 || file_->write(reinterpret_cast<const char *>(coder_.OutBuffer()), Bytes) == static_cast<qint64>(Bytes))
+    if (Bytes == 0 ||
+        file_->write(reinterpret_cast<const char *>(coder_.OutBuffer()), Bytes) == static_cast<qint64>(Bytes))
         return true;
     Error = WriteFailureReason(*file_);
     return false;

@@ -7,8 +7,8 @@
 
 OggSink::OggSink(const VB_CONFIG &Format, const VB_TAG &Tag) : format_(Format), tag_(Tag)
 {
-    const char **fields[] = {&tag_.lpszArtist, &tag_.lpszAlbum, &tag_.lpszTitle, &tag_.lpszComment,
-                             &tag_.lpszGenre, &tag_.lpszEncodedBy};
+    const char **fields[] = {&tag_.lpszArtist,  &tag_.lpszAlbum, &tag_.lpszTitle,
+                             &tag_.lpszComment, &tag_.lpszGenre, &tag_.lpszEncodedBy};
     for (size_t i = 0; i < texts_.size(); ++i) {
         if (!*fields[i])
             continue;
@@ -47,14 +47,15 @@ bool OggSink::Begin(QFile &File, QString &Error)
 
 bool OggSink::Write(const uint8_t *Pcm, size_t Bytes, QString &Error)
 {
-    return blocks_.Feed(Pcm, Bytes, [&](const uint8_t *block, size_t bytes) { return Encode(block, bytes, Error); });
+    return blocks_.Feed(Pcm, Bytes,
+                        [&](const uint8_t *block, size_t bytes) { return Encode(block, bytes, Error); });
 }
 
 bool OggSink::Encode(const uint8_t *Pcm, size_t Bytes, QString &Error)
 {
     uint32_t outBytes = 0;
-    const VB_ERR written = vbEncWrite(stream_, static_cast<uint32_t>(Bytes / 2), reinterpret_cast<const int16_t *>(Pcm),
-                                      output_.data(), &outBytes);
+    const VB_ERR written = vbEncWrite(stream_, static_cast<uint32_t>(Bytes / 2),
+                                      reinterpret_cast<const int16_t *>(Pcm), output_.data(), &outBytes);
     if (written != VB_ERR_SUCCESSFUL) {
         Error = QStringLiteral("vbEncWrite failed %1").arg(written);
         return false;

@@ -23,7 +23,10 @@ class OggSink : public AudioSink {
     void Abandon() override;
 
     // Comments the tag record has no field for, added to the finished file.
-    void SetExtraComments(const std::vector<std::pair<QString, QString>> &Comments) { extraComments_ = Comments; }
+    void SetExtraComments(const std::vector<std::pair<QString, QString>> &Comments)
+    {
+        extraComments_ = Comments;
+    }
 
   private:
     bool Encode(const uint8_t *Pcm, size_t Bytes, QString &Error);

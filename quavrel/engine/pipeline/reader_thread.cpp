@@ -66,6 +66,7 @@ void ReaderThread::Loop()
         job->finished.notify_one();
         // Wakes the waiting event loop.
         if (QCoreApplication *app = QCoreApplication::instance())
-            QMetaObject::invokeMethod(app, [] {}, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                app, [] {}, Qt::QueuedConnection);
     }
 }

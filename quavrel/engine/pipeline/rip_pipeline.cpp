@@ -1,5 +1,6 @@
 #include "rip_pipeline.h"
 
+#include "cdrip_types.h"
 #include "reader_thread.h"
 #include "staged_file.h"
 
@@ -10,8 +11,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-
-#include "cdrip_types.h"
 
 namespace {
 
@@ -74,7 +73,8 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
     OffsetWindow window;
     if (!window.Plan(FirstSector, LastSector, offset_)) {
         report.OpenFailed = true;
-        report.Error = QStringLiteral("Erreur : décalage de lecture de %1 échantillons hors du disque").arg(offset_.Samples);
+        report.Error = QStringLiteral("Erreur : décalage de lecture de %1 échantillons hors du disque")
+                           .arg(offset_.Samples);
         return report;
     }
     int32_t chunkBytes = 0;
@@ -150,7 +150,7 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
         } else if (result == CDRIP_ERROR) {
             report.Error = QStringLiteral("Erreur : secteurs illisibles à partir du secteur %1 (%2 %)")
                                .arg(FirstSector + static_cast<int32_t>(int64_t{LastSector - FirstSector + 1} *
-                                                                        percent / 100))
+                                                                       percent / 100))
                                .arg(percent);
             failed = true;
             break;
@@ -195,7 +195,8 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
         if (report.JitterList.isEmpty()) {
             // A clean rip leaves no older list behind to contradict it.
             QFile::remove(jitterPath);
-        } else if (WriteFileAtomically(jitterPath, report.JitterList.join(u'\n').append(u'\n').toUtf8(), error)) {
+        } else if (WriteFileAtomically(jitterPath, report.JitterList.join(u'\n').append(u'\n').toUtf8(),
+                                       error)) {
             report.JitterFile = jitterPath;
         }
     }

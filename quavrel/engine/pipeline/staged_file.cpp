@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,7 +29,8 @@ mode_t NewFileMode()
 
 QString FileErrorText(const QString &Path, const QString &Reason)
 {
-    QString text = QStringLiteral("Erreur : impossible d'écrire le fichier ") + QDir::toNativeSeparators(Path);
+    QString text =
+        QStringLiteral("Erreur : impossible d'écrire le fichier ") + QDir::toNativeSeparators(Path);
     if (!Reason.isEmpty())
         text += QStringLiteral(" (") + Reason + QLatin1Char(')');
     return text;
@@ -50,17 +50,18 @@ bool StagedFile::Open(const QString &FinalPath, QString &Error)
     struct stat existing {};
     if (::lstat(QFile::encodeName(FinalPath).constData(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
         !S_ISLNK(existing.st_mode)) {
-        Error = FileErrorText(FinalPath, S_ISDIR(existing.st_mode) ? QStringLiteral("c'est un dossier")
-                                                                  : QStringLiteral("ce n'est pas un fichier ordinaire"));
+        Error = FileErrorText(FinalPath, S_ISDIR(existing.st_mode)
+                                             ? QStringLiteral("c'est un dossier")
+                                             : QStringLiteral("ce n'est pas un fichier ordinaire"));
         return false;
     }
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const QString name = final.dir().filePath(
-            QStringLiteral(".%1.%2.part")
-                .arg(final.fileName())
-                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-        const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                              0600);
+        const QString name =
+            final.dir().filePath(QStringLiteral(".%1.%2.part")
+                                     .arg(final.fileName())
+                                     .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        const int fd = ::open(QFile::encodeName(name).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
@@ -103,7 +104,8 @@ bool StagedFile::Commit(QString &Error)
     }
     const QString temporary = temporaryPath_;
     file_.close();
-    if (ok && ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(finalPath_).constData()) != 0) {
+    if (ok &&
+        ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(finalPath_).constData()) != 0) {
         ok = false;
         error = errno;
     }

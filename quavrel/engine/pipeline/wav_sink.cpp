@@ -19,7 +19,10 @@ bool WriteAll(QFile &file, const void *data, qint64 size, QString &error)
 
 } // namespace
 
-WavSink::WavSink(int Channels, int Rate, bool WithHeader) : channels_(Channels), rate_(Rate), withHeader_(WithHeader) {}
+WavSink::WavSink(int Channels, int Rate, bool WithHeader)
+    : channels_(Channels), rate_(Rate), withHeader_(WithHeader)
+{
+}
 
 bool WavSink::Begin(QFile &File, QString &Error)
 {
@@ -47,8 +50,7 @@ bool WavSink::Finish(QFile &File, const QString &, QString &Error)
     if (withHeader_) {
         const WavHeader header = MakeWavHeader(channels_, rate_, static_cast<uint32_t>(dataBytes_));
         if (!File.seek(kWavRiffSizeOffset) || !WriteAll(File, &header[kWavRiffSizeOffset], 4, Error) ||
-            !File.seek(kWavDataSizeOffset) || !WriteAll(File, &header[kWavDataSizeOffset], 4, Error))
-        {
+            !File.seek(kWavDataSizeOffset) || !WriteAll(File, &header[kWavDataSizeOffset], 4, Error)) {
             if (Error.isEmpty())
                 Error = WriteFailureReason(File);
             return false;

@@ -1,11 +1,11 @@
 #include "mp3_tags.h"
 
-#include <QFile>
-
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/uniquefileidentifierframe.h>
+
+#include <QFile>
 
 namespace {
 
@@ -58,12 +58,11 @@ bool WriteMp3Tags(const QString &Path, const TrackTags &Tags, QString &Error)
     AddUserText(tag, "MusicBrainz Album Id", Tags.MusicBrainzAlbumId);
     // Players read the recording's identifier from this frame, as the MUSICBRAINZ_TRACKID comment.
     if (!Tags.MusicBrainzTrackId.trimmed().isEmpty())
-        tag.addFrame(new TagLib::ID3v2::UniqueFileIdentifierFrame("http://musicbrainz.org",
-                                                                   Tags.MusicBrainzTrackId.trimmed().toUtf8().constData()));
+        tag.addFrame(new TagLib::ID3v2::UniqueFileIdentifierFrame(
+            "http://musicbrainz.org", Tags.MusicBrainzTrackId.trimmed().toUtf8().constData()));
     // The ID3v1 tag takes what it can hold from the ID3v2 one.
     if (!file.save(TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers,
-                   TagLib::ID3v2::v3, TagLib::File::Duplicate))
-    {
+                   TagLib::ID3v2::v3, TagLib::File::Duplicate)) {
         Error = QStringLiteral("étiquettes MP3 non écrites");
         return false;
     }

@@ -1,11 +1,12 @@
 #include "ogg_tags.h"
 
-#include <QFile>
-
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
 
-bool AddOggComments(const QString &Path, const std::vector<std::pair<QString, QString>> &Comments, QString &Error)
+#include <QFile>
+
+bool AddOggComments(const QString &Path, const std::vector<std::pair<QString, QString>> &Comments,
+                    QString &Error)
 {
     TagLib::Ogg::Vorbis::File file(QFile::encodeName(Path).constData(), false);
     if (!file.isValid() || !file.tag() || file.readOnly()) {

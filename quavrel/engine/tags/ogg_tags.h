@@ -9,4 +9,5 @@
 
 // Adds each comment whose name the file does not carry yet. Nothing to add leaves the file
 // untouched. False with the reason in Error.
-bool AddOggComments(const QString &Path, const std::vector<std::pair<QString, QString>> &Comments, QString &Error);
+bool AddOggComments(const QString &Path, const std::vector<std::pair<QString, QString>> &Comments,
+                    QString &Error);

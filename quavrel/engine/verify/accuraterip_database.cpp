@@ -32,7 +32,8 @@ std::optional<std::vector<AccurateRipPressing>> ParseAccurateRipFile(const QByte
         pressing.Id3 = LittleEndian32(p + 9);
         p += kHeaderBytes;
         for (int i = 0; i < count; ++i, p += kEntryBytes)
-            pressing.Tracks.push_back({static_cast<uint8_t>(p[0]), LittleEndian32(p + 1), LittleEndian32(p + 5)});
+            pressing.Tracks.push_back(
+                {static_cast<uint8_t>(p[0]), LittleEndian32(p + 1), LittleEndian32(p + 5)});
         at += kHeaderBytes + qsizetype{count} * kEntryBytes;
         pressings.push_back(std::move(pressing));
     }

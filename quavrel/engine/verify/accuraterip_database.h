@@ -27,11 +27,11 @@ struct AccurateRipPressing {
 std::optional<std::vector<AccurateRipPressing>> ParseAccurateRipFile(const QByteArray &Bytes);
 
 enum class AccurateRipResult {
-    Exact,        // a pressing has the track's v1 or v2 checksum
-    Mismatch,     // the disc is in the database, the track's checksums are not
+    Exact,    // a pressing has the track's v1 or v2 checksum
+    Mismatch, // the disc is in the database, the track's checksums are not
     NotInDatabase,
-    Offline,      // the database could not be asked
-    NoDatabase,   // no database server is set, or its answer was unreadable
+    Offline,    // the database could not be asked
+    NoDatabase, // no database server is set, or its answer was unreadable
 };
 
 struct AccurateRipVerdict {

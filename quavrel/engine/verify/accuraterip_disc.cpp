@@ -15,7 +15,8 @@ int64_t AccurateRipDisc::FramesOf(int Number) const
     const int index = IndexOf(Number);
     if (index == 0)
         return 0;
-    const int32_t end = static_cast<size_t>(index) < Starts.size() ? Starts[static_cast<size_t>(index)] : LeadOut;
+    const int32_t end =
+        static_cast<size_t>(index) < Starts.size() ? Starts[static_cast<size_t>(index)] : LeadOut;
     return int64_t{end - Starts[static_cast<size_t>(index) - 1]} * 588;
 }
 
@@ -34,7 +35,8 @@ QString AccurateRipDisc::Url(const QString &Server) const
     while (base.endsWith(QLatin1Char('/')))
         base.chop(1);
     const QString hex = QStringLiteral("%1").arg(Id1, 8, 16, QLatin1Char('0'));
-    return base + QStringLiteral("/accuraterip/%1/%2/%3/").arg(hex.at(7)).arg(hex.at(6)).arg(hex.at(5)) + FileName();
+    return base + QStringLiteral("/accuraterip/%1/%2/%3/").arg(hex.at(7)).arg(hex.at(6)).arg(hex.at(5)) +
+           FileName();
 }
 
 AccurateRipDisc AccurateRipDiscOf(const TCdInfo &Info, uint32_t CddbId)
