@@ -7,6 +7,7 @@
 #include "exit_codes.h"
 #include "interrupt_watch.h"
 #include "lookup_setup.h"
+#include "name_sources.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,10 +16,13 @@
 namespace {
 
 const char kHelp[] =
-    "Usage : quavrel-cli lookup [-d N] [--server HÔTE[:PORT]|URL] [--choose K] [--json]\n"
-    "Cherche le disque sur le serveur CDDB et affiche l'artiste, l'album et les titres.\n"
+    "Usage : quavrel-cli lookup [-d N] [--server HÔTE[:PORT]|URL] [--source S] [--choose K] [--json]\n"
+    "Cherche le disque sur le serveur CDDB ou sur MusicBrainz et affiche l'artiste, l'album et les\n"
+    "titres.\n"
     "  -d, --drive N   le lecteur N (0 par défaut)\n"
     "  --server S      ce serveur plutôt que celui des paramètres (hôte, hôte:port ou URL http://)\n"
+    "  --source S      cddb, musicbrainz ou both (CDDB, puis MusicBrainz si rien n'est trouvé) ;\n"
+    "                  par défaut la source des paramètres\n"
     "  --choose K      la K-ième correspondance quand le serveur en donne plusieurs (sans question)\n"
     "  --json          en JSON\n"
     "Sans --choose, plusieurs correspondances sont proposées au choix sur un terminal ; ailleurs\n"
@@ -88,6 +92,7 @@ int RunLookup(const QStringList &Arguments, InterruptWatch &Watch)
                       {{{QStringLiteral("--help"), QStringLiteral("-h")}},
                        {{QStringLiteral("-d"), QStringLiteral("--drive")}, true},
                        {{QStringLiteral("--server")}, true},
+                       {{QStringLiteral("--source")}, true},
                        {{QStringLiteral("--choose")}, true},
                        {{QStringLiteral("--json")}}},
                       error) &&
@@ -106,6 +111,15 @@ int RunLookup(const QStringList &Arguments, InterruptWatch &Watch)
     const RipSettings settings = ReadRipSettings(problem);
     if (!problem.isEmpty())
         PrintError(problem);
+    NameSource source = static_cast<NameSource>(settings.Source);
+    if (options.Has(QStringLiteral("--source"))) {
+        const std::optional<NameSource> given = ParseNameSource(options.Value(QStringLiteral("--source")));
+        if (!given)
+            return UsageError(QStringLiteral("lookup"),
+                              QStringLiteral("--source attend cddb, musicbrainz ou both : « %1 »")
+                                  .arg(options.Value(QStringLiteral("--source"))));
+        source = *given;
+    }
     CddbServerTexts server;
     const QString typed =
         options.Has(QStringLiteral("--server")) ? options.Value(QStringLiteral("--server")) : QString();
@@ -117,9 +131,8 @@ int RunLookup(const QStringList &Arguments, InterruptWatch &Watch)
         PrintError(error);
         return status;
     }
-    Watch.SetAction([] { http_Abort(); });
-    const DiscLookup lookup = LookUpDisc(toc, server, settings.Utf8Texts, choice, TerminalChooser());
-    Watch.SetAction({});
+    const DiscLookup lookup = LookUpNames(toc, server, settings.Utf8Texts, choice, TerminalChooser(), source,
+                                          QUrl(settings.MusicBrainzServer), Watch);
     if (InterruptWatch::Interrupted()) {
         PrintError(QStringLiteral("Recherche abandonnée."));
         return kExitCancelled;

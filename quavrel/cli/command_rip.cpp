@@ -8,6 +8,7 @@
 #include "exit_codes.h"
 #include "interrupt_watch.h"
 #include "lookup_setup.h"
+#include "name_sources.h"
 #include "output_names.h"
 #include "rip_formats.h"
 #include "rip_pipeline.h"
@@ -31,6 +32,7 @@ const char kHelp[] =
     "  --no-lookup         sans recherche CDDB : les pistes restent sans nom\n"
     "  --choose K          la K-ième correspondance CDDB quand il y en a plusieurs\n"
     "  --server S          ce serveur CDDB plutôt que celui des paramètres\n"
+    "  --source S          cddb, musicbrainz ou both : d'où viennent les noms (les paramètres)\n"
     "  -q, --quality Q     qualité Ogg, 0 à 10\n"
     "  -b, --bitrate B     débit MP3 en kbit/s (%2)\n"
     "  --vbr               MP3 à débit variable\n"
@@ -103,6 +105,7 @@ struct RipRequest {
     CddbServerTexts Server;
     bool Lookup = true;
     int Choice = 0;
+    NameSource Source = NameSource::Both;
     bool Eject = false;
 };
 
@@ -114,6 +117,15 @@ bool ReadRequest(const CliArguments &options, RipRequest &request, QString &erro
         return false;
     if (has("-t") && !ParseTrackList(value("-t"), request.Tracks, error))
         return false;
+    if (has("--source")) {
+        const std::optional<NameSource> given = ParseNameSource(value("--source"));
+        if (!given) {
+            error =
+                QStringLiteral("--source attend cddb, musicbrainz ou both : « %1 »").arg(value("--source"));
+            return false;
+        }
+        request.Source = *given;
+    }
     if (has("--choose") &&
         !ParseNumber(QStringLiteral("--choose"), value("--choose"), 1, 9999, request.Choice, error))
         return false;
@@ -183,6 +195,7 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
                                        {{QStringLiteral("--no-lookup")}},
                                        {{QStringLiteral("--choose")}, true},
                                        {{QStringLiteral("--server")}, true},
+                                       {{QStringLiteral("--source")}, true},
                                        {{QStringLiteral("-q"), QStringLiteral("--quality")}, true},
                                        {{QStringLiteral("-b"), QStringLiteral("--bitrate")}, true},
                                        {{QStringLiteral("--vbr")}},
@@ -198,6 +211,7 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
     RipRequest request;
     QString problem;
     request.Settings = ReadRipSettings(problem);
+    request.Source = static_cast<NameSource>(request.Settings.Source);
     if (!problem.isEmpty())
         PrintError(problem);
     if (!ReadRequest(options, request, error))
@@ -224,10 +238,9 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
     if (request.Lookup) {
         TCdToc toc{};
         if (ReadDiscToc(request.Drive, toc, error) == kExitDone) {
-            Watch.SetAction([] { http_Abort(); });
-            lookup = LookUpDisc(toc, request.Server, request.Settings.Utf8Texts, request.Choice,
-                                TerminalChooser());
-            Watch.SetAction({});
+            lookup = LookUpNames(toc, request.Server, request.Settings.Utf8Texts, request.Choice,
+                                 TerminalChooser(), request.Source, QUrl(request.Settings.MusicBrainzServer),
+                                 Watch);
         } else {
             lookup.Message = error;
         }

@@ -31,6 +31,34 @@ QString MatchLine(const LookupMatch &Match)
     return QStringLiteral("%1 %2 %3 / %4").arg(Match.Category, Match.DiscId, Match.Artist, Match.Title);
 }
 
+bool ChooseMatch(DiscLookup &lookup, int Choice, const MatchChooser &Chooser)
+{
+    const int count = static_cast<int>(lookup.Matches.size());
+    if (Choice > 0) {
+        if (Choice > count) {
+            lookup.Outcome = DiscLookup::Status::BadChoice;
+            lookup.Message = QStringLiteral("--choose %1 : le serveur n'a donné que %2 correspondance(s).")
+                                 .arg(Choice)
+                                 .arg(count);
+            return false;
+        }
+        lookup.Chosen = Choice - 1;
+    } else if (count == 1) {
+        lookup.Chosen = 0;
+    } else {
+        lookup.Chosen = Chooser ? Chooser(lookup) : -1;
+        if (lookup.Chosen < 0 || lookup.Chosen >= count) {
+            lookup.Chosen = -1;
+            lookup.Outcome = DiscLookup::Status::NoneChosen;
+            lookup.Message =
+                QStringLiteral("%1 correspondances, aucune choisie (--choose K pour en prendre une).")
+                    .arg(count);
+            return false;
+        }
+    }
+    return true;
+}
+
 DiscLookup LookUpDisc(const TCdToc &Toc, const CddbServerTexts &Server, bool Utf8, int Choice,
                       const MatchChooser &Chooser)
 {
@@ -67,28 +95,8 @@ DiscLookup LookUpDisc(const TCdToc &Toc, const CddbServerTexts &Server, bool Utf
         lookup.Message = WithReason(QStringLiteral("Erreur pendant la récupération des données!"), Utf8);
         return lookup;
     }
-    if (Choice > 0) {
-        if (Choice > count) {
-            lookup.Outcome = DiscLookup::Status::BadChoice;
-            lookup.Message = QStringLiteral("--choose %1 : le serveur n'a donné que %2 correspondance(s).")
-                                 .arg(Choice)
-                                 .arg(count);
-            return lookup;
-        }
-        lookup.Chosen = Choice - 1;
-    } else if (count == 1) {
-        lookup.Chosen = 0;
-    } else {
-        lookup.Chosen = Chooser ? Chooser(lookup) : -1;
-        if (lookup.Chosen < 0 || lookup.Chosen >= count) {
-            lookup.Chosen = -1;
-            lookup.Outcome = DiscLookup::Status::NoneChosen;
-            lookup.Message =
-                QStringLiteral("%1 correspondances, aucune choisie (--choose K pour en prendre une).")
-                    .arg(count);
-            return lookup;
-        }
-    }
+    if (!ChooseMatch(lookup, Choice, Chooser))
+        return lookup;
 
     const int32_t read = http_read(0, server.Record(), &records.query.Matches[lookup.Chosen], &records.info);
     switch (read) {

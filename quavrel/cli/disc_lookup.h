@@ -48,5 +48,9 @@ using MatchChooser = std::function<int(const DiscLookup &)>;
 DiscLookup LookUpDisc(const TCdToc &Toc, const CddbServerTexts &Server, bool Utf8, int Choice,
                       const MatchChooser &Chooser);
 
+// Takes match Choice (1-based; 0 when none was given), the only one, or the Chooser's; false with
+// Outcome and Message set when none is taken.
+bool ChooseMatch(DiscLookup &Lookup, int Choice, const MatchChooser &Chooser);
+
 // "rock 3b04af05 Artist / Album", as the window's match chooser lists them.
 QString MatchLine(const LookupMatch &Match);

@@ -40,6 +40,7 @@ StoredSetting Text(const QString &name, QString &text)
 const QStringList kFormats{QStringLiteral("Ogg"), QStringLiteral("Mp3"), QStringLiteral("Wav"),
                            QStringLiteral("Flac")};
 // "Compression" 0..8, stored as the item index, which is the level.
+const QStringList kSources{"CDDB", "MusicBrainz", "CDDB, puis MusicBrainz"};
 const QStringList kFlacLevels{"0", "1", "2", "3", "4", "5", "6", "7", "8"};
 
 } // namespace
@@ -106,6 +107,8 @@ RipSettings ReadRipSettings(QString &Problem)
         IndexSetting(QStringLiteral("Encodeur"), settings.Format, kFormats),
         IndexSetting(QStringLiteral("Paramètres Ogg"), settings.OggQualityIndex, OggQualityItems()),
         IndexSetting(QStringLiteral("Paramètres Flac"), settings.FlacCompression, kFlacLevels),
+        IndexSetting(QStringLiteral("Source des informations"), settings.Source, kSources),
+        Text(QStringLiteral("Serveur MusicBrainz"), settings.MusicBrainzServer),
         IndexSetting(QStringLiteral("Fréquence Mp3"), settings.SampleRateIndex, SampleRateItems()),
         IndexSetting(QStringLiteral("Débit Mp3"), settings.BitrateIndex, BitrateItems()),
         IndexSetting(QStringLiteral("Débit Max Mp3"), settings.MaxBitrateIndex, MaxBitrateItems()),

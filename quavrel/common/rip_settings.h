@@ -20,10 +20,12 @@ struct RipSettings {
     bool Copyright = false;
     bool Original = false;
     bool Crc = true;
-    bool WithNumber = true; // "Numéro de Piste"
-    bool WithName = false;  // "Nom de Piste"
-    bool ByArtist = true;   // "Nom des Répertoires"
-    bool Utf8Texts = false; // "Textes en UTF-8": CDDB protocol level 6
+    bool WithNumber = true;    // "Numéro de Piste"
+    bool WithName = false;     // "Nom de Piste"
+    bool ByArtist = true;      // "Nom des Répertoires"
+    bool Utf8Texts = false;    // "Textes en UTF-8": CDDB protocol level 6
+    int Source = 2;            // "Source des informations": 0 CDDB, 1 MusicBrainz, 2 CDDB then MusicBrainz
+    QString MusicBrainzServer; // "Serveur MusicBrainz"; empty: the service's own address
 
     int OggQuality() const;
     int SampleRate() const;

@@ -238,12 +238,14 @@ TEST_F(CliTest, CtrlCDuringARipKeepsTheFinishedTrackAndExits130)
 
 TEST_F(CliTest, BadUsageExits2AndAMissingDriveOrDiscExits3)
 {
-    for (const std::vector<std::string> &words : std::vector<std::vector<std::string>>{{"rip", "-f", "aiff"},
-                                                                                       {"rip", "-t", "2-x"},
-                                                                                       {"rip", "-t", "9"},
-                                                                                       {"toc", "--bogus"},
-                                                                                       {"eject"},
-                                                                                       {}}) {
+    for (const std::vector<std::string> &words :
+         std::vector<std::vector<std::string>>{{"rip", "-f", "aiff"},
+                                               {"rip", "-t", "2-x"},
+                                               {"rip", "-t", "9"},
+                                               {"lookup", "--source", "discogs"},
+                                               {"toc", "--bogus"},
+                                               {"eject"},
+                                               {}}) {
         const CliResult run = RunCli(words, env_);
         EXPECT_EQ(run.exitCode, 2) << (words.empty() ? "" : words.front()) << run.err;
         EXPECT_FALSE(run.err.empty());
@@ -260,3 +262,19 @@ TEST_F(CliTest, BadUsageExits2AndAMissingDriveOrDiscExits3)
 }
 
 } // namespace
+
+TEST_F(CliTest, LookupSourcesAskCddbThenMusicBrainzAsChosen)
+{
+    ServeDemoEntry(false);
+    // The MusicBrainz service stored for this run refuses connections: its reason shows.
+    StoreSettings({{QStringLiteral("Nom de Serveur"), QString::fromStdString(server_->Address())},
+                   {QStringLiteral("Serveur MusicBrainz"), QStringLiteral("http://127.0.0.1:1")}});
+    const CliResult only = RunCli({"lookup", "--source", "musicbrainz"}, env_);
+    EXPECT_EQ(only.exitCode, 4) << only.err;
+    EXPECT_NE(only.err.find("MusicBrainz"), std::string::npos) << only.err;
+    EXPECT_NE(only.err.find("connexion refusée"), std::string::npos) << only.err;
+    // CDDB knows the disc: MusicBrainz is not asked.
+    const CliResult both = RunCli({"lookup", "--source", "both", "--json"}, env_);
+    EXPECT_EQ(both.exitCode, 0) << both.err;
+    EXPECT_NE(both.out.find("Orchestre de démonstration"), std::string::npos) << both.out;
+}
