@@ -18,8 +18,13 @@ inline std::filesystem::path DataFile(const std::filesystem::path &moduleDir,
                                       std::string_view installedToData, std::string_view name)
 {
     std::error_code ec;
-    const bool buildTree = std::filesystem::exists(moduleDir / ".." / "CMakeCache.txt", ec);
-    return (moduleDir / (buildTree ? std::string_view(kBuildTreeModuleToData) : installedToData) / name)
+    // The loader may name the module through a link (/lib standing for /usr/lib): the relative way
+    // to the data holds from the module's real place only.
+    std::filesystem::path dir = std::filesystem::canonical(moduleDir, ec);
+    if (ec)
+        dir = moduleDir;
+    const bool buildTree = std::filesystem::exists(dir / ".." / "CMakeCache.txt", ec);
+    return (dir / (buildTree ? std::string_view(kBuildTreeModuleToData) : installedToData) / name)
         .lexically_normal();
 }
 
