@@ -4,20 +4,14 @@
 #include "lame_coder.h"
 #include "mp3_sink.h"
 #include "ogg_sink.h"
+#include "ogg_tag_texts.h"
 #include "output_names.h"
 #include "vorbis_binding.h"
 #include "wav_sink.h"
 
 #include <algorithm>
-#include <array>
-
-#include <QTime>
 
 namespace {
-
-// The window's Ogg tag texts: at most 131 bytes each.
-constexpr int kTagTextBytes = 131;
-const char *const kEncoderName = "Quavrel 1.1";
 
 // The tags the window writes for the same track (the year and genre come with the window's lookup only).
 TrackTags TagsOf(const TrackLabel &label)
@@ -43,31 +37,11 @@ std::unique_ptr<AudioSink> MakeOgg(const EncoderChoice &choice, const TrackLabel
         error = QStringLiteral("Vorbis.DLL non prête.");
         return nullptr;
     }
-    const std::array<QByteArray, 7> texts{
-        Utf8Prefix(label.Artist, kTagTextBytes),
-        Utf8Prefix(label.Album, kTagTextBytes),
-        Utf8Prefix(label.Title, kTagTextBytes),
-        Utf8Prefix(QStringLiteral("Encoder DLL : ") + VorbisVersionText(), kTagTextBytes),
-        // No genre is known here: none is written (never a made-up one).
-        QByteArray(),
-        QByteArray(kEncoderName),
-        QTime::currentTime().toString(QStringLiteral("HH:mm:ss")).toUtf8(),
-    };
-    VB_TAG tag{};
-    tag.dwStructSize = sizeof(VB_TAG);
-    tag.dwStructVersion = 1;
-    tag.dwReserved[0] = 1;
-    tag.dwReserved[1] = 44;
-    tag.dwReserved[2] = 1;
-    tag.lpszArtist = texts[0].constData();
-    tag.lpszAlbum = texts[1].constData();
-    tag.lpszTitle = texts[2].constData();
-    tag.lpszComment = texts[3].constData();
-    tag.dwTrackNumber = static_cast<uint32_t>(label.Number);
-    tag.dwTrackTotal = static_cast<uint32_t>(std::max(label.Total, 0));
-    tag.lpszGenre = texts[4].constData();
-    tag.lpszEncodedBy = texts[5].constData();
-    tag.lpszEncodingTime = texts[6].constData();
+    // No genre is known here: none is written (never a made-up one).
+    const OggTagTexts texts(label.Artist, label.Album, label.Title,
+                            QStringLiteral("Encoder DLL : ") + VorbisVersionText(), QString());
+    const VB_TAG tag =
+        texts.Record(static_cast<uint32_t>(label.Number), static_cast<uint32_t>(std::max(label.Total, 0)));
     // The sink copies the texts.
     return std::make_unique<OggSink>(VorbisFormatRecord(choice.OggQuality), tag);
 }

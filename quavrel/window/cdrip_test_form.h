@@ -10,6 +10,7 @@
 #include "lame_coder.h"
 #include "musicbrainz_client.h"
 #include "musicbrainz_rows.h"
+#include "ogg_tag_texts.h"
 #include "output_names.h"
 #include "rip_pipeline.h"
 #include "rip_reports.h"
@@ -294,7 +295,7 @@ class TCDRipTestForm : public QMainWindow {
     RipReport lastRip_;
     UniqueNames commandNames_;
     // Texts of the tag record, 131 bytes and a terminating zero each, kept until the next track.
-    std::array<std::array<char, 132>, 7> oggTagTexts_{};
+    OggTagTexts oggTagTexts_;
 
     // ---- Disc lookup and playback (private) ----
     void ConnectVerifyControls();

@@ -10,20 +10,6 @@
 #include "ui_TCDRipTestForm.h"
 
 #include <algorithm>
-#include <cstring>
-
-#include <QTime>
-
-namespace {
-
-constexpr int kTagTextBytes = 131;
-
-// The stream's ENCODED_BY comment.
-const char *const kEncoderName = "Quavrel 1.1";
-
-enum TagText { kArtist, kAlbum, kTitle, kComment, kGenre, kEncodedBy, kTime };
-
-} // namespace
 
 void TCDRipTestForm::btnRip_EncodeClick()
 {
@@ -82,37 +68,10 @@ VB_TAG TCDRipTestForm::OggTagRecord(int TrackNum)
 {
     const TrackTags tags = TrackTagsFor(TrackNum);
     // The genre only when known: an empty text writes no GENRE comment.
-    const QString texts[] = {
-        tags.Artist,
-        tags.Album,
-        tags.Title,
-        QStringLiteral("Encoder DLL : ") + VorbisVersionText(),
-        tags.Genre,
-        QString::fromLatin1(kEncoderName),
-        QTime::currentTime().toString(QStringLiteral("HH:mm:ss")),
-    };
-    for (size_t i = 0; i < oggTagTexts_.size(); ++i) {
-        const QByteArray bytes = Utf8Prefix(texts[i], kTagTextBytes);
-        oggTagTexts_[i].fill('\0');
-        std::memcpy(oggTagTexts_[i].data(), bytes.constData(), static_cast<size_t>(bytes.size()));
-    }
-
-    VB_TAG tag{};
-    tag.dwStructSize = sizeof(VB_TAG);
-    tag.dwStructVersion = 1;
-    tag.dwReserved[0] = 1;
-    tag.dwReserved[1] = 44;
-    tag.dwReserved[2] = 1;
-    tag.lpszArtist = oggTagTexts_[kArtist].data();
-    tag.lpszAlbum = oggTagTexts_[kAlbum].data();
-    tag.lpszTitle = oggTagTexts_[kTitle].data();
-    tag.lpszComment = oggTagTexts_[kComment].data();
-    tag.dwTrackNumber = static_cast<uint32_t>(TrackNum);
-    tag.dwTrackTotal = static_cast<uint32_t>(std::max(cdrip3::CR_GetNumTocEntries(), 0));
-    tag.lpszGenre = oggTagTexts_[kGenre].data();
-    tag.lpszEncodedBy = oggTagTexts_[kEncodedBy].data();
-    tag.lpszEncodingTime = oggTagTexts_[kTime].data();
-    return tag;
+    oggTagTexts_ = OggTagTexts(tags.Artist, tags.Album, tags.Title,
+                               QStringLiteral("Encoder DLL : ") + VorbisVersionText(), tags.Genre);
+    return oggTagTexts_.Record(static_cast<uint32_t>(TrackNum),
+                               static_cast<uint32_t>(std::max(cdrip3::CR_GetNumTocEntries(), 0)));
 }
 
 int32_t TCDRipTestForm::Track2OggFile(int TrackNum, const QString &FileName, const VB_CONFIG &Format)
