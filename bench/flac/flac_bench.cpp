@@ -3,7 +3,7 @@
 // the ripper's chunks, read from the same WAV file the program reads. Prints the ratio (ours /
 // program) and checks that both files hold the same audio (their STREAMINFO MD5). Run by hand.
 
-#include "flac_sink.h"
+#include "quavrel/engine/formats/flac_sink.h"
 
 #include <algorithm>
 #include <chrono>

@@ -2,9 +2,9 @@
 // cd-paranoia reading the same image piped into lame with the same settings, in one run. Each
 // side runs in a child process so that its wall time and peak memory are its own.
 
-#include "cd_rip.h"
 #include "drive_catalogue.h"
-#include "lame_coder.h"
+#include "quavrel/engine/bindings/lame_coder.h"
+#include "quavrel/engine/ripper/cd_rip.h"
 
 #include <chrono>
 #include <cstdio>

@@ -5,8 +5,8 @@
 // loop gets to it: the longest gap is how long the window went without processing events. Last, the
 // same gap while the drive reads slowly (80 ms a read): track 1 ripped for 3 s, then cancelled.
 
-#include "cd_access.h"
-#include "cdrip_test_form.h"
+#include "quavrel/engine/bindings/cd_access.h"
+#include "quavrel/window/cdrip_test_form.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <algorithm>

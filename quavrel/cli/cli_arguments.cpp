@@ -1,4 +1,4 @@
-#include "cli_arguments.h"
+#include "quavrel/cli/cli_arguments.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 // quavrel-cli drives: the drives of the catalogue, one a line, with the state of their medium.
 
-#include "cd_access.h"
-#include "cli_arguments.h"
-#include "commands.h"
-#include "console.h"
-#include "exit_codes.h"
+#include "quavrel/cli/cli_arguments.h"
+#include "quavrel/cli/commands.h"
+#include "quavrel/cli/console.h"
+#include "quavrel/cli/exit_codes.h"
+#include "quavrel/engine/bindings/cd_access.h"
 
 namespace {
 

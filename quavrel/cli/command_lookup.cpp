@@ -1,13 +1,13 @@
 // quavrel-cli lookup: the disc's artist, album and titles from the CDDB server.
 
-#include "cli_arguments.h"
-#include "commands.h"
-#include "console.h"
-#include "disc_access.h"
-#include "exit_codes.h"
-#include "interrupt_watch.h"
-#include "lookup_setup.h"
-#include "name_sources.h"
+#include "quavrel/cli/cli_arguments.h"
+#include "quavrel/cli/commands.h"
+#include "quavrel/cli/console.h"
+#include "quavrel/cli/disc_access.h"
+#include "quavrel/cli/exit_codes.h"
+#include "quavrel/cli/interrupt_watch.h"
+#include "quavrel/cli/lookup_setup.h"
+#include "quavrel/cli/name_sources.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,19 +1,19 @@
 // quavrel-cli rip: the disc's tracks to files, named and placed like the window's, through the
 // rip pipeline, with progress and a summary.
 
-#include "cli_arguments.h"
-#include "commands.h"
-#include "console.h"
-#include "disc_access.h"
-#include "exit_codes.h"
-#include "interrupt_watch.h"
-#include "lookup_setup.h"
-#include "name_sources.h"
-#include "output_names.h"
-#include "rip_formats.h"
-#include "rip_pipeline.h"
-#include "rip_progress.h"
-#include "runtime_rip_source.h"
+#include "quavrel/cli/cli_arguments.h"
+#include "quavrel/cli/commands.h"
+#include "quavrel/cli/console.h"
+#include "quavrel/cli/disc_access.h"
+#include "quavrel/cli/exit_codes.h"
+#include "quavrel/cli/interrupt_watch.h"
+#include "quavrel/cli/lookup_setup.h"
+#include "quavrel/cli/name_sources.h"
+#include "quavrel/cli/rip_progress.h"
+#include "quavrel/engine/formats/rip_formats.h"
+#include "quavrel/engine/pipeline/rip_pipeline.h"
+#include "quavrel/engine/pipeline/runtime_rip_source.h"
+#include "quavrel/naming/output_names.h"
 
 #include <algorithm>
 

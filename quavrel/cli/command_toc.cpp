@@ -1,10 +1,10 @@
 // quavrel-cli toc: the table of contents of a drive's disc and its CDDB disc ID.
 
-#include "cli_arguments.h"
-#include "commands.h"
-#include "console.h"
-#include "disc_access.h"
-#include "exit_codes.h"
+#include "quavrel/cli/cli_arguments.h"
+#include "quavrel/cli/commands.h"
+#include "quavrel/cli/console.h"
+#include "quavrel/cli/disc_access.h"
+#include "quavrel/cli/exit_codes.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

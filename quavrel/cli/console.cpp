@@ -1,4 +1,4 @@
-#include "console.h"
+#include "quavrel/cli/console.h"
 
 #include <unistd.h>
 

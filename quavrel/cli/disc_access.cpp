@@ -1,6 +1,6 @@
-#include "disc_access.h"
+#include "quavrel/cli/disc_access.h"
 
-#include "exit_codes.h"
+#include "quavrel/cli/exit_codes.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // the lookup) and the ripping library's disc information (for the rip). Drive indexes are the
 // catalogue's, the same for both. Each returns kExitDone, or kExitNoDisc with Error in French.
 
-#include "cd_access.h"
 #include "ostrelle/ostrelle.h"
+#include "quavrel/engine/bindings/cd_access.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "disc_lookup.h"
+#include "quavrel/cli/disc_lookup.h"
 
-#include "ansi_text.h"
-#include "cddb_server_record.h"
+#include "quavrel/metadata/cddb/ansi_text.h"
+#include "quavrel/metadata/cddb/cddb_server_record.h"
 
 namespace {
 

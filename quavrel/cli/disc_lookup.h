@@ -2,8 +2,8 @@
 // The disc lookup of the window, without its dialogs: query, the choice among several matches
 // (given, asked by the caller, or none), read; every record released on every path.
 
-#include "cddb_server.h"
 #include "ostrelle/ostrelle.h"
+#include "quavrel/metadata/cddb/cddb_server.h"
 
 #include <functional>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "interrupt_watch.h"
+#include "quavrel/cli/interrupt_watch.h"
 
 #include <csignal>
 #include <fcntl.h>

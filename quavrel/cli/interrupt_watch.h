@@ -3,7 +3,7 @@
 // cancel it was given (a rip's cancel, a lookup's abort). Reads waiting on standard input are
 // interrupted too (the handler is installed without SA_RESTART).
 
-#include "file_descriptor.h"
+#include "platform/common/file_descriptor.h"
 
 #include <functional>
 #include <memory>

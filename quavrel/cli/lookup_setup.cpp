@@ -1,6 +1,6 @@
-#include "lookup_setup.h"
+#include "quavrel/cli/lookup_setup.h"
 
-#include "console.h"
+#include "quavrel/cli/console.h"
 
 #include <cstdio>
 

@@ -1,12 +1,12 @@
 // quavrel-cli: the ripper of the window from a terminal and from scripts, on the same engine,
 // settings and drives.
 
-#include "cd_access.h"
-#include "commands.h"
-#include "console.h"
-#include "exit_codes.h"
-#include "interrupt_watch.h"
-#include "winmsg.h"
+#include "platform/winmsg/winmsg.h"
+#include "quavrel/cli/commands.h"
+#include "quavrel/cli/console.h"
+#include "quavrel/cli/exit_codes.h"
+#include "quavrel/cli/interrupt_watch.h"
+#include "quavrel/engine/bindings/cd_access.h"
 
 #include <exception>
 

@@ -1,8 +1,8 @@
-#include "name_sources.h"
+#include "quavrel/cli/name_sources.h"
 
-#include "disc_layout.h"
-#include "interrupt_watch.h"
-#include "musicbrainz_client.h"
+#include "quavrel/cli/interrupt_watch.h"
+#include "quavrel/metadata/musicbrainz/disc_layout.h"
+#include "quavrel/metadata/musicbrainz/musicbrainz_client.h"
 
 namespace {
 

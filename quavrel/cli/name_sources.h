@@ -2,7 +2,7 @@
 // Where the names come from, as the window's "Source des informations" has it: CDDB, MusicBrainz,
 // or CDDB then MusicBrainz when CDDB finds nothing.
 
-#include "disc_lookup.h"
+#include "quavrel/cli/disc_lookup.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
-#include "rip_progress.h"
+#include "quavrel/cli/rip_progress.h"
 
-#include "console.h"
+#include "quavrel/cli/console.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "dial_up.h"
+#include "quavrel/dialup/dial_up.h"
 
-#include "ras_binding.h"
-#include "status_texts.h"
+#include "quavrel/dialup/ras_binding.h"
+#include "quavrel/dialup/status_texts.h"
 
 #include <algorithm>
 #include <chrono>

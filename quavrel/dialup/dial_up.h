@@ -9,8 +9,8 @@
 // the component's thread, in order, none lost. Only one asynchronous dial at a time is followed
 // across all instances: the last one started.
 
-#include "dial_up_types.h"
-#include "ras.h"
+#include "platform/ras/ras.h"
+#include "quavrel/dialup/dial_up_types.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "ras_binding.h"
+#include "quavrel/dialup/ras_binding.h"
 
 RasBinding &RasBinding::Shared()
 {

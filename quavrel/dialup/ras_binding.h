@@ -3,7 +3,7 @@
 // system without it. "rasapi32.dll" is the library; "rnaph.dll" stands in when the first library
 // loads but has the asked function under neither of its names.
 
-#include "library_loader.h"
+#include "platform/loader/library_loader.h"
 
 #include <stdexcept>
 #include <string>

@@ -1,6 +1,6 @@
-#include "status_texts.h"
+#include "quavrel/dialup/status_texts.h"
 
-#include "ras.h"
+#include "platform/ras/ras.h"
 
 namespace {
 

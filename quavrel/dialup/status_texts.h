@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dial_up_types.h"
+#include "quavrel/dialup/dial_up_types.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "album_info_form.h"
+#include "quavrel/window/album_info_form.h"
 
 #include "ui_TAlbumInfoForm.h"
 

@@ -1,9 +1,9 @@
-#include "cdrip_test_form.h"
+#include "quavrel/window/cdrip_test_form.h"
 
-#include "data_files.h"
-#include "message_box.h"
-#include "os_label.h"
-#include "registry.h"
+#include "platform/common/data_files.h"
+#include "quavrel/settings/registry.h"
+#include "quavrel/window/message_box.h"
+#include "quavrel/window/os_label.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <QCloseEvent>

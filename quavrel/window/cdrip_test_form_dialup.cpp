@@ -1,7 +1,7 @@
 // The connection controls of the CDDB tab and the window's side of the dial-up component.
 
-#include "cdrip_test_form.h"
-#include "ras_binding.h"
+#include "quavrel/dialup/ras_binding.h"
+#include "quavrel/window/cdrip_test_form.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <cstring>

@@ -1,12 +1,12 @@
 // Drives, the disc in the active drive and its track list, the tray, and the drive parameters.
 
-#include "cdrip_test_form.h"
-#include "config_dir.h"
-#include "drive_catalogue.h"
-#include "message_box.h"
-#include "runtime_rip_source.h"
+#include "platform/common/config_dir.h"
+#include "platform/drives/drive_catalogue.h"
+#include "quavrel/engine/bindings/vorbis_binding.h"
+#include "quavrel/engine/pipeline/runtime_rip_source.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/message_box.h"
 #include "ui_TCDRipTestForm.h"
-#include "vorbis_binding.h"
 
 #include <cerrno>
 

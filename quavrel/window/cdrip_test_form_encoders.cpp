@@ -1,8 +1,8 @@
 // The format box, the encoder parameters of the settings tab and the output directory.
 
-#include "cdrip_test_form.h"
-#include "folder_browser.h"
-#include "track_columns.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/folder_browser.h"
+#include "quavrel/window/track_columns.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <QDir>

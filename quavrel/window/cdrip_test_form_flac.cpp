@@ -1,10 +1,10 @@
 // The FLAC path of the rip command: each ticked audio track through the rip pipeline into
 // libFLAC, one lossless file per track with its tags.
 
-#include "cdrip_test_form.h"
-#include "flac_sink.h"
-#include "rip_outcome_texts.h"
-#include "track_columns.h"
+#include "quavrel/engine/formats/flac_sink.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/rip_outcome_texts.h"
+#include "quavrel/window/track_columns.h"
 #include "ui_TCDRipTestForm.h"
 
 void TCDRipTestForm::RipFlacRows()

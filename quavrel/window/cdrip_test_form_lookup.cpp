@@ -1,16 +1,16 @@
 // The disc lookup (CDDB, then MusicBrainz as the user chose), the CDDB server's list of mirror sites and the
 // choice of a server.
 
-#include "ansi_text.h"
-#include "cddb_server.h"
-#include "cddb_server_record.h"
-#include "cdrip_test_form.h"
-#include "matches_form.h"
-#include "message_box.h"
-#include "musicbrainz_disc_id.h"
 #include "ostrelle/ostrelle.h"
-#include "progress_form.h"
-#include "track_tags.h"
+#include "quavrel/engine/tags/track_tags.h"
+#include "quavrel/metadata/cddb/ansi_text.h"
+#include "quavrel/metadata/cddb/cddb_server.h"
+#include "quavrel/metadata/cddb/cddb_server_record.h"
+#include "quavrel/metadata/musicbrainz/musicbrainz_disc_id.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/matches_form.h"
+#include "quavrel/window/message_box.h"
+#include "quavrel/window/progress_form.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <algorithm>

@@ -1,11 +1,11 @@
 // The disc lookup on MusicBrainz: the releases that hold the disc, the chooser when there are
 // several, and the names and identifiers of the chosen one.
 
-#include "cdrip_test_form.h"
-#include "matches_form.h"
-#include "musicbrainz_disc_id.h"
 #include "ostrelle/ostrelle.h"
-#include "progress_form.h"
+#include "quavrel/metadata/musicbrainz/musicbrainz_disc_id.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/matches_form.h"
+#include "quavrel/window/progress_form.h"
 #include "ui_TCDRipTestForm.h"
 #include "ui_TfrmMatches.h"
 

@@ -1,12 +1,12 @@
 // The Ogg path of the rip command: each ticked audio track through the rip pipeline into the
 // Vorbis library, one file per track.
 
-#include "cdrip_test_form.h"
-#include "message_box.h"
-#include "ogg_sink.h"
-#include "output_names.h"
-#include "rip_outcome_texts.h"
-#include "track_columns.h"
+#include "quavrel/engine/formats/ogg_sink.h"
+#include "quavrel/naming/output_names.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/message_box.h"
+#include "quavrel/window/rip_outcome_texts.h"
+#include "quavrel/window/track_columns.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 // The "&Lecteur audio" buttons: the drive plays, pauses, resumes and stops through the run-time
 // ripping library; whether it plays or is paused is asked of the drive each time.
 
-#include "cd_access.h"
-#include "cdrip_test_form.h"
-#include "runtime_rip_source.h"
+#include "quavrel/engine/bindings/cd_access.h"
+#include "quavrel/engine/pipeline/runtime_rip_source.h"
+#include "quavrel/window/cdrip_test_form.h"
 #include "ui_TCDRipTestForm.h"
 
 namespace {

@@ -1,12 +1,12 @@
 // Verified rips in the window: each ripped track's checksums against the AccurateRip database,
 // the drive's read offset, and the rip log, cue sheet and playlist written beside the files.
 
-#include "cdrip_test_form.h"
-#include "message_box.h"
-#include "output_names.h"
-#include "settings_table.h"
-#include "staged_file.h"
-#include "track_columns.h"
+#include "quavrel/engine/pipeline/staged_file.h"
+#include "quavrel/naming/output_names.h"
+#include "quavrel/settings/settings_table.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/message_box.h"
+#include "quavrel/window/track_columns.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <algorithm>

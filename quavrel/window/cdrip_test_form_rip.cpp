@@ -2,15 +2,15 @@
 // pipeline; its progress, its cancel, and the track list's select, rename and album information
 // commands.
 
-#include "album_info_form.h"
-#include "cdrip_test_form.h"
-#include "message_box.h"
-#include "output_names.h"
-#include "rip_outcome_texts.h"
-#include "track_columns.h"
+#include "quavrel/engine/formats/wav_sink.h"
+#include "quavrel/naming/output_names.h"
+#include "quavrel/window/album_info_form.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/message_box.h"
+#include "quavrel/window/rip_outcome_texts.h"
+#include "quavrel/window/track_columns.h"
 #include "ui_TAlbumInfoForm.h"
 #include "ui_TCDRipTestForm.h"
-#include "wav_sink.h"
 
 #include <exception>
 

@@ -1,9 +1,9 @@
 // Loading the settings when the window is created and saving them when it closes.
 
-#include "cdrip_test_form.h"
-#include "message_box.h"
-#include "registry.h"
-#include "settings_table.h"
+#include "quavrel/settings/registry.h"
+#include "quavrel/settings/settings_table.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/message_box.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // What each ripped file says about its track, from the window's fields and the last lookup.
 
-#include "cdrip_test_form.h"
-#include "track_columns.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/track_columns.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <algorithm>

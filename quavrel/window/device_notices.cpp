@@ -1,6 +1,6 @@
-#include "device_notices.h"
+#include "quavrel/window/device_notices.h"
 
-#include "drive_catalogue.h"
+#include "platform/drives/drive_catalogue.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "folder_browser.h"
+#include "quavrel/window/folder_browser.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

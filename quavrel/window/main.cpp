@@ -1,10 +1,10 @@
-#include "album_info_form.h"
-#include "cd_access.h"
-#include "cdrip_test_form.h"
-#include "matches_form.h"
-#include "progress_form.h"
-#include "qt_translations.h"
-#include "winmsg.h"
+#include "platform/winmsg/winmsg.h"
+#include "quavrel/engine/bindings/cd_access.h"
+#include "quavrel/window/album_info_form.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/matches_form.h"
+#include "quavrel/window/progress_form.h"
+#include "quavrel/window/qt_translations.h"
 
 #include <cstdio>
 #include <cstring>

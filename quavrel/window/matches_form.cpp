@@ -1,8 +1,8 @@
-#include "matches_form.h"
+#include "quavrel/window/matches_form.h"
 
-#include "ansi_text.h"
 #include "ostrelle/ostrelle.h"
-#include "progress_form.h"
+#include "quavrel/metadata/cddb/ansi_text.h"
+#include "quavrel/window/progress_form.h"
 #include "ui_TfrmMatches.h"
 
 TfrmMatches::TfrmMatches(QWidget *parent)

@@ -1,4 +1,4 @@
-#include "message_box.h"
+#include "quavrel/window/message_box.h"
 
 #include <QApplication>
 #include <QInputDialog>

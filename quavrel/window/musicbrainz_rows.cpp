@@ -1,6 +1,6 @@
-#include "musicbrainz_rows.h"
+#include "quavrel/window/musicbrainz_rows.h"
 
-#include "musicbrainz_release.h"
+#include "quavrel/metadata/musicbrainz/musicbrainz_release.h"
 
 #include <QTreeWidgetItem>
 

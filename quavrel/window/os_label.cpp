@@ -1,4 +1,4 @@
-#include "os_label.h"
+#include "quavrel/window/os_label.h"
 
 #include <QFile>
 #include <QTextStream>

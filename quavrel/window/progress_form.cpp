@@ -1,7 +1,7 @@
-#include "progress_form.h"
+#include "quavrel/window/progress_form.h"
 
-#include "cddb_server.h"
 #include "ostrelle/ostrelle.h"
+#include "quavrel/metadata/cddb/cddb_server.h"
 #include "ui_TfrmProgress.h"
 
 TfrmProgress::TfrmProgress(QWidget *parent)

@@ -7,7 +7,7 @@
 // lookup and the connection have it too. "&Abandon", the close box and Escape abort the request
 // under way.
 
-#include "winmsg.h"
+#include "platform/winmsg/winmsg.h"
 
 #include <memory>
 

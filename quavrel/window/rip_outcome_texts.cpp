@@ -1,4 +1,4 @@
-#include "rip_outcome_texts.h"
+#include "quavrel/window/rip_outcome_texts.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The status texts that tell how a track's rip ended, beyond the plain ones of each path.
 
-#include "rip_pipeline.h"
+#include "quavrel/engine/pipeline/rip_pipeline.h"
 
 #include <QString>
 

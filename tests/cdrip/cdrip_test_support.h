@@ -2,8 +2,8 @@
 // Helpers of the ripping library tests: the generated images read straight from disk, the rip
 // calls of either variant, and a fixture with both variants ready.
 
-#include "cd_access.h"
 #include "cdrip_types.h"
+#include "quavrel/engine/bindings/cd_access.h"
 
 #include <functional>
 #include <string>

@@ -1,9 +1,9 @@
 // Binding of the service library by name. The binding is shared by the whole process, so the
 // story runs as one test, from no library at all to the fall-back library.
 
-#include "dial_up.h"
 #include "fake_ras_control.h"
-#include "ras_binding.h"
+#include "quavrel/dialup/dial_up.h"
+#include "quavrel/dialup/ras_binding.h"
 
 #include <cstdlib>
 #include <functional>

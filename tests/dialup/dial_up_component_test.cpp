@@ -1,8 +1,8 @@
 // TDialUp over the scripted fake RAS library (QUAVREL_LIBRARY_PATH names its directory).
 
-#include "dial_up.h"
 #include "event_loop.h"
 #include "fake_ras_control.h"
+#include "quavrel/dialup/dial_up.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,8 +1,8 @@
 // TDialUp over the real RAS layer, loaded by name, with a stand-in pppd.
 
-#include "dial_up.h"
 #include "event_loop.h"
 #include "pppd_sandbox.h"
+#include "quavrel/dialup/dial_up.h"
 
 #include <string>
 #include <vector>

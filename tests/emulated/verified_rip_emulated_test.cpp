@@ -1,15 +1,15 @@
 // The read offset corrected on an emulated drive that reads 667 samples early: the rip pipeline
 // gives the image's own audio, and its checksums are the database's.
 
-#include "accuraterip_fetch.h"
-#include "cd_access.h"
 #include "dbar_file.h"
 #include "emulated_drives.h"
 #include "local_http_server.h"
-#include "rip_pipeline.h"
-#include "runtime_rip_source.h"
-#include "track_checksums.h"
-#include "wav_sink.h"
+#include "quavrel/engine/bindings/cd_access.h"
+#include "quavrel/engine/formats/wav_sink.h"
+#include "quavrel/engine/pipeline/rip_pipeline.h"
+#include "quavrel/engine/pipeline/runtime_rip_source.h"
+#include "quavrel/engine/verify/track_checksums.h"
+#include "quavrel/network/accuraterip_fetch.h"
 
 #include <QFile>
 #include <QTemporaryDir>

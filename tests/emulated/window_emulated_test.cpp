@@ -1,9 +1,9 @@
 // The window on an emulated drive: the drive box, the track list, a WAV rip, and eject and close
 // answered by the drive and told back through the udev path (its datagram seam).
 
-#include "cd_access.h"
-#include "cdrip_test_form.h"
 #include "emulated_drives.h"
+#include "quavrel/engine/bindings/cd_access.h"
+#include "quavrel/window/cdrip_test_form.h"
 #include "ui_TCDRipTestForm.h"
 #include "window_test_support.h"
 #include "winmsg.h"

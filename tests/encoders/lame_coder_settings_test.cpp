@@ -1,7 +1,7 @@
 // TLameCoder's settings, the configuration record they make, and its version record.
 
 #include "audio_support.h"
-#include "lame_coder.h"
+#include "quavrel/engine/bindings/lame_coder.h"
 
 #include <cstring>
 #include <regex>

@@ -1,7 +1,7 @@
 // MP3 files made through TLameCoder, checked by independent decoders (mpg123, ffprobe).
 
 #include "audio_support.h"
-#include "lame_coder.h"
+#include "quavrel/engine/bindings/lame_coder.h"
 
 #include <cstdio>
 #include <cstring>

@@ -2,7 +2,7 @@
 // vorbiscomment and oggdec.
 
 #include "audio_support.h"
-#include "vorbis_binding.h"
+#include "quavrel/engine/bindings/vorbis_binding.h"
 
 #include <cmath>
 #include <cstdio>

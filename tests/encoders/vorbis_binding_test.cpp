@@ -2,7 +2,7 @@
 // one, none at all; and the format record.
 
 #include "audio_support.h"
-#include "vorbis_binding.h"
+#include "quavrel/engine/bindings/vorbis_binding.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,8 +1,8 @@
 // Rips straight to MP3 through the component and the real MP3 coder, checked by mpg123.
 #include "drive_catalogue.h"
-#include "lame_coder.h"
+#include "quavrel/engine/bindings/lame_coder.h"
+#include "quavrel/engine/tags/track_tags.h"
 #include "ripper_test_support.h"
-#include "track_tags.h"
 
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>

@@ -1,8 +1,8 @@
 // Rips to WAV and raw PCM through the component: file contents, header, events, cancel, jitter
 // files and failures.
 #include "drive_catalogue.h"
+#include "quavrel/engine/formats/wav_header.h"
 #include "ripper_test_support.h"
-#include "wav_header.h"
 
 #include <cstdlib>
 

@@ -2,8 +2,8 @@
 // Helpers of the ripper component's tests: a private settings and output directory, a component
 // on a chosen test image, files and decoders.
 
-#include "cd_rip.h"
 #include "cdrip_test_support.h"
+#include "quavrel/engine/ripper/cd_rip.h"
 
 #include <csignal>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 // A dBAR file as the database serves it, built from pressings.
 
-#include "accuraterip_database.h"
+#include "quavrel/engine/verify/accuraterip_database.h"
 
 #include <QByteArray>
 

@@ -1,11 +1,11 @@
 // Track checksums against an independent computation, the disc's AccurateRip identity, and the
 // database asked over loopback HTTP.
 
-#include "accuraterip_fetch.h"
 #include "dbar_file.h"
 #include "local_http_server.h"
-#include "read_offset.h"
-#include "track_checksums.h"
+#include "quavrel/engine/pipeline/read_offset.h"
+#include "quavrel/engine/verify/track_checksums.h"
+#include "quavrel/network/accuraterip_fetch.h"
 
 #include <cstdio>
 #include <cstdlib>

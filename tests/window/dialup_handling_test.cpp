@@ -1,7 +1,7 @@
 // The CDDB tab's connection controls against a scripted remote-access library.
 
-#include "cdrip_test_form.h"
 #include "fake_ras_control.h"
+#include "quavrel/window/cdrip_test_form.h"
 #include "ui_TCDRipTestForm.h"
 #include "window_test_support.h"
 

@@ -2,10 +2,10 @@
 // the generated disc images: 0 demo (five audio tracks), 1 enhanced (audio then data), 2 mixed (data
 // then audio), 3 onetrack.
 
-#include "cd_access.h"
-#include "cdrip_test_form.h"
-#include "device_notices.h"
 #include "drive_catalogue.h"
+#include "quavrel/engine/bindings/cd_access.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/device_notices.h"
 #include "ui_TCDRipTestForm.h"
 #include "window_test_support.h"
 

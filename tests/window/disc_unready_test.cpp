@@ -1,7 +1,7 @@
 // Without the ripping library the window still opens, and its drive commands refuse harmlessly.
 
-#include "cd_access.h"
-#include "cdrip_test_form.h"
+#include "quavrel/engine/bindings/cd_access.h"
+#include "quavrel/window/cdrip_test_form.h"
 #include "ui_TCDRipTestForm.h"
 #include "window_test_support.h"
 

@@ -1,8 +1,8 @@
 // The ripping library's settings file seen from the window, and a drive past the lookup's list.
 
-#include "cd_access.h"
-#include "cdrip_test_form.h"
 #include "drive_catalogue.h"
+#include "quavrel/engine/bindings/cd_access.h"
+#include "quavrel/window/cdrip_test_form.h"
 #include "ui_TCDRipTestForm.h"
 #include "window_test_support.h"
 

@@ -1,7 +1,7 @@
 // The format box, the encoder parameters and the output directory of the settings tab.
 
-#include "cdrip_test_form.h"
-#include "folder_browser.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/folder_browser.h"
 #include "ui_TCDRipTestForm.h"
 #include "window_test_support.h"
 

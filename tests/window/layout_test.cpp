@@ -1,9 +1,9 @@
 // Every control of the window and its dialogs: name, kind, caption, hint, group, items, first state.
 
-#include "album_info_form.h"
-#include "cdrip_test_form.h"
-#include "matches_form.h"
-#include "progress_form.h"
+#include "quavrel/window/album_info_form.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/matches_form.h"
+#include "quavrel/window/progress_form.h"
 #include "window_test_support.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 // The lookup and the player buttons on a machine without drives and without the ripping library.
 
-#include "cd_access.h"
-#include "cdrip_test_form.h"
+#include "quavrel/engine/bindings/cd_access.h"
+#include "quavrel/window/cdrip_test_form.h"
 #include "ui_TCDRipTestForm.h"
 #include "window_test_support.h"
 

@@ -1,10 +1,10 @@
 // The lookup's three dialogs on their own, and the 8-bit text boundary.
 
-#include "album_info_form.h"
-#include "ansi_text.h"
-#include "cddb_server.h"
 #include "ostrelle/ostrelle.h"
-#include "progress_form.h"
+#include "quavrel/metadata/cddb/ansi_text.h"
+#include "quavrel/metadata/cddb/cddb_server.h"
+#include "quavrel/window/album_info_form.h"
+#include "quavrel/window/progress_form.h"
 #include "ui_TAlbumInfoForm.h"
 #include "ui_TfrmProgress.h"
 #include "winmsg.h"

@@ -3,7 +3,7 @@
 
 #include "lookup_test_support.h"
 #include "ostrelle/ostrelle.h"
-#include "progress_form.h"
+#include "quavrel/window/progress_form.h"
 #include "ui_TCDRipTestForm.h"
 #include "ui_TfrmProgress.h"
 

@@ -2,7 +2,7 @@
 
 #include "fake_ras_control.h"
 #include "lookup_test_support.h"
-#include "progress_form.h"
+#include "quavrel/window/progress_form.h"
 #include "ui_TCDRipTestForm.h"
 #include "ui_TfrmProgress.h"
 

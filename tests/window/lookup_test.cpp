@@ -3,8 +3,8 @@
 
 #include "drive_catalogue.h"
 #include "lookup_test_support.h"
-#include "matches_form.h"
-#include "progress_form.h"
+#include "quavrel/window/matches_form.h"
+#include "quavrel/window/progress_form.h"
 #include "ui_TCDRipTestForm.h"
 #include "ui_TfrmMatches.h"
 #include "ui_TfrmProgress.h"

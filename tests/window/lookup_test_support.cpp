@@ -1,6 +1,6 @@
 #include "lookup_test_support.h"
 
-#include "cd_access.h"
+#include "quavrel/engine/bindings/cd_access.h"
 #include "ui_TCDRipTestForm.h"
 #include "winmsg.h"
 

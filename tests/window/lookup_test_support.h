@@ -3,7 +3,7 @@
 // process serving xmcd entries the test writes, and the window shown on the demo disc.
 
 #include "cddb_server_process.h"
-#include "cdrip_test_form.h"
+#include "quavrel/window/cdrip_test_form.h"
 #include "window_test_support.h"
 
 #include <functional>

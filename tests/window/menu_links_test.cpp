@@ -1,6 +1,6 @@
 // Help and mail open through the desktop; the quit item closes the window through the save.
 
-#include "cdrip_test_form.h"
+#include "quavrel/window/cdrip_test_form.h"
 #include "ui_TCDRipTestForm.h"
 #include "window_test_support.h"
 

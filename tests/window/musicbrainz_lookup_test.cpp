@@ -4,8 +4,8 @@
 
 #include "local_musicbrainz_server.h"
 #include "lookup_test_support.h"
-#include "matches_form.h"
-#include "progress_form.h"
+#include "quavrel/window/matches_form.h"
+#include "quavrel/window/progress_form.h"
 #include "ui_TCDRipTestForm.h"
 #include "ui_TfrmMatches.h"
 #include "ui_TfrmProgress.h"

@@ -1,6 +1,6 @@
 // Without any remote-access library the settings still load and save in full.
 
-#include "cdrip_test_form.h"
+#include "quavrel/window/cdrip_test_form.h"
 #include "ui_TCDRipTestForm.h"
 #include "window_test_support.h"
 

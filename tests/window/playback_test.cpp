@@ -1,9 +1,9 @@
 // The player buttons on the demo disc and the mixed-mode disc; the virtual drive's play clock
 // shows what reached the drive.
 
-#include "cd_access.h"
 #include "drive_catalogue.h"
 #include "lookup_test_support.h"
+#include "quavrel/engine/bindings/cd_access.h"
 #include "ui_TCDRipTestForm.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // bound (after main() has set the settings directory) and Ostrelle's waits running the window's
 // events, as main.cpp does.
 
-#include "cd_access.h"
+#include "quavrel/engine/bindings/cd_access.h"
 #include "winmsg.h"
 
 #include <QCoreApplication>

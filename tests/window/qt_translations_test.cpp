@@ -1,6 +1,6 @@
 // Qt's standard dialogs speak French once the program has loaded Qt's catalogue.
 
-#include "qt_translations.h"
+#include "quavrel/window/qt_translations.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

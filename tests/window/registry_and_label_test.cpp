@@ -1,8 +1,8 @@
 // The settings key over its INI file, and the operating-system label.
 
-#include "os_label.h"
-#include "registry.h"
-#include "settings_table.h"
+#include "quavrel/settings/registry.h"
+#include "quavrel/settings/settings_table.h"
+#include "quavrel/window/os_label.h"
 #include "window_test_support.h"
 
 #include <QFile>

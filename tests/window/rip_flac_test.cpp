@@ -1,8 +1,8 @@
 // The FLAC path of the rip command over the demo disc, checked by the flac and metaflac programs,
 // and the album information dialog whose confirmed names reach the files.
 
-#include "album_info_form.h"
-#include "output_names.h"
+#include "quavrel/naming/output_names.h"
+#include "quavrel/window/album_info_form.h"
 #include "rip_test_support.h"
 #include "ui_TAlbumInfoForm.h"
 #include "ui_TCDRipTestForm.h"

@@ -1,9 +1,9 @@
 // Output names and folders, file sizes, and the track list's select, rename and album information
 // commands.
 
-#include "album_info_form.h"
-#include "message_box.h"
-#include "output_names.h"
+#include "quavrel/naming/output_names.h"
+#include "quavrel/window/album_info_form.h"
+#include "quavrel/window/message_box.h"
 #include "rip_test_support.h"
 #include "ui_TAlbumInfoForm.h"
 #include "ui_TCDRipTestForm.h"

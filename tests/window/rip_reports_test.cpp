@@ -3,8 +3,8 @@
 
 #include "dbar_file.h"
 #include "local_http_server.h"
+#include "quavrel/engine/verify/track_checksums.h"
 #include "rip_test_support.h"
-#include "track_checksums.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 // else its category) and the disc ID, read back by TagLib, ffprobe, vorbiscomment and metaflac.
 
 #include "lookup_test_support.h"
-#include "mp3_tags.h"
+#include "quavrel/engine/tags/mp3_tags.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <taglib/id3v1tag.h>

@@ -1,7 +1,7 @@
 #include "rip_test_support.h"
 
-#include "cd_access.h"
 #include "drive_catalogue.h"
+#include "quavrel/engine/bindings/cd_access.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <QCoreApplication>

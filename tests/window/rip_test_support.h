@@ -2,7 +2,7 @@
 // The rip tests' window: the demo disc loaded (no lookup), the output in a private directory, and
 // the tools that check the files independently.
 
-#include "cdrip_test_form.h"
+#include "quavrel/window/cdrip_test_form.h"
 #include "window_test_support.h"
 
 #include <functional>

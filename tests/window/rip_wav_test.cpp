@@ -2,7 +2,7 @@
 // the cancel, removal, eject, jitter, data-track and unwritable-file cases of every path.
 
 #include "drive_catalogue.h"
-#include "output_names.h"
+#include "quavrel/naming/output_names.h"
 #include "rip_test_support.h"
 #include "ui_TCDRipTestForm.h"
 

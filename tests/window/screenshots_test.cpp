@@ -1,9 +1,9 @@
 // Renders every tab and dialog to PNG files under the build directory, for a look at the layout.
 
-#include "album_info_form.h"
-#include "cdrip_test_form.h"
-#include "matches_form.h"
-#include "progress_form.h"
+#include "quavrel/window/album_info_form.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/matches_form.h"
+#include "quavrel/window/progress_form.h"
 #include "ui_TCDRipTestForm.h"
 #include "ui_TfrmProgress.h"
 #include "window_test_support.h"

@@ -1,7 +1,7 @@
 // The settings the window loads when created and saves when closed.
 
-#include "cdrip_test_form.h"
-#include "message_box.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/message_box.h"
 #include "ui_TCDRipTestForm.h"
 #include "window_test_support.h"
 

@@ -1,7 +1,7 @@
 #include "window_test_support.h"
 
-#include "cdrip_test_form.h"
-#include "message_box.h"
+#include "quavrel/window/cdrip_test_form.h"
+#include "quavrel/window/message_box.h"
 
 #include <QFile>
 #include <QSettings>

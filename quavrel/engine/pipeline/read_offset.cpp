@@ -1,4 +1,4 @@
-#include "read_offset.h"
+#include "quavrel/engine/pipeline/read_offset.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "reader_thread.h"
+#include "quavrel/engine/pipeline/reader_thread.h"
 
 #include <atomic>
 

@@ -1,8 +1,8 @@
-#include "rip_pipeline.h"
+#include "quavrel/engine/pipeline/rip_pipeline.h"
 
-#include "cdrip_types.h"
-#include "reader_thread.h"
-#include "staged_file.h"
+#include "platform/cdrip/cdrip_types.h"
+#include "quavrel/engine/pipeline/reader_thread.h"
+#include "quavrel/engine/pipeline/staged_file.h"
 
 #include <algorithm>
 #include <map>

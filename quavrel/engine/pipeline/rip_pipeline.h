@@ -4,9 +4,9 @@
 // final name and put in place only when complete. Progress and the outcome reach the caller on
 // its own thread.
 
-#include "audio_sink.h"
-#include "read_offset.h"
-#include "rip_source.h"
+#include "quavrel/engine/pipeline/audio_sink.h"
+#include "quavrel/engine/pipeline/read_offset.h"
+#include "quavrel/engine/pipeline/rip_source.h"
 
 #include <cstdint>
 #include <functional>

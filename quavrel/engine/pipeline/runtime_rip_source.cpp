@@ -1,7 +1,7 @@
-#include "runtime_rip_source.h"
+#include "quavrel/engine/pipeline/runtime_rip_source.h"
 
-#include "cd_access.h"
-#include "reader_thread.h"
+#include "quavrel/engine/bindings/cd_access.h"
+#include "quavrel/engine/pipeline/reader_thread.h"
 
 namespace {
 

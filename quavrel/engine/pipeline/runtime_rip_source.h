@@ -3,7 +3,7 @@
 // While it reads, every other call into that library goes through CallRipLibrary, so the library
 // is never entered from two threads at once.
 
-#include "rip_source.h"
+#include "quavrel/engine/pipeline/rip_source.h"
 
 #include <functional>
 

@@ -1,4 +1,4 @@
-#include "staged_file.h"
+#include "quavrel/engine/pipeline/staged_file.h"
 
 #include <cerrno>
 #include <cstring>

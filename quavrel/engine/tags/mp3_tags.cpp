@@ -1,4 +1,4 @@
-#include "mp3_tags.h"
+#include "quavrel/engine/tags/mp3_tags.h"
 
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>

@@ -3,7 +3,7 @@
 // and encoding the most players read), and an ID3v1 tag at its end for the oldest ones. The
 // audio frames, the Info frame first, are left as they are.
 
-#include "track_tags.h"
+#include "quavrel/engine/tags/track_tags.h"
 
 #include <QString>
 

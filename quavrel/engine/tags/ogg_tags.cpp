@@ -1,4 +1,4 @@
-#include "ogg_tags.h"
+#include "quavrel/engine/tags/ogg_tags.h"
 
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>

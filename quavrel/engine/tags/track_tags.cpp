@@ -1,4 +1,4 @@
-#include "track_tags.h"
+#include "quavrel/engine/tags/track_tags.h"
 
 std::vector<std::pair<QString, QString>> VorbisComments(const TrackTags &Tags)
 {

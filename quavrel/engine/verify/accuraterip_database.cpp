@@ -1,4 +1,4 @@
-#include "accuraterip_database.h"
+#include "quavrel/engine/verify/accuraterip_database.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "accuraterip_disc.h"
+#include "quavrel/engine/verify/accuraterip_disc.h"
 
 #include <algorithm>
 

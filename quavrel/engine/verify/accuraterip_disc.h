@@ -2,7 +2,7 @@
 // A disc as the AccurateRip database knows it: its audio tracks, its audio lead-out and the three
 // identifiers that name its file in the database.
 
-#include "cd_access.h"
+#include "quavrel/engine/bindings/cd_access.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "track_checksums.h"
+#include "quavrel/engine/verify/track_checksums.h"
 
 #include <array>
 

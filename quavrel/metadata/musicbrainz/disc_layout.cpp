@@ -1,4 +1,4 @@
-#include "disc_layout.h"
+#include "quavrel/metadata/musicbrainz/disc_layout.h"
 
 #include "ostrelle/ostrelle.h"
 

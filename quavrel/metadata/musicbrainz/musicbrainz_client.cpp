@@ -1,7 +1,7 @@
-#include "musicbrainz_client.h"
+#include "quavrel/metadata/musicbrainz/musicbrainz_client.h"
 
-#include "musicbrainz_disc_id.h"
-#include "request_spacing.h"
+#include "quavrel/metadata/musicbrainz/musicbrainz_disc_id.h"
+#include "quavrel/metadata/musicbrainz/request_spacing.h"
 
 #include <memory>
 

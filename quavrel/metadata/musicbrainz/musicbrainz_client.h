@@ -7,8 +7,8 @@
 // keep one a second for the whole process, and each fails once no byte has moved for the idle
 // limit. QtCore and QtNetwork only.
 
-#include "disc_layout.h"
-#include "musicbrainz_release.h"
+#include "quavrel/metadata/musicbrainz/disc_layout.h"
+#include "quavrel/metadata/musicbrainz/musicbrainz_release.h"
 
 #include <functional>
 

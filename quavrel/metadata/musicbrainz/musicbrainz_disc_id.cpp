@@ -1,4 +1,4 @@
-#include "musicbrainz_disc_id.h"
+#include "quavrel/metadata/musicbrainz/musicbrainz_disc_id.h"
 
 #include <array>
 #include <discid/discid.h>

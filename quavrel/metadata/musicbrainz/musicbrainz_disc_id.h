@@ -2,7 +2,7 @@
 // The service's names for a disc layout: its disc ID, worked out by libdiscid, and the toc text
 // that asks for releases with the same track layout.
 
-#include "disc_layout.h"
+#include "quavrel/metadata/musicbrainz/disc_layout.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "musicbrainz_release.h"
+#include "quavrel/metadata/musicbrainz/musicbrainz_release.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

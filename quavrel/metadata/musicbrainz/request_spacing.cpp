@@ -1,4 +1,4 @@
-#include "request_spacing.h"
+#include "quavrel/metadata/musicbrainz/request_spacing.h"
 
 #include <algorithm>
 

@@ -1,0 +1,162 @@
+#include "quavrel/engine/rip/rip_reports.h"
+
+#include <algorithm>
+
+#include <QFileInfo>
+
+namespace {
+
+QString Hex(uint32_t value)
+{
+    return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')).toUpper();
+}
+
+// Cue sheets have no escape for the quote that ends a text.
+QString Quoted(const QString &text)
+{
+    QString plain = text;
+    plain.replace(QLatin1Char('"'), QLatin1Char('\''));
+    plain.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return QLatin1Char('"') + plain + QLatin1Char('"');
+}
+
+std::vector<const VerifiedTrack *> InTrackOrder(const RipSession &Session)
+{
+    std::vector<const VerifiedTrack *> tracks;
+    for (const VerifiedTrack &track : Session.Tracks)
+        tracks.push_back(&track);
+    std::stable_sort(tracks.begin(), tracks.end(),
+                     [](const VerifiedTrack *a, const VerifiedTrack *b) { return a->Number < b->Number; });
+    return tracks;
+}
+
+QString LookupText(const RipSession &Session)
+{
+    if (!Session.LookedUp)
+        return QStringLiteral("non consultée");
+    const AccurateRipLookup &lookup = Session.Lookup;
+    QString text;
+    switch (lookup.Result) {
+    case AccurateRipResult::Exact:
+        text = QStringLiteral("disque trouvé, %1 pressage(s)").arg(lookup.Pressings.size());
+        break;
+    case AccurateRipResult::NotInDatabase:
+        text = QStringLiteral("disque absent de la base");
+        break;
+    case AccurateRipResult::Offline:
+        text = QStringLiteral("base injoignable");
+        break;
+    case AccurateRipResult::Mismatch:
+    case AccurateRipResult::NoDatabase:
+        text = QStringLiteral("pas de base");
+        break;
+    }
+    return lookup.Detail.isEmpty() ? text : text + QStringLiteral(" (") + lookup.Detail + QLatin1Char(')');
+}
+
+QString SignedSamples(int32_t offset)
+{
+    return (offset > 0 ? QStringLiteral("+") : QString()) + QString::number(offset);
+}
+
+} // namespace
+
+QString TrackVerdictText(const VerifiedTrack &Track)
+{
+    if (!Track.Checksummed)
+        return QStringLiteral("Piste %1 : AccurateRip non vérifiée : format autre que 44100 Hz stéréo")
+            .arg(Track.Number);
+    return QStringLiteral("Piste %1 : AccurateRip %2").arg(Track.Number).arg(VerdictText(Track.Verdict));
+}
+
+QString RipLogText(const RipSession &Session)
+{
+    QStringList lines;
+    lines << QStringLiteral("Quavrel %1 — journal de rippage").arg(Session.Version)
+          << QStringLiteral("Date : %1").arg(Session.Started.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+          << QString() << QStringLiteral("Lecteur : %1").arg(Session.Drive)
+          << QStringLiteral("Décalage de lecture : %1 échantillon(s)").arg(SignedSamples(Session.ReadOffset));
+    lines << Session.Settings;
+    lines << QStringLiteral("Dossier : %1").arg(Session.Directory)
+          << QStringLiteral("Artiste : %1").arg(Session.Artist)
+          << QStringLiteral("Album : %1").arg(Session.Album) << QString();
+    if (!Session.Disc.Empty())
+        lines << QStringLiteral("AccurateRip : %1").arg(Session.Disc.FileName());
+    lines << QStringLiteral("Base AccurateRip : %1 — %2")
+                 .arg(Session.Server.isEmpty() ? QStringLiteral("aucune") : Session.Server,
+                      LookupText(Session));
+
+    int exact = 0;
+    int mismatch = 0;
+    for (const VerifiedTrack &track : Session.Tracks) {
+        lines << QString()
+              << QStringLiteral("Piste %1%2")
+                     .arg(track.Number)
+                     .arg(track.Title.isEmpty() ? QString() : QStringLiteral(" : ") + track.Title)
+              << QStringLiteral("  Fichier : %1").arg(QFileInfo(track.File).fileName())
+              << QStringLiteral("  Secteurs : %1 à %2").arg(track.FirstSector).arg(track.LastSector)
+              << QStringLiteral("  CRC32 : %1").arg(Hex(track.Crc32));
+        if (track.Checksummed)
+            lines << QStringLiteral("  AccurateRip v1 : %1, v2 : %2").arg(Hex(track.V1), Hex(track.V2));
+        lines << QStringLiteral("  Résultat : %1")
+                     .arg(TrackVerdictText(track).section(QStringLiteral(" : "), 1, -1))
+              << QStringLiteral("  Erreurs de gigue : %1, secteurs réparés ou sautés : %2")
+                     .arg(track.JitterErrors)
+                     .arg(track.DamagedSectors);
+        if (track.Checksummed && track.Verdict.Result == AccurateRipResult::Exact)
+            ++exact;
+        else if (track.Checksummed && track.Verdict.Result == AccurateRipResult::Mismatch)
+            ++mismatch;
+    }
+    const int count = static_cast<int>(Session.Tracks.size());
+    lines << QString()
+          << QStringLiteral(
+                 "Résumé : %1 piste(s) rippée(s), %2 exacte(s), %3 différente(s), %4 non vérifiée(s)")
+                 .arg(count)
+                 .arg(exact)
+                 .arg(mismatch)
+                 .arg(count - exact - mismatch);
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QString CueSheetText(const RipSession &Session)
+{
+    QStringList lines;
+    lines << QStringLiteral("REM COMMENT %1").arg(Quoted(QStringLiteral("Quavrel ") + Session.Version));
+    if (Session.Disc.Id3 != 0)
+        lines << QStringLiteral("REM DISCID %1").arg(Hex(Session.Disc.Id3));
+    lines << QStringLiteral("PERFORMER %1").arg(Quoted(Session.Artist))
+          << QStringLiteral("TITLE %1").arg(Quoted(Session.Album));
+    for (const VerifiedTrack *track : InTrackOrder(Session)) {
+        const QString suffix = QFileInfo(track->File).suffix().toLower();
+        lines << QStringLiteral("FILE %1 %2")
+                     .arg(Quoted(QFileInfo(track->File).fileName()),
+                          suffix == QLatin1String("mp3") ? QStringLiteral("MP3") : QStringLiteral("WAVE"))
+              << QStringLiteral("  TRACK %1 AUDIO").arg(track->Number, 2, 10, QLatin1Char('0'))
+              << QStringLiteral("    TITLE %1").arg(Quoted(track->Title))
+              << QStringLiteral("    PERFORMER %1").arg(Quoted(Session.Artist))
+              << QStringLiteral("    INDEX 01 00:00:00");
+    }
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+QString PlaylistText(const RipSession &Session)
+{
+    QStringList lines{QStringLiteral("#EXTM3U")};
+    for (const VerifiedTrack *track : InTrackOrder(Session)) {
+        const int64_t seconds = (int64_t{track->LastSector} - track->FirstSector + 1) / 75;
+        const QString title =
+            track->Title.isEmpty() ? QStringLiteral("Piste %1").arg(track->Number) : track->Title;
+        lines << QStringLiteral("#EXTINF:%1,%2")
+                     .arg(seconds)
+                     .arg(Session.Artist.isEmpty() ? title : Session.Artist + QStringLiteral(" - ") + title)
+              << QFileInfo(track->File).fileName();
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QByteArray CueSheetBytes(const QString &Text)
+{
+    const bool latin1 = std::all_of(Text.cbegin(), Text.cend(), [](QChar c) { return c.unicode() < 0x100; });
+    return latin1 ? Text.toLatin1() : Text.toUtf8();
+}
