@@ -7,7 +7,6 @@
 #include "quavrel/cli/exit_codes.h"
 #include "quavrel/cli/interrupt_watch.h"
 #include "quavrel/cli/lookup_setup.h"
-#include "quavrel/cli/name_sources.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -28,34 +27,60 @@ const char kHelp[] =
     "Sans --choose, plusieurs correspondances sont proposées au choix sur un terminal ; ailleurs\n"
     "aucune n'est prise.\n";
 
-QJsonObject LookupJson(const DiscLookup &lookup)
+QJsonObject MatchJson(const MetadataMatch &match)
+{
+    QJsonObject json{{QStringLiteral("source"), match.Source},
+                     {QStringLiteral("discId"), match.DiscId},
+                     {QStringLiteral("artist"), match.Artist},
+                     {QStringLiteral("title"), match.Title}};
+    const std::pair<const char *, QString> optional[] = {{"category", match.Category},
+                                                         {"date", match.Date},
+                                                         {"country", match.Country},
+                                                         {"disambiguation", match.Disambiguation},
+                                                         {"releaseId", match.ReleaseId}};
+    for (const auto &[name, value] : optional)
+        if (!value.isEmpty())
+            json.insert(QLatin1String(name), value);
+    if (match.MediumCount > 0) {
+        json.insert(QStringLiteral("medium"), match.MediumPosition);
+        json.insert(QStringLiteral("media"), match.MediumCount);
+    }
+    return json;
+}
+
+QJsonObject LookupJson(const LookupResult &lookup)
 {
     QJsonArray matches;
-    for (const LookupMatch &match : lookup.Matches)
-        matches.append(QJsonObject{{QStringLiteral("category"), match.Category},
-                                   {QStringLiteral("discId"), match.DiscId},
-                                   {QStringLiteral("artist"), match.Artist},
-                                   {QStringLiteral("title"), match.Title}});
+    for (const MetadataMatch &match : lookup.Matches)
+        matches.append(MatchJson(match));
     QJsonObject json{
+        {QStringLiteral("source"), lookup.Source},
         {QStringLiteral("discId"), lookup.DiscId},
         {QStringLiteral("exact"), lookup.Exact},
         {QStringLiteral("matches"), matches},
         {QStringLiteral("chosen"), lookup.Chosen >= 0 ? QJsonValue(lookup.Chosen + 1) : QJsonValue()}};
-    if (lookup.Outcome == DiscLookup::Status::Found) {
+    if (lookup.Status == LookupStatus::Found) {
+        const DiscMetadata &names = lookup.Metadata;
         QJsonArray tracks;
-        for (qsizetype i = 0; i < lookup.Titles.size(); ++i)
-            tracks.append(QJsonObject{{QStringLiteral("number"), static_cast<int>(i + 1)},
-                                      {QStringLiteral("title"), lookup.Titles.at(i)}});
-        json.insert(QStringLiteral("artist"), lookup.Artist);
-        json.insert(QStringLiteral("album"), lookup.Album);
-        json.insert(QStringLiteral("year"), lookup.Year);
-        json.insert(QStringLiteral("genre"), lookup.Genre);
+        for (size_t i = 0; i < names.Tracks.size(); ++i) {
+            QJsonObject track{{QStringLiteral("number"), static_cast<int>(i + 1)},
+                              {QStringLiteral("title"), names.Tracks[i].Title}};
+            if (!names.Tracks[i].MusicBrainzRecordingId.isEmpty())
+                track.insert(QStringLiteral("recordingId"), names.Tracks[i].MusicBrainzRecordingId);
+            tracks.append(track);
+        }
+        json.insert(QStringLiteral("artist"), names.Artist);
+        json.insert(QStringLiteral("album"), names.Album);
+        json.insert(QStringLiteral("year"), names.Year);
+        json.insert(QStringLiteral("genre"), names.Genre);
+        if (!names.MusicBrainzReleaseId.isEmpty())
+            json.insert(QStringLiteral("releaseId"), names.MusicBrainzReleaseId);
         json.insert(QStringLiteral("tracks"), tracks);
     }
     return json;
 }
 
-void PrintLookup(const DiscLookup &lookup)
+void PrintLookup(const LookupResult &lookup)
 {
     Print(QStringLiteral("DiscID : ") + lookup.DiscId);
     if (lookup.Matches.size() > 1) {
@@ -65,18 +90,19 @@ void PrintLookup(const DiscLookup &lookup)
             Print(QStringLiteral("%1 %2. %3")
                       .arg(static_cast<int>(i) == lookup.Chosen ? QLatin1Char('*') : QLatin1Char(' '))
                       .arg(i + 1)
-                      .arg(MatchLine(lookup.Matches[i])));
+                      .arg(lookup.Matches[i].Line()));
     }
-    if (lookup.Outcome != DiscLookup::Status::Found)
+    if (lookup.Status != LookupStatus::Found)
         return;
-    Print(QStringLiteral("Artiste : ") + lookup.Artist);
-    Print(QStringLiteral("Album : ") + lookup.Album);
-    if (!lookup.Year.isEmpty())
-        Print(QStringLiteral("Année : ") + lookup.Year);
-    if (!lookup.Genre.isEmpty())
-        Print(QStringLiteral("Genre : ") + lookup.Genre);
-    for (qsizetype i = 0; i < lookup.Titles.size(); ++i)
-        Print(QStringLiteral("%1. %2").arg(i + 1, 2).arg(lookup.Titles.at(i)));
+    const DiscMetadata &names = lookup.Metadata;
+    Print(QStringLiteral("Artiste : ") + names.Artist);
+    Print(QStringLiteral("Album : ") + names.Album);
+    if (!names.Year.isEmpty())
+        Print(QStringLiteral("Année : ") + names.Year);
+    if (!names.Genre.isEmpty())
+        Print(QStringLiteral("Genre : ") + names.Genre);
+    for (size_t i = 0; i < names.Tracks.size(); ++i)
+        Print(QStringLiteral("%1. %2").arg(i + 1, 2).arg(names.Tracks[i].Title));
 }
 
 } // namespace
@@ -126,24 +152,23 @@ int RunLookup(const QStringList &Arguments, InterruptWatch &Watch)
     if (!ChooseServer(settings, typed, server, error))
         return UsageError(QStringLiteral("lookup"), error);
 
-    TCdToc toc{};
-    if (const int status = ReadDiscToc(drive, toc, error); status != kExitDone) {
+    Disc disc;
+    if (const int status = ReadDiscToc(drive, disc, error); status != kExitDone) {
         PrintError(error);
         return status;
     }
-    const DiscLookup lookup = LookUpNames(toc, server, settings.Utf8Texts, choice, TerminalChooser(), source,
-                                          QUrl(settings.MusicBrainzServer), Watch);
+    const LookupResult lookup = LookUpNames(disc, settings, server, source, choice, Watch);
     if (InterruptWatch::Interrupted()) {
         PrintError(QStringLiteral("Recherche abandonnée."));
         return kExitCancelled;
     }
-    if (lookup.Outcome == DiscLookup::Status::BadChoice)
+    if (lookup.Status == LookupStatus::BadChoice)
         return UsageError(QStringLiteral("lookup"), lookup.Message);
     if (options.Has(QStringLiteral("--json")))
         Write(stdout, QString::fromUtf8(QJsonDocument(LookupJson(lookup)).toJson(QJsonDocument::Indented)));
     else
         PrintLookup(lookup);
-    if (lookup.Outcome != DiscLookup::Status::Found) {
+    if (lookup.Status != LookupStatus::Found) {
         PrintError(lookup.Message);
         return kExitLookup;
     }

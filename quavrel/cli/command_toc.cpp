@@ -5,6 +5,7 @@
 #include "quavrel/cli/console.h"
 #include "quavrel/cli/disc_access.h"
 #include "quavrel/cli/exit_codes.h"
+#include "quavrel/engine/verify/accuraterip_disc.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,7 +15,7 @@ namespace {
 
 const char kHelp[] = "Usage : quavrel-cli toc [-d N] [--json]\n"
                      "Affiche les pistes du disque (numéro, début, longueur en secteurs, audio ou données),\n"
-                     "la fin du disque et son identifiant CDDB.\n"
+                     "la fin du disque et ses identifiants CDDB, MusicBrainz et AccurateRip.\n"
                      "  -d, --drive N   le lecteur N (0 par défaut, voir quavrel-cli drives)\n"
                      "  --json          en JSON\n";
 
@@ -46,41 +47,55 @@ int RunToc(const QStringList &Arguments)
         Write(stdout, QString::fromUtf8(kHelp));
         return kExitDone;
     }
-    TCdToc toc{};
-    if (const int status = ReadDiscToc(drive, toc, error); status != kExitDone) {
+    Disc disc;
+    if (const int status = ReadDiscToc(drive, disc, error); status != kExitDone) {
         PrintError(error);
         return status;
     }
-    const int32_t leadOut = TocEntryLba(toc.LeadOut);
     QJsonArray tracks;
     QStringList lines;
-    for (int i = 0; i < toc.Count; ++i) {
-        const int32_t start = TocEntryLba(toc.Tracks[i]);
-        const int32_t end = i + 1 < toc.Count ? TocEntryLba(toc.Tracks[i + 1]) : leadOut;
-        const bool audio = toc.Tracks[i].Audio != 0;
-        tracks.append(QJsonObject{{QStringLiteral("number"), i + 1},
-                                  {QStringLiteral("start"), start},
-                                  {QStringLiteral("length"), end - start},
-                                  {QStringLiteral("audio"), audio}});
+    for (const DiscTrack &track : disc.Tracks()) {
+        const int32_t length = disc.TrackRange(track.Number).Count();
+        tracks.append(QJsonObject{{QStringLiteral("number"), track.Number},
+                                  {QStringLiteral("start"), track.Start},
+                                  {QStringLiteral("length"), length},
+                                  {QStringLiteral("audio"), track.Audio}});
         lines << QStringLiteral("%1\t%2\t%3\t%4\t%5")
-                     .arg(i + 1, 2)
-                     .arg(start, 7)
-                     .arg(end - start, 7)
-                     .arg(MsfText(start))
-                     .arg(audio ? QStringLiteral("audio") : QStringLiteral("données"));
+                     .arg(track.Number, 2)
+                     .arg(track.Start, 7)
+                     .arg(length, 7)
+                     .arg(MsfText(track.Start))
+                     .arg(track.Audio ? QStringLiteral("audio") : QStringLiteral("données"));
     }
+    const AccurateRipIdentity ids = disc.AccurateRipIds();
+    const QString hex = QStringLiteral("%1");
     if (options.Has(QStringLiteral("--json"))) {
-        const QJsonObject disc{{QStringLiteral("drive"), drive},
-                               {QStringLiteral("discId"), DiscIdText(toc)},
-                               {QStringLiteral("leadOut"), leadOut},
-                               {QStringLiteral("tracks"), tracks}};
-        Write(stdout, QString::fromUtf8(QJsonDocument(disc).toJson(QJsonDocument::Indented)));
+        QJsonObject json{{QStringLiteral("drive"), drive},
+                         {QStringLiteral("discId"), disc.CddbIdText()},
+                         {QStringLiteral("musicBrainzId"), disc.MusicBrainzId()},
+                         {QStringLiteral("leadOut"), disc.LeadOut()},
+                         {QStringLiteral("audioEnd"), disc.AudioEnd()},
+                         {QStringLiteral("tracks"), tracks}};
+        if (!ids.Empty())
+            json.insert(QStringLiteral("accurateRip"),
+                        QJsonObject{{QStringLiteral("id1"), hex.arg(ids.Id1, 8, 16, QLatin1Char('0'))},
+                                    {QStringLiteral("id2"), hex.arg(ids.Id2, 8, 16, QLatin1Char('0'))},
+                                    {QStringLiteral("id3"), hex.arg(ids.Id3, 8, 16, QLatin1Char('0'))},
+                                    {QStringLiteral("path"), AccurateRipUrl(QString(), ids)}});
+        Write(stdout, QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Indented)));
         return kExitDone;
     }
     Print(QStringLiteral("Piste\t  Début\tLongueur\tPosition\tType"));
     for (const QString &line : lines)
         Print(line);
-    Print(QStringLiteral("Fin du disque : %1 (%2)").arg(leadOut).arg(MsfText(leadOut)));
-    Print(QStringLiteral("DiscID : ") + DiscIdText(toc));
+    Print(QStringLiteral("Fin du disque : %1 (%2)").arg(disc.LeadOut()).arg(MsfText(disc.LeadOut())));
+    if (disc.AudioEnd() != disc.LeadOut())
+        Print(QStringLiteral("Fin de la session audio : %1 (%2)")
+                  .arg(disc.AudioEnd())
+                  .arg(MsfText(disc.AudioEnd())));
+    Print(QStringLiteral("DiscID : ") + disc.CddbIdText());
+    Print(QStringLiteral("MusicBrainz : ") + disc.MusicBrainzId());
+    if (!ids.Empty())
+        Print(QStringLiteral("AccurateRip : %1").arg(AccurateRipUrl(QString(), ids)));
     return kExitDone;
 }

@@ -1,6 +1,8 @@
 #include "quavrel/cli/disc_access.h"
 
 #include "quavrel/cli/exit_codes.h"
+#include "quavrel/disc/ostrelle_toc.h"
+#include "quavrel/engine/bindings/cd_info_disc.h"
 
 namespace {
 
@@ -18,7 +20,7 @@ QString NoDiscText(int drive)
 
 } // namespace
 
-int ReadDiscToc(int Drive, TCdToc &Toc, QString &Error)
+int ReadDiscToc(int Drive, Disc &Disc, QString &Error)
 {
     TCdDriveList list{};
     GetCdRomDrives(&list);
@@ -26,15 +28,19 @@ int ReadDiscToc(int Drive, TCdToc &Toc, QString &Error)
         Error = NoDriveText(Drive, list.Count);
         return kExitNoDisc;
     }
-    Toc = TCdToc{};
-    if (ReadCdTOC(&list.Drives[Drive], &Toc) || Toc.Count == 0) {
+    TCdToc toc{};
+    std::optional<::Disc> read;
+    if (!ReadCdTOC(&list.Drives[Drive], &toc))
+        read = DiscOfToc(toc);
+    if (!read) {
         Error = NoDiscText(Drive);
         return kExitNoDisc;
     }
+    Disc = *read;
     return kExitDone;
 }
 
-int ReadRipDisc(int Drive, TCdInfo &Info, QString &Error)
+int ReadRipDisc(int Drive, Disc &Disc, QString &Error)
 {
     if (!CDRipReady()) {
         Error = QStringLiteral("CDRip3.DLL non prête.");
@@ -46,23 +52,18 @@ int ReadRipDisc(int Drive, TCdInfo &Info, QString &Error)
         return kExitNoDisc;
     }
     SelectDrive(Drive);
-    if (!cdrip3::CR_IsMediaLoaded() || ReadCdInfo(Info) != kCdInfoRead) {
+    TCdInfo info;
+    std::optional<::Disc> read;
+    if (cdrip3::CR_IsMediaLoaded() && ReadCdInfo(info) == kCdInfoRead)
+        read = DiscOf(info);
+    if (!read) {
         Error = NoDiscText(Drive);
         return kExitNoDisc;
     }
-    if (Info.DiscType == 0) {
+    if (read->AudioTracks().empty()) {
         Error = QStringLiteral("Le disque du lecteur %1 n'a pas de piste audio.").arg(Drive);
         return kExitNoDisc;
     }
+    Disc = *read;
     return kExitDone;
-}
-
-int32_t TocEntryLba(const TTocEntry &Entry)
-{
-    return (Entry.Minute * 60 + Entry.Second) * 75 + Entry.Frame - 150;
-}
-
-QString DiscIdText(const TCdToc &Toc)
-{
-    return QStringLiteral("%1").arg(CalcDiscID(&Toc), 8, 16, QLatin1Char('0'));
 }

@@ -1,6 +1,7 @@
 #include "quavrel/settings/rip_settings.h"
 
 #include "quavrel/metadata/cddb/cddb_server.h"
+#include "quavrel/settings/drive_offsets.h"
 #include "quavrel/settings/registry.h"
 #include "quavrel/settings/settings_table.h"
 
@@ -98,6 +99,7 @@ RipSettings ReadRipSettings(QString &Problem)
 {
     Problem.clear();
     RipSettings settings;
+    settings.AccurateRipServer = DefaultAccurateRipServer();
     settings.OutputRoot =
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QDir::separator();
     const std::vector<StoredSetting> table{
@@ -109,6 +111,11 @@ RipSettings ReadRipSettings(QString &Problem)
         IndexSetting(QStringLiteral("Paramètres Flac"), settings.FlacCompression, kFlacLevels),
         IndexSetting(QStringLiteral("Source des informations"), settings.Source, kSources),
         Text(QStringLiteral("Serveur MusicBrainz"), settings.MusicBrainzServer),
+        Text(QStringLiteral("Serveur AccurateRip"), settings.AccurateRipServer),
+        TextSetting(
+            QStringLiteral("Décalages de lecture"),
+            [&settings] { return DriveOffsetsText(settings.ReadOffsets); },
+            [&settings](const QString &stored) { settings.ReadOffsets = ParseDriveOffsets(stored); }),
         IndexSetting(QStringLiteral("Fréquence Mp3"), settings.SampleRateIndex, SampleRateItems()),
         IndexSetting(QStringLiteral("Débit Mp3"), settings.BitrateIndex, BitrateItems()),
         IndexSetting(QStringLiteral("Débit Max Mp3"), settings.MaxBitrateIndex, MaxBitrateItems()),

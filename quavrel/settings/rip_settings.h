@@ -3,6 +3,7 @@
 // ("Software\Quavrel") with the same rules, for a program without the window. Combo boxes are
 // stored as item indexes; the item lists are the window's.
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +27,8 @@ struct RipSettings {
     bool Utf8Texts = false;    // "Textes en UTF-8": CDDB protocol level 6
     int Source = 2;            // "Source des informations": 0 CDDB, 1 MusicBrainz, 2 CDDB then MusicBrainz
     QString MusicBrainzServer; // "Serveur MusicBrainz"; empty: the service's own address
+    QString AccurateRipServer; // "Serveur AccurateRip"
+    QMap<QString, int> ReadOffsets; // "Décalages de lecture", by drive name
 
     int OggQuality() const;
     int SampleRate() const;

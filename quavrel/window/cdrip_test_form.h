@@ -6,23 +6,20 @@
 #include "quavrel/engine/bindings/cd_access.h"
 #include "quavrel/engine/bindings/lame_coder.h"
 #include "quavrel/engine/bindings/vorbis_binding.h"
-#include "quavrel/engine/formats/ogg_tag_texts.h"
-#include "quavrel/engine/pipeline/rip_pipeline.h"
 #include "quavrel/engine/pipeline/runtime_rip_source.h"
-#include "quavrel/engine/rip/rip_reports.h"
+#include "quavrel/engine/rip/disc_rip.h"
 #include "quavrel/engine/ripper/cd_rip.h"
-#include "quavrel/engine/tags/track_tags.h"
-#include "quavrel/engine/verify/track_checksums.h"
 #include "quavrel/metadata/cddb/cddb_server.h"
+#include "quavrel/metadata/lookup/disc_lookup.h"
 #include "quavrel/metadata/musicbrainz/musicbrainz_client.h"
-#include "quavrel/naming/output_names.h"
+#include "quavrel/network/accuraterip_fetch.h"
 #include "quavrel/settings/settings_table.h"
 #include "quavrel/window/device_notices.h"
-#include "quavrel/window/musicbrainz_rows.h"
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <QIcon>
@@ -153,9 +150,9 @@ class TCDRipTestForm : public QMainWindow {
     int32_t RipChunk(uint8_t TrackNum);
     // The Ogg loop over the ticked rows.
     void btnRip_EncodeClick();
-    // Rips and encodes track TrackNum (1..99) to FileName: 0 when the file was completed, 1
-    // otherwise (a cancel included).
-    int32_t Track2OggFile(int TrackNum, const QString &FileName, const VB_CONFIG &Format);
+    // Rips and encodes track TrackNum (1..99) to its file, the command's name for it (FileName
+    // says it): 0 when the file was completed, 1 otherwise (a cancel included).
+    int32_t Track2OggFile(int TrackNum, const QString &FileName);
     void CDRIP1BeginTrack(QObject *Sender, uint16_t TrackNum);
     void CDRIP1Progress(QObject *Sender, uint16_t PercentComplete);
     void CDRIP1EndTrack(QObject *Sender, uint16_t TrackNum);
@@ -173,9 +170,9 @@ class TCDRipTestForm : public QMainWindow {
   public:
     // A rip command is running, of any format: the tray stays shut and the drive stays chosen.
     bool RipRunning() const;
-    // What track TrackNum's file says about it: the window's artist and album, the row's name, and
-    // the year, genre and disc ID of the lookup of the disc shown.
-    TrackTags TrackTagsFor(int TrackNum) const;
+    // The names the files of the disc shown are to carry: the window's artist and album, the rows'
+    // names, and the year, genre and identifiers of the match they came from.
+    DiscMetadata RipMetadata() const;
     // The album information dialog: the window's child of that class, made when there is none.
     TAlbumInfoForm *AlbumInfoForm();
 
@@ -200,7 +197,6 @@ class TCDRipTestForm : public QMainWindow {
   public:
     // Where the AccurateRip database is asked ("http://host[:port]").
     QString AccurateRipServer;
-    static QString DefaultAccurateRipServer();
     // The last track's verdict, beside the simple text.
     QString VerifyNoteText() const;
     // The read offset of a drive (by its name in DriveSelBox), in samples.
@@ -223,9 +219,9 @@ class TCDRipTestForm : public QMainWindow {
     // The MusicBrainz service: BaseUrl is stored ("Serveur MusicBrainz"); tests also set the idle
     // limit and a certificate authority of their own.
     MusicBrainzOptions MusicBrainz;
-    // The IDs and year that track TrackNum (1-based) has from the MusicBrainz release last chosen;
-    // empty when its names came from elsewhere or there is no such track.
-    MusicBrainzTrackIds MusicBrainzIdsOf(int TrackNum) const;
+    // The match the window's names came from: year, genre, identifiers. Emptied by a lookup that
+    // finds another, and by another disc.
+    const DiscMetadata &Match() const { return match_; }
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -264,16 +260,19 @@ class TCDRipTestForm : public QMainWindow {
     // ---- Rip command (private) ----
     void ConnectRipControls();
     int TickedRowCount() const;
-    // Works out OutputDirectory and creates it with its parents.
-    void MakeOutputDirectory();
-    // OutputBaseName for the row, and the full file name with Extension.
-    QString OutputFileFor(int Row, const QString &Extension);
     void ResetProgressBars();
     // A track's file is complete: the row is unticked and shows the file's size.
     void MarkRowDone(int Row, const QString &FileName);
-    // One track through the pipeline of the run-time library, which the cancel command can stop.
-    RipReport RunPipeline(int32_t First, int32_t Last, AudioSink &Sink, const QString &FileName,
-                          const RipCallbacks &Callbacks);
+    // The disc of CdInfo, or nullopt when the list holds none.
+    std::optional<Disc> ShownDisc() const;
+    // The command for the format of ComboBox1 over the disc shown: its request made, its folder
+    // (OutputDirectory) worked out and made. False when it cannot start (the status says why).
+    bool BeginRipCommand();
+    // Track TrackNum through the command, OutputBaseName set first; Progress gets its percentage.
+    TrackRip RipThroughCommand(int TrackNum, const std::function<void(int32_t Percent)> &Progress);
+    // The command's reports written beside the files; it ends.
+    void EndRipCommand();
+    EncoderChoice WindowEncoderChoice() const;
     void RipWavRows();
     void RipMp3Rows();
     void RipFlacRows();
@@ -281,58 +280,39 @@ class TCDRipTestForm : public QMainWindow {
     // The album information dialog confirmed: its texts go to the window and to its row.
     void AlbumInfoAccepted();
     int albumInfoRow_ = -1;
-    // The sectors of track TrackNum (1..TrackCount of CdInfo), up to the next track or the lead-out.
-    void TrackRange(int TrackNum, int32_t &First, int32_t &Last) const;
-    // The comment texts of track TrackNum, copied into oggTagTexts_, in a tag record.
-    VB_TAG OggTagRecord(int TrackNum);
     // RipChunk already told why it failed.
     bool ripFailureShown_ = false;
-    // A rip command is running (all three formats): a second one does not start.
+    // A rip command is running (all formats): a second one does not start.
     bool ripCommandRunning_ = false;
     RuntimeRipSource ripSource_;
-    RipPipeline *ripPipeline_ = nullptr;
+    AccurateRipService accurateRip_;
+    std::unique_ptr<DiscRip> command_;
     // How the last WAV or Ogg track ended.
-    RipReport lastRip_;
-    UniqueNames commandNames_;
-    // Texts of the tag record, 131 bytes and a terminating zero each, kept until the next track.
-    OggTagTexts oggTagTexts_;
+    TrackRip lastRip_;
 
     // ---- Disc lookup and playback (private) ----
     void ConnectVerifyControls();
     std::vector<StoredSetting> VerifySettings();
-    void BeginVerifiedCommand();
-    ReadOffset DriveReadOffset() const;
-    int TrackStartingAt(int32_t Sector) const;
-    TrackChecksums ChecksumsFor(int Track) const;
-    void RecordVerifiedTrack(int Track, int32_t First, int32_t Last, const QString &FileName,
-                             const RipReport &Report, const TrackChecksums &Sums, bool Checksummed);
-    void WriteRipReports();
-    RipSession session_;
     QMap<QString, int32_t> readOffsets_;
-    QString cachedLookupKey_;
-    AccurateRipLookup cachedLookup_;
     QLabel *verifyNote_ = nullptr;
 
     void ConnectLookupControls();
-    void FillFromDiscInfo(const TDiscInfo &Info);
-    // How one source's lookup ended: names written, nothing found (Message says why, not yet
-    // shown), or stopped with nothing more to say (a chooser closed, the window closing).
-    enum class LookupEnd { Filled, NothingFound, Stopped };
-    LookupEnd LookupCddb(const TCdToc &Toc, QString &Message);
-    LookupEnd LookupMusicBrainz(const TCdToc &Toc, QString &Message);
-    void FillFromRelease(const MusicBrainzRelease &Release);
-    // The lookup's progress window, with "&Abandon" and its close box watched while a request is
-    // in flight: the user ended it, and the lookup asks no other source.
-    void WatchAbandon(TfrmProgress &Progress);
+    // The names of a match into the window: artist, album, the rows' titles.
+    void FillFromMatch(const DiscMetadata &Names);
+    // The chooser of several matches, as the window shows it; -1 when none was taken.
+    int ChooseMatch(const LookupResult &Query);
+    // The lookup's progress window: "&Abandon" or its close box while a request is in flight ends
+    // it, and the lookup asks no other source.
     void ProgressRejected();
     std::unique_ptr<MusicBrainzClient> musicBrainz_;
+    // The sources of the lookup under way, for the abandon.
+    std::vector<MetadataSource *> lookupSources_;
     bool requestInFlight_ = false;
-    bool abandoned_ = false;
+    DiscMetadata match_;
     // Takes what the user typed into serveur, if anything, before a request; false for a
     // text that names no server.
     bool TakeTypedServer();
-    // Takes the typed server and sets the protocol level from textesutf8; false (and says why)
-    // when the typed server is not one.
+    // Takes the typed server; false (and says why) when the typed server is not one.
     bool StartCddbRequest();
     // A text of the last request's records, decoded as that request's level gives.
     QString FromCddb(const char *text) const;
@@ -343,10 +323,6 @@ class TCDRipTestForm : public QMainWindow {
     // The track of the selected row of ListView1; 0 when no row is selected.
     int SelectedTrack() const;
     bool cddbRequestRunning_ = false;
-    // The year and genre of the last entry read, and the disc ID they belong to.
-    QString entryYear_;
-    QString entryGenre_;
-    QString entryDiscId_;
 
     std::unique_ptr<Ui::TCDRipTestForm> ui;
     QLabel *statusText_ = nullptr;

@@ -2,16 +2,19 @@
 // choice of a server.
 
 #include "ostrelle/ostrelle.h"
-#include "quavrel/engine/tags/track_tags.h"
+#include "quavrel/disc/ostrelle_toc.h"
 #include "quavrel/metadata/cddb/ansi_text.h"
 #include "quavrel/metadata/cddb/cddb_server.h"
 #include "quavrel/metadata/cddb/cddb_server_record.h"
-#include "quavrel/metadata/musicbrainz/musicbrainz_disc_id.h"
+#include "quavrel/metadata/cddb/cddb_source.h"
+#include "quavrel/metadata/musicbrainz/musicbrainz_source.h"
 #include "quavrel/window/cdrip_test_form.h"
 #include "quavrel/window/matches_form.h"
 #include "quavrel/window/message_box.h"
 #include "quavrel/window/progress_form.h"
+#include "quavrel/window/track_columns.h"
 #include "ui_TCDRipTestForm.h"
+#include "ui_TfrmMatches.h"
 
 #include <algorithm>
 #include <optional>
@@ -19,20 +22,6 @@
 namespace {
 
 const QString kNoConnection = QStringLiteral("&Connexion active: aucune");
-
-// The records of one lookup, released whatever path the lookup takes once it has asked.
-struct LookupRecords {
-    TCDDBQuery query{};
-    TDiscInfo info{};
-    LookupRecords() = default;
-    LookupRecords(const LookupRecords &) = delete;
-    LookupRecords &operator=(const LookupRecords &) = delete;
-    ~LookupRecords()
-    {
-        FreeDiscInfo(&info);
-        FreeCddbQuery(&query);
-    }
-};
 
 struct SiteRecords {
     TCddbList list{};
@@ -76,6 +65,19 @@ std::optional<SiteChoice> ServerOfSiteLine(const QString &line)
         server += QLatin1Char(':') + QString::number(port);
     }
     return SiteChoice{server, fields[3]};
+}
+
+int ProgressPhase(MusicBrainzPhase phase)
+{
+    switch (phase) {
+    case MusicBrainzPhase::Sending:
+        return CDDB_PHASE_SENDING;
+    case MusicBrainzPhase::Receiving:
+        return CDDB_PHASE_DOC_BEGIN;
+    case MusicBrainzPhase::Received:
+        return CDDB_PHASE_DOC_END;
+    }
+    return 0;
 }
 
 } // namespace
@@ -185,142 +187,107 @@ void TCDRipTestForm::btnCalcDiscIDClick()
                 .arg(driveList.Count));
         return;
     }
-    if (drive < 0 || drive >= driveList.Count || ReadCdTOC(&driveList.Drives[drive], &toc)) {
+    std::optional<Disc> disc;
+    if (drive >= 0 && drive < driveList.Count && !ReadCdTOC(&driveList.Drives[drive], &toc))
+        disc = DiscOfToc(toc);
+    if (!disc) {
         SetStatusText(QStringLiteral("Pas de CD dans le lecteur de Cd-Rom !"));
         return;
     }
-    ui->lblDiscID->setText(QStringLiteral("%1").arg(CalcDiscID(&toc), 8, 16, QLatin1Char('0')));
-    const std::optional<DiscLayout> layout = LayoutOfToc(toc);
-    ui->lblMusicBrainzID->setText(layout ? DiscIdOf(*layout).Id : QString());
-    abandoned_ = false;
-
-    const int source = ui->sourceinfos->currentIndex();
-    QString cddbMessage;
-    if (source != kSourceMusicBrainz) {
-        const LookupEnd end = LookupCddb(toc, cddbMessage);
-        if (closing_ || end != LookupEnd::NothingFound)
-            return;
-        // The user who abandoned the request is told so, and asked nothing more.
-        if (source == kSourceCddb || abandoned_) {
-            ShowMessageBox(this, cddbMessage);
-            return;
-        }
-    }
-    QString musicBrainzMessage;
-    const LookupEnd end = LookupMusicBrainz(toc, musicBrainzMessage);
-    if (closing_ || end != LookupEnd::NothingFound)
-        return;
-    // Neither source knows the disc: CDDB's word first, as when it is asked alone.
-    if (!cddbMessage.isEmpty())
-        ShowMessageBox(this, cddbMessage);
-    ShowMessageBox(this, musicBrainzMessage);
-}
-
-TCDRipTestForm::LookupEnd TCDRipTestForm::LookupCddb(const TCdToc &Toc, QString &Message)
-{
+    ui->lblDiscID->setText(disc->CddbIdText());
+    ui->lblMusicBrainzID->setText(disc->MusicBrainzId());
     if (!StartCddbRequest())
-        return LookupEnd::Stopped;
+        return;
 
-    LookupRecords records;
-    const CddbServerRecord server(CddbServer);
     TfrmProgress &progress = frmProgress();
-    WatchAbandon(progress);
-    progress.Begin(CDDB_REQUEST_QUERY);
-    int32_t found = CDDB_FAILED;
-    {
-        const BusyScope inFlight(requestInFlight_);
-        found = http_query(progress.Handle(), server.Record(), &Toc, &records.query);
-    }
-    if (closing_)
-        return LookupEnd::Stopped;
-    const TCddbMatch *match = nullptr;
-    switch (found) {
-    case CDDB_EXACT:
-        if (records.query.Count > 0)
-            match = &records.query.Matches[0];
-        break;
-    case CDDB_EXACT_MULTIPLE:
-    case CDDB_INEXACT: {
-        TfrmMatches chooser(this, records.query, cddbUtf8_);
-        chooser.setWindowTitle(found == CDDB_INEXACT ? QStringLiteral("Correspondance incomplète trouvée")
-                                                     : QStringLiteral("Correspondance exacte trouvée"));
-        chooser.exec();
-        const int chosen = chooser.ItemIndex();
-        if (chosen < 0) {
-            progress.close();
-            return LookupEnd::Stopped;
-        }
-        match = &records.query.Matches[chosen];
-        break;
-    }
-    case CDDB_NO_MATCH:
-        progress.close();
-        Message = QStringLiteral("Pas de correspondance trouvée pour DiscID: ") + ui->lblDiscID->text();
-        return LookupEnd::NothingFound;
-    case CDDB_CORRUPT:
-        progress.close();
-        Message = WithCddbReason(QStringLiteral("Entrée Database entry corrompue!"));
-        return LookupEnd::NothingFound;
-    default:
-        break;
-    }
-    // A failure, a refused handshake or any answer without a match: reading an empty match would
-    // only ask the server for nothing.
-    if (!match) {
-        Message = WithCddbReason(QStringLiteral("Erreur pendant la récupération des données!"));
-        progress.close();
-        return LookupEnd::NothingFound;
-    }
+    connect(&progress, &QDialog::rejected, this, &TCDRipTestForm::ProgressRejected, Qt::UniqueConnection);
+    CddbSourceOptions cddbOptions;
+    cddbOptions.Server = CddbServer;
+    cddbOptions.Utf8 = cddbUtf8_;
+    cddbOptions.ProgressWindow = progress.Handle();
+    cddbOptions.BeforeRequest = [&progress, this](int kind) {
+        progress.SetServer(&CddbServer);
+        progress.Begin(kind);
+    };
+    CddbSource cddb(cddbOptions);
+    if (!musicBrainz_)
+        musicBrainz_ = std::make_unique<MusicBrainzClient>();
+    musicBrainz_->SetOptions(MusicBrainz);
+    // The caption names the service asked, as it names the CDDB server.
+    CddbServerTexts service;
+    service.Server = MusicBrainz.BaseUrl.host();
+    musicBrainz_->OnProgress = [&progress, &service](MusicBrainzClient &, MusicBrainzPhase phase) {
+        progress.SetServer(&service);
+        progress.WndProc(WM_CDDB_PROGRESS, CDDB_REQUEST_QUERY, ProgressPhase(phase));
+    };
+    MusicBrainzSource musicBrainz(*musicBrainz_);
+    lookupSources_.clear();
+    const int source = ui->sourceinfos->currentIndex();
+    if (source != kSourceMusicBrainz)
+        lookupSources_.push_back(&cddb);
+    if (source != kSourceCddb)
+        lookupSources_.push_back(&musicBrainz);
 
-    progress.Begin(CDDB_REQUEST_READ);
-    int32_t read = CDDB_FAILED;
-    {
-        const BusyScope inFlight(requestInFlight_);
-        read = http_read(progress.Handle(), server.Record(), match, &records.info);
-    }
+    requestInFlight_ = true;
+    const LookupResult result = LookUpDisc(
+        *disc, lookupSources_, {0, [this](const LookupResult &query) { return ChooseMatch(query); }});
+    requestInFlight_ = false;
+    lookupSources_.clear();
+    musicBrainz_->OnProgress = nullptr;
+    progress.SetServer(&CddbServer);
     if (closing_)
-        return LookupEnd::Stopped;
-    switch (read) {
-    case CDDB_OK: {
-        const char *year = nullptr;
-        const char *genre = nullptr;
-        http_LastEntryYearGenre(&year, &genre);
-        entryYear_ = FromCddb(year).trimmed();
-        entryGenre_ = GenreOf(FromCddb(genre), FromCddb(match->Category));
-        entryDiscId_ = ui->lblDiscID->text();
-        FillFromDiscInfo(records.info);
-        return LookupEnd::Filled;
-    }
-    case CDDB_ENTRY_NOT_FOUND:
-        Message = WithCddbReason(QStringLiteral("Entrée CDDB non trouvée!"));
-        break;
-    case CDDB_CORRUPT:
-        Message = WithCddbReason(QStringLiteral("Entrée Database corrompue!"));
-        break;
-    case CDDB_SERVER_ERROR:
-        Message = WithCddbReason(QStringLiteral("Erreur serveur!"));
-        break;
-    default:
-        // A failure, or an answer without an entry: the window keeps its names.
-        Message = WithCddbReason(QStringLiteral("Erreur pendant la récupération des données CDDB!"));
-        break;
-    }
+        return;
     progress.close();
-    return LookupEnd::NothingFound;
+    switch (result.Status) {
+    case LookupStatus::Found:
+        FillFromMatch(result.Metadata);
+        break;
+    case LookupStatus::NoneChosen:
+    case LookupStatus::BadChoice:
+        break;
+    case LookupStatus::NoMatch:
+    case LookupStatus::Failed:
+    case LookupStatus::Abandoned:
+        // One box per source asked, in order.
+        for (const QString &message : result.Messages)
+            ShowMessageBox(this, message);
+        break;
+    }
 }
 
-void TCDRipTestForm::FillFromDiscInfo(const TDiscInfo &Info)
+int TCDRipTestForm::ChooseMatch(const LookupResult &Query)
 {
-    ui->lblArtist->setText(FromCddb(Info.Artist));
-    ui->lblTitle->setText(FromCddb(Info.Title));
+    TfrmMatches chooser(this);
+    for (const MetadataMatch &match : Query.Matches)
+        chooser.Controls()->LbMatches->addItem(match.Line());
+    chooser.setWindowTitle(Query.Exact ? QStringLiteral("Correspondance exacte trouvée")
+                                       : QStringLiteral("Correspondance incomplète trouvée"));
+    // Closing the progress window while the user chooses abandons nothing: no request is under way.
+    requestInFlight_ = false;
+    chooser.exec();
+    requestInFlight_ = true;
+    return closing_ ? -1 : chooser.ItemIndex();
+}
+
+void TCDRipTestForm::ProgressRejected()
+{
+    // The lookup's own closes come after its requests; only the user's fall inside one.
+    if (!requestInFlight_)
+        return;
+    for (MetadataSource *source : lookupSources_)
+        source->Abort();
+}
+
+void TCDRipTestForm::FillFromMatch(const DiscMetadata &Names)
+{
+    match_ = Names;
+    ui->lblArtist->setText(Names.Artist);
+    ui->lblTitle->setText(Names.Album);
     // The rows are the disc's tracks; titles beyond them have nowhere to go, and rows beyond the
     // titles keep their names.
-    const int rows = std::min(static_cast<int>(Info.Count), ui->ListView1->topLevelItemCount());
+    const int rows = std::min(static_cast<int>(Names.Tracks.size()), ui->ListView1->topLevelItemCount());
     for (int i = 0; i < rows; ++i)
-        ui->ListView1->topLevelItem(i)->setText(1, FromCddb(Info.TrackTitles[i]));
-    // Names from CDDB are no MusicBrainz release's.
-    for (int i = 0; i < ui->ListView1->topLevelItemCount(); ++i)
-        ClearRowMusicBrainzIds(*ui->ListView1->topLevelItem(i));
+        ui->ListView1->topLevelItem(i)->setText(kNameColumn, Names.Tracks[static_cast<size_t>(i)].Title);
 }
 
 void TCDRipTestForm::Button1Click()

@@ -1,15 +1,11 @@
-// The Ogg path of the rip command: each ticked audio track through the rip pipeline into the
-// Vorbis library, one file per track.
+// The Ogg path of the rip command: each ticked audio track through the engine's rip command into
+// the Vorbis library, one file per track.
 
-#include "quavrel/engine/formats/ogg_sink.h"
-#include "quavrel/naming/output_names.h"
+#include "quavrel/engine/rip/rip_texts.h"
 #include "quavrel/window/cdrip_test_form.h"
 #include "quavrel/window/message_box.h"
-#include "quavrel/window/rip_outcome_texts.h"
 #include "quavrel/window/track_columns.h"
 #include "ui_TCDRipTestForm.h"
-
-#include <algorithm>
 
 void TCDRipTestForm::btnRip_EncodeClick()
 {
@@ -19,11 +15,11 @@ void TCDRipTestForm::btnRip_EncodeClick()
         ShowMessageBox(this, QStringLiteral("Vorbis.DLL non prête."), QStringLiteral("OK"));
         return;
     }
-    if (RipInProgress)
+    if (RipInProgress || !command_)
         return;
 
-    cdrip3::CR_StopPlayTrack();
-    const VB_CONFIG format = VorbisFormatRecord(ui->EncQualitySel->currentText().toInt());
+    TCDRomParams parameters{};
+    SetRipParameters(parameters);
     RipInProgress = true;
     CancelRequested = false;
     ui->ProgressBar2->setMaximum(0);
@@ -37,20 +33,14 @@ void TCDRipTestForm::btnRip_EncodeClick()
             const int track = row + 1;
             if (track > CdInfo.TrackCount || CdInfo.Slot(track).IsAudio != 1) {
                 SetStatusText(QStringLiteral("Piste non audio - Piste %1").arg(track));
-            } else {
-                const QString fileName = OutputFileFor(row, QStringLiteral(".ogg"));
-                if (Track2OggFile(track, fileName, format) == 0) {
-                    SetStatusText(
-                        HasDamage(lastRip_)
-                            ? DamagedText(QStringLiteral("Rippage & encodage ogg de la piste %1").arg(track),
-                                          lastRip_)
-                            : QStringLiteral("Rippage & encodage correctement aboutis"));
-                    if (QTreeWidgetItem *done = ui->ListView1->topLevelItem(row)) {
-                        done->setText(kSizeColumn, SizeText(fileName));
-                        done->setCheckState(kNumberColumn, Qt::Unchecked);
-                    }
-                    ui->ProgressBar1->setValue(0);
-                }
+            } else if (Track2OggFile(track, command_->FileOf(track)) == 0) {
+                SetStatusText(
+                    lastRip_.Damaged()
+                        ? DamagedText(QStringLiteral("Rippage & encodage ogg de la piste %1").arg(track),
+                                      lastRip_.Report)
+                        : QStringLiteral("Rippage & encodage correctement aboutis"));
+                MarkRowDone(row, lastRip_.File);
+                ui->ProgressBar1->setValue(0);
             }
         }
         ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
@@ -64,38 +54,15 @@ void TCDRipTestForm::btnRip_EncodeClick()
     cdrip3::CR_LockCD(0);
 }
 
-VB_TAG TCDRipTestForm::OggTagRecord(int TrackNum)
+int32_t TCDRipTestForm::Track2OggFile(int TrackNum, const QString &)
 {
-    const TrackTags tags = TrackTagsFor(TrackNum);
-    // The genre only when known: an empty text writes no GENRE comment.
-    oggTagTexts_ = OggTagTexts(tags.Artist, tags.Album, tags.Title,
-                               QStringLiteral("Encoder DLL : ") + VorbisVersionText(), tags.Genre);
-    return oggTagTexts_.Record(static_cast<uint32_t>(TrackNum),
-                               static_cast<uint32_t>(std::max(cdrip3::CR_GetNumTocEntries(), 0)));
-}
-
-int32_t TCDRipTestForm::Track2OggFile(int TrackNum, const QString &FileName, const VB_CONFIG &Format)
-{
-    const TCdTrackSlot &slot = CdInfo.Slot(TrackNum);
-    const int32_t first = slot.StartSector;
-    const int32_t last = first + slot.LengthSectors - 1;
-    OggSink sink(Format, OggTagRecord(TrackNum));
-    // The record has no field for these; the finished file gets them as comments.
-    const TrackTags tags = TrackTagsFor(TrackNum);
-    TrackTags extra;
-    extra.Year = tags.Year;
-    extra.DiscId = tags.DiscId;
-    extra.MusicBrainzAlbumId = tags.MusicBrainzAlbumId;
-    extra.MusicBrainzTrackId = tags.MusicBrainzTrackId;
-    sink.SetExtraComments(VorbisComments(extra));
-    RipCallbacks callbacks;
-    callbacks.Progress = [this, TrackNum](int32_t percent) {
+    // The command names the file: the same name whichever tracks one command rips.
+    const TrackRip rip = RipThroughCommand(TrackNum, [this, TrackNum](int32_t percent) {
         SetStatusText(
             QStringLiteral("Rippage & encodage ogg de la piste %1 : %2% fait").arg(TrackNum).arg(percent));
         ui->ProgressBar1->setValue(percent);
-    };
-    lastRip_ = RunPipeline(first, last, sink, FileName, callbacks);
-    switch (lastRip_.Outcome) {
+    });
+    switch (rip.Report.Outcome) {
     case RipOutcome::Done:
         SetStatusText(QStringLiteral("Rippage & Encodage complétés"));
         return 0;
@@ -105,9 +72,7 @@ int32_t TCDRipTestForm::Track2OggFile(int TrackNum, const QString &FileName, con
     case RipOutcome::Failed:
         break;
     }
-    SetStatusText(lastRip_.OpenFailed
-                      ? QStringLiteral("Error : CR_OpenRipper")
-                      : FailedText(QStringLiteral("Rippage & encodage ogg de la piste %1").arg(TrackNum),
-                                   lastRip_.Error));
+    SetStatusText(RipFailureText(QStringLiteral("Rippage & encodage ogg de la piste %1").arg(TrackNum),
+                                 rip.Report.Error));
     return 1;
 }

@@ -1,20 +1,18 @@
-// The rip command: ticked rows to WAV, MP3 (through CDRIP1), Ogg or FLAC, each track through the rip
-// pipeline; its progress, its cancel, and the track list's select, rename and album information
-// commands.
+// The rip command of the window: its rows, texts and progress bars over the engine's rip command,
+// the WAV, MP3 and FLAC paths, the MP3 component's events, and the track list's select, rename and
+// album information commands.
 
-#include "quavrel/engine/formats/wav_sink.h"
+#include "quavrel/engine/bindings/cd_info_disc.h"
+#include "quavrel/engine/rip/rip_texts.h"
 #include "quavrel/naming/output_names.h"
 #include "quavrel/window/album_info_form.h"
 #include "quavrel/window/cdrip_test_form.h"
 #include "quavrel/window/message_box.h"
-#include "quavrel/window/rip_outcome_texts.h"
 #include "quavrel/window/track_columns.h"
 #include "ui_TAlbumInfoForm.h"
 #include "ui_TCDRipTestForm.h"
 
-#include <exception>
-
-#include <QDir>
+#include <QLabel>
 
 namespace {
 
@@ -61,24 +59,6 @@ int TCDRipTestForm::TickedRowCount() const
     return count;
 }
 
-void TCDRipTestForm::MakeOutputDirectory()
-{
-    OutputDirectory = OutputDirectoryFor(ui->Label3->text(), ui->creerlesrepertoires->isChecked(),
-                                         ui->lblArtist->text(), ui->lblTitle->text());
-    // A directory that cannot be made shows up as files that cannot be written, each named.
-    QDir().mkpath(OutputDirectory);
-}
-
-QString TCDRipTestForm::OutputFileFor(int Row, const QString &Extension)
-{
-    const QTreeWidgetItem *item = ui->ListView1->topLevelItem(Row);
-    const QString base = OutputBaseNameFor(Row + 1, item ? item->text(kNameColumn) : QString(),
-                                           ui->numeropiste->isChecked(), ui->nomdepiste->isChecked());
-    // Two tracks of one command never share a file: "Intro", "Intro (2)".
-    OutputBaseName = commandNames_.Claim(base);
-    return OutputDirectory + QDir::separator() + OutputBaseName + Extension;
-}
-
 void TCDRipTestForm::ResetProgressBars()
 {
     ui->ProgressBar1->setValue(0);
@@ -93,6 +73,103 @@ void TCDRipTestForm::MarkRowDone(int Row, const QString &FileName)
     }
 }
 
+std::optional<Disc> TCDRipTestForm::ShownDisc() const
+{
+    if (!DiscInfoLoaded || CdInfo.TrackCount == 0)
+        return std::nullopt;
+    return DiscOf(CdInfo);
+}
+
+DiscMetadata TCDRipTestForm::RipMetadata() const
+{
+    const std::optional<Disc> disc = ShownDisc();
+    const QString id = disc ? disc->CddbIdText() : QString();
+    // The match's year, genre and identifiers are those of the disc it identified.
+    DiscMetadata names = !match_.CddbDiscId.isEmpty() && match_.CddbDiscId == id ? match_ : DiscMetadata{};
+    names.CddbDiscId = id;
+    names.Artist = ui->lblArtist->text();
+    names.Album = ui->lblTitle->text();
+    const int rows = ui->ListView1->topLevelItemCount();
+    names.Tracks.resize(std::max<size_t>(names.Tracks.size(), static_cast<size_t>(rows)));
+    for (int row = 0; row < rows; ++row) {
+        // "?" is the list's word for a name nobody knows.
+        const QString name = ui->ListView1->topLevelItem(row)->text(kNameColumn);
+        names.Tracks[static_cast<size_t>(row)].Title = name == QLatin1String("?") ? QString() : name;
+    }
+    return names;
+}
+
+EncoderChoice TCDRipTestForm::WindowEncoderChoice() const
+{
+    EncoderChoice choice;
+    choice.OggQuality = ui->EncQualitySel->currentText().toInt();
+    choice.SampleRate = static_cast<int>(LameCoder1.ReSampleRate());
+    choice.Bitrate = static_cast<int>(LameCoder1.Bitrate());
+    choice.MaxBitrate = static_cast<int>(LameCoder1.MaxBitrate());
+    choice.Vbr = LameCoder1.EnableVBR();
+    choice.Copyright = LameCoder1.Copyright();
+    choice.Original = LameCoder1.Original();
+    choice.Crc = LameCoder1.CRC();
+    choice.FlacCompression = ui->FlacCompressionSel->currentText().toInt();
+    return choice;
+}
+
+bool TCDRipTestForm::BeginRipCommand()
+{
+    const std::optional<Disc> disc = ShownDisc();
+    if (!disc)
+        return false;
+    RipRequest request;
+    request.Disc = *disc;
+    request.Metadata = RipMetadata();
+    request.Format = RipFormatOfSettings(ui->ComboBox1->currentIndex());
+    request.Encoder = WindowEncoderChoice();
+    request.OutputRoot = ui->Label3->text();
+    request.ByArtist = ui->creerlesrepertoires->isChecked();
+    request.Naming = {ui->numeropiste->isChecked(), ui->nomdepiste->isChecked()};
+    request.Drive = ui->DriveSelBox->currentText();
+    request.ReadOffset = ReadOffsetOf(request.Drive);
+    request.AccurateRipServer = AccurateRipServer;
+    request.Program = QStringLiteral("Quavrel " QUAVREL_VERSION);
+    command_ = std::make_unique<DiscRip>(ripSource_, &accurateRip_);
+    RipError error;
+    if (!command_->Begin(request, error)) {
+        command_.reset();
+        SetStatusText(RipErrorText(error));
+        return false;
+    }
+    OutputDirectory = command_->Folder();
+    return true;
+}
+
+TrackRip TCDRipTestForm::RipThroughCommand(int TrackNum, const std::function<void(int32_t)> &Progress)
+{
+    OutputBaseName = command_->BaseNameOf(TrackNum);
+    const bool ripping = RipInProgress;
+    RipInProgress = true;
+    lastRip_ = command_->RipTrack(TrackNum, Progress);
+    RipInProgress = ripping;
+    if (lastRip_.Done()) {
+        ReportTrack shown;
+        shown.Number = TrackNum;
+        shown.Checksummed = lastRip_.Checksummed;
+        shown.Verdict = lastRip_.Verdict;
+        verifyNote_->setText(TrackVerdictText(shown));
+        verifyNote_->show();
+    }
+    return lastRip_;
+}
+
+void TCDRipTestForm::EndRipCommand()
+{
+    if (!command_)
+        return;
+    const QStringList problems = command_->Finish();
+    if (!problems.isEmpty())
+        SetStatusText(problems.join(QLatin1Char(' ')));
+    command_.reset();
+}
+
 void TCDRipTestForm::ripperlapisteauformatWav1Click()
 {
     // The rips process events: a second click must not start a rip inside the running one.
@@ -100,11 +177,9 @@ void TCDRipTestForm::ripperlapisteauformatWav1Click()
         return;
     ripCommandRunning_ = true;
     CancelRequested = false;
-    commandNames_ = UniqueNames();
-    BeginVerifiedCommand();
     switch (ui->ComboBox1->currentIndex()) {
     case kFormatOgg:
-        MakeOutputDirectory();
+        BeginRipCommand();
         btnRip_EncodeClick();
         break;
     case kFormatMp3:
@@ -119,7 +194,7 @@ void TCDRipTestForm::ripperlapisteauformatWav1Click()
     default:
         break;
     }
-    WriteRipReports();
+    EndRipCommand();
     ui->ProgressBar2->setMaximum(1);
     ui->ProgressBar2->setValue(0);
     ripCommandRunning_ = false;
@@ -129,9 +204,8 @@ void TCDRipTestForm::RipWavRows()
 {
     ui->ProgressBar2->setMaximum(1);
     ui->ProgressBar2->setValue(0);
-    if (ui->ListView1->topLevelItemCount() == 0)
+    if (ui->ListView1->topLevelItemCount() == 0 || !BeginRipCommand())
         return;
-    MakeOutputDirectory();
     ui->ProgressBar2->setMaximum(ui->ProgressBar2->maximum() + TickedRowCount());
     // Rows are looked up again after each rip: a medium removal empties the list meanwhile.
     for (int row = 0; row < ui->ListView1->topLevelItemCount(); ++row) {
@@ -142,103 +216,14 @@ void TCDRipTestForm::RipWavRows()
             return;
         }
         CurrentRipTrack = row + 1;
-        const QString fileName = OutputFileFor(row, QStringLiteral(".wav"));
+        OutputBaseName = command_->BaseNameOf(CurrentRipTrack);
         ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
-        lastRip_ = RipReport{};
+        lastRip_ = TrackRip{};
         btnRipTrackClick();
         // Only a complete file counts: a cancelled or failed track stays ticked for another try.
-        if (lastRip_.Outcome == RipOutcome::Done)
-            MarkRowDone(row, fileName);
+        if (lastRip_.Done())
+            MarkRowDone(row, lastRip_.File);
     }
-}
-
-void TCDRipTestForm::RipMp3Rows()
-{
-    MakeOutputDirectory();
-    ui->ProgressBar2->setMaximum(1);
-    ui->ProgressBar2->setValue(0);
-    ui->ProgressBar2->setMaximum(ui->ProgressBar2->maximum() + TickedRowCount());
-    for (int row = 0; row < ui->ListView1->topLevelItemCount(); ++row) {
-        if (!IsTicked(ui->ListView1->topLevelItem(row)))
-            continue;
-        if (CancelRequested) {
-            ResetProgressBars();
-            return;
-        }
-        // A data track would come out as an MP3 of noise: refused like the Ogg path does.
-        const int track = row + 1;
-        if (track > CdInfo.TrackCount || CdInfo.Slot(track).IsAudio != 1) {
-            SetStatusText(QStringLiteral("Piste non audio - Piste %1").arg(track));
-            ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
-            continue;
-        }
-        const QString fileName = OutputFileFor(row, QStringLiteral(".mp3"));
-        // The component reads its track list when its drive changes, not when another disc
-        // arrives in the same drive: the range comes from the disc the list shows, with the
-        // events RipTrack fires.
-        int32_t first = 0;
-        int32_t last = 0;
-        TrackRange(track, first, last);
-        if (CDRIP1.OnBeginTrack)
-            CDRIP1.OnBeginTrack(&CDRIP1, static_cast<uint16_t>(track));
-        RipInProgress = true;
-        CDRIP1.SetTags(TrackTagsFor(track));
-        bool ripped = false;
-        TrackChecksums sums = ChecksumsFor(track);
-        CDRIP1.SetReadOffset(DriveReadOffset());
-        CDRIP1.SetPcmHook([&sums](const uint8_t *pcm, size_t bytes) { sums.Feed(pcm, bytes); });
-        const struct Unhook {
-            TCDRIP &ripper;
-            ~Unhook() { ripper.SetPcmHook({}); }
-        } unhook{CDRIP1};
-        try {
-            CDRIP1.RipSectors(first, last, fileName);
-            ripped = true;
-        } catch (const ECDRIPWriteError &error) {
-            // A file that cannot be written is this track's failure; the others still get theirs.
-            ui->ProgressBar1->setValue(0);
-            SetStatusText(FailedText(QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track),
-                                     error.Reason()));
-        } catch (const std::exception &error) {
-            // Reported, never let through the event loop.
-            RipInProgress = false;
-            ResetProgressBars();
-            ShowErrorBox(this, QString::fromUtf8(error.what()));
-            return;
-        }
-        RipInProgress = false;
-        CDRIP1.SetTags(TrackTags{});
-        if (ripped) {
-            const RipReport &report = CDRIP1.LastRip();
-            if (report.Outcome == RipOutcome::Done) {
-                if (CDRIP1.OnEndTrack)
-                    CDRIP1.OnEndTrack(&CDRIP1, static_cast<uint16_t>(track));
-                if (HasDamage(report))
-                    SetStatusText(DamagedText(
-                        QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track), report));
-                RecordVerifiedTrack(track, first, last, fileName, report, sums,
-                                    CDRIP1.OutputFormat() == TOutputFormat::STEREO44100);
-                MarkRowDone(row, fileName);
-            } else if (report.Outcome == RipOutcome::Cancelled) {
-                SetStatusText(QStringLiteral("Rippage & encodage mp3 abandonnés"));
-                ResetProgressBars();
-            } else {
-                ui->ProgressBar1->setValue(0);
-                SetStatusText(FailedText(QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track),
-                                         report.Error));
-            }
-        }
-        ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
-    }
-}
-
-void TCDRipTestForm::TrackRange(int TrackNum, int32_t &First, int32_t &Last) const
-{
-    // Up to the sector before the next track: the next track's pre-gap comes with this one.
-    First = MSFToLBA(CdInfo.Slot(TrackNum).StartMSF);
-    Last = (TrackNum >= CdInfo.TrackCount ? MSFToLBA(CdInfo.LeadOut)
-                                          : MSFToLBA(CdInfo.Slot(TrackNum + 1).StartMSF)) -
-           1;
 }
 
 void TCDRipTestForm::btnRipTrackClick()
@@ -249,22 +234,22 @@ void TCDRipTestForm::btnRipTrackClick()
     }
     if (!IsAudioCDReady() || RipInProgress)
         return;
-    cdrip3::CR_StopPlayTrack();
-    if (cdrip3::CR_GetCDROMParameters(&CdromSettings) != CDRIP_OK) {
+    switch (SetRipParameters(CdromSettings)) {
+    case RipParameters::Unreadable:
         SetStatusText(QStringLiteral("Erreur à l'obtention des paramètres CDROM"));
-    } else {
-        CdromSettings.JitterCorrection = -1;
-        CdromSettings.UseParanoiaMode = 1;
-        CdromSettings.ParanoiaMode = 0xDF;
-        SetStatusText(cdrip3::CR_SetCDROMParameters(&CdromSettings) == CDRIP_OK
-                          ? QStringLiteral("Paramètres CDROM OK")
-                          : QStringLiteral("Erreur de paramètres CDROM"));
+        break;
+    case RipParameters::Set:
+        SetStatusText(QStringLiteral("Paramètres CDROM OK"));
+        break;
+    case RipParameters::Refused:
+        SetStatusText(QStringLiteral("Erreur de paramètres CDROM"));
+        break;
     }
 
     CancelRequested = false;
     const int32_t result = RipChunk(static_cast<uint8_t>(CurrentRipTrack));
     if (result == CDRIP_JITTER_ERROR) {
-        SetStatusText(DamagedText(QStringLiteral("Jitter erreur(s) pendant Rippage"), lastRip_));
+        SetStatusText(DamagedText(QStringLiteral("Jitter erreur(s) pendant Rippage"), lastRip_.Report));
     } else if (result == CDRIP_ERROR) {
         // RipChunk's own reason (a data track, a file that cannot be written) says more.
         if (!ripFailureShown_)
@@ -289,57 +274,121 @@ int32_t TCDRipTestForm::RipChunk(uint8_t TrackNum)
         SetStatusText(QStringLiteral("Erreur : pas de piste Audio"));
         return CDRIP_ERROR;
     }
-    int32_t first = 0;
-    int32_t last = 0;
-    TrackRange(TrackNum, first, last);
-    const QString fileName = OutputDirectory + QDir::separator() + OutputBaseName + QStringLiteral(".wav");
-
-    // Always 44100 Hz stereo, whatever the ripper component's own format.
-    WavSink sink(2, 44100);
-    RipCallbacks callbacks;
-    callbacks.Progress = [this, TrackNum](int32_t percent) {
+    if (!command_ && !BeginRipCommand())
+        return CDRIP_ERROR;
+    const TrackRip rip = RipThroughCommand(TrackNum, [this, TrackNum](int32_t percent) {
         SetStatusText(QStringLiteral("Rippage piste %1 : %2% fait").arg(TrackNum).arg(percent));
         ui->ProgressBar1->setValue(percent);
-    };
-    RipInProgress = true;
-    lastRip_ = RunPipeline(first, last, sink, fileName, callbacks);
-    RipInProgress = false;
-
-    switch (lastRip_.Outcome) {
+    });
+    switch (rip.Report.Outcome) {
     case RipOutcome::Done:
         ripFailureShown_ = false;
-        return HasDamage(lastRip_) ? CDRIP_JITTER_ERROR : CDRIP_OK;
+        return rip.Damaged() ? CDRIP_JITTER_ERROR : CDRIP_OK;
     case RipOutcome::Cancelled:
         ripFailureShown_ = false;
         return CDRIP_OK;
     case RipOutcome::Failed:
         break;
     }
-    SetStatusText(lastRip_.OpenFailed
-                      ? QStringLiteral("Erreur : CDRIP Erreur")
-                      : FailedText(QStringLiteral("Rippage de la piste %1").arg(TrackNum), lastRip_.Error));
+    SetStatusText(RipFailureText(QStringLiteral("Rippage de la piste %1").arg(TrackNum), rip.Report.Error));
     return CDRIP_ERROR;
 }
 
-RipReport TCDRipTestForm::RunPipeline(int32_t First, int32_t Last, AudioSink &Sink, const QString &FileName,
-                                      const RipCallbacks &Callbacks)
+void TCDRipTestForm::RipMp3Rows()
 {
-    RipPipeline pipeline(ripSource_);
-    ripPipeline_ = &pipeline;
-    // A cancel that came before the pipeline existed still stops it.
-    if (CancelRequested)
-        pipeline.Cancel();
-    // Both paths rip a track from its first sector, through the drive's read offset.
-    const int track = TrackStartingAt(First);
-    TrackChecksums sums = ChecksumsFor(track);
-    RipCallbacks callbacks = Callbacks;
-    callbacks.Pcm = [&sums](const uint8_t *pcm, size_t bytes) { sums.Feed(pcm, bytes); };
-    pipeline.SetReadOffset(DriveReadOffset());
-    RipReport report = pipeline.Rip(First, Last, Sink, FileName, callbacks, QStringLiteral(".jitt"));
-    ripPipeline_ = nullptr;
-    if (report.Outcome == RipOutcome::Done)
-        RecordVerifiedTrack(track, First, Last, FileName, report, sums, true);
-    return report;
+    const bool ready = BeginRipCommand();
+    ui->ProgressBar2->setMaximum(1);
+    ui->ProgressBar2->setValue(0);
+    ui->ProgressBar2->setMaximum(ui->ProgressBar2->maximum() + TickedRowCount());
+    for (int row = 0; ready && row < ui->ListView1->topLevelItemCount(); ++row) {
+        if (!IsTicked(ui->ListView1->topLevelItem(row)))
+            continue;
+        if (CancelRequested) {
+            ResetProgressBars();
+            return;
+        }
+        const int track = row + 1;
+        // A data track would come out as an MP3 of noise: refused like the Ogg path does.
+        if (track > CdInfo.TrackCount || CdInfo.Slot(track).IsAudio != 1) {
+            SetStatusText(QStringLiteral("Piste non audio - Piste %1").arg(track));
+            ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
+            continue;
+        }
+        CDRIP1BeginTrack(&CDRIP1, static_cast<uint16_t>(track));
+        const TrackRip rip = RipThroughCommand(
+            track, [this](int32_t percent) { CDRIP1Progress(&CDRIP1, static_cast<uint16_t>(percent)); });
+        const QString what = QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track);
+        switch (rip.Report.Outcome) {
+        case RipOutcome::Done:
+            CDRIP1EndTrack(&CDRIP1, static_cast<uint16_t>(track));
+            if (rip.Damaged())
+                SetStatusText(DamagedText(what, rip.Report));
+            MarkRowDone(row, rip.File);
+            break;
+        case RipOutcome::Cancelled:
+            SetStatusText(QStringLiteral("Rippage & encodage mp3 abandonnés"));
+            ResetProgressBars();
+            break;
+        case RipOutcome::Failed:
+            ui->ProgressBar1->setValue(0);
+            SetStatusText(RipFailureText(what, rip.Report.Error));
+            break;
+        }
+        ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
+    }
+}
+
+void TCDRipTestForm::RipFlacRows()
+{
+    ui->ProgressBar2->setMaximum(1);
+    ui->ProgressBar2->setValue(0);
+    if (!CDRipReady()) {
+        SetStatusText(QStringLiteral("CDRip3.DLL non prête."));
+        return;
+    }
+    if (!IsAudioCDReady() || RipInProgress || !BeginRipCommand())
+        return;
+    TCDRomParams parameters{};
+    SetRipParameters(parameters);
+    ui->ProgressBar2->setMaximum(ui->ProgressBar2->maximum() + TickedRowCount());
+    // Rows are looked up again after each track: a medium removal empties the list meanwhile.
+    for (int row = 0; row < ui->ListView1->topLevelItemCount(); ++row) {
+        if (!IsTicked(ui->ListView1->topLevelItem(row)))
+            continue;
+        if (CancelRequested) {
+            ResetProgressBars();
+            break;
+        }
+        const int track = row + 1;
+        if (track > CdInfo.TrackCount || CdInfo.Slot(track).IsAudio != 1) {
+            SetStatusText(QStringLiteral("Piste non audio - Piste %1").arg(track));
+            ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
+            continue;
+        }
+        const TrackRip rip = RipThroughCommand(track, [this, track](int32_t percent) {
+            SetStatusText(
+                QStringLiteral("Rippage & encodage flac de la piste %1 : %2% fait").arg(track).arg(percent));
+            ui->ProgressBar1->setValue(percent);
+        });
+        const QString what = QStringLiteral("Rippage & encodage flac de la piste %1").arg(track);
+        switch (rip.Report.Outcome) {
+        case RipOutcome::Done:
+            SetStatusText(rip.Damaged() ? DamagedText(what, rip.Report)
+                                        : QStringLiteral("Rippage & encodage correctement aboutis"));
+            MarkRowDone(row, rip.File);
+            ui->ProgressBar1->setValue(0);
+            break;
+        case RipOutcome::Cancelled:
+            SetStatusText(QStringLiteral("Rippage & encodage flac abandonnés"));
+            ResetProgressBars();
+            break;
+        case RipOutcome::Failed:
+            ui->ProgressBar1->setValue(0);
+            SetStatusText(RipFailureText(what, rip.Report.Error));
+            break;
+        }
+        ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
+    }
 }
 
 bool TCDRipTestForm::RipRunning() const
@@ -383,8 +432,8 @@ void TCDRipTestForm::btnCancelRipClick()
 {
     CancelRequested = true;
     CDRIP1.CancelRip();
-    if (ripPipeline_)
-        ripPipeline_->Cancel();
+    if (command_)
+        command_->Cancel();
 }
 
 void TCDRipTestForm::N1Click()

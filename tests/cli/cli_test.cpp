@@ -231,8 +231,10 @@ TEST_F(CliTest, CtrlCDuringARipKeepsTheFinishedTrackAndExits130)
     QFile done(out_.filePath(QStringLiteral("2.wav")));
     ASSERT_TRUE(done.open(QIODevice::ReadOnly));
     EXPECT_TRUE(done.readAll().mid(44) == DemoTrackPcm(2));
-    // The cancelled track left nothing behind, not even its partial file.
-    EXPECT_EQ(QDir(out_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("2.wav")});
+    // The cancelled track left nothing behind, not even its partial file; the reports name the
+    // track that was ripped.
+    EXPECT_EQ(QDir(out_.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"2.wav", "Album.cue", "Album.log", "Album.m3u"}));
     EXPECT_NE(run.out.find("annulé"), std::string::npos) << run.out;
 }
 

@@ -1,14 +1,14 @@
-// The read offset corrected on an emulated drive that reads 667 samples early: the rip pipeline
+// The read offset corrected on an emulated drive that reads 667 samples early: the rip command
 // gives the image's own audio, and its checksums are the database's.
 
 #include "dbar_file.h"
 #include "emulated_drives.h"
 #include "local_http_server.h"
 #include "quavrel/engine/bindings/cd_access.h"
-#include "quavrel/engine/formats/wav_sink.h"
-#include "quavrel/engine/pipeline/rip_pipeline.h"
+#include "quavrel/engine/bindings/cd_info_disc.h"
 #include "quavrel/engine/pipeline/runtime_rip_source.h"
-#include "quavrel/engine/verify/track_checksums.h"
+#include "quavrel/engine/rip/disc_rip.h"
+#include "quavrel/engine/verify/accuraterip_disc.h"
 #include "quavrel/network/accuraterip_fetch.h"
 
 #include <QFile>
@@ -22,12 +22,6 @@ using emulatedtest::EmulatedDrives;
 
 constexpr int32_t kDriveOffset = 667;
 
-struct RippedTrack {
-    std::vector<uint8_t> pcm;
-    uint32_t v1 = 0;
-    uint32_t v2 = 0;
-};
-
 class VerifiedRipEmulated : public testing::Test {
   protected:
     void SetUp() override
@@ -36,9 +30,10 @@ class VerifiedRipEmulated : public testing::Test {
         qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
         CdAccessStart();
         ASSERT_TRUE(CDRipReady());
-        ASSERT_EQ(ReadCdInfo(info_), kCdInfoRead);
-        disc_ = AccurateRipDiscOf(info_, 0x3a04b705);
-        ASSERT_EQ(disc_.Tracks.size(), 5u);
+        TCdInfo info;
+        ASSERT_EQ(ReadCdInfo(info), kCdInfoRead);
+        disc_ = DiscOf(info).value_or(Disc{});
+        ASSERT_EQ(disc_.AudioTracks().size(), 5u);
     }
     void TearDown() override
     {
@@ -46,80 +41,79 @@ class VerifiedRipEmulated : public testing::Test {
         drives_.reset();
     }
 
-    RippedTrack Rip(int Track, int32_t OffsetSamples)
+    // The tracks ripped to WAV with the drive's offset set to Offset.
+    std::vector<TrackRip> Rip(const std::vector<int> &Tracks, int32_t Offset, const QString &Folder)
     {
-        const TCdTrackSlot &slot = info_.Slot(Track);
-        TrackChecksums sums(disc_.FramesOf(Track), Track == 1, Track == info_.TrackCount);
-        RipCallbacks callbacks;
-        callbacks.Pcm = [&sums](const uint8_t *pcm, size_t bytes) { sums.Feed(pcm, bytes); };
+        RipRequest request;
+        request.Disc = disc_;
+        request.Format = FindRipFormat(QStringLiteral("wav"));
+        request.OutputRoot = dir_.filePath(Folder);
+        request.ByArtist = false;
+        request.ReadOffset = Offset;
+        request.AccurateRipServer = server_.Address();
         RuntimeRipSource source;
-        RipPipeline pipeline(source);
-        pipeline.SetReadOffset({OffsetSamples, disc_.Starts.front(), disc_.LeadOut});
-        WavSink sink(2, 44100, false);
-        const QString path = dir_.filePath(QStringLiteral("%1.pcm").arg(Track));
-        const RipReport report =
-            pipeline.Rip(slot.StartSector, slot.StartSector + slot.LengthSectors - 1, sink, path, callbacks);
-        EXPECT_EQ(report.Outcome, RipOutcome::Done) << report.Error.toStdString();
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
-        return {std::vector<uint8_t>(bytes.begin(), bytes.end()), sums.V1(), sums.V2()};
+        AccurateRipService database;
+        DiscRip command(source, &database);
+        RipError error;
+        EXPECT_TRUE(command.Begin(request, error)) << RipErrorText(error).toStdString();
+        for (const int track : Tracks)
+            command.RipTrack(track);
+        return command.Results();
     }
 
-    // The database's entry for a track: the checksum of the image's own audio.
-    AccurateRipEntry TrueEntry(int Track) const
+    std::vector<uint8_t> Audio(const TrackRip &Rip) const
     {
-        const TCdTrackSlot &slot = info_.Slot(Track);
-        const std::vector<uint8_t> truth =
-            BinSectors("demo", slot.StartSector, slot.StartSector + slot.LengthSectors - 1);
-        TrackChecksums sums(disc_.FramesOf(Track), Track == 1, Track == info_.TrackCount);
-        sums.Feed(truth.data(), truth.size());
-        return {9, sums.V1(), 0};
+        QFile file(Rip.File);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll().mid(44);
+        return {bytes.begin(), bytes.end()};
+    }
+
+    std::vector<uint8_t> Image(int Track) const
+    {
+        const SectorRange range = disc_.TrackRange(Track);
+        return BinSectors("demo", range.First, range.Last);
     }
 
     QTemporaryDir dir_;
     std::unique_ptr<EmulatedDrives> drives_;
-    TCdInfo info_;
-    AccurateRipDisc disc_;
+    Disc disc_;
+    LocalHttpServer server_;
 };
 
 TEST_F(VerifiedRipEmulated, TheMatchingOffsetGivesTheImagesAudioAndAnExactRip)
 {
-    AccurateRipPressing pressing{disc_.Id1, disc_.Id2, disc_.Id3, {}};
-    for (int track = 1; track <= 5; ++track)
-        pressing.Tracks.push_back(TrueEntry(track));
-    LocalHttpServer server;
-    server.Answer(200, DbarFile({pressing}));
-    const AccurateRipLookup lookup = LookUpAccurateRip(server.Address(), disc_);
-    ASSERT_TRUE(lookup.Found()) << lookup.Detail.toStdString();
-
-    // The first track's first samples come from before the disc: silence, as on the image.
-    for (const int track : {1, 2}) {
-        const RippedTrack ripped = Rip(track, kDriveOffset);
-        const TCdTrackSlot &slot = info_.Slot(track);
-        EXPECT_TRUE(ripped.pcm ==
-                    BinSectors("demo", slot.StartSector, slot.StartSector + slot.LengthSectors - 1))
-            << "track " << track;
-        const AccurateRipVerdict verdict = VerdictOf(lookup, track, ripped.v1, ripped.v2);
-        EXPECT_EQ(verdict.Result, AccurateRipResult::Exact) << "track " << track;
-        EXPECT_EQ(verdict.Confidence, 9);
+    // The database's entries are the checksums of the image's own audio.
+    const AccurateRipIdentity ids = disc_.AccurateRipIds();
+    AccurateRipPressing pressing{ids.Id1, ids.Id2, ids.Id3, {}};
+    for (int track = 1; track <= 5; ++track) {
+        TrackChecksums sums = ChecksumsOfTrack(disc_, track);
+        const std::vector<uint8_t> truth = Image(track);
+        sums.Feed(truth.data(), truth.size());
+        pressing.Tracks.push_back({9, sums.V1(), 0});
     }
+    server_.Answer(200, DbarFile({pressing}));
 
+    const std::vector<TrackRip> rips = Rip({1, 2, 5}, kDriveOffset, QStringLiteral("corrected"));
+    ASSERT_EQ(rips.size(), 3u);
+    for (const TrackRip &rip : rips) {
+        ASSERT_TRUE(rip.Done()) << RipErrorText(rip.Report.Error).toStdString();
+        EXPECT_EQ(rip.Verdict.Result, AccurateRipResult::Exact) << "track " << rip.Track;
+        EXPECT_EQ(rip.Verdict.Confidence, 9);
+    }
+    // The first track's first samples come from before the disc: silence, as on the image.
+    EXPECT_TRUE(Audio(rips[0]) == Image(1));
+    EXPECT_TRUE(Audio(rips[1]) == Image(2));
     // The last 667 samples of the disc lie beyond what the drive can read: silence there, the
     // rest the image's, and the checksum (which leaves the end out) still exact.
-    const RippedTrack last = Rip(5, kDriveOffset);
-    const TCdTrackSlot &slot = info_.Slot(5);
-    std::vector<uint8_t> expected =
-        BinSectors("demo", slot.StartSector, slot.StartSector + slot.LengthSectors - 1);
+    std::vector<uint8_t> expected = Image(5);
     std::fill(expected.end() - kDriveOffset * 4, expected.end(), 0);
-    EXPECT_TRUE(last.pcm == expected);
-    EXPECT_EQ(VerdictOf(lookup, 5, last.v1, last.v2).Result, AccurateRipResult::Exact);
+    EXPECT_TRUE(Audio(rips[2]) == expected);
 
     // Without the setting the same drive's rip is off by 667 samples.
-    const RippedTrack uncorrected = Rip(2, 0);
-    EXPECT_FALSE(uncorrected.pcm == BinSectors("demo", info_.Slot(2).StartSector,
-                                               info_.Slot(2).StartSector + info_.Slot(2).LengthSectors - 1));
-    EXPECT_EQ(VerdictOf(lookup, 2, uncorrected.v1, uncorrected.v2).Result, AccurateRipResult::Mismatch);
+    const std::vector<TrackRip> uncorrected = Rip({2}, 0, QStringLiteral("uncorrected"));
+    EXPECT_FALSE(Audio(uncorrected[0]) == Image(2));
+    EXPECT_EQ(uncorrected[0].Verdict.Result, AccurateRipResult::Mismatch);
 }
 
 } // namespace

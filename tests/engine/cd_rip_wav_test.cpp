@@ -208,7 +208,7 @@ TEST_F(WavRipTest, AFullDiskRaisesWriteErrorAndTheNextRipStillWorks)
         try {
             ripper_->RipTrack(1, path);
             ADD_FAILURE() << "no exception: " << static_cast<int>(ripper_->LastRip().Outcome) << " "
-                          << ripper_->LastRip().Error.toStdString();
+                          << RipErrorText(ripper_->LastRip().Error).toStdString();
         } catch (const ECDRIPWriteError &error) {
             EXPECT_STREQ(error.what(), "Write error");
             EXPECT_TRUE(error.Reason().contains(path)) << error.Reason().toStdString();

@@ -17,7 +17,7 @@
 
 namespace {
 
-// The checksums of the issue's definition, in Python: "crc v1 v2" in hex.
+// The checksums as the database defines them, in Python: "crc v1 v2" in hex.
 const char *const kIndependentChecksums = R"(
 import struct, sys, zlib
 data = open(sys.argv[1], 'rb').read()
@@ -86,37 +86,13 @@ TEST(TrackChecksums, AgreeWithAnIndependentComputationWhereverTheTrackSits)
     }
 }
 
-TEST(AccurateRipDisc, EnhancedCdCountsItsAudioSessionOnly)
-{
-    TCdInfo info;
-    info.TrackCount = 3;
-    info.Slot(1) = {1, 1, LBAToMSF(0), 0, 0, 15000};
-    info.Slot(2) = {2, 1, LBAToMSF(15000), 0, 15000, 15000};
-    info.Slot(3) = {3, 0, LBAToMSF(30000), 0, 30000, 10000};
-    info.LeadOut = LBAToMSF(40000);
-    const AccurateRipDisc disc = AccurateRipDiscOf(info, 0x1f02e004);
-    // Audio lead-out 30000 - 11400 = 18600; id1 = 0 + 15000 + 18600; id2 = 1 + 15000 × 2 + 18600 × 3.
-    EXPECT_EQ(disc.LeadOut, 18600);
-    EXPECT_EQ(disc.Id1, 33600u);
-    EXPECT_EQ(disc.Id2, 85801u);
-    EXPECT_EQ(disc.Url(QStringLiteral("http://www.accuraterip.com/")),
-              "http://www.accuraterip.com/accuraterip/0/4/3/dBAR-002-00008340-00014f29-1f02e004.bin");
-    EXPECT_EQ(disc.FramesOf(2), int64_t{3600} * 588);
-    EXPECT_EQ(disc.IndexOf(3), 0);
-}
-
 class AccurateRipLookupTest : public testing::Test {
   protected:
-    AccurateRipDisc Disc() const
+    static AccurateRipIdentity Disc() { return {2, 0x12345678, 0x9abcdef0, 0x0f0e0d0c}; }
+    AccurateRipLookup LookUpAccurateRip(const QString &Server, const AccurateRipIdentity &Ids,
+                                        AccurateRipLimits Limits = {})
     {
-        AccurateRipDisc disc;
-        disc.Tracks = {1, 2};
-        disc.Starts = {0, 15000};
-        disc.LeadOut = 30000;
-        disc.Id1 = 0x12345678;
-        disc.Id2 = 0x9abcdef0;
-        disc.Id3 = 0x0f0e0d0c;
-        return disc;
+        return AccurateRipService(Limits).Fetch(Server, Ids);
     }
     LocalHttpServer server_;
 };

@@ -145,11 +145,11 @@ TEST_F(MusicBrainzLookupTest, OneReleaseFillsTheWindowFromTheMediumThatHoldsTheD
     EXPECT_EQ(window.Controls()->lblTitle->text(), "Vespertine");
     EXPECT_EQ(Names(), kTitles);
     EXPECT_FALSE(window.frmProgress().isVisible());
-    const MusicBrainzTrackIds third = window.MusicBrainzIdsOf(3);
-    EXPECT_EQ(third.AlbumId, "rel-1");
-    EXPECT_EQ(third.TrackId, "rel-1-r3");
-    EXPECT_EQ(third.Year, "2001");
-    EXPECT_EQ(window.MusicBrainzIdsOf(6).AlbumId, "");
+    const DiscMetadata &match = window.Match();
+    EXPECT_EQ(match.MusicBrainzReleaseId, "rel-1");
+    EXPECT_EQ(match.RecordingIdOf(3), "rel-1-r3");
+    EXPECT_EQ(match.Year, "2001");
+    EXPECT_EQ(match.RecordingIdOf(6), "");
 }
 
 TEST_F(MusicBrainzLookupTest, TwoReleasesOpenTheChooserAndTheChosenOneFills)
@@ -177,11 +177,14 @@ TEST_F(MusicBrainzLookupTest, TwoReleasesOpenTheChooserAndTheChosenOneFills)
 
     ASSERT_TRUE(chooser->Fired());
     EXPECT_EQ(caption, "Correspondance exacte trouvée");
-    EXPECT_EQ(lines, QStringList({QStringLiteral("MusicBrainz 2001-08-27 GB Björk & Sigur Rós / Vespertine"),
-                                  QStringLiteral("MusicBrainz 2002 JP Björk & Sigur Rós / ヴェスパタイン")}));
+    // Two releases of one album read apart: date, country and their IDs.
+    EXPECT_EQ(
+        lines,
+        QStringList({QStringLiteral("MusicBrainz 2001-08-27 GB Björk & Sigur Rós / Vespertine — rel-gb"),
+                     QStringLiteral("MusicBrainz 2002 JP Björk & Sigur Rós / ヴェスパタイン — rel-jp")}));
     EXPECT_EQ(window.Controls()->lblTitle->text(), QStringLiteral("ヴェスパタイン"));
     EXPECT_EQ(Names(), QStringList({"1", "2", "3", "4", "5"}));
-    EXPECT_EQ(window.MusicBrainzIdsOf(1).TrackId, "rel-jp-r1");
+    EXPECT_EQ(window.Match().RecordingIdOf(1), "rel-jp-r1");
     EXPECT_EQ(messages_, QStringList());
 }
 
@@ -284,7 +287,7 @@ TEST_F(MusicBrainzLookupTest, TheDefaultAsksMusicBrainzOnlyWhenCddbFindsNothing)
     EXPECT_EQ(messages_, QStringList());
     EXPECT_EQ(service.Targets().size(), 3);
     EXPECT_NE(Names(), kTitles);
-    EXPECT_EQ(window.MusicBrainzIdsOf(1).AlbumId, "");
+    EXPECT_EQ(window.Match().MusicBrainzReleaseId, "");
 }
 
 TEST_F(MusicBrainzLookupTest, AbandoningEndsTheLookupWithoutAskingTheNextSource)

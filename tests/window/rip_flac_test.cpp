@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr RipFormat kFlac = static_cast<RipFormat>(3);
-
 QStringList Lines(const QByteArray &output)
 {
     return QString::fromUtf8(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -77,7 +75,7 @@ TEST_F(FlacRipTest, AlbumDialogNamesAndEveryTrackBitForBit)
     EXPECT_NE(RunTool("metaflac", {"--show-md5sum", third}).trimmed(), QByteArray(32, '0'));
     const QStringList comments = Lines(RunTool("metaflac", {"--export-tags-to=-", third}));
     EXPECT_EQ(comments, (QStringList{QStringLiteral("ARTIST=Orchestre d'été"), "ALBUM=Suites",
-                                     "TITLE=Promenade", "TRACKNUMBER=3", "TRACKTOTAL=5"}));
+                                     "TITLE=Promenade", "TRACKNUMBER=3", "TRACKTOTAL=5", "DISCID=25008705"}));
 }
 
 TEST_F(FlacRipTest, ACancelledTrackLeavesNoFileAndItsRowTicked)

@@ -63,7 +63,7 @@ QString RipTest::Cell(int track, int column) const
     return ui()->ListView1->topLevelItem(track - 1)->text(column);
 }
 
-void RipTest::Rip(RipFormat format)
+void RipTest::Rip(WindowFormat format)
 {
     ui()->ComboBox1->setCurrentIndex(format);
     window_->ripperlapisteauformatWav1Click();

@@ -14,7 +14,7 @@
 
 // Drives of QUAVREL_DRIVES, in order.
 enum RipDrive { kDemoDrive = 0, kEnhancedDrive = 1, kMixedDrive = 2, kOneTrackDrive = 3 };
-enum RipFormat { kOgg = 0, kMp3 = 1, kWav = 2 };
+enum WindowFormat { kOgg = 0, kMp3 = 1, kWav = 2, kFlac = 3 };
 
 class RipTest : public WindowTest {
   protected:
@@ -26,7 +26,7 @@ class RipTest : public WindowTest {
     void Tick(std::initializer_list<int> tracks);
     bool Ticked(int track) const;
     QString Cell(int track, int column) const;
-    void Rip(RipFormat format);
+    void Rip(WindowFormat format);
     // Runs Action once, the first time ProgressBar1 moves above zero during a rip.
     void OnFirstProgress(std::function<void()> action);
     void ChooseDrive(RipDrive drive);

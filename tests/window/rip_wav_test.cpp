@@ -64,7 +64,7 @@ TEST_F(RipTest, WavOfATrackHoldsTheImagesAudioUpToTheNextTrack)
 TEST_F(RipTest, JitterIsReportedWithItsCountForEveryFormatAndEveryChunkIsWritten)
 {
     const std::vector<int32_t> starts = TrackStarts(QStringLiteral("demo"));
-    for (RipFormat format : {kWav, kOgg, kMp3}) {
+    for (WindowFormat format : {kWav, kOgg, kMp3}) {
         SCOPED_TRACE(format);
         drives::Faults faults;
         faults.jitter = {starts[1] + 40, starts[1] + 300};
@@ -97,7 +97,7 @@ TEST_F(RipTest, JitterIsReportedWithItsCountForEveryFormatAndEveryChunkIsWritten
 
 TEST_F(RipTest, ACancelledTrackStaysTickedAndAnEarlierFileOfItsNameStaysWhole)
 {
-    for (RipFormat format : {kWav, kOgg, kMp3}) {
+    for (WindowFormat format : {kWav, kOgg, kMp3}) {
         SCOPED_TRACE(format);
         const QString extension = QStringList{".ogg", ".mp3", ".wav"}[format];
         const QString earlier = OutputPath("1" + extension);
@@ -145,7 +145,7 @@ TEST_F(RipTest, MediumRemovalDuringARipCancelsIt)
 
 TEST_F(RipTest, EjectDriveChangeAndPlayAreRefusedWhileAnyRipRuns)
 {
-    for (RipFormat format : {kWav, kOgg, kMp3}) {
+    for (WindowFormat format : {kWav, kOgg, kMp3}) {
         SCOPED_TRACE(format);
         Tick({2});
         QString ejectStatus;
@@ -186,7 +186,7 @@ TEST_F(RipTest, ATickedDataTrackIsRefusedByItsPath)
     EXPECT_TRUE(Ticked(1));
     EXPECT_EQ(Cell(1, 4), "");
 
-    for (RipFormat format : {kOgg, kMp3}) {
+    for (WindowFormat format : {kOgg, kMp3}) {
         Tick({1});
         Rip(format);
         EXPECT_EQ(window_->StatusText(), "Piste non audio - Piste 1");
@@ -199,7 +199,7 @@ TEST_F(RipTest, ATickedDataTrackIsRefusedByItsPath)
 TEST_F(RipTest, AFileThatCannotBeWrittenIsNamedAndTheNextRowGoesOn)
 {
     // A directory where the file should go: neither track's file can be created.
-    for (RipFormat format : {kWav, kMp3, kOgg}) {
+    for (WindowFormat format : {kWav, kMp3, kOgg}) {
         const QString extension = QStringList{".ogg", ".mp3", ".wav"}[format];
         SCOPED_TRACE(extension.toStdString());
         ASSERT_TRUE(QDir(out_.path()).mkpath("2" + extension));

@@ -37,7 +37,7 @@ bool OggSink::Begin(QFile &File, QString &Error)
     const VB_ERR opened = vbEncOpen(&format_, &tag_, &samples, &outSize, &stream_);
     if (opened != VB_ERR_SUCCESSFUL || samples == 0) {
         stream_ = 0;
-        Error = QStringLiteral("Error opening encoding stream %1").arg(opened);
+        Error = QStringLiteral("l'encodeur Vorbis refuse ces paramètres (%1)").arg(opened);
         return false;
     }
     blocks_.Reset(2 * static_cast<size_t>(samples));
@@ -57,7 +57,7 @@ bool OggSink::Encode(const uint8_t *Pcm, size_t Bytes, QString &Error)
     const VB_ERR written = vbEncWrite(stream_, static_cast<uint32_t>(Bytes / 2),
                                       reinterpret_cast<const int16_t *>(Pcm), output_.data(), &outBytes);
     if (written != VB_ERR_SUCCESSFUL) {
-        Error = QStringLiteral("vbEncWrite failed %1").arg(written);
+        Error = QStringLiteral("erreur de l'encodeur Vorbis (%1)").arg(written);
         return false;
     }
     return Emit(outBytes, Error);
@@ -80,7 +80,7 @@ bool OggSink::Finish(QFile &File, const QString &Path, QString &Error)
     const VB_ERR closed = vbEncClose(stream_, output_.data(), &outBytes);
     stream_ = 0;
     if (closed != VB_ERR_SUCCESSFUL) {
-        Error = QStringLiteral("vbEncClose failed %1").arg(closed);
+        Error = QStringLiteral("erreur de l'encodeur Vorbis à la fin du flux (%1)").arg(closed);
         return false;
     }
     if (!Emit(outBytes, Error))

@@ -7,59 +7,56 @@
 #include "quavrel/engine/formats/ogg_sink.h"
 #include "quavrel/engine/formats/ogg_tag_texts.h"
 #include "quavrel/engine/formats/wav_sink.h"
-#include "quavrel/naming/output_names.h"
 
 #include <algorithm>
 
 namespace {
 
-// The tags the window writes for the same track (the year and genre come with the window's lookup only).
-TrackTags TagsOf(const TrackLabel &label)
+std::unique_ptr<AudioSink> MakeWav(const EncoderChoice &, const TrackTags &, int64_t, RipError &)
 {
-    TrackTags tags;
-    tags.Artist = label.Artist;
-    tags.Album = label.Album;
-    tags.Title = label.Title;
-    tags.TrackNumber = label.Number;
-    tags.TrackTotal = label.Total;
-    tags.DiscId = label.DiscId;
-    return tags;
-}
-
-std::unique_ptr<AudioSink> MakeWav(const EncoderChoice &, const TrackLabel &, QString &)
-{
+    // Always the drive's own 44100 Hz stereo.
     return std::make_unique<WavSink>(2, 44100);
 }
 
-std::unique_ptr<AudioSink> MakeOgg(const EncoderChoice &choice, const TrackLabel &label, QString &error)
+std::unique_ptr<AudioSink> MakeOgg(const EncoderChoice &Choice, const TrackTags &Tags, int64_t,
+                                   RipError &Error)
 {
     if (!LoadVorbis()) {
-        error = QStringLiteral("Vorbis.DLL non prête.");
+        Error.Kind = RipErrorKind::FormatUnavailable;
+        Error.Reason = QStringLiteral("Vorbis.DLL non prête.");
         return nullptr;
     }
-    // No genre is known here: none is written (never a made-up one).
-    const OggTagTexts texts(label.Artist, label.Album, label.Title,
-                            QStringLiteral("Encoder DLL : ") + VorbisVersionText(), QString());
-    const VB_TAG tag =
-        texts.Record(static_cast<uint32_t>(label.Number), static_cast<uint32_t>(std::max(label.Total, 0)));
+    // The genre only when known: an empty text writes no GENRE comment.
+    const OggTagTexts texts(Tags.Artist, Tags.Album, Tags.Title,
+                            QStringLiteral("Encoder DLL : ") + VorbisVersionText(), Tags.Genre);
+    const VB_TAG tag = texts.Record(static_cast<uint32_t>(std::max(Tags.TrackNumber, 0)),
+                                    static_cast<uint32_t>(std::max(Tags.TrackTotal, 0)));
     // The sink copies the texts.
-    return std::make_unique<OggSink>(VorbisFormatRecord(choice.OggQuality), tag);
+    auto sink = std::make_unique<OggSink>(VorbisFormatRecord(Choice.OggQuality), tag);
+    // The record has no field for these; the finished file gets them as comments.
+    TrackTags extra;
+    extra.Year = Tags.Year;
+    extra.DiscId = Tags.DiscId;
+    extra.MusicBrainzAlbumId = Tags.MusicBrainzAlbumId;
+    extra.MusicBrainzTrackId = Tags.MusicBrainzTrackId;
+    sink->SetExtraComments(VorbisComments(extra));
+    return sink;
 }
 
-// The MP3 sink with an encoder component of its own, set up like the window's.
+// The MP3 sink with an encoder component of its own, set up from the choice.
 class OwnMp3Sink : public AudioSink {
   public:
-    OwnMp3Sink(const EncoderChoice &choice, const TrackLabel &label)
+    OwnMp3Sink(const EncoderChoice &Choice, const TrackTags &Tags)
     {
-        sink_.SetTags(TagsOf(label));
-        // The rate picks the MP3's; the PCM given to the encoder stays the ripper's 44100 Hz.
-        coder_.SetReSampleRate(static_cast<uint32_t>(choice.SampleRate));
-        coder_.SetBitrate(static_cast<uint32_t>(choice.Bitrate));
-        coder_.SetMaxBitrate(static_cast<uint32_t>(choice.MaxBitrate));
-        coder_.SetEnableVBR(choice.Vbr);
-        coder_.SetCopyright(choice.Copyright);
-        coder_.SetOriginal(choice.Original);
-        coder_.SetCRC(choice.Crc);
+        sink_.SetTags(Tags);
+        // The rate picks the MP3's; the PCM given to the encoder stays the drive's 44100 Hz.
+        coder_.SetReSampleRate(static_cast<uint32_t>(Choice.SampleRate));
+        coder_.SetBitrate(static_cast<uint32_t>(Choice.Bitrate));
+        coder_.SetMaxBitrate(static_cast<uint32_t>(Choice.MaxBitrate));
+        coder_.SetEnableVBR(Choice.Vbr);
+        coder_.SetCopyright(Choice.Copyright);
+        coder_.SetOriginal(Choice.Original);
+        coder_.SetCRC(Choice.Crc);
     }
     QString Extension() const override { return sink_.Extension(); }
     bool Begin(QFile &File, QString &Error) override { return sink_.Begin(File, Error); }
@@ -78,14 +75,40 @@ class OwnMp3Sink : public AudioSink {
     Mp3Sink sink_{coder_};
 };
 
-std::unique_ptr<AudioSink> MakeMp3(const EncoderChoice &choice, const TrackLabel &label, QString &)
+std::unique_ptr<AudioSink> MakeMp3(const EncoderChoice &Choice, const TrackTags &Tags, int64_t, RipError &)
 {
-    return std::make_unique<OwnMp3Sink>(choice, label);
+    return std::make_unique<OwnMp3Sink>(Choice, Tags);
 }
 
-std::unique_ptr<AudioSink> MakeFlac(const EncoderChoice &choice, const TrackLabel &label, QString &)
+std::unique_ptr<AudioSink> MakeFlac(const EncoderChoice &Choice, const TrackTags &Tags, int64_t Frames,
+                                    RipError &)
 {
-    return std::make_unique<FlacSink>(choice.FlacCompression, TagsOf(label));
+    return std::make_unique<FlacSink>(Choice.FlacCompression, Tags,
+                                      static_cast<uint64_t>(std::max<int64_t>(Frames, 0)));
+}
+
+QStringList OggLines(const EncoderChoice &Choice)
+{
+    return {QStringLiteral("Qualité Ogg : %1").arg(Choice.OggQuality)};
+}
+
+QStringList Mp3Lines(const EncoderChoice &Choice)
+{
+    return {QStringLiteral("Mp3 : %1 kbit/s (max. %2), %3 Hz%4")
+                .arg(Choice.Bitrate)
+                .arg(Choice.MaxBitrate)
+                .arg(Choice.SampleRate)
+                .arg(Choice.Vbr ? QStringLiteral(", VBR") : QString())};
+}
+
+QStringList WavLines(const EncoderChoice &)
+{
+    return {};
+}
+
+QStringList FlacLines(const EncoderChoice &Choice)
+{
+    return {QStringLiteral("Compression Flac : %1").arg(Choice.FlacCompression)};
 }
 
 } // namespace
@@ -93,10 +116,10 @@ std::unique_ptr<AudioSink> MakeFlac(const EncoderChoice &choice, const TrackLabe
 const std::vector<RipFormat> &RipFormats()
 {
     static const std::vector<RipFormat> formats{
-        {QStringLiteral("ogg"), 0, MakeOgg},
-        {QStringLiteral("mp3"), 1, MakeMp3},
-        {QStringLiteral("wav"), 2, MakeWav},
-        {QStringLiteral("flac"), 3, MakeFlac},
+        {QStringLiteral("ogg"), QStringLiteral("Ogg"), 0, QStringLiteral(".ogg"), MakeOgg, OggLines},
+        {QStringLiteral("mp3"), QStringLiteral("Mp3"), 1, QStringLiteral(".mp3"), MakeMp3, Mp3Lines},
+        {QStringLiteral("wav"), QStringLiteral("Wav"), 2, QStringLiteral(".wav"), MakeWav, WavLines},
+        {QStringLiteral("flac"), QStringLiteral("Flac"), 3, QStringLiteral(".flac"), MakeFlac, FlacLines},
     };
     return formats;
 }

@@ -72,30 +72,25 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
 
     OffsetWindow window;
     if (!window.Plan(FirstSector, LastSector, offset_)) {
-        report.OpenFailed = true;
-        report.Error = QStringLiteral("Erreur : décalage de lecture de %1 échantillons hors du disque")
-                           .arg(offset_.Samples);
+        report.Error.Kind = RipErrorKind::OffsetOutsideDisc;
+        report.Error.Sector = offset_.Samples;
         return report;
     }
     int32_t chunkBytes = 0;
     int32_t opened = CDRIP_ERROR;
     reader.Run([&] { opened = source_.Open(window.ReadFirst(), window.ReadLast(), chunkBytes); });
     if (opened != CDRIP_OK) {
-        report.OpenFailed = true;
-        report.Error = QStringLiteral("Erreur : le lecteur ne peut pas lire les secteurs %1 à %2")
-                           .arg(window.ReadFirst())
-                           .arg(window.ReadLast());
+        report.Error.Kind = RipErrorKind::DriveRefused;
+        report.Error.Sector = window.ReadFirst();
+        report.Error.LastSector = window.ReadLast();
         return report;
     }
     open.open = true;
 
     StagedFile staged;
-    QString error;
-    if (!staged.Open(FinalPath, error)) {
-        report.Error = error;
-        report.WriteError = true;
+    if (!staged.Open(FinalPath, report.Error))
         return report;
-    }
+    QString error;
     // The range's audio, shifted by the read offset, as the sink and the checksums get it.
     const OffsetWindow::Emit deliver = [&](const uint8_t *pcm, size_t bytes) {
         if (Callbacks.Pcm)
@@ -105,8 +100,7 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
     bool begun = false;
     reader.Run([&] { begun = Sink.Begin(staged.File(), error) && window.Start(deliver); });
     if (!begun) {
-        report.Error = FileErrorText(FinalPath, error);
-        report.WriteError = true;
+        report.Error = FileError(FinalPath, error);
         return report;
     }
     if (Callbacks.Started)
@@ -138,8 +132,7 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
         if (cancel_)
             break;
         if (!written) {
-            report.Error = FileErrorText(FinalPath, error);
-            report.WriteError = true;
+            report.Error = FileError(FinalPath, error);
             failed = true;
             break;
         }
@@ -148,10 +141,9 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
             report.JitterList.append(QStringLiteral("%1 %2").arg(jitterFirst).arg(jitterLast));
             damagedRuns[jitterFirst] = std::max(damagedRuns[jitterFirst], jitterLast);
         } else if (result == CDRIP_ERROR) {
-            report.Error = QStringLiteral("Erreur : secteurs illisibles à partir du secteur %1 (%2 %)")
-                               .arg(FirstSector + static_cast<int32_t>(int64_t{LastSector - FirstSector + 1} *
-                                                                       percent / 100))
-                               .arg(percent);
+            report.Error.Kind = RipErrorKind::Unreadable;
+            report.Error.Sector =
+                FirstSector + static_cast<int32_t>(int64_t{LastSector - FirstSector + 1} * percent / 100);
             failed = true;
             break;
         }
@@ -166,7 +158,7 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
 
     // A read that failed because the medium left comes with the removal's notice: it is handled
     // first, so that the removal's cancel decides the outcome rather than the failed read.
-    if (failed && !report.WriteError)
+    if (failed && report.Error.Kind != RipErrorKind::FileWrite)
         QCoreApplication::processEvents();
     if (cancel_ || failed) {
         if (cancel_)
@@ -180,24 +172,22 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
     reader.Run([&] { finished = Sink.Finish(staged.File(), staged.Path(), error); });
     if (!finished) {
         reader.Run([&] { Sink.Abandon(); });
-        report.Error = FileErrorText(FinalPath, error);
-        report.WriteError = true;
+        report.Error = FileError(FinalPath, error);
         return report;
     }
-    if (!staged.Commit(error)) {
-        report.Error = error;
-        report.WriteError = true;
+    if (!staged.Commit(report.Error))
         return report;
-    }
 
     if (!JitterExtension.isEmpty()) {
         const QString jitterPath = ReplaceExtension(FinalPath, JitterExtension);
         if (report.JitterList.isEmpty()) {
             // A clean rip leaves no older list behind to contradict it.
             QFile::remove(jitterPath);
-        } else if (WriteFileAtomically(jitterPath, report.JitterList.join(u'\n').append(u'\n').toUtf8(),
-                                       error)) {
-            report.JitterFile = jitterPath;
+        } else {
+            RipError listError;
+            if (WriteFileAtomically(jitterPath, report.JitterList.join(u'\n').append(u'\n').toUtf8(),
+                                    listError))
+                report.JitterFile = jitterPath;
         }
     }
     report.Outcome = RipOutcome::Done;

@@ -6,6 +6,7 @@
 
 #include "quavrel/engine/pipeline/audio_sink.h"
 #include "quavrel/engine/pipeline/read_offset.h"
+#include "quavrel/engine/pipeline/rip_error.h"
 #include "quavrel/engine/pipeline/rip_source.h"
 
 #include <cstdint>
@@ -22,11 +23,8 @@ enum class RipOutcome {
 
 struct RipReport {
     RipOutcome Outcome = RipOutcome::Failed;
-    QString Error;
-    // The failure was the output file's (it could not be made, written or put in place).
-    bool WriteError = false;
-    // The library refused the range: nothing was read, no file was made.
-    bool OpenFailed = false;
+    // Why it failed (Failed only).
+    RipError Error;
     // Chunks that came with repaired or skipped sectors, and the library's count of them.
     int32_t DamagedChunks = 0;
     int32_t JitterErrors = 0;

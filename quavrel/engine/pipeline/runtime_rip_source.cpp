@@ -58,3 +58,14 @@ bool RipLibraryBusy()
 {
     return g_reader != nullptr;
 }
+
+RipParameters SetRipParameters(TCDRomParams &Params)
+{
+    cdrip3::CR_StopPlayTrack();
+    if (cdrip3::CR_GetCDROMParameters(&Params) != CDRIP_OK)
+        return RipParameters::Unreadable;
+    Params.JitterCorrection = -1;
+    Params.UseParanoiaMode = 1;
+    Params.ParanoiaMode = 0xDF;
+    return cdrip3::CR_SetCDROMParameters(&Params) == CDRIP_OK ? RipParameters::Set : RipParameters::Refused;
+}

@@ -3,6 +3,7 @@
 // While it reads, every other call into that library goes through CallRipLibrary, so the library
 // is never entered from two threads at once.
 
+#include "platform/cdrip/cdrip_types.h"
 #include "quavrel/engine/pipeline/rip_source.h"
 
 #include <functional>
@@ -23,3 +24,12 @@ class RuntimeRipSource : public RipSource {
 int32_t CallRipLibrary(const std::function<int32_t()> &Call);
 // A rip of the run-time library is reading.
 bool RipLibraryBusy();
+
+enum class RipParameters {
+    Set,        // the library took them
+    Refused,    // it refused them
+    Unreadable, // the drive's own could not be read: the rip goes on with them as they are
+};
+// Stops playback and gives the drive the parameters a rip reads with: jitter correction on, in the
+// paranoia mode the program uses. Params receives the drive's record as read.
+RipParameters SetRipParameters(TCDRomParams &Params);

@@ -1,7 +1,6 @@
 #include "quavrel/engine/pipeline/staged_file.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,11 +10,6 @@
 #include <QRandomGenerator>
 
 namespace {
-
-QString SystemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 mode_t NewFileMode()
 {
@@ -27,13 +21,13 @@ mode_t NewFileMode()
 
 } // namespace
 
-QString FileErrorText(const QString &Path, const QString &Reason)
+RipError FileError(const QString &Path, const QString &Reason)
 {
-    QString text =
-        QStringLiteral("Erreur : impossible d'écrire le fichier ") + QDir::toNativeSeparators(Path);
-    if (!Reason.isEmpty())
-        text += QStringLiteral(" (") + Reason + QLatin1Char(')');
-    return text;
+    RipError error;
+    error.Kind = RipErrorKind::FileWrite;
+    error.Path = Path;
+    error.Reason = Reason;
+    return error;
 }
 
 StagedFile::~StagedFile()
@@ -41,7 +35,7 @@ StagedFile::~StagedFile()
     Discard();
 }
 
-bool StagedFile::Open(const QString &FinalPath, QString &Error)
+bool StagedFile::Open(const QString &FinalPath, RipError &Error)
 {
     Discard();
     finalPath_ = FinalPath;
@@ -50,9 +44,9 @@ bool StagedFile::Open(const QString &FinalPath, QString &Error)
     struct stat existing {};
     if (::lstat(QFile::encodeName(FinalPath).constData(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
         !S_ISLNK(existing.st_mode)) {
-        Error = FileErrorText(FinalPath, S_ISDIR(existing.st_mode)
-                                             ? QStringLiteral("c'est un dossier")
-                                             : QStringLiteral("ce n'est pas un fichier ordinaire"));
+        Error = FileError(FinalPath, S_ISDIR(existing.st_mode)
+                                         ? QStringLiteral("c'est un dossier")
+                                         : QStringLiteral("ce n'est pas un fichier ordinaire"));
         return false;
     }
     for (int attempt = 0; attempt < 16; ++attempt) {
@@ -65,27 +59,27 @@ bool StagedFile::Open(const QString &FinalPath, QString &Error)
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
-            Error = FileErrorText(FinalPath, SystemReason(errno));
+            Error = FileError(FinalPath, SystemErrorText(errno));
             return false;
         }
         temporaryPath_ = name;
         if (!file_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
             ::close(fd);
             ::unlink(QFile::encodeName(name).constData());
-            Error = FileErrorText(FinalPath, file_.errorString());
+            Error = FileError(FinalPath, file_.errorString());
             return false;
         }
         open_ = true;
         return true;
     }
-    Error = FileErrorText(FinalPath);
+    Error = FileError(FinalPath);
     return false;
 }
 
-bool StagedFile::Commit(QString &Error)
+bool StagedFile::Commit(RipError &Error)
 {
     if (!open_) {
-        Error = FileErrorText(finalPath_);
+        Error = FileError(finalPath_);
         return false;
     }
     const int fd = file_.handle();
@@ -112,7 +106,7 @@ bool StagedFile::Commit(QString &Error)
     if (!ok) {
         ::unlink(QFile::encodeName(temporary).constData());
         open_ = false;
-        Error = FileErrorText(finalPath_, reason.isEmpty() ? SystemReason(error) : reason);
+        Error = FileError(finalPath_, reason.isEmpty() ? SystemErrorText(error) : reason);
         return false;
     }
     open_ = false;
@@ -131,18 +125,21 @@ void StagedFile::Discard()
 
 QString WriteFailureReason(const QFile &File)
 {
+    // QFile only says "Unknown error" for a full disk: the system's reason says more.
+    if (errno != 0)
+        return SystemErrorText(errno);
     if (File.error() != QFileDevice::NoError)
         return File.errorString();
-    return errno != 0 ? SystemReason(errno) : QStringLiteral("écriture incomplète");
+    return QStringLiteral("écriture incomplète");
 }
 
-bool WriteFileAtomically(const QString &Path, const QByteArray &Text, QString &Error)
+bool WriteFileAtomically(const QString &Path, const QByteArray &Text, RipError &Error)
 {
     StagedFile staged;
     if (!staged.Open(Path, Error))
         return false;
     if (staged.File().write(Text) != Text.size()) {
-        Error = FileErrorText(Path, WriteFailureReason(staged.File()));
+        Error = FileError(Path, WriteFailureReason(staged.File()));
         return false;
     }
     return staged.Commit(Error);

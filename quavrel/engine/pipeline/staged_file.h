@@ -3,6 +3,8 @@
 // or failed rip never replaces an existing file, and a link at the final name is replaced, never
 // written through.
 
+#include "quavrel/engine/pipeline/rip_error.h"
+
 #include <QFile>
 #include <QString>
 
@@ -15,16 +17,16 @@ class StagedFile {
     StagedFile &operator=(const StagedFile &) = delete;
 
     // Creates a new hidden file in FinalPath's folder (never an existing one, never through a
-    // link). False with the reason, the path named, in Error.
-    bool Open(const QString &FinalPath, QString &Error);
+    // link). False with a FileWrite error naming FinalPath.
+    bool Open(const QString &FinalPath, RipError &Error);
     QFile &File() { return file_; }
     // The temporary file's path while it is open.
     const QString &Path() const { return temporaryPath_; }
     const QString &FinalPath() const { return finalPath_; }
 
     // Flushes the file to the disk and renames it to the final name, with the permissions a new
-    // file gets. False with the reason in Error; the temporary file is then removed.
-    bool Commit(QString &Error);
+    // file gets. False with a FileWrite error; the temporary file is then removed.
+    bool Commit(RipError &Error);
     // Removes the temporary file.
     void Discard();
 
@@ -36,12 +38,12 @@ class StagedFile {
     bool open_ = false;
 };
 
-// "Erreur : impossible d'écrire le fichier <path>" and the system's reason when there is one.
-QString FileErrorText(const QString &Path, const QString &Reason = {});
+// A FileWrite error for Path with Reason.
+RipError FileError(const QString &Path, const QString &Reason = {});
 
-// Why the last write to File came short: QFile's reason, else the system's (a write that stops
-// at a file size limit sets no QFile error).
+// Why the last write to File came short, in French: the system's reason when it gave one (a full
+// disk, a file size limit), else QFile's.
 QString WriteFailureReason(const QFile &File);
 
-// Writes Text to Path through a staged file: all of it or nothing. False with the reason in Error.
-bool WriteFileAtomically(const QString &Path, const QByteArray &Text, QString &Error);
+// Writes Text to Path through a staged file: all of it or nothing.
+bool WriteFileAtomically(const QString &Path, const QByteArray &Text, RipError &Error);

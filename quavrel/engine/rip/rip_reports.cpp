@@ -1,10 +1,19 @@
 #include "quavrel/engine/rip/rip_reports.h"
 
+#include "quavrel/engine/verify/accuraterip_disc.h"
+
 #include <algorithm>
 
-#include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
+
+const QString kFormatLabel = QStringLiteral("Format : ");
+const QString kCddbIdLabel = QStringLiteral("Identifiant CDDB : ");
+const QString kFileLabel = QStringLiteral("  Fichier : ");
+const QString kSectorsLabel = QStringLiteral("  Secteurs : ");
+const QString kResultLabel = QStringLiteral("  Résultat : ");
+const QString kChecksumsLabel = QStringLiteral("  AccurateRip v1 : ");
 
 QString Hex(uint32_t value)
 {
@@ -20,13 +29,13 @@ QString Quoted(const QString &text)
     return QLatin1Char('"') + plain + QLatin1Char('"');
 }
 
-std::vector<const VerifiedTrack *> InTrackOrder(const RipSession &Session)
+std::vector<const ReportTrack *> InTrackOrder(const RipSession &Session)
 {
-    std::vector<const VerifiedTrack *> tracks;
-    for (const VerifiedTrack &track : Session.Tracks)
+    std::vector<const ReportTrack *> tracks;
+    for (const ReportTrack &track : Session.Tracks)
         tracks.push_back(&track);
     std::stable_sort(tracks.begin(), tracks.end(),
-                     [](const VerifiedTrack *a, const VerifiedTrack *b) { return a->Number < b->Number; });
+                     [](const ReportTrack *a, const ReportTrack *b) { return a->Number < b->Number; });
     return tracks;
 }
 
@@ -59,9 +68,30 @@ QString SignedSamples(int32_t offset)
     return (offset > 0 ? QStringLiteral("+") : QString()) + QString::number(offset);
 }
 
+QStringList BlockOf(const ReportTrack &track)
+{
+    if (!track.KeptBlock.isEmpty())
+        return track.KeptBlock;
+    QStringList lines{QStringLiteral("Piste %1%2")
+                          .arg(track.Number)
+                          .arg(track.Title.isEmpty() ? QString() : QStringLiteral(" : ") + track.Title),
+                      kFileLabel + track.File,
+                      kSectorsLabel + QStringLiteral("%1 à %2").arg(track.FirstSector).arg(track.LastSector),
+                      QStringLiteral("  CRC32 : %1").arg(Hex(track.Crc32))};
+    if (track.Checksummed)
+        lines << kChecksumsLabel + QStringLiteral("%1, v2 : %2").arg(Hex(track.V1), Hex(track.V2));
+    lines << kResultLabel + TrackVerdictText(track).section(QStringLiteral(" : "), 1, -1)
+          << QStringLiteral("  Erreurs de gigue : %1, secteurs réparés ou sautés : %2")
+                 .arg(track.JitterErrors)
+                 .arg(track.DamagedSectors);
+    if (track.NameShortened)
+        lines << QStringLiteral("  Nom raccourci : le titre ne tenait pas dans un nom de fichier");
+    return lines;
+}
+
 } // namespace
 
-QString TrackVerdictText(const VerifiedTrack &Track)
+QString TrackVerdictText(const ReportTrack &Track)
 {
     if (!Track.Checksummed)
         return QStringLiteral("Piste %1 : AccurateRip non vérifiée : format autre que 44100 Hz stéréo")
@@ -72,40 +102,28 @@ QString TrackVerdictText(const VerifiedTrack &Track)
 QString RipLogText(const RipSession &Session)
 {
     QStringList lines;
-    lines << QStringLiteral("Quavrel %1 — journal de rippage").arg(Session.Version)
+    lines << QStringLiteral("%1 — journal de rippage").arg(Session.Program)
           << QStringLiteral("Date : %1").arg(Session.Started.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
           << QString() << QStringLiteral("Lecteur : %1").arg(Session.Drive)
-          << QStringLiteral("Décalage de lecture : %1 échantillon(s)").arg(SignedSamples(Session.ReadOffset));
+          << QStringLiteral("Décalage de lecture : %1 échantillon(s)").arg(SignedSamples(Session.ReadOffset))
+          << kFormatLabel + Session.Format;
     lines << Session.Settings;
     lines << QStringLiteral("Dossier : %1").arg(Session.Directory)
           << QStringLiteral("Artiste : %1").arg(Session.Artist)
-          << QStringLiteral("Album : %1").arg(Session.Album) << QString();
-    if (!Session.Disc.Empty())
-        lines << QStringLiteral("AccurateRip : %1").arg(Session.Disc.FileName());
+          << QStringLiteral("Album : %1").arg(Session.Album) << QString() << kCddbIdLabel + Session.CddbId;
+    if (!Session.AccurateRip.Empty())
+        lines << QStringLiteral("AccurateRip : %1").arg(AccurateRipFileName(Session.AccurateRip));
     lines << QStringLiteral("Base AccurateRip : %1 — %2")
                  .arg(Session.Server.isEmpty() ? QStringLiteral("aucune") : Session.Server,
                       LookupText(Session));
 
     int exact = 0;
     int mismatch = 0;
-    for (const VerifiedTrack &track : Session.Tracks) {
-        lines << QString()
-              << QStringLiteral("Piste %1%2")
-                     .arg(track.Number)
-                     .arg(track.Title.isEmpty() ? QString() : QStringLiteral(" : ") + track.Title)
-              << QStringLiteral("  Fichier : %1").arg(QFileInfo(track.File).fileName())
-              << QStringLiteral("  Secteurs : %1 à %2").arg(track.FirstSector).arg(track.LastSector)
-              << QStringLiteral("  CRC32 : %1").arg(Hex(track.Crc32));
-        if (track.Checksummed)
-            lines << QStringLiteral("  AccurateRip v1 : %1, v2 : %2").arg(Hex(track.V1), Hex(track.V2));
-        lines << QStringLiteral("  Résultat : %1")
-                     .arg(TrackVerdictText(track).section(QStringLiteral(" : "), 1, -1))
-              << QStringLiteral("  Erreurs de gigue : %1, secteurs réparés ou sautés : %2")
-                     .arg(track.JitterErrors)
-                     .arg(track.DamagedSectors);
-        if (track.Checksummed && track.Verdict.Result == AccurateRipResult::Exact)
+    for (const ReportTrack *track : InTrackOrder(Session)) {
+        lines << QString() << BlockOf(*track);
+        if (track->Checksummed && track->Verdict.Result == AccurateRipResult::Exact)
             ++exact;
-        else if (track.Checksummed && track.Verdict.Result == AccurateRipResult::Mismatch)
+        else if (track->Checksummed && track->Verdict.Result == AccurateRipResult::Mismatch)
             ++mismatch;
     }
     const int count = static_cast<int>(Session.Tracks.size());
@@ -119,19 +137,65 @@ QString RipLogText(const RipSession &Session)
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
+std::optional<std::vector<ReportTrack>> TracksOfLog(const QString &Log, const QString &CddbId,
+                                                    const QString &Format)
+{
+    const QStringList lines = Log.split(QLatin1Char('\n'));
+    if (lines.isEmpty() || !lines.first().endsWith(QStringLiteral(" — journal de rippage")) ||
+        !lines.contains(kFormatLabel + Format) || !lines.contains(kCddbIdLabel + CddbId))
+        return std::nullopt;
+    static const QRegularExpression head(QStringLiteral("^Piste (\\d+)(?: : (.*))?$"));
+    static const QRegularExpression sectors(QStringLiteral("^(-?\\d+) à (-?\\d+)$"));
+    std::vector<ReportTrack> tracks;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QRegularExpressionMatch match = head.match(lines[i]);
+        if (!match.hasMatch())
+            continue;
+        ReportTrack track;
+        track.Number = match.captured(1).toInt();
+        track.Title = match.captured(2);
+        track.KeptBlock << lines[i];
+        for (++i; i < lines.size() && lines[i].startsWith(QStringLiteral("  ")); ++i) {
+            const QString &line = lines[i];
+            track.KeptBlock << line;
+            if (line.startsWith(kFileLabel)) {
+                track.File = line.mid(kFileLabel.size());
+            } else if (line.startsWith(kSectorsLabel)) {
+                const QRegularExpressionMatch range = sectors.match(line.mid(kSectorsLabel.size()));
+                track.FirstSector = range.captured(1).toInt();
+                track.LastSector = range.captured(2).toInt();
+            } else if (line.startsWith(kChecksumsLabel)) {
+                track.Checksummed = true;
+            } else if (line.startsWith(kResultLabel)) {
+                // Only the summary's counts need the verdict back.
+                const QString result = line.mid(kResultLabel.size());
+                track.Verdict.Result = result.startsWith(QStringLiteral("AccurateRip exacte"))
+                                           ? AccurateRipResult::Exact
+                                       : result.startsWith(QStringLiteral("AccurateRip différente"))
+                                           ? AccurateRipResult::Mismatch
+                                           : AccurateRipResult::NoDatabase;
+            }
+        }
+        --i;
+        if (track.File.isEmpty())
+            return std::nullopt;
+        tracks.push_back(std::move(track));
+    }
+    return tracks;
+}
+
 QString CueSheetText(const RipSession &Session)
 {
     QStringList lines;
-    lines << QStringLiteral("REM COMMENT %1").arg(Quoted(QStringLiteral("Quavrel ") + Session.Version));
-    if (Session.Disc.Id3 != 0)
-        lines << QStringLiteral("REM DISCID %1").arg(Hex(Session.Disc.Id3));
+    lines << QStringLiteral("REM COMMENT %1").arg(Quoted(Session.Program));
+    if (Session.AccurateRip.Id3 != 0)
+        lines << QStringLiteral("REM DISCID %1").arg(Hex(Session.AccurateRip.Id3));
     lines << QStringLiteral("PERFORMER %1").arg(Quoted(Session.Artist))
           << QStringLiteral("TITLE %1").arg(Quoted(Session.Album));
-    for (const VerifiedTrack *track : InTrackOrder(Session)) {
-        const QString suffix = QFileInfo(track->File).suffix().toLower();
+    for (const ReportTrack *track : InTrackOrder(Session)) {
+        const bool mp3 = track->File.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive);
         lines << QStringLiteral("FILE %1 %2")
-                     .arg(Quoted(QFileInfo(track->File).fileName()),
-                          suffix == QLatin1String("mp3") ? QStringLiteral("MP3") : QStringLiteral("WAVE"))
+                     .arg(Quoted(track->File), mp3 ? QStringLiteral("MP3") : QStringLiteral("WAVE"))
               << QStringLiteral("  TRACK %1 AUDIO").arg(track->Number, 2, 10, QLatin1Char('0'))
               << QStringLiteral("    TITLE %1").arg(Quoted(track->Title))
               << QStringLiteral("    PERFORMER %1").arg(Quoted(Session.Artist))
@@ -143,14 +207,14 @@ QString CueSheetText(const RipSession &Session)
 QString PlaylistText(const RipSession &Session)
 {
     QStringList lines{QStringLiteral("#EXTM3U")};
-    for (const VerifiedTrack *track : InTrackOrder(Session)) {
+    for (const ReportTrack *track : InTrackOrder(Session)) {
         const int64_t seconds = (int64_t{track->LastSector} - track->FirstSector + 1) / 75;
         const QString title =
             track->Title.isEmpty() ? QStringLiteral("Piste %1").arg(track->Number) : track->Title;
         lines << QStringLiteral("#EXTINF:%1,%2")
                      .arg(seconds)
                      .arg(Session.Artist.isEmpty() ? title : Session.Artist + QStringLiteral(" - ") + title)
-              << QFileInfo(track->File).fileName();
+              << track->File;
     }
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }

@@ -1,21 +1,24 @@
 #pragma once
-// What one rip command leaves beside its files: the rip log, the cue sheet and the playlist. The
-// texts are built here from what the command recorded; the window writes them.
+// What a rip leaves beside its files: the rip log, the cue sheet and the playlist of the disc. The
+// log is also read back: a later rip of the same disc and format merges its tracks into what an
+// earlier one wrote, so the reports always describe every track ripped so far.
 
-#include "quavrel/network/accuraterip_fetch.h"
+#include "quavrel/disc/disc.h"
+#include "quavrel/engine/verify/accuraterip_lookup.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 
-// One track that was ripped to a complete file.
-struct VerifiedTrack {
+// One track ripped to a complete file.
+struct ReportTrack {
     int Number = 0;
     QString Title; // "" when unknown
-    QString File;  // the full path
+    QString File;  // the file's name, in the reports' folder
     int32_t FirstSector = 0;
     int32_t LastSector = 0;
     uint32_t Crc32 = 0;
@@ -26,29 +29,39 @@ struct VerifiedTrack {
     AccurateRipVerdict Verdict;
     int32_t JitterErrors = 0;
     int32_t DamagedSectors = 0;
+    // The title was shortened to make the file's name fit.
+    bool NameShortened = false;
+    // A track kept from an earlier log: its block as it was written.
+    QStringList KeptBlock;
 };
 
 struct RipSession {
-    QString Version;
+    QString Program; // "Quavrel 1.1"
     QDateTime Started;
     QString Drive;
     int32_t ReadOffset = 0;
-    // "Format : Wav", "Qualité Ogg : 5", ...: one line each, as the log shows them.
+    QString Format; // "Ogg", as the window's box names it
+    // "Qualité Ogg : 5", ...: one line each, as the log shows them.
     QStringList Settings;
     QString Directory;
     QString Artist;
     QString Album;
-    AccurateRipDisc Disc;
+    QString CddbId;
+    AccurateRipIdentity AccurateRip;
     QString Server;
     bool LookedUp = false;
     AccurateRipLookup Lookup;
-    std::vector<VerifiedTrack> Tracks;
+    std::vector<ReportTrack> Tracks;
 };
 
-// The log: French, one block per track in the order ripped, and a summary.
+// The log: French, a header, one block per track in track order, and a summary.
 QString RipLogText(const RipSession &Session);
-// A cue sheet of the ripped files in track order: one FILE per track, named relative to the
-// sheet's folder, with the album's and the tracks' titles and performer.
+// The tracks of a log this program wrote, for the disc CddbId ripped as Format; nullopt when
+// the text is not such a log (another disc, another format, or no log at all).
+std::optional<std::vector<ReportTrack>> TracksOfLog(const QString &Log, const QString &CddbId,
+                                                    const QString &Format);
+// A cue sheet of the ripped files in track order: one FILE per track, with the album's and the
+// tracks' titles and performer.
 QString CueSheetText(const RipSession &Session);
 // The sheet's bytes: Latin-1, as cue sheets were and as libcdio reads them, when every character
 // has one; otherwise UTF-8.
@@ -57,4 +70,4 @@ QByteArray CueSheetBytes(const QString &Text);
 QString PlaylistText(const RipSession &Session);
 
 // "Piste 3 : AccurateRip exacte (confiance 7)", or "... : non vérifiée ..." and the like.
-QString TrackVerdictText(const VerifiedTrack &Track);
+QString TrackVerdictText(const ReportTrack &Track);

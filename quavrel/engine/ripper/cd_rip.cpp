@@ -191,8 +191,8 @@ void TCDRIP::RipSectors(int32_t FirstSector, int32_t LastSector, const QString &
     lastRip_ = pipeline.Rip(FirstSector, LastSector, *sink, outputName, callbacks, QStringLiteral(".jitt"));
     jitterErrors_ = lastRip_.JitterErrors;
     jitterList_ = lastRip_.JitterList;
-    if (lastRip_.Outcome == RipOutcome::Failed && lastRip_.WriteError)
-        throw ECDRIPWriteError(lastRip_.Error);
+    if (lastRip_.Outcome == RipOutcome::Failed && lastRip_.Error.Kind == RipErrorKind::FileWrite)
+        throw ECDRIPWriteError(RipErrorText(lastRip_.Error));
 }
 
 void TCDRIP::ReadParamsIntoProperties()

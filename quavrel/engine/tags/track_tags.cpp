@@ -20,15 +20,3 @@ std::vector<std::pair<QString, QString>> VorbisComments(const TrackTags &Tags)
             comments.emplace_back(name, value);
     return comments;
 }
-
-QString GenreOf(const QString &EntryGenre, const QString &Category)
-{
-    if (!EntryGenre.trimmed().isEmpty())
-        return EntryGenre.trimmed();
-    const QString category = Category.trimmed().toLower();
-    if (category.isEmpty() || category == QLatin1String("misc") || category == QLatin1String("data"))
-        return {};
-    if (category == QLatin1String("newage"))
-        return QStringLiteral("New Age");
-    return category.left(1).toUpper() + category.mid(1);
-}

@@ -29,7 +29,3 @@ struct TrackTags {
 // ALBUM, TITLE, TRACKNUMBER, TRACKTOTAL, DATE, GENRE, DISCID, MUSICBRAINZ_ALBUMID,
 // MUSICBRAINZ_TRACKID.
 std::vector<std::pair<QString, QString>> VorbisComments(const TrackTags &Tags);
-
-// The genre a disc's entry stands for: its own genre line when it has one, else its CDDB
-// category as a genre name; none for "misc" and "data", which say no genre.
-QString GenreOf(const QString &EntryGenre, const QString &Category);

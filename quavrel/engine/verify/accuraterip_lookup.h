@@ -5,7 +5,6 @@
 #include "quavrel/engine/verify/accuraterip_database.h"
 #include "quavrel/engine/verify/accuraterip_disc.h"
 
-#include <functional>
 #include <vector>
 
 #include <QString>
@@ -20,9 +19,14 @@ struct AccurateRipLookup {
     bool Found() const { return Result == AccurateRipResult::Exact; }
 };
 
-// Asks Server for Disc's file and waits for the answer (the caller's events go on meanwhile).
-using AccurateRipFetcher =
-    std::function<AccurateRipLookup(const QString &Server, const AccurateRipDisc &Disc)>;
+// Asks a server for a disc's file and waits for the answer, the caller's events going on meanwhile.
+class AccurateRipFetcher {
+  public:
+    virtual ~AccurateRipFetcher() = default;
+    virtual AccurateRipLookup Fetch(const QString &Server, const AccurateRipIdentity &Ids) = 0;
+    // From a handler while Fetch waits: it returns at once (Offline, "requête abandonnée").
+    virtual void Abort() = 0;
+};
 
 // The verdict of a track from a lookup: the lookup's own outcome when it found nothing.
 AccurateRipVerdict VerdictOf(const AccurateRipLookup &Lookup, int Index, uint32_t V1, uint32_t V2);

@@ -1,7 +1,7 @@
 #include "quavrel/metadata/musicbrainz/musicbrainz_client.h"
 
-#include "quavrel/metadata/musicbrainz/musicbrainz_disc_id.h"
 #include "quavrel/metadata/musicbrainz/request_spacing.h"
+#include "quavrel/network/network_failure.h"
 
 #include <memory>
 
@@ -18,22 +18,6 @@ namespace {
 constexpr qint64 kMaxBody = 8 * 1024 * 1024;
 
 const QString kInclude = QStringLiteral("inc=artist-credits+recordings&fmt=json");
-
-QString NetworkFailureText(const QNetworkReply &reply)
-{
-    switch (reply.error()) {
-    case QNetworkReply::ConnectionRefusedError:
-        return QStringLiteral("connexion refusée");
-    case QNetworkReply::HostNotFoundError:
-        return QStringLiteral("nom d'hôte inconnu");
-    case QNetworkReply::RemoteHostClosedError:
-        return QStringLiteral("connexion fermée avant une réponse HTTP complète");
-    case QNetworkReply::TimeoutError:
-        return QStringLiteral("délai dépassé");
-    default:
-        return reply.errorString();
-    }
-}
 
 } // namespace
 
@@ -91,13 +75,12 @@ QUrl MusicBrainzClient::DiscUrl(const QString &discId, const QString &toc) const
     return url;
 }
 
-MusicBrainzResult MusicBrainzClient::Lookup(const DiscLayout &Layout)
+MusicBrainzResult MusicBrainzClient::Lookup(const Disc &Disc)
 {
     MusicBrainzResult result;
-    const MusicBrainzDiscId id = DiscIdOf(Layout);
-    result.DiscId = id.Id;
-    if (id.Id.isEmpty()) {
-        result.Reason = QStringLiteral("identifiant MusicBrainz impossible à calculer (%1)").arg(id.Error);
+    result.DiscId = Disc.MusicBrainzId();
+    if (result.DiscId.isEmpty()) {
+        result.Reason = QStringLiteral("identifiant MusicBrainz impossible à calculer");
         return result;
     }
     const QUrl &base = options_.BaseUrl;
@@ -118,7 +101,7 @@ MusicBrainzResult MusicBrainzClient::Lookup(const DiscLayout &Layout)
     } idle{running_};
 
     for (const bool byToc : {false, true}) {
-        const Reply reply = Get(DiscUrl(id.Id, byToc ? TocParameter(Layout) : QString()));
+        const Reply reply = Get(DiscUrl(result.DiscId, byToc ? Disc.MusicBrainzToc() : QString()));
         switch (reply.Result) {
         case Reply::Kind::Aborted:
             result.Result = MusicBrainzResult::Outcome::Aborted;
@@ -133,7 +116,8 @@ MusicBrainzResult MusicBrainzClient::Lookup(const DiscLayout &Layout)
         case Reply::Kind::Ok:
             break;
         }
-        MusicBrainzAnswer answer = ParseDiscIdAnswer(reply.Body, id.Id, Layout.TrackCount());
+        MusicBrainzAnswer answer =
+            ParseDiscIdAnswer(reply.Body, result.DiscId, Disc.MusicBrainzLayoutOf().TrackCount());
         if (!answer.Valid) {
             result.Result = MusicBrainzResult::Outcome::Failed;
             result.Reason = answer.Error;

@@ -7,7 +7,7 @@
 // keep one a second for the whole process, and each fails once no byte has moved for the idle
 // limit. QtCore and QtNetwork only.
 
-#include "quavrel/metadata/musicbrainz/disc_layout.h"
+#include "quavrel/disc/disc.h"
 #include "quavrel/metadata/musicbrainz/musicbrainz_release.h"
 
 #include <functional>
@@ -57,7 +57,7 @@ class MusicBrainzClient {
     // "Quavrel/1.1 ( contact )".
     QString UserAgent() const;
 
-    MusicBrainzResult Lookup(const DiscLayout &Layout);
+    MusicBrainzResult Lookup(const Disc &Disc);
     // Ends the lookup under way with Outcome::Aborted; nothing when none runs.
     void Abort();
     bool Running() const { return running_; }

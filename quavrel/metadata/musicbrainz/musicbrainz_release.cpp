@@ -74,7 +74,9 @@ MusicBrainzAnswer ParseDiscIdAnswer(const QByteArray &Json, const QString &DiscI
         found.ArtistCredit = ArtistCreditOf(release.value(QLatin1String("artist-credit")).toArray());
         found.Date = release.value(QLatin1String("date")).toString();
         found.Country = release.value(QLatin1String("country")).toString();
+        found.Disambiguation = release.value(QLatin1String("disambiguation")).toString();
         found.MediumPosition = medium->value(QLatin1String("position")).toInt();
+        found.MediumCount = static_cast<int>(release.value(QLatin1String("media")).toArray().size());
         for (const QJsonValue &track : medium->value(QLatin1String("tracks")).toArray()) {
             const QJsonObject object = track.toObject();
             const QJsonObject recording = object.value(QLatin1String("recording")).toObject();

@@ -12,10 +12,12 @@
 struct MusicBrainzRelease {
     QString Id; // the release's MBID (MUSICBRAINZ_ALBUMID)
     QString Title;
-    QString ArtistCredit; // every credited name followed by its join phrase
-    QString Date;         // "YYYY", "YYYY-MM" or "YYYY-MM-DD"; may be empty
-    QString Country;      // may be empty
+    QString ArtistCredit;   // every credited name followed by its join phrase
+    QString Date;           // "YYYY", "YYYY-MM" or "YYYY-MM-DD"; may be empty
+    QString Country;        // may be empty
+    QString Disambiguation; // what tells two releases of one title apart; may be empty
     int MediumPosition = 0;
+    int MediumCount = 0;
     // One per track of the medium, in order: its title and its recording's MBID
     // (MUSICBRAINZ_TRACKID).
     QStringList TrackTitles;

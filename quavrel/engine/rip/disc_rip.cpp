@@ -1,0 +1,254 @@
+#include "quavrel/engine/rip/disc_rip.h"
+
+#include "quavrel/engine/pipeline/rip_source.h"
+#include "quavrel/engine/pipeline/staged_file.h"
+#include "quavrel/engine/verify/accuraterip_disc.h"
+#include "quavrel/naming/output_names.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+constexpr int64_t kFramesPerSector = 588;
+
+QString ReadSmallText(const QString &Path)
+{
+    QFile file(Path);
+    // A log is a few kilobytes; anything much larger is not one of ours.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 4 * 1024 * 1024)
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+bool Exists(const QString &Path)
+{
+    return QFileInfo(Path).exists() || QFileInfo(Path).isSymLink();
+}
+
+} // namespace
+
+TrackTags TrackTagsOf(const Disc &Disc, const DiscMetadata &Metadata, int Number)
+{
+    TrackTags tags;
+    tags.Artist = Metadata.Artist;
+    tags.Album = Metadata.Album;
+    tags.Title = Metadata.TitleOf(Number);
+    tags.TrackNumber = Number;
+    tags.TrackTotal = Disc.TrackCount();
+    tags.Year = Metadata.Year;
+    tags.Genre = Metadata.Genre;
+    tags.DiscId = Disc.CddbIdText();
+    tags.MusicBrainzAlbumId = Metadata.MusicBrainzReleaseId;
+    tags.MusicBrainzTrackId = Metadata.RecordingIdOf(Number);
+    return tags;
+}
+
+DiscRip::DiscRip(RipSource &Source, AccurateRipFetcher *Fetcher) : source_(Source), fetcher_(Fetcher) {}
+
+bool DiscRip::Begin(const RipRequest &Request, RipError &Error)
+{
+    request_ = Request;
+    results_.clear();
+    names_.clear();
+    cancelled_ = false;
+    lookedUp_ = false;
+    lookup_ = {};
+    reportBase_.clear();
+    if (!request_.Format) {
+        Error.Kind = RipErrorKind::FormatUnavailable;
+        return false;
+    }
+    folder_ = OutputDirectoryFor(request_.OutputRoot, request_.ByArtist, request_.Metadata.Artist,
+                                 request_.Metadata.Album);
+    std::error_code made;
+    std::filesystem::create_directories(QFile::encodeName(folder_).toStdString(), made);
+    if (made || !QFileInfo(folder_).isDir()) {
+        Error.Kind = RipErrorKind::Folder;
+        Error.Path = folder_;
+        Error.Reason = made ? SystemErrorText(made.value()) : SystemErrorText(ENOTDIR);
+        return false;
+    }
+    for (const TrackFileName &name :
+         DiscFileNames(request_.Disc, request_.Metadata, request_.Naming, request_.Format->Extension))
+        names_[name.Track] = name;
+    return true;
+}
+
+QString DiscRip::BaseNameOf(int Track) const
+{
+    const auto found = names_.find(Track);
+    return found == names_.end() ? QString() : found->second.Base;
+}
+
+QString DiscRip::FileOf(int Track) const
+{
+    const QString base = BaseNameOf(Track);
+    return base.isEmpty() ? QString() : folder_ + QDir::separator() + base + request_.Format->Extension;
+}
+
+TrackTags DiscRip::TagsOf(int Track) const
+{
+    return TrackTagsOf(request_.Disc, request_.Metadata, Track);
+}
+
+void DiscRip::Cancel()
+{
+    cancelled_ = true;
+    if (pipeline_)
+        pipeline_->Cancel();
+    if (fetcher_)
+        fetcher_->Abort();
+}
+
+TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progress)
+{
+    TrackRip rip;
+    rip.Track = Track;
+    const Disc &disc = request_.Disc;
+    RipReport &report = rip.Report;
+    if (cancelled_) {
+        report.Outcome = RipOutcome::Cancelled;
+    } else if (!disc.HasTrack(Track)) {
+        report.Error = {RipErrorKind::NoSuchTrack, {}, Track, -1, {}};
+    } else if (!disc.IsAudio(Track)) {
+        report.Error = {RipErrorKind::NotAudio, {}, Track, -1, {}};
+    }
+    if (cancelled_ || report.Error.Any()) {
+        results_.push_back(rip);
+        return rip;
+    }
+    rip.File = FileOf(Track);
+    rip.Range = disc.TrackRange(Track);
+    rip.NameShortened = names_[Track].Shortened;
+    std::unique_ptr<AudioSink> sink = request_.Format->MakeSink(
+        request_.Encoder, TagsOf(Track), int64_t{rip.Range.Count()} * kFramesPerSector, report.Error);
+    if (!sink) {
+        results_.push_back(rip);
+        return rip;
+    }
+
+    TrackChecksums sums = ChecksumsOfTrack(disc, Track);
+    RipPipeline pipeline(source_);
+    // The audio the drive can give: from the first audio track to the end of the audio session.
+    const std::vector<int> audio = disc.AudioTracks();
+    pipeline.SetReadOffset({request_.ReadOffset, disc.Track(audio.front()).Start, disc.AudioEnd()});
+    RipCallbacks callbacks;
+    callbacks.Progress = Progress;
+    callbacks.Pcm = [&sums](const uint8_t *pcm, size_t bytes) { sums.Feed(pcm, bytes); };
+    pipeline_ = &pipeline;
+    report =
+        pipeline.Rip(rip.Range.First, rip.Range.Last, *sink, rip.File, callbacks, QStringLiteral(".jitt"));
+    pipeline_ = nullptr;
+    if (report.Outcome == RipOutcome::Cancelled)
+        cancelled_ = true;
+    rip.Crc32 = sums.Crc32();
+    rip.V1 = sums.V1();
+    rip.V2 = sums.V2();
+    // The database's checksums are of the drive's own samples.
+    rip.Checksummed = source_.Channels() == 2 && source_.Rate() == 44100;
+    if (rip.Done())
+        Verify(rip);
+    results_.push_back(rip);
+    return rip;
+}
+
+void DiscRip::Verify(TrackRip &Rip)
+{
+    if (!Rip.Checksummed)
+        return;
+    // One question per command, after the first complete track: a disc that cannot be read is
+    // never looked up.
+    if (!lookedUp_ && !request_.AccurateRipServer.trimmed().isEmpty() && fetcher_) {
+        lookup_ = fetcher_->Fetch(request_.AccurateRipServer, request_.Disc.AccurateRipIds());
+        lookedUp_ = true;
+    }
+    Rip.Verdict = VerdictOf(lookup_, request_.Disc.AudioIndexOf(Rip.Track), Rip.V1, Rip.V2);
+}
+
+QStringList DiscRip::Finish()
+{
+    RipSession session;
+    session.Program = request_.Program;
+    session.Started = request_.Started;
+    session.Drive = request_.Drive;
+    session.ReadOffset = request_.ReadOffset;
+    session.Format = request_.Format ? request_.Format->Caption : QString();
+    if (request_.Format)
+        session.Settings = request_.Format->SettingsLines(request_.Encoder);
+    session.Settings << QStringLiteral("Lecture : correction de gigue (paranoïa)");
+    session.Directory = folder_;
+    session.Artist = request_.Metadata.Artist;
+    session.Album = request_.Metadata.Album;
+    session.CddbId = request_.Disc.CddbIdText();
+    session.AccurateRip = request_.Disc.AccurateRipIds();
+    session.Server = request_.AccurateRipServer;
+    session.LookedUp = lookedUp_;
+    session.Lookup = lookup_;
+    std::map<int, ReportTrack> tracks;
+    for (const TrackRip &rip : results_) {
+        if (!rip.Done())
+            continue;
+        ReportTrack track;
+        track.Number = rip.Track;
+        track.Title = request_.Metadata.TitleOf(rip.Track);
+        track.File = QFileInfo(rip.File).fileName();
+        track.FirstSector = rip.Range.First;
+        track.LastSector = rip.Range.Last;
+        track.Crc32 = rip.Crc32;
+        track.V1 = rip.V1;
+        track.V2 = rip.V2;
+        track.Checksummed = rip.Checksummed;
+        track.Verdict = rip.Verdict;
+        track.JitterErrors = rip.Report.JitterErrors;
+        track.DamagedSectors = rip.Report.DamagedSectors;
+        track.NameShortened = rip.NameShortened;
+        tracks[rip.Track] = track;
+    }
+    if (tracks.empty())
+        return {};
+
+    // The reports of this disc and format: those already there are merged into, others (another
+    // disc, another format, files of another program) are left alone and these get a name of their own.
+    // Room is left for the suffixes and the temporary name the reports are written under first.
+    const QString album =
+        QString::fromUtf8(Utf8Prefix(SafeFileName(request_.Metadata.Album, QStringLiteral("Album")), 200));
+    QString base;
+    for (int n = 1; base.isEmpty(); ++n) {
+        QString candidate = folder_ + QDir::separator() + album;
+        if (n > 1)
+            candidate += QStringLiteral(" (%1)").arg(session.Format);
+        if (n > 2)
+            candidate += QStringLiteral(" (%1)").arg(n - 1);
+        const QString log = ReadSmallText(candidate + QStringLiteral(".log"));
+        if (const auto kept = TracksOfLog(log, session.CddbId, session.Format)) {
+            for (const ReportTrack &track : *kept)
+                tracks.try_emplace(track.Number, track);
+            base = candidate;
+        } else if (!Exists(candidate + QStringLiteral(".log")) &&
+                   !Exists(candidate + QStringLiteral(".cue")) &&
+                   !Exists(candidate + QStringLiteral(".m3u"))) {
+            base = candidate;
+        }
+    }
+    for (const auto &[number, track] : tracks)
+        session.Tracks.push_back(track);
+    reportBase_ = base;
+
+    QStringList errors;
+    const std::pair<QString, QByteArray> reports[] = {
+        {QStringLiteral(".log"), RipLogText(session).toUtf8()},
+        {QStringLiteral(".cue"), CueSheetBytes(CueSheetText(session))},
+        {QStringLiteral(".m3u"), PlaylistText(session).toUtf8()},
+    };
+    for (const auto &[extension, bytes] : reports) {
+        RipError error;
+        if (!WriteFileAtomically(base + extension, bytes, error))
+            errors << RipErrorText(error);
+    }
+    return errors;
+}
