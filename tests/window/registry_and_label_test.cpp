@@ -70,6 +70,20 @@ TEST_F(RegistryTest, WhatIsNoRegularFileOrOverFourMebibytesIsReportedAndKept)
     QFile::remove(file);
 }
 
+TEST_F(RegistryTest, AByteOrderMarkWithinTheTextHidesNoHeader)
+{
+    // Two files joined, the second one with its byte-order mark.
+    const QString file = TRegistry::FileOfKey("Software\\Quavrel");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("[Other]\nLargeur=1\n\xEF\xBB\xBF[General]\nLargeur=640\n");
+    out.close();
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey("Software\\Quavrel", false));
+    EXPECT_EQ(registry.ReadString("Largeur"), "640");
+}
+
 TEST(StoredIntegerTest, OnlyDecimalIntegersConvert)
 {
     int value = 0;
