@@ -214,8 +214,12 @@ CddbEntryText ParseEntry(std::string_view text, size_t trackCount)
     }
     std::vector<std::string> extended;
     if (!ReadNumberedGroups(lines, "TTITLE", trackCount, entry.TrackTitles, entry.Malformed) ||
-        !ReadNumberedGroups(lines, "EXTT", trackCount, extended, entry.Malformed))
-        return entry;
+        !ReadNumberedGroups(lines, "EXTT", trackCount, extended, entry.Malformed)) {
+        // Nothing of a malformed entry is to be used.
+        CddbEntryText malformed;
+        malformed.Malformed = std::move(entry.Malformed);
+        return malformed;
+    }
 
     entry.TrackExtData.resize(entry.TrackTitles.size());
     for (size_t j = 0; j < extended.size() && j < entry.TrackTitles.size(); ++j)

@@ -97,7 +97,7 @@ inline constexpr size_t MaxTracks = 99;
 // numbered group (TTITLEn, EXTTn) follow each other and are joined without separator, then escapes
 // decoded; n counts up from 0 by one and stays below trackCount. A group whose number goes back
 // or skips, goes past trackCount or is no number, and a line that is neither a "#" comment nor
-// "KEYWORD=value", make the entry Malformed (its other fields are then not to be used). EXTT
+// "KEYWORD=value", make the entry Malformed (its other fields then empty). EXTT
 // groups beyond the TTITLE count are ignored.
 CddbEntryText ParseEntry(std::string_view text, size_t trackCount = MaxTracks);
 
