@@ -131,7 +131,7 @@ int32_t ReadResult(const std::string &text, const TCddbMatch &match, TDiscInfo &
 {
     const std::string_view code = ReplyCode(text);
     if (code == "210") {
-        // The disc's own track count when the match names it, else as many as a CD holds.
+        // The entry tells its track count in its comment; without one, the match's disc ID does.
         const CddbEntryText entry =
             ParseEntry(text, TrackCountOfDiscId(TextOf(match.DiscId)).value_or(MaxTracks));
         if (!entry.Malformed.empty()) {

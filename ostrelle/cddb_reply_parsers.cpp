@@ -49,6 +49,32 @@ bool IsDecimalDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// The number of offsets in the entry's "# Track frame offsets:" comment (one "#<blanks>frame" line
+// each, as xmcd writes them); 0 when it has none.
+size_t FrameOffsetCount(const std::vector<std::string_view> &lines)
+{
+    size_t i = 0;
+    auto commentText = [&lines](size_t at) {
+        std::string_view text = lines[at].substr(1);
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+            text.remove_prefix(1);
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+            text.remove_suffix(1);
+        return text;
+    };
+    while (i < lines.size() &&
+           !(lines[i].starts_with('#') && commentText(i).starts_with("Track frame offsets")))
+        ++i;
+    size_t count = 0;
+    for (++i; i < lines.size() && lines[i].starts_with('#'); ++i) {
+        const std::string_view offset = commentText(i);
+        if (offset.empty() || !std::all_of(offset.begin(), offset.end(), IsDecimalDigit))
+            break;
+        ++count;
+    }
+    return count;
+}
+
 // Numbered groups "KEYWORDn=value" of the whole entry, in the order of their numbers: a line with
 // the number of the group before it continues that group; any other number must be the next one.
 // False, with why in fault, when a number goes back, skips, reaches limit or is missing.
@@ -77,7 +103,8 @@ bool ReadNumberedGroups(const std::vector<std::string_view> &lines, std::string_
             return false;
         }
         if (number >= limit) {
-            fault = "réponse mal formée : " + name + " pour " + std::to_string(limit) + " pistes";
+            fault = "réponse mal formée : " + name + " pour " + std::to_string(limit) +
+                    (limit == 1 ? " piste" : " pistes");
             return false;
         }
         if (number == raw.size())
@@ -201,6 +228,8 @@ std::vector<CddbMatchText> ParseMatchList(std::string_view text)
 CddbEntryText ParseEntry(std::string_view text, size_t trackCount)
 {
     const std::vector<std::string_view> lines = BodyLines(text);
+    if (const size_t offsets = FrameOffsetCount(lines); offsets > 0)
+        trackCount = offsets;
     CddbEntryText entry;
     for (const std::string_view line : lines) {
         const size_t equals = line.find('=');

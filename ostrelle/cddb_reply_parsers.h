@@ -95,10 +95,11 @@ inline constexpr size_t MaxTracks = 99;
 
 // The 210 read reply: the xmcd entry's TTITLE, EXTT, EXTD, DYEAR and DGENRE. The lines of a
 // numbered group (TTITLEn, EXTTn) follow each other and are joined without separator, then escapes
-// decoded; n counts up from 0 by one and stays below trackCount. A group whose number goes back
-// or skips, goes past trackCount or is no number, and a line that is neither a "#" comment nor
-// "KEYWORD=value", make the entry Malformed (its other fields then empty). EXTT
-// groups beyond the TTITLE count are ignored.
+// decoded; n counts up from 0 by one and stays below the disc's track count: the number of
+// offsets in the entry's "# Track frame offsets:" comment, or trackCount when it has none. A group
+// whose number goes back or skips, goes past the track count or is no number, and a line that is
+// neither a "#" comment nor "KEYWORD=value", make the entry Malformed (its other fields then
+// empty). EXTT groups beyond the TTITLE count are ignored.
 CddbEntryText ParseEntry(std::string_view text, size_t trackCount = MaxTracks);
 
 // The 210 and 401 sites replies: every line after the status line up to a "." line.

@@ -187,8 +187,9 @@ OSTRELLE_EXPORT void OSTRELLE_API http_Abort(void);
  * 60 seconds after it began, whatever progress it makes. A reply is used only when it is whole and
  * well formed: its body as long as its Content-Length, every line ended, a "." line ending the
  * replies that carry data, no NUL byte; query matches with a category, an eight-digit hexadecimal
- * disc ID and a text; TTITLEn and EXTTn numbered from 0 by one within the disc's tracks (the last
- * two digits of the match's disc ID). A cut reply gives CDDB_FAILED; a malformed query or entry
+ * disc ID and a text; TTITLEn and EXTTn numbered from 0 by one within the disc's tracks (as many
+ * as the entry's "# Track frame offsets" comment lists, else the last two digits of the match's
+ * disc ID). A cut reply gives CDDB_FAILED; a malformed query or entry
  * gives CDDB_CORRUPT (a malformed sites reply CDDB_FAILED); the record is then left untouched. */
 
 /* Why the last http_ call did not give its success code (CDDB_EXACT, CDDB_EXACT_MULTIPLE,

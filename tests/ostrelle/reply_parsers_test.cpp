@@ -131,6 +131,14 @@ TEST(EntryParsing, NumberedGroupsCountUpByOneWithinTheDisc)
         {"TTITLE0=a\nTTITLEx=b\n", "« TTITLEx=b »"},
         {"TTITLE0=a\nnot an xmcd line\xff\n", "« not an xmcd line? »"},
     };
+    // The entry's own offsets tell its track count before the caller's.
+    EXPECT_EQ(ParseEntry("210 x\n# Track frame offsets:\n#\t150\n#  9000\n#\n# Disc length: 3 s\n"
+                         "TTITLE0=a\nTTITLE1=b\n.\n",
+                         1)
+                  .Malformed,
+              "");
+    EXPECT_EQ(ParseEntry("210 x\n# Track frame offsets:\n#\t150\nTTITLE0=a\nTTITLE1=b\n.\n", 2).Malformed,
+              "réponse mal formée : TTITLE1 pour 1 piste");
     for (const auto &c : malformed) {
         const auto entry = ParseEntry(std::string("210 x\n") + c.entry + ".\n", 2);
         EXPECT_EQ(entry.Malformed, std::string("réponse mal formée : ") + c.why) << c.entry;
