@@ -52,29 +52,45 @@ std::string CommandUrl(const TCddbServer &server, const std::string &command)
     return "http://" + TextOf(server.Server) + TextOf(server.CgiPath) + "?cmd=" + command + Hello(server);
 }
 
-// Runs one GET and returns the reply as text in the records' encoding, or nothing when the request
-// failed. The buffer is left empty for the next request, except when the client was busy: then it
-// belongs to the request under way, as do TEvents' window and kind.
-std::optional<std::string> Fetch(OHWND window, int32_t kind, std::string url)
+void Say(const std::string &utf8Text)
 {
+    TheCddbTransport().LastError = FromUtf8(utf8Text, RecordEncoding());
+}
+
+// Runs one GET and returns the reply as text in the records' encoding, or nothing when the request
+// failed or the reply is not whole and well formed; malformed is then the call's result for a
+// malformed reply (an incomplete one is CDDB_FAILED). The buffer is left empty for the next
+// request, except when the client was busy: then it belongs to the request under way, as do
+// TEvents' window and kind.
+std::optional<std::string> Fetch(OHWND window, int32_t kind, std::string url, int32_t malformed,
+                                 int32_t &failure)
+{
+    failure = CDDB_FAILED;
     CddbTransport &transport = TheCddbTransport();
     if (!transport.Client || transport.Client->Busy()) {
-        transport.LastError = FromUtf8("une autre requête est en cours", RecordEncoding());
+        Say("une autre requête est en cours");
         return std::nullopt;
     }
     transport.Events->Window = window;
     transport.Events->Request = kind;
     transport.Client->SetURL(std::move(url));
+    transport.LastYear.clear();
+    transport.LastGenre.clear();
     try {
         transport.Client->Get();
         transport.LastError.clear();
-        transport.LastYear.clear();
-        transport.LastGenre.clear();
     } catch (...) {
-        transport.LastYear.clear();
-        transport.LastGenre.clear();
         transport.Buffer->Clear();
         transport.LastError = TransportFailureText(*transport.Client, RecordEncoding());
+        return std::nullopt;
+    }
+    // Checked on the bytes as they came: a cut or damaged reply must not give a cut title.
+    const ReplyFault fault = CheckReplyShape(transport.Buffer->Bytes());
+    if (fault) {
+        transport.Buffer->Clear();
+        Say(fault.Why);
+        if (fault.Kind == ReplyFault::TKind::Malformed)
+            failure = malformed;
         return std::nullopt;
     }
     std::string text = ToRecordText(transport.Buffer->Text(), transport.Client->Charset(), RecordEncoding());
@@ -85,6 +101,10 @@ std::optional<std::string> Fetch(OHWND window, int32_t kind, std::string url)
 int32_t QueryResult(const std::string &text, TCDDBQuery &query)
 {
     const std::string_view code = ReplyCode(text);
+    if (const std::string problem = QueryReplyProblem(text); !problem.empty()) {
+        Say(problem);
+        return CDDB_CORRUPT;
+    }
     if (code == "211") {
         FillQuery(ParseMatchList(text), query);
         return CDDB_INEXACT;
@@ -111,7 +131,13 @@ int32_t ReadResult(const std::string &text, const TCddbMatch &match, TDiscInfo &
 {
     const std::string_view code = ReplyCode(text);
     if (code == "210") {
-        const CddbEntryText entry = ParseEntry(text);
+        // The entry tells its track count in its comment; without one, the match's disc ID does.
+        const CddbEntryText entry =
+            ParseEntry(text, TrackCountOfDiscId(TextOf(match.DiscId)).value_or(MaxTracks));
+        if (!entry.Malformed.empty()) {
+            Say(entry.Malformed);
+            return CDDB_CORRUPT;
+        }
         FillDiscInfo(entry, match, info);
         TheCddbTransport().LastYear = entry.Year;
         TheCddbTransport().LastGenre = entry.Genre;
@@ -160,8 +186,10 @@ OSTRELLE_EXPORT int32_t OSTRELLE_API http_query(OHWND Window, const TCddbServer 
     if (!Server || !Toc || !Query)
         return CDDB_FAILED;
     try {
-        const auto text = Fetch(Window, CDDB_REQUEST_QUERY, CommandUrl(*Server, QueryCommand(*Toc)));
-        return text ? QueryResult(*text, *Query) : CDDB_FAILED;
+        int32_t failure = CDDB_FAILED;
+        const auto text =
+            Fetch(Window, CDDB_REQUEST_QUERY, CommandUrl(*Server, QueryCommand(*Toc)), CDDB_CORRUPT, failure);
+        return text ? QueryResult(*text, *Query) : failure;
     } catch (...) {
         return CDDB_FAILED;
     }
@@ -174,8 +202,10 @@ OSTRELLE_EXPORT int32_t OSTRELLE_API http_read(OHWND Window, const TCddbServer *
         return CDDB_FAILED;
     try {
         const std::string command = "cddb+read+" + TextOf(Match->Category) + "+" + TextOf(Match->DiscId);
-        const auto text = Fetch(Window, CDDB_REQUEST_READ, CommandUrl(*Server, command));
-        return text ? ReadResult(*text, *Match, *Info) : CDDB_FAILED;
+        int32_t failure = CDDB_FAILED;
+        const auto text =
+            Fetch(Window, CDDB_REQUEST_READ, CommandUrl(*Server, command), CDDB_CORRUPT, failure);
+        return text ? ReadResult(*text, *Match, *Info) : failure;
     } catch (...) {
         return CDDB_FAILED;
     }
@@ -186,8 +216,10 @@ OSTRELLE_EXPORT int32_t OSTRELLE_API http_sites(OHWND Window, const TCddbServer 
     if (!Server || !List)
         return CDDB_FAILED;
     try {
-        const auto text = Fetch(Window, CDDB_REQUEST_SITES, CommandUrl(*Server, "sites"));
-        return text ? SitesResult(*text, *List) : CDDB_FAILED;
+        int32_t failure = CDDB_FAILED;
+        const auto text =
+            Fetch(Window, CDDB_REQUEST_SITES, CommandUrl(*Server, "sites"), CDDB_FAILED, failure);
+        return text ? SitesResult(*text, *List) : failure;
     } catch (...) {
         return CDDB_FAILED;
     }

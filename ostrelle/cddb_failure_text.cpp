@@ -60,6 +60,8 @@ std::string FailureText(const THttpCli &client)
         return TransferFailureText(client.ErrorNumber());
     case TFailure::Timeout:
         return "délai dépassé";
+    case TFailure::TotalTimeout:
+        return "délai total dépassé";
     case TFailure::Aborted:
         return "requête abandonnée";
     case TFailure::Status: {
@@ -70,6 +72,11 @@ std::string FailureText(const THttpCli &client)
     }
     case TFailure::Closed:
         return "connexion fermée avant une réponse HTTP complète";
+    case TFailure::Incomplete:
+        return "réponse incomplète (" + std::to_string(client.BodySize()) + " octets sur " +
+               std::to_string(client.ContentLength().value_or(0)) + " annoncés)";
+    case TFailure::BadLength:
+        return "longueur de réponse (Content-Length) invalide";
     case TFailure::LineTooLong:
         return "ligne d'en-tête HTTP trop longue";
     case TFailure::BodyTooLarge:

@@ -30,6 +30,8 @@ struct CddbMatchText {
 };
 
 struct CddbEntryText {
+    // Why the entry cannot be used, in French (UTF-8); empty when it is well formed.
+    std::string Malformed;
     std::vector<std::string> TrackTitles;
     // As many as TrackTitles; empty where the entry has no EXTT group.
     std::vector<std::optional<std::string>> TrackExtData;
@@ -41,6 +43,36 @@ struct CddbEntryText {
 
 // The three leading characters of a reply, or fewer when the reply is shorter.
 std::string_view ReplyCode(std::string_view text);
+
+// What keeps a reply from being used as it stands.
+struct ReplyFault {
+    enum class TKind {
+        None,
+        Incomplete, // the transfer ended too soon: a line without its end, no "." line
+        Malformed,  // whole, but not what the protocol allows
+    };
+    TKind Kind = TKind::None;
+    // Why, in French (UTF-8); empty for None.
+    std::string Why;
+
+    explicit operator bool() const { return Kind != TKind::None; }
+};
+
+// The shape every reply must have, on its raw bytes: no NUL byte nor other control character
+// (tab aside), every line ended (CR LF, LF or CR), and for a code whose middle digit is 1 (data
+// follows) a "." line that is the reply's last line.
+ReplyFault CheckReplyShape(std::string_view reply);
+
+// A query match, "category discid text": a category, a disc ID of eight hexadecimal digits and a
+// text. Empty when it is one, else why not, in French (UTF-8).
+std::string MatchLineProblem(std::string_view line);
+
+// The first malformed match of a 200, 210 or 211 query reply, or empty.
+std::string QueryReplyProblem(std::string_view text);
+
+// The track count a disc ID names (its last two hexadecimal digits), or nothing when the text is
+// no disc ID of eight hexadecimal digits or names no track.
+std::optional<size_t> TrackCountOfDiscId(std::string_view discId);
 
 // An entry value with its escapes decoded: "\n" newline, "\t" tab, "\\" backslash; any other
 // backslash stays as it is.
@@ -58,10 +90,17 @@ CddbMatchText ParseExactMatch(std::string_view text);
 // begins with "." (or "0") or the end of the text.
 std::vector<CddbMatchText> ParseMatchList(std::string_view text);
 
-// The 210 read reply: the xmcd entry's TTITLE, EXTT, EXTD, DYEAR and DGENRE. Continuation lines of
-// a group are joined without separator, then escapes decoded; EXTT groups beyond the TTITLE count
-// are ignored.
-CddbEntryText ParseEntry(std::string_view text);
+// The most tracks a CD holds.
+inline constexpr size_t MaxTracks = 99;
+
+// The 210 read reply: the xmcd entry's TTITLE, EXTT, EXTD, DYEAR and DGENRE. The lines of a
+// numbered group (TTITLEn, EXTTn) follow each other and are joined without separator, then escapes
+// decoded; n counts up from 0 by one and stays below the disc's track count: the number of
+// offsets in the entry's "# Track frame offsets:" comment, or trackCount when it has none. A group
+// whose number goes back or skips, goes past the track count or is no number, and a line that is
+// neither a "#" comment nor "KEYWORD=value", make the entry Malformed (its other fields then
+// empty). EXTT groups beyond the TTITLE count are ignored.
+CddbEntryText ParseEntry(std::string_view text, size_t trackCount = MaxTracks);
 
 // The 210 and 401 sites replies: every line after the status line up to a "." line.
 std::vector<std::string> ParseSites(std::string_view text);

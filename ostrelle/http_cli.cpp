@@ -1,5 +1,6 @@
 #include "http_cli.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -55,17 +56,28 @@ void Touch(std::chrono::steady_clock::time_point &lastProgress)
     lastProgress = std::chrono::steady_clock::now();
 }
 
+// limit, or the milliseconds in the variable when they are a number between 1 and limit.
+int LimitFromEnvironment(const char *variable, int limit)
+{
+    if (const char *text = std::getenv(variable)) {
+        char *end = nullptr;
+        const long value = std::strtol(text, &end, 10);
+        if (end != text && *end == '\0' && value > 0 && value <= limit)
+            return static_cast<int>(value);
+    }
+    return limit;
+}
+
 } // namespace
 
 int THttpCli::EffectiveIdleLimitMs()
 {
-    if (const char *text = std::getenv("OSTRELLE_TEST_IDLE_LIMIT_MS")) {
-        char *end = nullptr;
-        const long value = std::strtol(text, &end, 10);
-        if (end != text && *end == '\0' && value > 0 && value <= IdleLimitMs)
-            return static_cast<int>(value);
-    }
-    return IdleLimitMs;
+    return LimitFromEnvironment("OSTRELLE_TEST_IDLE_LIMIT_MS", IdleLimitMs);
+}
+
+int THttpCli::EffectiveTotalLimitMs()
+{
+    return LimitFromEnvironment("OSTRELLE_TEST_TOTAL_LIMIT_MS", TotalLimitMs);
 }
 
 THttpCli::THttpCli()
@@ -87,7 +99,11 @@ void THttpCli::Get()
     failure_ = TFailure::None;
     errorNumber_ = 0;
     charset_.clear();
+    bodySize_ = 0;
+    contentLength_.reset();
     const auto idleLimit = std::chrono::milliseconds(EffectiveIdleLimitMs());
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(EffectiveTotalLimitMs());
 
     Request request;
     current_ = &request;
@@ -113,7 +129,13 @@ void THttpCli::Get()
         if (!request.active)
             break;
         Advance(request);
-        if (request.active && std::chrono::steady_clock::now() - request.lastProgress > idleLimit) {
+        if (!request.active)
+            break;
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
+            request.lookup.Cancel();
+            Finish(request, 404, "request took too long", TFailure::TotalTimeout);
+        } else if (now - request.lastProgress > idleLimit) {
             request.lookup.Cancel();
             Finish(request, 404, "timed out", TFailure::Timeout);
         }
@@ -123,6 +145,8 @@ void THttpCli::Get()
     failure_ = request.failure;
     errorNumber_ = request.error;
     charset_ = request.reader.Charset();
+    bodySize_ = request.bodySize;
+    contentLength_ = request.reader.ContentLength();
     if (failure_ == TFailure::None && statusCode_ >= 400)
         failure_ = TFailure::Status;
     if (failure_ != TFailure::None)
@@ -240,8 +264,12 @@ void THttpCli::AdvanceConnect(Request &request)
             Finish(request, 404, ErrorText(error), TFailure::Connect, error);
         return;
     }
+    // The Host header names the port unless it is HTTP's own (RFC 9110, 7.2).
+    std::string host = request.url.HostInUrl();
+    if (request.url.Port != 80)
+        host += ":" + std::to_string(request.url.Port);
     request.outgoing = "GET " + request.url.Path + " HTTP/1.0\r\n" + "Accept: " + accept_ + "\r\n" +
-                       "User-Agent: " + agent_ + "\r\n" + "Host: " + request.url.HostInUrl() + "\r\n\r\n";
+                       "User-Agent: " + agent_ + "\r\n" + "Host: " + host + "\r\n\r\n";
     request.sent = 0;
     request.reader = THttpResponseReader();
     request.stage = Request::Stage::Sending;
@@ -293,10 +321,17 @@ void THttpCli::TakeReplyBytes(Request &request, std::string_view bytes)
     case THttpResponseReader::Phase::Headers:
         break;
     case THttpResponseReader::Phase::Body:
-        if (inHeaders && request.reader.HasLocation())
+        if (inHeaders && request.reader.HasLocation()) {
             Redirect(request);
-        else
+        } else if (inHeaders && request.reader.ContentLength() > MaxBodySize) {
+            Finish(request, request.reader.StatusCode(), "response body too large", TFailure::BodyTooLarge);
+        } else {
             TakeBody(request, body);
+            // Without a valid status line the reply is unusable however long it is: the close says so.
+            if (request.active && request.reader.StatusCode() != 0 &&
+                request.reader.ContentLength() == request.bodySize)
+                BodyComplete(request);
+        }
         break;
     case THttpResponseReader::Phase::ErrorStatus:
         Finish(request, request.reader.StatusCode(), request.reader.Reason(), TFailure::Status);
@@ -304,11 +339,17 @@ void THttpCli::TakeReplyBytes(Request &request, std::string_view bytes)
     case THttpResponseReader::Phase::LineTooLong:
         Finish(request, request.reader.StatusCode(), "HTTP line too long", TFailure::LineTooLong);
         break;
+    case THttpResponseReader::Phase::BadLength:
+        Finish(request, request.reader.StatusCode(), "bad Content-Length", TFailure::BadLength);
+        break;
     }
 }
 
 void THttpCli::TakeBody(Request &request, std::string_view bytes)
 {
+    // Bytes past the announced length belong to no reply.
+    if (const auto length = request.reader.ContentLength())
+        bytes = bytes.substr(0, *length - std::min(*length, request.bodySize));
     if (bytes.empty())
         return;
     if (request.bodySize + bytes.size() > MaxBodySize) {
@@ -350,13 +391,24 @@ void THttpCli::ConnectionClosed(Request &request)
                TFailure::Closed);
         return;
     }
+    if (reader.ContentLength() && request.bodySize < *reader.ContentLength()) {
+        Finish(request, reader.StatusCode(), "connection closed before the whole body", TFailure::Incomplete);
+        return;
+    }
+    BodyComplete(request);
+}
+
+// The body is all there: the server closed the connection, or sent the Content-Length it announced
+// (a server that then keeps the connection open does not hold the request up).
+void THttpCli::BodyComplete(Request &request)
+{
     request.socket.Close();
     if (request.docBegun) {
         Fire(request, OnDocEnd);
         if (!request.active)
             return;
     }
-    Finish(request, reader.StatusCode(), reader.Reason(), TFailure::None);
+    Finish(request, request.reader.StatusCode(), request.reader.Reason(), TFailure::None);
 }
 
 } // namespace ostrelle

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <file_descriptor.h>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -42,6 +43,11 @@ class THttpCli {
     // IdleLimitMs, or the milliseconds in OSTRELLE_TEST_IDLE_LIMIT_MS: a seam for tests only, so the
     // suite need not wait 30 s for a silent server.
     static int EffectiveIdleLimitMs();
+    // A request fails when it has not ended this long after Get began, whatever progress it makes
+    // (a server that drips a byte a second never reaches the idle limit).
+    static constexpr int TotalLimitMs = 60000;
+    // TotalLimitMs, or the milliseconds in OSTRELLE_TEST_TOTAL_LIMIT_MS (tests only, as above).
+    static int EffectiveTotalLimitMs();
 
     // Why the last Get failed.
     enum class TFailure {
@@ -50,10 +56,13 @@ class THttpCli {
         Resolve,
         Connect,
         Transfer,
-        Timeout,
+        Timeout,      // the idle limit
+        TotalTimeout, // the overall limit
         Aborted,
-        Status, // the server answered 400 or above
-        Closed, // the connection ended before a complete HTTP reply
+        Status,     // the server answered 400 or above
+        Closed,     // the connection ended before a complete HTTP reply
+        Incomplete, // the connection ended before the body had its Content-Length
+        BadLength,  // an unusable Content-Length
         LineTooLong,
         BodyTooLarge,
         Redirections,
@@ -86,6 +95,10 @@ class THttpCli {
     int ErrorNumber() const { return errorNumber_; }
     // The charset the last reply's Content-Type named, in lower case; empty when none.
     const std::string &Charset() const { return charset_; }
+    // The body bytes the last reply delivered, and the Content-Length it announced (nothing when
+    // none).
+    size_t BodySize() const { return bodySize_; }
+    std::optional<size_t> ContentLength() const { return contentLength_; }
 
     // Fetches URL. Returns when the reply's status is below 400; throws EHttpException on every
     // failure (busy client, lookup, connect, I/O, status of 400 or above, abort, limits).
@@ -108,6 +121,7 @@ class THttpCli {
     void TakeBody(Request &request, std::string_view bytes);
     void Redirect(Request &request);
     void ConnectionClosed(Request &request);
+    void BodyComplete(Request &request);
     void Fire(Request &request, const TNotifyEvent &event);
     void Finish(Request &request, int statusCode, std::string reason, TFailure failure, int error = 0);
 
@@ -121,6 +135,8 @@ class THttpCli {
     TFailure failure_ = TFailure::None;
     int errorNumber_ = 0;
     std::string charset_;
+    size_t bodySize_ = 0;
+    std::optional<size_t> contentLength_;
 };
 
 } // namespace ostrelle

@@ -45,6 +45,24 @@ std::string CharsetOf(std::string_view value)
     return std::string(TrimTrailingBlanks(charset));
 }
 
+// A Content-Length value: decimal digits between optional blanks, at most 15 of them (far beyond
+// any body the client takes, and clear of overflow).
+std::optional<size_t> LengthOf(std::string_view value)
+{
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+        value.remove_prefix(1);
+    value = TrimTrailingBlanks(value);
+    if (value.empty() || value.size() > 15)
+        return std::nullopt;
+    size_t length = 0;
+    for (char c : value) {
+        if (!IsDigit(c))
+            return std::nullopt;
+        length = length * 10 + static_cast<size_t>(c - '0');
+    }
+    return length;
+}
+
 } // namespace
 
 THttpResponseReader::Phase THttpResponseReader::Feed(std::string_view data, std::string_view &body)
@@ -101,6 +119,13 @@ void THttpResponseReader::TakeLine(std::string_view line)
         hasLocation_ = true;
     } else if (StartsWithIgnoringCase(line, "content-type:")) {
         charset_ = CharsetOf(line.substr(13));
+    } else if (StartsWithIgnoringCase(line, "content-length:")) {
+        const std::optional<size_t> length = LengthOf(line.substr(15));
+        // A repeated header must say the same: two lengths leave the body's end unknown.
+        if (!length || (contentLength_ && *contentLength_ != *length))
+            phase_ = Phase::BadLength;
+        else
+            contentLength_ = length;
     }
 }
 

@@ -183,12 +183,21 @@ OSTRELLE_EXPORT void OSTRELLE_API http_Abort(void);
 /* Additions to the sixteen exports above. */
 
 /* Every wait of an http_ request fails when no progress comes for 30 seconds: the name lookup,
- * the connection and every byte sent or received alike. */
+ * the connection and every byte sent or received alike; and a request fails when it has not ended
+ * 60 seconds after it began, whatever progress it makes. A reply is used only when it is whole and
+ * well formed: its body as long as its Content-Length, every line ended, a "." line ending the
+ * replies that carry data, no NUL byte; query matches with a category, an eight-digit hexadecimal
+ * disc ID and a text; TTITLEn and EXTTn numbered from 0 by one within the disc's tracks (as many
+ * as the entry's "# Track frame offsets" comment lists, else the last two digits of the match's
+ * disc ID). A cut reply gives CDDB_FAILED; a malformed query or entry
+ * gives CDDB_CORRUPT (a malformed sites reply CDDB_FAILED); the record is then left untouched. */
 
 /* Why the last http_ call did not give its success code (CDDB_EXACT, CDDB_EXACT_MULTIPLE,
  * CDDB_INEXACT, CDDB_OK), in French: the transport's failure ("nom d'hôte inconnu", "connexion
- * refusée", "délai dépassé", "requête abandonnée"...), the HTTP status ("statut HTTP 404 Not
- * Found"), or the server's own status line ("le serveur a répondu « 500 Unknown application »").
+ * refusée", "délai dépassé", "délai total dépassé", "requête abandonnée"...), the HTTP status
+ * ("statut HTTP 404 Not Found"), a cut or malformed reply ("réponse incomplète (12 octets sur 40
+ * annoncés)", "réponse mal formée : TTITLE3 après TTITLE0"), or the server's own status line ("le
+ * serveur a répondu « 500 Unknown application »").
  * Empty after a success and before the first call. The text is in the encoding of the records' texts
  * (see http_SetProtocolLevel). Owned by the library, valid until the next http_ call. */
 OSTRELLE_EXPORT const char *OSTRELLE_API http_LastError(void);

@@ -1,6 +1,7 @@
 #include "settings_file.h"
 
 #include "config_dir.h"
+#include "regular_file.h"
 
 #include <cerrno>
 #include <climits>
@@ -41,21 +42,6 @@ void CloseKeepingErrno(int fd)
     errno = saved;
 }
 
-bool ReadAll(int fd, std::string &text)
-{
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            return true;
-        text.append(buffer, static_cast<size_t>(got));
-    }
-}
-
 bool WriteAll(int fd, const std::string &text)
 {
     for (size_t done = 0; done < text.size();) {
@@ -93,33 +79,33 @@ std::string SettingsPath(const std::string &name)
 
 std::optional<IniFile> IniFile::Read(const std::string &path)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    std::string text;
+    switch (platform::ReadRegularFile(path, platform::kSettingsFileLimit, text)) {
+    case platform::RegularFileRead::Ok:
+        return Parse(text);
+    case platform::RegularFileRead::Missing: {
         struct stat info {};
         // Nothing at all there is a first run; anything else (a dangling link included) is a
         // file that must not be replaced by one made from defaults.
-        if (errno == ENOENT && lstat(path.c_str(), &info) != 0 && errno == ENOENT)
+        if (lstat(path.c_str(), &info) != 0 && errno == ENOENT)
             return IniFile{};
+        errno = ENOENT;
         return std::nullopt;
     }
-    struct stat info {};
-    std::string text;
-    const bool statted = fstat(fd, &info) == 0;
-    if (statted && !S_ISREG(info.st_mode))
-        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-    if (!statted || !S_ISREG(info.st_mode) || !ReadAll(fd, text)) {
-        CloseKeepingErrno(fd);
-        return std::nullopt;
+    default:
+        return std::nullopt; // errno says why: EFBIG past the size limit, EINVAL for a FIFO or device
     }
-    close(fd);
+}
 
+IniFile IniFile::Parse(std::string_view text)
+{
     IniFile file;
     Section *current = &file.sections_.front();
     for (size_t begin = 0; begin < text.size();) {
         size_t end = text.find('\n', begin);
         if (end == std::string::npos)
             end = text.size();
-        std::string line = text.substr(begin, end - begin);
+        std::string line(text.substr(begin, end - begin));
         begin = end + 1;
         const std::string trimmed = Trim(line);
         if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']') {
@@ -138,17 +124,8 @@ std::optional<IniFile> IniFile::Read(const std::string &path)
     return file;
 }
 
-bool IniFile::Write(const std::string &path) const
+std::string IniFile::Text() const
 {
-    if (path.empty()) {
-        errno = ENOENT;
-        return false;
-    }
-    const std::string target = FileToReplace(path);
-    const auto slash = target.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakeDirectories(target.substr(0, slash)))
-        return false;
-
     std::string text;
     for (const Section &section : sections_) {
         for (size_t i = 0; i < section.lines.size(); ++i) {
@@ -161,6 +138,20 @@ bool IniFile::Write(const std::string &path) const
             for (const std::string &line : section.added)
                 text += line + '\n';
     }
+    return text;
+}
+
+bool IniFile::Write(const std::string &path) const
+{
+    if (path.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    const std::string target = FileToReplace(path);
+    const auto slash = target.rfind('/');
+    if (slash != std::string::npos && slash > 0 && !MakeDirectories(target.substr(0, slash)))
+        return false;
+    const std::string text = Text();
 
     struct stat existing {};
     mode_t mode = 0;

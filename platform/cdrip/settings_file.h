@@ -15,6 +15,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -27,8 +28,13 @@ std::string SettingsPath(const std::string &name);
 class IniFile {
   public:
     // A missing file reads as an empty one. nullopt when a file exists at path but cannot be read
-    // (no permission, not a regular file, an I/O error); errno then says why.
+    // (no permission, an I/O error; EINVAL: not a regular file, never opened for reading, so a FIFO
+    // cannot block; EFBIG: over platform::kSettingsFileLimit, 4 MiB); errno then says why.
     static std::optional<IniFile> Read(const std::string &path);
+    // The file's text as Read takes it apart.
+    static IniFile Parse(std::string_view text);
+    // The text Write stores: every line read, in place, with the keys set since.
+    std::string Text() const;
     // Replaces the file through a temporary file and a rename, creating the directory; an existing
     // file keeps its permissions, a symbolic link keeps pointing at the file it names. False on
     // failure, with errno set; the previous file is then untouched.

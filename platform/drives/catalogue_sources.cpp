@@ -3,12 +3,13 @@
 #include "cdio_image.h"
 #include "config_dir.h"
 #include "data_files.h"
+#include "list_parsers.h"
+#include "regular_file.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
 
 #include <cdio/cdio.h>
@@ -39,25 +40,18 @@ fs::path ConfigDir()
     return platform::QuavrelConfigDir();
 }
 
+// The drives file's entries. One that cannot be read (a FIFO, a device, over the size limit)
+// lists nothing: it is never opened for reading, so it cannot hold up the start.
 std::vector<std::string> DrivesFileEntries()
 {
     const fs::path dir = ConfigDir();
     if (dir.empty())
         return {};
-    std::ifstream file(dir / "drives");
-    std::vector<std::string> paths;
-    std::string line;
-    while (std::getline(file, line)) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
-            line.pop_back();
-        const size_t first = line.find_first_not_of(" \t");
-        if (first == std::string::npos || line[first] == '#')
-            continue;
-        fs::path path(line.substr(first));
-        // Relative entries are relative to the file that lists them.
-        paths.push_back((path.is_relative() ? dir / path : path).string());
-    }
-    return paths;
+    std::string text;
+    if (platform::ReadRegularFile(dir / "drives", platform::kSettingsFileLimit, text) !=
+        platform::RegularFileRead::Ok)
+        return {};
+    return ParseDriveList(text, dir.string());
 }
 
 // INQUIRY texts come space-padded to their field's width.

@@ -1,5 +1,8 @@
 #include "cdio_image.h"
 
+#include "list_parsers.h"
+#include "regular_file.h"
+
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,12 +18,62 @@ bool IsRegularFile(const std::string &path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool IsCueSheet(const std::string &imagePath)
+std::string LowerExtension(const std::string &imagePath)
 {
     std::string extension = fs::path(imagePath).extension().string();
     for (char &c : extension)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension == ".cue";
+    return extension;
+}
+
+bool IsCueSheet(const std::string &imagePath)
+{
+    return LowerExtension(imagePath) == ".cue";
+}
+
+bool IsCdrdaoToc(const std::string &imagePath)
+{
+    return LowerExtension(imagePath) == ".toc";
+}
+
+// A cue sheet or a TOC file is a page of text; one this large is none.
+constexpr size_t kImageTextLimit = 1024 * 1024;
+
+// Why the image, or a data file its text names, cannot serve; empty when nothing stands in the
+// way of libcdio. Every file libcdio would open must be a regular file: it opens a FIFO for
+// reading, and waits for a writer for ever.
+std::string ImageFileProblem(const std::string &imagePath)
+{
+    const bool cue = IsCueSheet(imagePath);
+    const bool cdrdao = IsCdrdaoToc(imagePath);
+    if (!cue && !cdrdao)
+        return IsRegularFile(imagePath)
+                   ? std::string()
+                   : "image introuvable ou qui n'est pas un fichier ordinaire : " + imagePath;
+    std::string text;
+    switch (platform::ReadRegularFile(imagePath, kImageTextLimit, text)) {
+    case platform::RegularFileRead::Ok:
+        break;
+    case platform::RegularFileRead::Missing:
+    case platform::RegularFileRead::NotRegular:
+        return "image introuvable ou qui n'est pas un fichier ordinaire : " + imagePath;
+    case platform::RegularFileRead::TooLarge:
+    case platform::RegularFileRead::Error:
+        return "image illisible : " + imagePath;
+    }
+    const fs::path folder = fs::path(imagePath).parent_path();
+    for (const std::string &name : ImageDataFiles(text, cdrdao)) {
+        const fs::path data = fs::path(name).is_relative() ? folder / name : fs::path(name);
+        struct stat st {};
+        if (::stat(data.c_str(), &st) != 0) {
+            // libcdio reads a cue sheet's audio from the .bin named like it, whatever FILE says.
+            if (cdrdao)
+                return "fichier audio introuvable : " + data.string();
+        } else if (!S_ISREG(st.st_mode)) {
+            return "le fichier audio n'est pas un fichier ordinaire : " + data.string();
+        }
+    }
+    return {};
 }
 
 // A cue sheet's audio is the .bin named like it (libcdio reads that one whatever its FILE line
@@ -51,11 +104,9 @@ std::string DataFileProblem(const std::string &imagePath)
 
 CdioImage CdioImage::OpenChecked(const std::string &path, std::string &Problem)
 {
-    Problem.clear();
-    if (!IsRegularFile(path)) {
-        Problem = "image introuvable ou qui n'est pas un fichier ordinaire : " + path;
+    Problem = ImageFileProblem(path);
+    if (!Problem.empty())
         return {};
-    }
     Problem = DataFileProblem(path);
     if (!Problem.empty())
         return {};

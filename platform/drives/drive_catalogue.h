@@ -185,7 +185,7 @@ struct Faults {
 inline constexpr int32_t kJitterShiftBytes = 8;
 
 // Parses the QUAVREL_FAULTS syntax: items separated by ';', each "name=value":
-//   jitter=S[,S...]        sectors (LSN); a range "A-B" stands for A..B inclusive
+//   jitter=S[,S...]        sectors (LSN); a range "A-B" stands for A..B inclusive; 1,000,000 at most
 //   unreadable=S[,S...]    same form
 //   slow=MS                milliseconds slept before each read
 //   sense=OP:KK/AA/QQ[,...] opcode, sense key, ASC, ASCQ, in hexadecimal ("0x" optional)

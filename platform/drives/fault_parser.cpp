@@ -43,6 +43,9 @@ template <typename T> bool ParseNumber(std::string_view text, T &value, int base
     return ec == std::errc() && end == text.data() + text.size();
 }
 
+// An 80-minute disc has 360,000 sectors.
+constexpr size_t kMaxFaultSectors = 1'000'000;
+
 bool ParseSectors(std::string_view list, std::set<int32_t> &sectors)
 {
     for (std::string_view item : Split(list, ',')) {
@@ -57,8 +60,13 @@ bool ParseSectors(std::string_view list, std::set<int32_t> &sectors)
                    first < 0 || last < first || last - first > 1'000'000) {
             return false;
         }
-        for (int32_t s = first; s <= last; ++s)
-            sectors.insert(s);
+        // Counted wide: a range ending at INT32_MAX must not wrap. Far more sectors than any disc
+        // holds are refused, so that a short text cannot fill the memory.
+        for (int64_t s = first; s <= last; ++s) {
+            if (sectors.size() >= kMaxFaultSectors)
+                return false;
+            sectors.insert(static_cast<int32_t>(s));
+        }
     }
     return true;
 }

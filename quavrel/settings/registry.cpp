@@ -1,7 +1,10 @@
 #include "quavrel/settings/registry.h"
 
 #include "platform/common/config_dir.h"
+#include "platform/common/regular_file.h"
 #include "quavrel/settings/settings_text.h"
+
+#include <cerrno>
 
 #include <QDir>
 #include <QFile>
@@ -77,17 +80,26 @@ bool TRegistry::OpenKey(const QString &key, bool canCreate)
     QByteArray text;
     const QFileInfo info(file);
     if (info.exists() || info.isSymLink()) {
-        QFile existing(file);
-        if (!existing.open(QIODevice::ReadOnly)) {
-            error_ = existing.errorString();
+        // Never opened for reading unless it is a regular file: a FIFO would block the start, a link
+        // to /dev/zero would be read until memory runs out.
+        std::string read;
+        switch (platform::ReadRegularFile(QFile::encodeName(file).toStdString(), platform::kSettingsFileLimit,
+                                          read)) {
+        case platform::RegularFileRead::Ok:
+            break;
+        case platform::RegularFileRead::NotRegular:
+            error_ = QStringLiteral("ce n'est pas un fichier ordinaire");
+            return false;
+        case platform::RegularFileRead::TooLarge:
+            error_ = QStringLiteral("il dépasse %1 Mio, la taille maximale d'un fichier de paramètres")
+                         .arg(platform::kSettingsFileLimit / (1024 * 1024));
+            return false;
+        case platform::RegularFileRead::Missing:
+        case platform::RegularFileRead::Error:
+            error_ = qt_error_string(errno);
             return false;
         }
-        const QByteArray bytes = existing.readAll();
-        if (existing.error() != QFileDevice::NoError) {
-            error_ = existing.errorString();
-            return false;
-        }
-        existing.close();
+        const QByteArray bytes(read.data(), static_cast<qsizetype>(read.size()));
         const std::optional<QByteArray> readable = ReadableSettingsText(bytes);
         if (readable) {
             text = *readable;

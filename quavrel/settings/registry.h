@@ -8,7 +8,9 @@
 // section; names are written the way QSettings writes INI keys ("R%E9pertoire" for "Répertoire").
 //
 // Reading keeps every value it can make out, whatever junk surrounds it (see settings_text.h). A
-// file that cannot be read is never replaced: opening its key fails, with ErrorString() telling why.
+// file that cannot be read is never replaced: opening its key fails, with ErrorString() telling why;
+// so it is for what is no regular file (a FIFO, a device; never opened for reading) and for a file
+// over platform::kSettingsFileLimit (4 MiB).
 // A file that holds no text at all is renamed out of the way (SetAsideFile()) and its key then
 // counts as missing.
 

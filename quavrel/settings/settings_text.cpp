@@ -85,7 +85,10 @@ std::optional<QByteArray> ReadableSettingsText(const QByteArray &bytes)
     QString readable;
     bool anyLine = false;
     for (const QString &raw : text->split(QLatin1Char('\n'))) {
-        const QString line = raw.trimmed();
+        QString line = raw.trimmed();
+        // A byte-order mark inside the text (files joined one after the other) would hide a header.
+        while (line.startsWith(QChar(0xFEFF)))
+            line = line.sliced(1).trimmed();
         const bool header = line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'));
         const bool value = !header && line.contains(QLatin1Char('=')) && !line.startsWith(QLatin1Char(';')) &&
                            !line.startsWith(QLatin1Char('#'));

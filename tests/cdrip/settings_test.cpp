@@ -195,5 +195,37 @@ TEST_F(SettingsTest, AFileThatCannotBeReadIsNeverReplaced)
     EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "no temporary file is left";
 }
 
+TEST_F(SettingsTest, OnlyARegularFileOfAtMostFourMebibytesIsRead)
+{
+    // A FIFO without a writer, /dev/zero through a link, a file one byte over the limit: each is
+    // refused at once, never read to its end, and left as it is.
+    std::filesystem::create_directories(configHome_ + "/Quavrel");
+    const std::string big = "[Drive elsewhere]\nSpeed=4\n;" + std::string(4 * 1024 * 1024, 'x');
+    const struct {
+        const char *what;
+        int error;
+    } cases[] = {{"fifo", EINVAL}, {"zero", EINVAL}, {"big", EFBIG}};
+    for (const auto &c : cases) {
+        std::filesystem::remove(IniPath());
+        if (c.error == EFBIG)
+            WriteIni(big);
+        else if (std::string(c.what) == "fifo")
+            ASSERT_EQ(mkfifo(IniPath().c_str(), 0600), 0);
+        else
+            std::filesystem::create_symlink("/dev/zero", IniPath());
+        errno = 0;
+        EXPECT_EQ(cdrip3::CR_LoadSettings(), CDRIP_ERROR) << c.what;
+        EXPECT_EQ(errno, c.error) << c.what;
+        errno = 0;
+        EXPECT_EQ(cdrip3::CR_SaveSettings(), CDRIP_ERROR) << c.what;
+        EXPECT_EQ(errno, c.error) << c.what;
+    }
+    EXPECT_EQ(std::filesystem::file_size(IniPath()), big.size());
+    std::filesystem::remove(IniPath());
+    ASSERT_EQ(mkfifo(IniPath().c_str(), 0600), 0);
+    EXPECT_EQ(CR_SaveSettings(), CDRIP_ERROR);
+    EXPECT_TRUE(std::filesystem::is_fifo(IniPath()));
+}
+
 } // namespace
 } // namespace cdriptest

@@ -144,6 +144,55 @@ TEST(DriveCatalogue, ABrokenImageSaysWhyAndAPipeIsNoDrive)
     EXPECT_EQ(drives::MediumProblem(IndexOf(DiscPath("demo"))), "");
 }
 
+TEST(DriveCatalogue, NoFileOfTheListOrOfAnImageIsReadUnlessItIsARegularFile)
+{
+    // Each of these used to block the catalogue's first use, or read until memory ran out.
+    TempConfigDir dir;
+    const std::filesystem::path folder = dir.Path();
+    const std::filesystem::path list = folder / "Quavrel" / "drives";
+    ScopedEnvironment xdg("XDG_CONFIG_HOME", dir.Path());
+    ScopedEnvironment unset("QUAVREL_DRIVES", std::nullopt);
+    const std::vector<std::string> unlisted =
+        RealDriveCount() > 0 ? std::vector<std::string>{} : std::vector<std::string>{drives::DemoDiscPath()};
+    ASSERT_EQ(mkfifo(list.c_str(), 0600), 0);
+    drives::RebuildCatalogue();
+    EXPECT_EQ(VirtualPaths(), unlisted);
+    std::filesystem::remove(list);
+    std::filesystem::create_symlink("/dev/zero", list);
+    drives::RebuildCatalogue();
+    EXPECT_EQ(VirtualPaths(), unlisted);
+    std::filesystem::remove(list);
+    {
+        std::ofstream out(list);
+        out << DiscPath("demo") << "\n#" << std::string(4 * 1024 * 1024, 'x') << "\n";
+    }
+    drives::RebuildCatalogue();
+    EXPECT_EQ(VirtualPaths(), unlisted);
+
+    // Images whose data file is a FIFO or a device: drives without a medium, that say why.
+    std::string bin = DiscPath("onetrack");
+    bin.replace(bin.size() - 3, 3, "bin");
+    ASSERT_EQ(mkfifo((folder / "pipe.bin").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", folder / "zero.bin");
+    std::filesystem::copy_file(bin, folder / "named.bin");
+    std::ofstream(folder / "named.cue")
+        << "FILE \"pipe.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
+    std::ofstream(folder / "pipe.toc") << "CD_DA\n\nTRACK AUDIO\nFILE \"pipe.bin\" 0\n";
+    std::ofstream(folder / "zero.toc")
+        << "CD_DA\n\nTRACK AUDIO\nFILE \"" << (folder / "zero.bin").string() << "\" 0\n";
+    ScopedEnvironment listed("QUAVREL_DRIVES", (folder / "named.cue").string() + ":" +
+                                                   (folder / "pipe.toc").string() + ":" +
+                                                   (folder / "zero.toc").string());
+    for (const char *image : {"named.cue", "pipe.toc", "zero.toc"}) {
+        const size_t index = IndexOf((folder / image).string());
+        const std::string data = std::string(image) == "zero.toc" ? "zero.bin" : "pipe.bin";
+        EXPECT_EQ(drives::MediumProblem(index),
+                  "le fichier audio n'est pas un fichier ordinaire : " + (folder / data).string());
+        drives::DiscToc toc;
+        EXPECT_EQ(drives::ReadToc(index, toc), DriveError::NoMedium) << image;
+    }
+}
+
 TEST(DriveCatalogue, DemoDiscStandsInWhenThereIsNothingElse)
 {
     TempConfigDir config;

@@ -102,12 +102,13 @@ TEST_F(CddbExports, QueryExactMultipleInexactAndNoMatch)
 
 TEST_F(CddbExports, QueryScriptedReplies)
 {
-    Start({.replies = {Reply("200 rock 7a0b1c09 Some Artist / Some Album\\r\\n"),
-                       Reply("211 Found inexact matches\\r\\nrock 1 A / B\\r\\njazz 2 C / D\\r\\nmisc 3 E / "
-                             "F\\r\\n.\\r\\n"),
-                       Reply("403 Database entry is corrupt.\\r\\n"), Reply("409 No handshake.\\r\\n"),
-                       Reply("500 Internal error.\\r\\n"), Reply("2"),
-                       Reply("200 rock 99999999 No Slash Here\\r\\n")}});
+    Start(
+        {.replies = {Reply("200 rock 7a0b1c09 Some Artist / Some Album\\r\\n"),
+                     Reply("211 Found inexact matches\\r\\nrock 00000001 A / B\\r\\njazz 00000002 C / D\\r\\n"
+                           "misc 00000003 E / F\\r\\n.\\r\\n"),
+                     Reply("403 Database entry is corrupt.\\r\\n"), Reply("409 No handshake.\\r\\n"),
+                     Reply("500 Internal error.\\r\\n"), Reply("2"),
+                     Reply("200 rock 99999999 No Slash Here\\r\\n")}});
     const TCdToc toc = DemoToc();
     ASSERT_EQ(Query(toc), CDDB_EXACT);
     EXPECT_STREQ(query_.Matches[0].Category, "rock");
@@ -143,7 +144,8 @@ TEST_F(CddbExports, RequestLineAndHeaders)
                    "&hello=tester+testhost+Ostrelle+1.4Beta4&proto=4 HTTP/1.0\n"
                    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\n"
                    "User-Agent: Mozilla/3.0 (compatible)\n"
-                   "Host: 127.0.0.1\n\n");
+                   "Host: 127.0.0.1:" +
+                       std::to_string(server_->Port()) + "\n\n");
 }
 
 TEST_F(CddbExports, DataThatWouldBreakTheRequestIsRefused)
@@ -193,7 +195,7 @@ TEST_F(CddbExports, ReadScriptedReplies)
     Start(
         {.replies = {Reply("210 folk 1 entry\\r\\nTTITLE0=Intro\\r\\nTTITLE1=Long\\r\\nTTITLE1=er Song\\r\\n"
                            "EXTD=Live\\r\\nEXTT0=\\r\\nEXTT1=\\r\\n.\\r\\n"),
-                     Reply("210 folk 1 entry\\nDTITLE=x / y\\n"), Reply("402 Server error.\\r\\n"),
+                     Reply("210 folk 1 entry\\nDTITLE=x / y\\n.\\n"), Reply("402 Server error.\\r\\n"),
                      Reply("403 Database entry is corrupt.\\r\\n"), Reply("409 No handshake.\\r\\n"),
                      Reply("500 Unrecognized command.\\r\\n")}});
     ASSERT_EQ(Read("folk", "1"), CDDB_OK);
@@ -204,7 +206,7 @@ TEST_F(CddbExports, ReadScriptedReplies)
     EXPECT_STREQ(info_.TrackExtData[1], "");
     FreeDiscInfo(&info_);
 
-    // An entry cut short: no titles, no extended data, still the match's names.
+    // An entry without titles: no extended data either, still the match's names.
     ASSERT_EQ(Read("folk", "1", nullptr, "T"), CDDB_OK);
     EXPECT_EQ(info_.Count, 0);
     EXPECT_EQ(info_.TrackTitles, nullptr);
@@ -253,4 +255,56 @@ TEST_F(CddbExports, NullArgumentsFail)
     EXPECT_EQ(http_query(0, Server(), nullptr, &query_), CDDB_FAILED);
     EXPECT_EQ(http_read(0, Server(), nullptr, &info_), CDDB_FAILED);
     EXPECT_EQ(http_sites(0, Server(), nullptr), CDDB_FAILED);
+}
+
+TEST_F(CddbExports, CutOrDamagedRepliesAreNeverTakenAsFound)
+{
+    // The fixture entries as the server sends them, then spoilt on the way.
+    Start({.replies = {R"({"content_length": true, "cut": 200})", R"({"no_terminator": true})",
+                       R"({"append": "\u0000\u00ff"})", R"({"append": "TTITLE0=late\r\n"})",
+                       Reply("200 misc 25008705 Orch"), Reply("200 misc 2500870 Orchestre\\r\\n"),
+                       Reply("210 rock 3b04af05\\r\\nTTITLE0=A\\r\\nTTITLE3=D\\r\\nTTITLE4=E\\r\\n.\\r\\n"),
+                       Reply("210 rock 3b04af05\\r\\nTTITLE0=A\\r\\nTTITLE1=B\\r\\nTTITLE0=C\\r\\n.\\r\\n"),
+                       Reply("210 rock 3b04af05\\r\\nTTITLE0=A\\r\\nTTITLE1=B\\r\\nTTITLE2=C\\r\\nTTITLE3="
+                             "D\\r\\nTTITLE4=E\\r\\nTTITLE5=F\\r\\n.\\r\\n")}});
+    const struct {
+        int32_t result;
+        std::string why;
+    } reads[] = {
+        {CDDB_FAILED, "r\xe9ponse incompl\xe8te (200 octets sur "},
+        {CDDB_FAILED, "r\xe9ponse sans ligne de fin \xab . \xbb"},
+        {CDDB_CORRUPT, "r\xe9ponse mal form\xe9"
+                       "e : octet NUL \xe0 la position "},
+        {CDDB_CORRUPT, "r\xe9ponse mal form\xe9"
+                       "e : texte apr\xe8s la ligne de fin \xab . \xbb"},
+    };
+    for (const auto &c : reads) {
+        EXPECT_EQ(Read("rock", "3b04af05"), c.result) << c.why;
+        EXPECT_EQ(std::string(http_LastError()).rfind(c.why, 0), 0u) << http_LastError();
+        EXPECT_EQ(info_.Count, 0);
+        EXPECT_EQ(info_.Artist, nullptr);
+    }
+
+    // A query line cut inside, and one whose disc ID is short of a digit.
+    EXPECT_EQ(Query(DemoToc()), CDDB_FAILED);
+    EXPECT_STREQ(http_LastError(), "r\xe9ponse incompl\xe8te : derni\xe8re ligne sans fin de ligne");
+    EXPECT_EQ(Query(DemoToc()), CDDB_CORRUPT);
+    EXPECT_STREQ(http_LastError(), "r\xe9ponse mal form\xe9"
+                                   "e : disque \xab misc 2500870 Orchestre \xbb");
+    EXPECT_EQ(query_.Count, 0);
+
+    // Titles out of their order, or past the five tracks the disc ID names.
+    for (const char *why :
+         {"TTITLE3 apr\xe8s TTITLE0", "TTITLE0 apr\xe8s TTITLE1", "TTITLE5 pour 5 pistes"}) {
+        EXPECT_EQ(Read("rock", "3b04af05"), CDDB_CORRUPT);
+        EXPECT_EQ(http_LastError(), std::string("r\xe9ponse mal form\xe9"
+                                                "e : ") +
+                                        why);
+        EXPECT_EQ(info_.TrackTitles, nullptr);
+    }
+
+    // Unspoilt replies come through whole again.
+    ASSERT_EQ(Read("rock", "3b04af05"), CDDB_OK);
+    EXPECT_EQ(info_.Count, 5);
+    EXPECT_STREQ(http_LastError(), "");
 }

@@ -56,6 +56,7 @@ class CddbLevels : public ::testing::Test {
     {
         http_SetProtocolLevel(4);
         unsetenv("OSTRELLE_TEST_IDLE_LIMIT_MS");
+        unsetenv("OSTRELLE_TEST_TOTAL_LIMIT_MS");
         winmsg::SetMessagePump({});
         FreeCddbQuery(&query_);
         FreeDiscInfo(&info_);
@@ -193,11 +194,24 @@ TEST_F(CddbLevels, ARequestFailsOnlyWhenNothingArrivesForTheIdleLimit)
     EXPECT_STREQ(list_.Items[0], "site one");
 }
 
+TEST_F(CddbLevels, ARequestThatNeverEndsFailsAtTheTotalLimit)
+{
+    // A byte every 100 ms keeps the idle limit away for ever; the total limit still ends it.
+    setenv("OSTRELLE_TEST_TOTAL_LIMIT_MS", "800", 1);
+    Start({.replies = {R"({"body": "210 OK\r\nsite one\r\nsite two\r\n.\r\n", "drip": 0.1})"}});
+    EXPECT_EQ(Sites(), CDDB_FAILED);
+    EXPECT_STREQ(http_LastError(), "d\xe9lai total d\xe9pass\xe9");
+    EXPECT_EQ(list_.Count, 0);
+    unsetenv("OSTRELLE_TEST_TOTAL_LIMIT_MS");
+    ASSERT_EQ(Sites(), CDDB_OK);
+    EXPECT_EQ(list_.Count, 2);
+}
+
 TEST_F(CddbLevels, BracketedIpv6Literals)
 {
     Start({.host = "::1"});
     ASSERT_EQ(texts_.server.rfind("[::1]:", 0), 0u);
     ASSERT_EQ(Sites(), CDDB_OK);
     EXPECT_EQ(list_.Count, 2);
-    EXPECT_NE(server_->RequestLog().find("Host: [::1]\n"), std::string::npos);
+    EXPECT_NE(server_->RequestLog().find("Host: " + server_->Address() + "\n"), std::string::npos);
 }

@@ -40,7 +40,7 @@ TEST(Release, FilledRecordsAreEmptied)
 {
     CddbServerProcess server(
         {.replies = {
-             R"({"body": "211 x\r\nrock 1 A / B\r\njazz 2 C / D\r\nmisc 3 E / F\r\n.\r\n"})",
+             R"({"body": "211 x\r\nrock 00000001 A / B\r\njazz 00000002 C / D\r\nmisc 00000003 E / F\r\n.\r\n"})",
              R"({"body": "210 x\r\nTTITLE0=a\r\nTTITLE1=b\r\nTTITLE2=c\r\nEXTT0=\r\nEXTT1=only one\r\nEXTD=d\r\n.\r\n"})",
          }});
     ServerTexts texts{.server = server.Address()};

@@ -111,15 +111,83 @@ TEST(EntryParsing, EscapesAreDecodedAfterTheLinesAreJoined)
     EXPECT_EQ(DecodeEscapes("end\\"), "end\\");
 }
 
-TEST(EntryParsing, CutLinesStayInsideTheReply)
+TEST(EntryParsing, NumberedGroupsCountUpByOneWithinTheDisc)
 {
-    // Keys longer than their line, no line ends at the very end, no terminating ".".
-    const auto entry = ParseEntry("210 x\nTTITLE\nTTITLE1\nTTITLE2=c\nEXTD");
-    EXPECT_EQ(entry.TrackTitles, (std::vector<std::string>{"", "", "c"}));
-    ASSERT_TRUE(entry.ExtData);
-    EXPECT_EQ(*entry.ExtData, "");
-    // The number in a group's first line is not checked; continuations must repeat the key.
-    EXPECT_EQ(ParseEntry("210\r\nTTITLE7=x\r\nTTITLE0=y\r\n").TrackTitles, (std::vector<std::string>{"xy"}));
+    // Lines of one number are its continuation, wherever other keys stand between them.
+    const auto joined = ParseEntry("210 x\nTTITLE0=a\nTTITLE1=b\nEXTD=e\nTTITLE1=c\n.\n", 2);
+    EXPECT_EQ(joined.Malformed, "");
+    EXPECT_EQ(joined.TrackTitles, (std::vector<std::string>{"a", "bc"}));
+
+    const struct {
+        const char *entry;
+        const char *why;
+    } malformed[] = {
+        {"TTITLE0=a\nTTITLE3=d\nTTITLE4=e\n", "TTITLE3 après TTITLE0"},
+        {"TTITLE2=c\nTTITLE1=b\n", "TTITLE2 en premier"},
+        {"TTITLE0=a\nTTITLE1=b\nTTITLE0=c\n", "TTITLE0 après TTITLE1"},
+        {"TTITLE0=a\nTTITLE1=b\nTTITLE2=c\n", "TTITLE2 pour 2 pistes"},
+        {"TTITLE0=a\nTTITLE1=b\nEXTT1=x\n", "EXTT1 en premier"},
+        {"TTITLE0=a\nTTITLE\n", "« TTITLE »"},
+        {"TTITLE0=a\nTTITLEx=b\n", "« TTITLEx=b »"},
+        {"TTITLE0=a\nnot an xmcd line\xff\n", "« not an xmcd line? »"},
+    };
+    // The entry's own offsets tell its track count before the caller's.
+    EXPECT_EQ(ParseEntry("210 x\n# Track frame offsets:\n#\t150\n#  9000\n#\n# Disc length: 3 s\n"
+                         "TTITLE0=a\nTTITLE1=b\n.\n",
+                         1)
+                  .Malformed,
+              "");
+    EXPECT_EQ(ParseEntry("210 x\n# Track frame offsets:\n#\t150\nTTITLE0=a\nTTITLE1=b\n.\n", 2).Malformed,
+              "réponse mal formée : TTITLE1 pour 1 piste");
+    for (const auto &c : malformed) {
+        const auto entry = ParseEntry(std::string("210 x\n") + c.entry + ".\n", 2);
+        EXPECT_EQ(entry.Malformed, std::string("réponse mal formée : ") + c.why) << c.entry;
+    }
+}
+
+TEST(ReplyShape, EveryLineEndedAndDataEndedByItsDot)
+{
+    using Kind = ReplyFault::TKind;
+    const struct {
+        std::string_view reply;
+        Kind kind;
+        const char *why;
+    } cases[] = {
+        {"200 misc 25008705 Orchestre\r\n", Kind::None, ""},
+        {"401 No site information available.\n", Kind::None, ""},
+        {"210 OK\r\nsite\r\n.\r\n", Kind::None, ""},
+        {"", Kind::None, ""},
+        {"200 misc 25008705 Orch", Kind::Incomplete, "réponse incomplète : dernière ligne sans fin de ligne"},
+        {"210 folk 1 entry\r\nTTITLE0=Caril", Kind::Incomplete,
+         "réponse incomplète : dernière ligne sans fin de ligne"},
+        {"211 list\r\nrock 11111111 A / B\r\n", Kind::Incomplete, "réponse sans ligne de fin « . »"},
+        {"210 OK\r\n.\r\nmore\r\n", Kind::Malformed,
+         "réponse mal formée : texte après la ligne de fin « . »"},
+        {std::string_view("210 OK\r\n\0\r\n.\r\n", 13), Kind::Malformed,
+         "réponse mal formée : octet NUL à la position 8"},
+        {"210 OK\r\n\x1b[2J\r\n.\r\n", Kind::Malformed,
+         "réponse mal formée : caractère de contrôle à la position 8"},
+    };
+    for (const auto &c : cases) {
+        const ReplyFault fault = CheckReplyShape(c.reply);
+        EXPECT_EQ(fault.Kind, c.kind) << c.reply;
+        EXPECT_EQ(fault.Why, c.why) << c.reply;
+    }
+}
+
+TEST(MatchParsing, QueryLinesNeedACategoryADiscIdAndAText)
+{
+    EXPECT_EQ(QueryReplyProblem("200 misc 25008705 Orch\r\n"), "");
+    EXPECT_EQ(QueryReplyProblem("211 x\r\nrock 0badF00d A / B\r\n.\r\n"), "");
+    for (const char *line : {"misc 2500870 Orchestre", "misc 25008705", "misc 25008705 ", "misc",
+                             " 25008705 A", "rock 2500870g A"}) {
+        EXPECT_EQ(QueryReplyProblem(std::string("200 ") + line + "\r\n"),
+                  std::string("réponse mal formée : disque « ") + line + " »");
+        EXPECT_NE(QueryReplyProblem(std::string("210 x\r\nrock 11111111 A\r\n") + line + "\r\n.\r\n"), "");
+    }
+    EXPECT_EQ(TrackCountOfDiscId("3b04af05"), 5u);
+    EXPECT_EQ(TrackCountOfDiscId("00000000"), std::nullopt);
+    EXPECT_EQ(TrackCountOfDiscId("1"), std::nullopt);
 }
 
 TEST(SitesParsing, LinesUpToTheDot)

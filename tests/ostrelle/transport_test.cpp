@@ -183,7 +183,9 @@ TEST_F(Transport, OversizedHeaderLineFails)
 
 TEST_F(Transport, BodyOverEightMegabytesFails)
 {
-    Start({Body(SitesBody, R"(, "fill": 8388609)"), Body(SitesBody, R"(, "fill": 8000000)")});
+    // One site line of that many bytes, then the "." line.
+    Start({Body("210 OK\\r\\n", R"(, "fill": 8388609, "append": "\r\n.\r\n")"),
+           Body("210 OK\\r\\n", R"(, "fill": 8000000, "append": "\r\n.\r\n")")});
     EXPECT_EQ(Sites(0), CDDB_FAILED);
     EXPECT_EQ(Sites(0), CDDB_OK);
 }
@@ -245,4 +247,22 @@ TEST_F(Transport, WaitingForADelayedReplyDoesNotSpin)
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
     EXPECT_GE(wall, 1.9);
     EXPECT_LT(cpu, wall / 4) << "cpu " << cpu << " s over " << wall << " s";
+}
+
+TEST_F(Transport, TheAnnouncedLengthDecidesWhereTheBodyEnds)
+{
+    // Whole, on a connection the server keeps open; cut short; announced in a way that says nothing.
+    Start({Body(SitesBody, R"(, "content_length": true, "hang": true)"),
+           Body(SitesBody, R"(, "content_length": 40)"),
+           Body(SitesBody, R"(, "headers": {"Content-Length": "1e3"})"),
+           Body(SitesBody, R"(, "content_length": 8388609)")});
+    ASSERT_EQ(Sites(window_.Handle()), CDDB_OK);
+    EXPECT_STREQ(list_.Items[0], "site one");
+    EXPECT_EQ(window_.messages, (std::vector<Message>{{3, 1}, {3, 2}, {3, 3}}));
+    EXPECT_EQ(Sites(0), CDDB_FAILED);
+    EXPECT_STREQ(http_LastError(), "r\xe9ponse incompl\xe8te (21 octets sur 40 annonc\xe9s)");
+    EXPECT_EQ(Sites(0), CDDB_FAILED);
+    EXPECT_STREQ(http_LastError(), "longueur de r\xe9ponse (Content-Length) invalide");
+    EXPECT_EQ(Sites(0), CDDB_FAILED);
+    EXPECT_STREQ(http_LastError(), "r\xe9ponse trop volumineuse");
 }

@@ -309,12 +309,15 @@ TEST_F(DiscLookupTest, NoSecondRequestStartsWhileOneWaits)
 
 TEST_F(DiscLookupTest, TitlesFillTheRowsThereAre)
 {
-    // No real server holds such entries (it refuses them): only a reply made up can bring them.
+    // No real server holds such entries (it refuses them): only a reply made up can bring them. The
+    // longer one says it is of a seven-track disc, or the library would refuse its titles.
     WriteEntry("rock", DemoDiscId(), "A", "B", {"1", "2", "3", "4", "5"});
-    StartServer({"{}",
-                 R"({"body": "210 rock x\r\nTTITLE0=t1\r\nTTITLE1=t2\r\nTTITLE2=t3\r\nTTITLE3=t4\r\n)"
-                 R"(TTITLE4=t5\r\nTTITLE5=t6\r\nTTITLE6=t7\r\n.\r\n"})",
-                 "{}", R"({"body": "210 rock x\r\nTTITLE0=u1\r\nTTITLE1=u2\r\nTTITLE2=u3\r\n.\r\n"})"});
+    StartServer(
+        {"{}",
+         R"({"body": "210 rock x\r\n# Track frame offsets:\r\n#\t150\r\n#\t1\r\n#\t2\r\n#\t3\r\n#\t4\r\n)"
+         R"(#\t5\r\n#\t6\r\nTTITLE0=t1\r\nTTITLE1=t2\r\nTTITLE2=t3\r\nTTITLE3=t4\r\n)"
+         R"(TTITLE4=t5\r\nTTITLE5=t6\r\nTTITLE6=t7\r\n.\r\n"})",
+         "{}", R"({"body": "210 rock x\r\nTTITLE0=u1\r\nTTITLE1=u2\r\nTTITLE2=u3\r\n.\r\n"})"});
     TCDRipTestForm &window = OpenWindow();
     window.btnCalcDiscIDClick();
     EXPECT_EQ(Names(), QStringList({"t1", "t2", "t3", "t4", "t5"}));

@@ -5,7 +5,11 @@
 #include "quavrel/window/os_label.h"
 #include "window_test_support.h"
 
+#include <sys/stat.h>
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 using RegistryTest = WindowTest;
@@ -33,6 +37,51 @@ TEST_F(RegistryTest, OpeningWithoutCreateFailsUntilSomethingWasSaved)
     EXPECT_FALSE(registry.WriteString("Largeur", "1"));
     EXPECT_EQ(registry.ReadString("Répertoire"), "");
     EXPECT_FALSE(registry.OpenKey("Software\\Quavrel\\Deeper\\Still", true));
+}
+
+TEST_F(RegistryTest, WhatIsNoRegularFileOrOverFourMebibytesIsReportedAndKept)
+{
+    // A FIFO without a writer, /dev/zero through a link, a file one byte over the limit.
+    const QString file = TRegistry::FileOfKey("Software\\Quavrel");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+    const QByteArray big = "[General]\nLargeur=1\n;" + QByteArray(4 * 1024 * 1024, 'x');
+    for (const char *what : {"fifo", "zero", "big"}) {
+        QFile::remove(file);
+        if (qstrcmp(what, "fifo") == 0) {
+            ASSERT_EQ(mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+        } else if (qstrcmp(what, "zero") == 0) {
+            ASSERT_TRUE(QFile::link("/dev/zero", file));
+        } else {
+            QFile out(file);
+            ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+            out.write(big);
+        }
+        for (const bool canCreate : {false, true}) {
+            TRegistry registry;
+            EXPECT_FALSE(registry.OpenKey("Software\\Quavrel", canCreate)) << what;
+            EXPECT_FALSE(registry.ErrorString().isEmpty()) << what;
+            EXPECT_EQ(registry.SetAsideFile(), QString()) << what;
+        }
+    }
+    TRegistry registry;
+    EXPECT_FALSE(registry.OpenKey("Software\\Quavrel", true));
+    EXPECT_EQ(registry.ErrorString(), "il dépasse 4 Mio, la taille maximale d'un fichier de paramètres");
+    EXPECT_EQ(QFileInfo(file).size(), big.size());
+    QFile::remove(file);
+}
+
+TEST_F(RegistryTest, AByteOrderMarkWithinTheTextHidesNoHeader)
+{
+    // Two files joined, the second one with its byte-order mark.
+    const QString file = TRegistry::FileOfKey("Software\\Quavrel");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("[Other]\nLargeur=1\n\xEF\xBB\xBF[General]\nLargeur=640\n");
+    out.close();
+    TRegistry registry;
+    ASSERT_TRUE(registry.OpenKey("Software\\Quavrel", false));
+    EXPECT_EQ(registry.ReadString("Largeur"), "640");
 }
 
 TEST(StoredIntegerTest, OnlyDecimalIntegersConvert)

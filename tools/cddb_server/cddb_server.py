@@ -49,6 +49,13 @@ given; once they are used up, requests get the normal answers. Keys (all optiona
     line_ending  "\\n" to end the status and header lines with LF alone (default CR LF)
     long_header  add a header line of this many bytes
     fill         append this many "x" bytes to the body
+    append       text appended to the body (after "fill"), sent as ISO-8859-1 bytes: garbage or
+                 NUL bytes ("\\u0000") after a reply
+    no_terminator true: the body's "." line (its last line) is not sent
+    content_length true: a Content-Length header with the body's length; a number: that number
+                 announced, whatever is sent
+    cut          send only the first this many bytes of the body, then close (with content_length
+                 true the whole body's length is still announced)
 In body, location and header values, "{port}" becomes the server's port and "{query}" the
 request's query string.
 
@@ -289,7 +296,15 @@ class Handler(socketserver.BaseRequestHandler):
                 text = cddb_answer(server.db, params, level)
             body = text.encode("utf-8") if utf8 else text.encode("latin-1", errors="replace")
         charset = spec.get("charset", charset)
+        if spec.get("no_terminator") and body.endswith(b"\r\n.\r\n"):
+            body = body[:-3]
         body += b"x" * int(spec.get("fill", 0))
+        body += expand(spec.get("append", "")).encode("latin-1")
+        announced = spec.get("content_length")
+        if announced is True:
+            announced = len(body)
+        if "cut" in spec:
+            body = body[:int(spec["cut"])]
         eol = spec.get("line_ending", "\r\n").encode()
         header_lines = ["HTTP/1.0 %d %s" % (status, reason),
                         "Content-Type: text/plain" + ("; charset=" + charset if charset else "")]
@@ -297,6 +312,8 @@ class Handler(socketserver.BaseRequestHandler):
             header_lines.append("Location: " + expand(spec["location"]))
         for name, value in spec.get("headers", {}).items():
             header_lines.append("%s: %s" % (name, expand(value)))
+        if announced is not None and announced is not False:
+            header_lines.append("Content-Length: %d" % int(announced))
         if "long_header" in spec:
             header_lines.append("X-Long: " + "y" * int(spec["long_header"]))
         out = b"".join(l.encode("latin-1") + eol for l in header_lines) + eol

@@ -1,7 +1,8 @@
-// libFuzzer target: the three CDDB reply parsers, the conversion of reply texts between charsets and
-// the HTTP response reader on arbitrary bytes.
-// Every input goes through all of them; the reader gets it in pieces whose size the first byte
-// chooses, so header lines split anywhere are exercised too.
+// libFuzzer target: the checks that a CDDB reply is whole and well formed, the three CDDB reply
+// parsers, the conversion of reply texts between charsets and the HTTP response reader on
+// arbitrary bytes. Every input goes through all of them; the reader gets it in pieces whose size
+// the first byte chooses, so header lines split anywhere are exercised too, and the entry parser
+// a track count the second byte chooses.
 
 #include "cddb_reply_parsers.h"
 #include "http_response_reader.h"
@@ -26,6 +27,7 @@ void CheckMatch(const ostrelle::CddbMatchText &match, size_t size)
 
 void ReadInPieces(std::string_view data)
 {
+    using Phase = ostrelle::THttpResponseReader::Phase;
     const size_t piece = data.empty() ? 1 : static_cast<unsigned char>(data[0]) % 64 + 1;
     ostrelle::THttpResponseReader reader;
     size_t bodyBytes = 0;
@@ -33,10 +35,49 @@ void ReadInPieces(std::string_view data)
         std::string_view body;
         const auto phase = reader.Feed(data.substr(at, piece), body);
         bodyBytes += body.size();
-        if (phase == ostrelle::THttpResponseReader::Phase::ErrorStatus && reader.StatusCode() < 400)
+        if (phase == Phase::ErrorStatus && reader.StatusCode() < 400)
+            std::abort();
+        // An end phase takes nothing more.
+        if ((phase == Phase::BadLength || phase == Phase::LineTooLong) && !body.empty())
             std::abort();
     }
     if (bodyBytes > data.size() || reader.Location().size() > ostrelle::THttpResponseReader::MaxHeaderLine)
+        std::abort();
+    // Announced lengths fit the reader's own limit on digits.
+    if (reader.ContentLength() && *reader.ContentLength() >= 1'000'000'000'000'000)
+        std::abort();
+}
+
+// A reply that passes the shape check ends its last line, and one with data ends with its "." line.
+void CheckShape(std::string_view whole)
+{
+    using Kind = ostrelle::ReplyFault::TKind;
+    const ostrelle::ReplyFault fault = ostrelle::CheckReplyShape(whole);
+    if (fault.Kind == Kind::None) {
+        if (whole.find('\0') != std::string_view::npos ||
+            (!whole.empty() && whole.back() != '\n' && whole.back() != '\r'))
+            std::abort();
+        const std::string_view code = ostrelle::ReplyCode(whole);
+        ostrelle::TLineReader reader(whole);
+        std::string_view line;
+        std::string_view last;
+        while (reader.Next(line))
+            last = line;
+        if (code.size() == 3 && code[1] == '1' &&
+            code.find_first_not_of("0123456789") == std::string_view::npos && last != ".")
+            std::abort();
+    } else if (fault.Why.empty()) {
+        std::abort();
+    }
+}
+
+// A well-formed entry has no more titles than the disc has tracks.
+void CheckEntry(std::string_view text, size_t trackCount)
+{
+    const auto entry = ostrelle::ParseEntry(text, trackCount);
+    if (entry.TrackExtData.size() != entry.TrackTitles.size())
+        std::abort();
+    if (entry.Malformed.empty() && entry.TrackTitles.size() > trackCount)
         std::abort();
 }
 
@@ -44,7 +85,7 @@ void ReadInPieces(std::string_view data)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
-    // The exports parse the body up to its first NUL byte.
+    // The exports parse the body up to its first NUL byte (after the shape check refused any).
     std::string_view whole(reinterpret_cast<const char *>(bytes), size);
     const std::string_view text = whole.substr(0, whole.find('\0'));
 
@@ -52,9 +93,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     for (const auto &match : ostrelle::ParseMatchList(text))
         CheckMatch(match, text.size());
 
-    const auto entry = ostrelle::ParseEntry(text);
-    if (entry.TrackExtData.size() != entry.TrackTitles.size())
+    CheckShape(whole);
+    CheckEntry(text, size > 1 ? bytes[1] % 100 : ostrelle::MaxTracks);
+    if (!ostrelle::QueryReplyProblem(text).empty() && ostrelle::ReplyCode(text) != "200" &&
+        ostrelle::ReplyCode(text) != "210" && ostrelle::ReplyCode(text) != "211")
         std::abort();
+    if (const std::string problem = ostrelle::MatchLineProblem(text); problem.empty()) {
+        if (ostrelle::ParseMatchLine(text).DiscId.size() != 8)
+            std::abort();
+    }
+    (void)ostrelle::TrackCountOfDiscId(text.substr(0, 8));
 
     for (const auto &site : ostrelle::ParseSites(text)) {
         if (site.find_first_of("\r\n") != std::string::npos || site == ".")

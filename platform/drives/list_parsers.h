@@ -1,0 +1,22 @@
+#pragma once
+// The texts of the user's that the catalogue takes apart: the drives list and the data files a
+// disc image names. Pure functions of the text, so that they can be fuzzed.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace drives {
+
+// The image paths of a drives list, one a line: blank lines and lines whose first non-blank
+// character is '#' are skipped, blanks around a path and a CR before the line end dropped; a
+// relative path is taken relative to dir.
+std::vector<std::string> ParseDriveList(std::string_view text, const std::string &dir);
+
+// The data files an image's text names, as written there, in order: the FILE lines of a cue
+// sheet, or (cdrdao true) the FILE, AUDIOFILE and DATAFILE statements of a cdrdao TOC file. A name
+// is quoted ("a b.bin", with \" and \\ escapes) or, in a cue sheet, the text up to the last blank
+// before the file type.
+std::vector<std::string> ImageDataFiles(std::string_view text, bool cdrdao);
+
+} // namespace drives
