@@ -166,8 +166,9 @@ int SlowOnEmulatedDrive(const std::string &cue, const std::filesystem::path &dir
     setenv("QUAVREL_DRIVES", "", 1);
     std::printf("\nemulated drive, %d ms a read, 3 s of track 1 then a cancel:\n%-5s %14s\n", slowMs, "",
                 "longest gap ms");
+    // WAV alone: the gap is the reading's, and each run waits for the cancel to reach the library.
     const char *names[] = {"Ogg", "Mp3", "Wav"};
-    for (const int format : {2, 1, 0}) {
+    for (const int format : {2}) {
         const std::filesystem::path ours = dir / (std::string("emulated-") + names[format]);
         std::filesystem::create_directories(ours);
         std::fflush(stdout);

@@ -89,10 +89,10 @@ class Descriptors {
         if (fd < 0)
             return;
         std::lock_guard lock(lock_);
-        files_[fd] = std::move(file);
+        const bool added = files_.insert_or_assign(fd, std::move(file)).second;
         if (fd < kFlagged)
             flags_[static_cast<size_t>(fd)].store(true, std::memory_order_release);
-        else
+        else if (added)
             high_.fetch_add(1, std::memory_order_release);
     }
 
