@@ -411,6 +411,10 @@ EMULATED_EXPORT int close(int fd)
 EMULATED_EXPORT int close_range(unsigned first, unsigned last, int flags)
 {
     static auto real = Next<int (*)(unsigned, unsigned, int)>("close_range");
+    if (!real) {
+        errno = ENOSYS;
+        return -1;
+    }
     const int result = real(first, last, flags);
     if (result == 0 && !(flags & CLOSE_RANGE_CLOEXEC))
         Files().ForgetRange(first, last);
@@ -421,7 +425,8 @@ EMULATED_EXPORT void closefrom(int lowest)
 {
     static auto real = Next<void (*)(int)>("closefrom");
     Files().ForgetRange(static_cast<unsigned>(std::max(lowest, 0)), ~0u);
-    real(lowest);
+    if (real)
+        real(lowest);
 }
 
 EMULATED_EXPORT int dup(int fd)
