@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds every libFuzzer target (clang, with AddressSanitizer and UndefinedBehaviorSanitizer) and
-# runs each for a short time over its committed seeds in tests/ostrelle/fuzz/corpus/<name>; fails
+# runs each for a short time over its committed seeds in tests/*/fuzz/corpus/<name>; fails
 # when one finds a crash, a leak, a timeout or runs out of memory (the input is then kept under
 # build-fuzz/artifacts/). FUZZ_SECONDS sets the time per target (default 60).
 set -euo pipefail
@@ -21,7 +21,7 @@ mkdir -p "$build/artifacts"
 for fuzzer in "$build"/bin/*_fuzzer; do
   name=$(basename "$fuzzer")
   seeds=${name%_fuzzer}
-  seeds=tests/ostrelle/fuzz/corpus/${seeds#ostrelle_}
+  seeds=$(ls -d tests/*/fuzz/corpus/"${seeds#ostrelle_}")
   # New inputs go to a scratch folder: the committed seeds stay as they are.
   work=$(mktemp -d)
   log=$build/artifacts/$name.log

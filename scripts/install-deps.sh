@@ -14,6 +14,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
   # independent decoders and reference tools used by tests and benchmarks
   sox libsox-fmt-mp3 mpg123 ffmpeg vorbis-tools lame cd-paranoia flac
+  # the real clients the emulated drive is checked against (cd-info comes with libcdio-utils)
+  cdparanoia cd-discid
   python3 time
   # Qt's French catalogues, loaded by the program
   qt6-translations-l10n

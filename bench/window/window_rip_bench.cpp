@@ -3,7 +3,9 @@
 // file, lame or oggenc with the same settings. Each side runs in a child process so that its wall
 // time and peak memory are its own. During the window's rip a 10 ms timer records when the event
 // loop gets to it: the longest gap is how long the window went without processing events. Last, the
-// same gap while the drive reads slowly (80 ms a read): track 1 ripped for 3 s, then cancelled.
+// same gap while the drive reads slowly (80 ms a read): track 1 ripped for 3 s, then cancelled;
+// and again on an emulated drive (libquavrel_emulated_drive.so beside the benchmark, preloaded
+// into a run of its own) that takes one second a read.
 
 #include "quavrel/engine/bindings/cd_access.h"
 #include "quavrel/window/cdrip_test_form.h"
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -150,7 +153,40 @@ int RipWithTools(int format, const std::string &cue, const std::filesystem::path
 
 } // namespace
 
-int main()
+// The slow runs once more, on an emulated drive holding the demo disc that takes slowMs a read
+// (this process has the emulator preloaded).
+int SlowOnEmulatedDrive(const std::string &cue, const std::filesystem::path &dir, int slowMs)
+{
+    const std::filesystem::path dev = dir / "dev";
+    std::filesystem::create_directories(dev);
+    std::ofstream{dev / "sr0"};
+    setenv("QUAVREL_EMULATED_DRIVES",
+           ((dev / "sr0").string() + "=" + cue + ",faults=slow=" + std::to_string(slowMs)).c_str(), 1);
+    setenv("QUAVREL_DEVICE_DIR", dev.c_str(), 1);
+    setenv("QUAVREL_DRIVES", "", 1);
+    std::printf("\nemulated drive, %d ms a read, 3 s of track 1 then a cancel:\n%-5s %14s\n", slowMs, "",
+                "longest gap ms");
+    // WAV alone: the gap is the reading's, and each run waits for the cancel to reach the library.
+    const char *names[] = {"Ogg", "Mp3", "Wav"};
+    for (const int format : {2}) {
+        const std::filesystem::path ours = dir / (std::string("emulated-") + names[format]);
+        std::filesystem::create_directories(ours);
+        std::fflush(stdout);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            double gap = 0;
+            const int code = RipWithWindow(format, ours, gap, slowMs);
+            std::printf("%-5s %14.1f\n", names[format], gap);
+            std::fflush(stdout);
+            std::_Exit(code);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
+    return 0;
+}
+
+int main(int argc, char **argv)
 {
     const std::string cue = std::string(QUAVREL_DISCS_DIR) + "/demo.cue";
     if (!std::filesystem::exists(cue)) {
@@ -169,6 +205,8 @@ int main()
     std::filesystem::create_directories(dir / "runtime");
     std::filesystem::permissions(dir / "runtime", std::filesystem::perms::owner_all);
     setenv("XDG_RUNTIME_DIR", (dir / "runtime").c_str(), 1);
+    if (argc == 3 && std::string(argv[1]) == "--emulated-slow")
+        return SlowOnEmulatedDrive(cue, dir, std::atoi(argv[2]));
 
     std::printf("%-5s %12s %12s %8s %12s %12s %14s\n", "", "window s", "tools s", "ratio", "window KiB",
                 "tools KiB", "longest gap ms");
@@ -199,6 +237,19 @@ int main()
             std::printf("%-5s %14.1f\n", names[format], gap);
             std::fflush(stdout);
             std::_Exit(code);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+    const std::filesystem::path emulator = self.parent_path() / "libquavrel_emulated_drive.so";
+    if (std::filesystem::exists(emulator)) {
+        std::fflush(stdout);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            setenv("LD_PRELOAD", emulator.c_str(), 1);
+            execl(self.c_str(), self.c_str(), "--emulated-slow", "1000", static_cast<char *>(nullptr));
+            std::_Exit(127);
         }
         int status = 0;
         waitpid(pid, &status, 0);

@@ -7,6 +7,7 @@
 #include "virtual_drive.h"
 
 #include <cstdlib>
+#include <dlfcn.h>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -178,10 +179,25 @@ DriveError GetTrayStatus(size_t index, TrayStatus &status)
 std::string MediumProblem(size_t index)
 {
     std::string problem;
-    WithVirtual(index, [&](VirtualDrive &drive, auto) {
-        problem = drive.Problem();
-        return DriveError::None;
-    });
+    std::string devicePath;
+    {
+        Guarded catalogue;
+        VirtualDrive *drive = nullptr;
+        const DriveError error = catalogue.Virtual(index, drive);
+        if (error == DriveError::None)
+            return drive->Problem();
+        if (error != DriveError::NotVirtual)
+            return problem;
+        devicePath = catalogue->entries[index].info.path;
+    }
+    // A real drive cannot say why it reads no disc; the emulated drive's test seam can, where
+    // libquavrel_emulated_drive.so is preloaded.
+    using ProblemOf = const char *(*)(const char *);
+    static const auto emulated =
+        reinterpret_cast<ProblemOf>(dlsym(RTLD_DEFAULT, "quavrel_emulated_medium_problem"));
+    if (emulated)
+        if (const char *text = emulated(devicePath.c_str()))
+            problem = text;
     return problem;
 }
 

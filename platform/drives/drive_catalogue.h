@@ -122,7 +122,8 @@ struct TrayStatus {
 
 QUAVREL_DRIVES_API DriveError GetTrayStatus(size_t index, TrayStatus &status);
 // Why a virtual drive's closed tray holds no usable disc (its audio file missing, truncated or
-// unreadable), in French with the file's path; empty when it does, or for a real drive.
+// unreadable), in French with the file's path; empty when it does, or for a real drive (but for
+// an emulated one, which says it through libquavrel_emulated_drive.so's test seam).
 QUAVREL_DRIVES_API std::string MediumProblem(size_t index);
 // Opening removes the medium (stopping play) and tells the listeners; refused with Locked.
 // Opening an open tray, or closing a closed one, succeeds and notifies nobody.

@@ -53,7 +53,8 @@ EmulatedDrives::EmulatedDrives(const std::vector<std::string> &entries)
         const std::string device = Device(static_cast<int>(i));
         std::ofstream{device};
         const size_t comma = entries[i].find(',');
-        spec += (spec.empty() ? "" : ";") + device + "=" + CuePath(entries[i].substr(0, comma)) +
+        const std::string disc = entries[i].substr(0, comma);
+        spec += (spec.empty() ? "" : ";") + device + "=" + (disc.starts_with('/') ? disc : CuePath(disc)) +
                 (comma == std::string::npos ? "" : entries[i].substr(comma));
     }
     setenv("QUAVREL_EMULATED_DRIVES", spec.c_str(), 1);

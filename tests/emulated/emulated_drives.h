@@ -18,7 +18,8 @@ std::vector<uint8_t> BinSectors(const std::string &name, int32_t first, int32_t 
 
 class EmulatedDrives {
   public:
-    // One drive per entry: "<disc name>[,option...]", e.g. "demo,offset=6".
+    // One drive per entry: "<disc name>[,option...]", e.g. "demo,offset=6"; a name starting with
+    // '/' is the image's own path.
     explicit EmulatedDrives(const std::vector<std::string> &entries);
     ~EmulatedDrives();
     EmulatedDrives(const EmulatedDrives &) = delete;

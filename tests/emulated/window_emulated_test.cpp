@@ -8,6 +8,7 @@
 #include "window_test_support.h"
 #include "winmsg.h"
 
+#include <filesystem>
 #include <optional>
 
 #include <QCoreApplication>
@@ -98,6 +99,30 @@ TEST_F(WindowEmulated, EjectAndCloseComeBackAsUdevNotices)
         << window_->StatusText().toStdString();
     EXPECT_TRUE(window_->DiscInfoLoaded);
     EXPECT_EQ(Rows(), 5);
+}
+
+TEST_F(WindowEmulated, ATruncatedImageSaysSoAsTheSameImageAsAVirtualDriveDoes)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::filesystem::path folder = dir.path().toStdString();
+    std::string bin = emulatedtest::CuePath("demo");
+    bin.replace(bin.size() - 3, 3, "bin");
+    std::filesystem::copy_file(emulatedtest::CuePath("demo"), folder / "cut.cue");
+    std::filesystem::copy_file(bin, folder / "cut.bin");
+    std::filesystem::resize_file(folder / "cut.bin", std::filesystem::file_size(bin) / 2);
+    window_.reset();
+    CdAccessEnd();
+    drives_.reset();
+    drives_.emplace(std::vector<std::string>{(folder / "cut.cue").string()});
+    CdAccessStart();
+    window_.emplace();
+    ui()->CheckBox1->setChecked(false);
+    window_->show();
+    EXPECT_EQ(window_->StatusText(),
+              QString::fromStdString("Image de disque inutilisable, fichier audio tronqué : " +
+                                     (folder / "cut.bin").string()));
+    EXPECT_EQ(Rows(), 0);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "cdrom_ioctls.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <linux/cdrom.h>
@@ -10,6 +11,8 @@ namespace emulated {
 namespace {
 
 constexpr int kSgVersion = 30527;
+// What the block layer lets one SG_IO move: the queue's max_sectors_kb (128) of an ATAPI drive.
+constexpr int kMaxTransferBytes = 128 * 1024;
 
 int Fail(int *error, int value)
 {
@@ -178,6 +181,47 @@ int DriveIoctl(EmulatedDrive &drive, unsigned long request, void *argument, int 
             return Fail(error, EFAULT);
         *static_cast<int *>(argument) = kSgVersion;
         return 0;
+    // The sg ioctls the block layer answers for an sr device, as it answers them.
+    case SG_EMULATED_HOST:
+        if (!argument)
+            return Fail(error, EFAULT);
+        *static_cast<int *>(argument) = 1;
+        return 0;
+    case SG_GET_RESERVED_SIZE:
+        if (!argument)
+            return Fail(error, EFAULT);
+        *static_cast<int *>(argument) = std::min(drive.SgReservedSize(), kMaxTransferBytes);
+        return 0;
+    case SG_SET_RESERVED_SIZE: {
+        if (!argument)
+            return Fail(error, EFAULT);
+        const int size = *static_cast<const int *>(argument);
+        if (size < 0)
+            return Fail(error, EINVAL);
+        drive.SetSgReservedSize(std::min(size, kMaxTransferBytes));
+        return 0;
+    }
+    case SG_GET_TIMEOUT:
+        return drive.SgTimeout();
+    case SG_SET_TIMEOUT:
+        if (!argument)
+            return Fail(error, EFAULT);
+        if (*static_cast<const int *>(argument) < 0)
+            return Fail(error, EINVAL);
+        drive.SetSgTimeout(*static_cast<const int *>(argument));
+        return 0;
+    case SG_GET_SCSI_ID: {
+        // The sg driver's answer: one host per drive, a CD-ROM (type 5) at target 0, LUN 0.
+        if (!argument)
+            return Fail(error, EFAULT);
+        auto &id = *static_cast<sg_scsi_id *>(argument);
+        id = sg_scsi_id{};
+        id.host_no = drive.Number();
+        id.scsi_type = TYPE_ROM;
+        id.h_cmd_per_lun = 1;
+        id.d_queue_depth = 1;
+        return 0;
+    }
     case CDROM_SEND_PACKET:
         return argument ? SendPacket(drive, *static_cast<cdrom_generic_command *>(argument), error)
                         : Fail(error, EFAULT);

@@ -1,10 +1,14 @@
 #include "drive_spec.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 
 namespace emulated {
 namespace {
+
+// A set of sectors holds at most this many per range, as the virtual drives' syntax does.
+constexpr int32_t kLongestRange = 1'000'000;
 
 std::vector<std::string_view> Split(std::string_view text, char separator)
 {
@@ -20,36 +24,86 @@ std::vector<std::string_view> Split(std::string_view text, char separator)
     return parts;
 }
 
-bool ParseSectors(std::string_view list, std::set<int32_t> &sectors)
+template <typename T> bool ParseNumber(std::string_view text, T &value)
+{
+    return !text.empty() && std::from_chars(text.data(), text.data() + text.size(), value).ptr == text.end();
+}
+
+bool ParseRanges(std::string_view list, std::vector<SectorRange> &ranges)
 {
     for (std::string_view item : Split(list, ',')) {
         const size_t dash = item.find('-', 1);
         const std::string_view firstText = item.substr(0, dash);
         const std::string_view lastText = dash == std::string_view::npos ? firstText : item.substr(dash + 1);
-        int32_t first = 0;
-        int32_t last = 0;
-        if (std::from_chars(firstText.begin(), firstText.end(), first).ptr != firstText.end() ||
-            std::from_chars(lastText.begin(), lastText.end(), last).ptr != lastText.end() ||
-            firstText.empty() || lastText.empty() || first < 0 || last < first)
+        SectorRange range;
+        if (!ParseNumber(firstText, range.first) || !ParseNumber(lastText, range.last) || range.first < 0 ||
+            range.last < range.first)
             return false;
-        for (int32_t sector = first; sector <= last; ++sector)
+        ranges.push_back(range);
+    }
+    return true;
+}
+
+bool ParseSectors(std::string_view list, std::set<int32_t> &sectors)
+{
+    std::vector<SectorRange> ranges;
+    if (!ParseRanges(list, ranges))
+        return false;
+    for (const SectorRange &range : ranges) {
+        if (range.last - range.first >= kLongestRange)
+            return false;
+        for (int32_t sector = range.first; sector <= range.last; ++sector)
             sectors.insert(sector);
     }
     return true;
 }
 
-// The fault list: '|' between items, "c2=" ours, the rest the virtual drives' syntax.
+// "S[:c2][:seed=N][:bytes=N]"
+bool ParseDamage(std::string_view value, bool firstReadOnly, DamageFault &fault)
+{
+    const std::vector<std::string_view> parts = Split(value, ':');
+    fault.firstReadOnly = firstReadOnly;
+    if (!ParseRanges(parts.front(), fault.sectors))
+        return false;
+    for (size_t i = 1; i < parts.size(); ++i) {
+        const std::string_view modifier = parts[i];
+        if (modifier == "c2") {
+            fault.c2Reported = true;
+        } else if (modifier.starts_with("seed=")) {
+            if (!ParseNumber(modifier.substr(5), fault.seed))
+                return false;
+        } else if (modifier.starts_with("bytes=")) {
+            if (!ParseNumber(modifier.substr(6), fault.bytesPerRead) || fault.bytesPerRead < 1 ||
+                fault.bytesPerRead > 2352)
+                return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The fault list: '|' between items, ours taken out, the rest the virtual drives' syntax.
 bool ParseFaultList(std::string_view text, DriveSpec &spec, std::string *error)
 {
     std::string shared;
     for (std::string_view item : Split(text, '|')) {
-        if (item.starts_with("c2=")) {
-            if (!ParseSectors(item.substr(3), spec.c2)) {
-                *error = "bad C2 sector list: " + std::string(item);
-                return false;
-            }
-            continue;
+        bool ours = true;
+        bool ok = true;
+        if (item.starts_with("c2="))
+            ok = ParseSectors(item.substr(3), spec.c2);
+        else if (item.starts_with("bits="))
+            ok = ParseDamage(item.substr(5), false, spec.damage.emplace_back());
+        else if (item.starts_with("firstread="))
+            ok = ParseDamage(item.substr(10), true, spec.damage.emplace_back());
+        else
+            ours = false;
+        if (!ok) {
+            *error = "bad fault: " + std::string(item);
+            return false;
         }
+        if (ours)
+            continue;
         if (!shared.empty())
             shared += ';';
         shared += item;
@@ -61,6 +115,37 @@ bool ParseFaultList(std::string_view text, DriveSpec &spec, std::string *error)
         return false;
     }
     spec.faults = *faults;
+    return true;
+}
+
+// "name=N" with lowest <= N <= highest.
+bool ParseBounded(std::string_view option, size_t nameLength, int lowest, int highest, int &value)
+{
+    return ParseNumber(option.substr(nameLength), value) && value >= lowest && value <= highest;
+}
+
+bool ParseOption(std::string_view option, DriveSpec &spec)
+{
+    if (option == "tray=open") {
+        spec.trayOpen = true;
+    } else if (option == "nomedium") {
+        spec.noMedium = true;
+    } else if (option == "nofua") {
+        spec.honoursFua = false;
+    } else if (option.starts_with("speed=")) {
+        return ParseBounded(option, 6, 1, 255, spec.speed);
+    } else if (option.starts_with("seek=")) {
+        return ParseBounded(option, 5, 0, 60'000, spec.seekMs);
+    } else if (option.starts_with("cache=")) {
+        return ParseBounded(option, 6, 0, 100'000, spec.cacheSectors);
+    } else if (option.starts_with("offset=")) {
+        std::string_view number = option.substr(7);
+        if (number.starts_with('+') && !number.starts_with("+-"))
+            number.remove_prefix(1);
+        return ParseNumber(number, spec.offset) && spec.offset > -100'000 && spec.offset < 100'000;
+    } else {
+        return false;
+    }
     return true;
 }
 
@@ -85,22 +170,8 @@ bool ParseEntry(std::string_view entry, DriveSpec &spec, std::string *error)
         return false;
     }
     for (size_t i = 1; i < parts.size(); ++i) {
-        const std::string_view option = parts[i];
-        if (option == "tray=open") {
-            spec.trayOpen = true;
-        } else if (option == "nomedium") {
-            spec.noMedium = true;
-        } else if (option.starts_with("offset=")) {
-            std::string_view number = option.substr(7);
-            if (number.starts_with('+'))
-                number.remove_prefix(1);
-            if (number.empty() ||
-                std::from_chars(number.begin(), number.end(), spec.offset).ptr != number.end()) {
-                *error = "bad offset: " + std::string(option);
-                return false;
-            }
-        } else {
-            *error = "unknown option: " + std::string(option);
+        if (!ParseOption(parts[i], spec)) {
+            *error = "bad option: " + std::string(parts[i]);
             return false;
         }
     }
@@ -108,6 +179,12 @@ bool ParseEntry(std::string_view entry, DriveSpec &spec, std::string *error)
 }
 
 } // namespace
+
+bool DamageFault::Holds(int32_t sector) const
+{
+    return std::any_of(sectors.begin(), sectors.end(),
+                       [sector](const SectorRange &r) { return r.Holds(sector); });
+}
 
 std::optional<std::vector<DriveSpec>> ParseDriveSpecs(const std::string &text, std::string *error)
 {

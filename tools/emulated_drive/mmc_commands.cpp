@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 #include <utility>
 
 namespace emulated {
@@ -73,6 +72,7 @@ bool NeedsMedium(uint8_t opcode)
     case 0x4B:
     case 0x4E:
     case 0x51:
+    case 0xA8:
     case 0xB9:
     case 0xBE:
         return true;
@@ -125,8 +125,10 @@ CommandOutcome EmulatedDrive::Execute(const uint8_t *cdb, size_t cdbLength, uint
         case 0x25:
             sense = ReadCapacity(out);
             break;
-        case 0x28:
-            sense = Read10(cdb, out);
+        case 0x28: // READ(10)
+            sense = cdbLength < 10
+                        ? kInvalidField
+                        : Read(static_cast<int32_t>(Be32(cdb + 2)), Be16(cdb + 7), (cdb[1] & 0x08) != 0, out);
             break;
         case 0x42:
             sense = ReadSubChannel(cdb, out);
@@ -172,9 +174,17 @@ CommandOutcome EmulatedDrive::Execute(const uint8_t *cdb, size_t cdbLength, uint
                            cdb[10], out);
             break;
         }
-        case 0xBB: // SET CD SPEED
-            readSpeed_ = Be16(cdb + 2);
+        case 0xA8: // READ(12)
+            sense = cdbLength < 12 ? kInvalidField
+                                   : Read(static_cast<int32_t>(Be32(cdb + 2)),
+                                          static_cast<int32_t>(Be32(cdb + 6)), (cdb[1] & 0x08) != 0, out);
             break;
+        case 0xBB: { // SET CD SPEED: a drive takes the nearest speed it has, never above its maximum
+            const uint16_t asked = Be16(cdb + 2);
+            readSpeed_ = static_cast<uint16_t>(asked == 0xFFFF ? MaxSpeedKBps()
+                                                               : std::clamp<int>(asked, 176, MaxSpeedKBps()));
+            break;
+        }
         case 0xBE:
             sense = ReadCd(static_cast<int32_t>(Be32(cdb + 2)), cdb[6] << 16 | cdb[7] << 8 | cdb[8],
                            static_cast<uint8_t>(cdb[1] >> 2 & 0x07), cdb[9], cdb[10], out);
@@ -183,6 +193,8 @@ CommandOutcome EmulatedDrive::Execute(const uint8_t *cdb, size_t cdbLength, uint
             sense = kInvalidOpcode;
             break;
         }
+        if (opcode == 0x28 || opcode == 0xA8 || opcode == 0xB9 || opcode == 0xBE)
+            ChargeRead();
     }
     lastSense_ = sense;
     outcome.sense = sense;
@@ -379,20 +391,19 @@ Sense EmulatedDrive::ReadCd(int32_t lsn, int32_t count, uint8_t expectedType, ui
     const uint8_t c2Mode = flags >> 1 & 0x03; // 1: 294 bytes of C2 pointers, 2: and the block error byte
     if (c2Mode == 3 || (subChannel & 0x07) == 3 || (subChannel & 0x07) > 4)
         return kInvalidField;
-    if (spec_.faults.slowMs > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(spec_.faults.slowMs));
     for (int32_t i = 0; i < count; ++i) {
         const int32_t sector = lsn + i;
         const DiscTrack *track = disc.TrackAt(sector);
         const bool audio = track && track->audio;
         if ((expectedType == 1 && !audio) || (expectedType > 1 && audio))
             return kIllegalModeForTrack;
-        bool c2 = false;
+        AudioSector read;
         Sense sense;
-        std::vector<uint8_t> raw;
+        std::vector<uint8_t> &raw = read.data;
         if (audio) {
-            raw = SectorAudio(sector, c2, sense);
+            sense = ReadAudioSector(sector, false, read);
         } else if (!spec_.faults.unreadable.count(sector)) {
+            FromMedium(sector);
             raw.resize(kRawBytes);
             if (!disc.ReadRaw(sector, 1, raw.data()))
                 sense = kReadError;
@@ -419,14 +430,14 @@ Sense EmulatedDrive::ReadCd(int32_t lsn, int32_t count, uint8_t expectedType, ui
                 out.insert(out.end(), raw.begin() + user + kDataBytes, raw.end());
         }
         if (c2Mode != 0) {
-            const size_t at = out.size();
-            out.resize(at + (c2Mode == 1 ? 294 : 296), 0);
-            if (c2) {
-                // One bit per byte of the sector, set where the guessed bytes are.
-                for (size_t byte = 0; byte < static_cast<size_t>(kRawBytes); byte += 7)
-                    out[at + byte / 8] |= static_cast<uint8_t>(0x80 >> (byte % 8));
-                if (c2Mode == 2)
-                    out[at + 294] = 0xFF; // block error byte: the OR of the pointers
+            // One bit per byte of the sector, set where the drive flagged the byte; then, for the
+            // block variant, the OR of the 294 bytes and a pad byte.
+            out.insert(out.end(), read.c2.begin(), read.c2.end());
+            if (c2Mode == 2) {
+                uint8_t block = 0;
+                for (const uint8_t byte : read.c2)
+                    block |= byte;
+                out.insert(out.end(), {block, 0});
             }
         }
         if (const uint8_t selection = subChannel & 0x07; selection != 0) {
@@ -447,22 +458,35 @@ Sense EmulatedDrive::ReadCd(int32_t lsn, int32_t count, uint8_t expectedType, ui
     return {};
 }
 
-Sense EmulatedDrive::Read10(const uint8_t *cdb, std::vector<uint8_t> &out) const
+// READ(10) and READ(12): data sectors' user data, or with a block length of 2352 (MODE SELECT)
+// whole sectors, audio included. FUA reads the medium, not the cache, when the drive honours it.
+Sense EmulatedDrive::Read(int32_t lsn, int32_t count, bool fua, std::vector<uint8_t> &out)
 {
     const EmulatedDisc &disc = *Disc();
-    const auto lsn = static_cast<int32_t>(Be32(cdb + 2));
-    const int32_t count = Be16(cdb + 7);
-    if (lsn < 0 || int64_t{lsn} + count > disc.LeadOut())
+    if (lsn < 0 || count < 0 || int64_t{lsn} + count > disc.LeadOut())
         return kOutOfRange;
-    out.resize(static_cast<size_t>(count) * kDataBytes);
-    int error = 0;
+    const bool bypassCache = fua && spec_.honoursFua;
+    out.resize(static_cast<size_t>(count) * blockLength_);
     for (int32_t i = 0; i < count; ++i) {
+        uint8_t *block = out.data() + static_cast<size_t>(i) * blockLength_;
         const DiscTrack *track = disc.TrackAt(lsn + i);
-        if (track && track->audio)
-            return kIllegalModeForTrack;
-        if (!ReadBlockDevice(int64_t{lsn + i} * kDataBytes, out.data() + static_cast<size_t>(i) * kDataBytes,
-                             kDataBytes, error))
+        if (track && track->audio) {
+            if (blockLength_ != static_cast<uint32_t>(kRawBytes))
+                return kIllegalModeForTrack;
+            AudioSector sector;
+            if (const Sense sense = ReadAudioSector(lsn + i, bypassCache, sector); !sense.Ok())
+                return sense;
+            std::memcpy(block, sector.data.data(), kRawBytes);
+            continue;
+        }
+        int error = 0;
+        FromMedium(lsn + i);
+        if (blockLength_ == static_cast<uint32_t>(kRawBytes)) {
+            if (spec_.faults.unreadable.count(lsn + i) || !disc.ReadRaw(lsn + i, 1, block))
+                return kReadError;
+        } else if (!DataSectors(lsn + i, 1, block, error)) {
             return kReadError;
+        }
     }
     return {};
 }
@@ -482,12 +506,15 @@ Sense EmulatedDrive::ModeSense(const uint8_t *cdb, std::vector<uint8_t> &out) co
         caps[5] = 0x7B; // CD-DA read, accurate, sub-channel, C2 pointers, ISRC, UPC
         caps[6] = static_cast<uint8_t>(0x29 | (locked_ ? 0x02 : 0)); // tray, eject, lock (state)
         caps[7] = 0x03;                                              // separate volume and mute
-        caps[8] = 0x1A;                                              // 7056 kB/s (40x) at most
-        caps[9] = 0x90;
-        caps[10] = 0x01; // 256 volume levels
-        caps[12] = 0x08; // 2 MB buffer
-        caps[14] = static_cast<uint8_t>(std::min<uint16_t>(readSpeed_, 0x1B90) >> 8);
-        caps[15] = static_cast<uint8_t>(std::min<uint16_t>(readSpeed_, 0x1B90));
+        caps[2] = 0x03;                                              // reads CD-R and CD-RW
+        const int maxSpeed = MaxSpeedKBps();
+        const int current = std::min<int>(readSpeed_, maxSpeed);
+        caps[8] = static_cast<uint8_t>(maxSpeed >> 8); // maximum read speed, kB/s
+        caps[9] = static_cast<uint8_t>(maxSpeed);
+        caps[10] = 0x01;                               // 256 volume levels
+        caps[12] = 0x08;                               // 2 MB buffer
+        caps[14] = static_cast<uint8_t>(current >> 8); // current read speed, kB/s
+        caps[15] = static_cast<uint8_t>(current);
         add(caps.data(), caps.size());
     }
     if (out.size() == 8)
@@ -501,7 +528,17 @@ Sense EmulatedDrive::ModeSelect(const uint8_t *data, uint32_t length)
 {
     if (length < 8)
         return length == 0 ? Sense{} : kParameterListInvalid;
-    size_t at = 8 + Be16(data + 6); // after the header and its block descriptors
+    const size_t descriptors = Be16(data + 6);
+    if (descriptors != 0) {
+        // One block descriptor: its block length is READ(10)'s from now on.
+        if (descriptors != 8 || length < 16)
+            return kParameterListInvalid;
+        const uint32_t block = uint32_t{data[13]} << 16 | uint32_t{data[14]} << 8 | data[15];
+        if (block != static_cast<uint32_t>(kDataBytes) && block != static_cast<uint32_t>(kRawBytes))
+            return kInvalidField;
+        blockLength_ = block;
+    }
+    size_t at = 8 + descriptors; // after the header and its block descriptor
     while (at + 2 <= length) {
         const uint8_t page = data[at] & 0x3F;
         const size_t size = size_t{data[at + 1]} + 2;
