@@ -106,12 +106,3 @@ QString SizeText(const QString &path)
     }
     return QString::number(kilo) + QStringLiteral(" Ko");
 }
-
-QString UniqueNames::Claim(const QString &base)
-{
-    QString name = base;
-    for (int n = 2; taken_.contains(name.toCaseFolded()); ++n)
-        name = QStringLiteral("%1 (%2)").arg(base).arg(n);
-    taken_.insert(name.toCaseFolded());
-    return name;
-}

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 
-#include <QSet>
 #include <QString>
 
 // Text made into one valid path component. Fallback stands for a text that is empty, blank, "."
@@ -31,13 +30,3 @@ QString SizeText(const QString &path);
 
 // Text as UTF-8 in at most maxBytes bytes, cut before a character that would not fit whole.
 QByteArray Utf8Prefix(const QString &text, int maxBytes);
-
-// The base names given out in one rip command: a name already given (in any letter case, as
-// FAT and NTFS compare them) comes back as "Name (2)", "Name (3)"…
-class UniqueNames {
-  public:
-    QString Claim(const QString &base);
-
-  private:
-    QSet<QString> taken_;
-};

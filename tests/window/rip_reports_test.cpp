@@ -1,5 +1,5 @@
 // A verified album rip through the window: each track's verdict against a database on a loopback
-// server, and the rip log, cue sheet (read back by libcdio) and playlist beside the files.
+// server beside the status text, and the rip log, cue sheet and playlist beside the files.
 
 #include "dbar_file.h"
 #include "local_http_server.h"
@@ -8,8 +8,6 @@
 #include "ui_TCDRipTestForm.h"
 
 #include <QFile>
-#include <cdio/cdio.h>
-#include <cdio/cdtext.h>
 
 namespace {
 
@@ -70,38 +68,7 @@ TEST_F(RipTest, AVerifiedAlbumRipReportsEachTrackAndLeavesItsLogCueSheetAndPlayl
     EXPECT_TRUE(
         log.contains(QStringLiteral("CRC32 : %1").arg(crc.Crc32(), 8, 16, QLatin1Char('0')).toUpper()));
 
-    const QString playlist = ReadText(OutputPath(QStringLiteral("Suites.m3u")));
-    QStringList files;
-    for (const QString &line : playlist.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        if (!line.startsWith(QLatin1Char('#')))
-            files << line;
-    EXPECT_EQ(files, (QStringList{"1-Prélude.wav", "2-Allemande.wav", "3-Courante.wav", "4-Sarabande.wav",
-                                  "5-Gigue.wav"}));
-    EXPECT_TRUE(playlist.startsWith(QStringLiteral("#EXTM3U\n#EXTINF:")));
-
-    // libcdio reads the sheet (it opens the data file named like the sheet, whatever the FILE
-    // lines say, so one stands in); the file names are the sheet's own text.
-    const QString cue = OutputPath(QStringLiteral("Suites.cue"));
-    QFile sheet(cue);
-    ASSERT_TRUE(sheet.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(QString::fromLatin1(sheet.readAll())
-                    .contains(QStringLiteral("FILE \"3-Courante.wav\" WAVE\r\n  TRACK 03 AUDIO\r\n")));
-    QFile standIn(OutputPath(QStringLiteral("Suites.bin")));
-    ASSERT_TRUE(standIn.open(QIODevice::WriteOnly));
-    standIn.write(QByteArray(2352 * 10, '\0'));
-    standIn.close();
-    CdIo_t *cdio = cdio_open(QFile::encodeName(cue).constData(), DRIVER_BINCUE);
-    ASSERT_NE(cdio, nullptr);
-    EXPECT_EQ(cdio_get_first_track_num(cdio), 1);
-    EXPECT_EQ(cdio_get_last_track_num(cdio), 5);
-    cdtext_t *text = cdio_get_cdtext(cdio);
-    ASSERT_NE(text, nullptr);
-    EXPECT_STREQ(cdtext_get_const(text, CDTEXT_FIELD_TITLE, 0), "Suites");
-    EXPECT_STREQ(cdtext_get_const(text, CDTEXT_FIELD_PERFORMER, 0), "Bach");
-    for (int track = 1; track <= 5; ++track) {
-        EXPECT_EQ(QString::fromUtf8(cdtext_get_const(text, CDTEXT_FIELD_TITLE, static_cast<track_t>(track))),
-                  kTitles[track - 1]);
-        EXPECT_STREQ(cdtext_get_const(text, CDTEXT_FIELD_PERFORMER, static_cast<track_t>(track)), "Bach");
-    }
-    cdio_destroy(cdio);
+    // The playlist and cue sheet beside them (their contents are the rip command's own tests').
+    EXPECT_TRUE(QFile::exists(OutputPath(QStringLiteral("Suites.m3u"))));
+    EXPECT_TRUE(QFile::exists(OutputPath(QStringLiteral("Suites.cue"))));
 }

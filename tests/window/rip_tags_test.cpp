@@ -1,15 +1,19 @@
 // The tags of ripped files after a lookup: the entry's names, year and genre (its own genre line,
 // else its category) and the disc ID, read back by TagLib, ffprobe, vorbiscomment and metaflac.
 
+#include "cli_process.h"
 #include "lookup_test_support.h"
 #include "quavrel/engine/tags/mp3_tags.h"
 #include "ui_TCDRipTestForm.h"
 
+#include <map>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/textidentificationframe.h>
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -125,4 +129,93 @@ TEST_F(RipTagsTest, OggGenreComesFromTheCategoryWhenTheEntryHasNone)
     EXPECT_TRUE(comments.contains("TITLE=Deux"));
     // The entry has no year, and the fixed genre of old is gone.
     EXPECT_TRUE(comments.filter(QRegularExpression("^(DATE|GENRE=Blue)")).isEmpty());
+}
+
+namespace {
+
+// Every file of a folder and below, by its path inside it.
+std::map<QString, QString> FilesUnder(const QString &root)
+{
+    std::map<QString, QString> files;
+    for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString path = it.next();
+        files[QDir(root).relativeFilePath(path)] = path;
+    }
+    return files;
+}
+
+QByteArray Bytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST_F(RipTagsTest, TheWindowAndTheCommandLineMakeTheSameFilesInEveryFormat)
+{
+    CopyDemoEntry();
+    StartServer();
+    OpenWindow();
+    auto *ui = Window().Controls();
+    ui->btnCalcDiscID->click();
+    ASSERT_EQ(ui->lblArtist->text(), QStringLiteral("Orchestre de démonstration"));
+    // Both rip into the same folder, the window's files moved aside first: even the log's folder
+    // line is the same.
+    const QString root = out_.filePath(QStringLiteral("rips"));
+    ui->Label3->setText(root + QStringLiteral("/"));
+    ui->numeropiste->setChecked(true);
+    ui->nomdepiste->setChecked(true);
+    for (int format = 0; format < 4; ++format) {
+        Window().ToutSelectionner1Click();
+        ui->ComboBox1->setCurrentIndex(format);
+        Window().ripperlapisteauformatWav1Click();
+        EXPECT_EQ(Window().StatusText(), format == 2
+                                             ? QStringLiteral("Rippage correctement exécuté ")
+                                             : QStringLiteral("Rippage & encodage correctement aboutis"));
+    }
+    ASSERT_TRUE(QDir().rename(root, out_.filePath(QStringLiteral("window"))));
+    // The window's settings are the command line's.
+    Window().FormCloseQuery();
+    const std::map<std::string, std::string> env{
+        {"XDG_CONFIG_HOME", qEnvironmentVariable("XDG_CONFIG_HOME").toStdString()}};
+    for (const char *format : {"ogg", "mp3", "wav", "flac"}) {
+        const CliResult run = RunCli({"rip", "-f", format}, env);
+        ASSERT_EQ(run.exitCode, 0) << format << run.err;
+    }
+    ASSERT_TRUE(QDir().rename(root, out_.filePath(QStringLiteral("cli"))));
+
+    const std::map<QString, QString> window = FilesUnder(out_.filePath(QStringLiteral("window")));
+    const std::map<QString, QString> cli = FilesUnder(out_.filePath(QStringLiteral("cli")));
+    QStringList windowNames;
+    QStringList cliNames;
+    for (const auto &[name, path] : window)
+        windowNames << name;
+    for (const auto &[name, path] : cli)
+        cliNames << name;
+    ASSERT_EQ(windowNames, cliNames);
+    ASSERT_EQ(windowNames.filter(QStringLiteral(".ogg")).size(), 5);
+    for (const auto &[name, path] : window) {
+        const QString other = cli.at(name);
+        if (name.endsWith(QStringLiteral(".log"))) {
+            // Only the first two lines differ: the program's name and the time.
+            EXPECT_EQ(Lines(Bytes(path)).mid(2), Lines(Bytes(other)).mid(2)) << name.toStdString();
+        } else if (name.endsWith(QStringLiteral(".ogg"))) {
+            // An Ogg stream has a serial number of its own and says when it was encoded: its audio
+            // and its other comments are the same.
+            const QStringList decode{"-v", "error", "-i", "", "-f", "s16le", "-"};
+            QStringList a = decode, b = decode;
+            a[3] = path;
+            b[3] = other;
+            EXPECT_TRUE(RunTool("ffmpeg", a) == RunTool("ffmpeg", b)) << name.toStdString();
+            const QRegularExpression time(QStringLiteral("^ENCODING_TIME="));
+            QStringList ca = Lines(RunTool("vorbiscomment", {"-l", path}));
+            QStringList cb = Lines(RunTool("vorbiscomment", {"-l", other}));
+            ca.removeIf([&](const QString &line) { return time.match(line).hasMatch(); });
+            cb.removeIf([&](const QString &line) { return time.match(line).hasMatch(); });
+            EXPECT_EQ(ca, cb) << name.toStdString();
+        } else {
+            EXPECT_TRUE(Bytes(path) == Bytes(other)) << name.toStdString();
+        }
+    }
 }

@@ -187,7 +187,8 @@ std::optional<std::vector<ReportTrack>> TracksOfLog(const QString &Log, const QS
 QString CueSheetText(const RipSession &Session)
 {
     QStringList lines;
-    lines << QStringLiteral("REM COMMENT %1").arg(Quoted(Session.Program));
+    // The suite, not the front end: a sheet is the same whichever made it.
+    lines << QStringLiteral("REM COMMENT %1").arg(Quoted(QStringLiteral("Quavrel " QUAVREL_VERSION)));
     if (Session.AccurateRip.Id3 != 0)
         lines << QStringLiteral("REM DISCID %1").arg(Hex(Session.AccurateRip.Id3));
     lines << QStringLiteral("PERFORMER %1").arg(Quoted(Session.Artist))

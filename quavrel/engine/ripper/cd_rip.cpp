@@ -150,11 +150,6 @@ void TCDRIP::CancelRip()
         pipeline_->Cancel();
 }
 
-QString TCDRIP::JitterFileName(const QString &FileName)
-{
-    return ReplaceExtension(FileName, QStringLiteral(".jitt"));
-}
-
 void TCDRIP::RipSectors(int32_t FirstSector, int32_t LastSector, const QString &FileName)
 {
     if (!ApplyParameters())
@@ -175,8 +170,6 @@ void TCDRIP::RipSectors(int32_t FirstSector, int32_t LastSector, const QString &
         sink = std::make_unique<WavSink>(OutputChannels(outputFormat_), OutputRate(outputFormat_), writeWAV_);
 
     RipPipeline pipeline(source);
-    if (outputFormat_ == TOutputFormat::STEREO44100)
-        pipeline.SetReadOffset(readOffset_);
     pipeline_ = &pipeline;
     struct Detach {
         RipPipeline *&pipeline;
@@ -187,7 +180,6 @@ void TCDRIP::RipSectors(int32_t FirstSector, int32_t LastSector, const QString &
         if (OnProgress)
             OnProgress(this, static_cast<uint16_t>(percent));
     };
-    callbacks.Pcm = pcmHook_;
     lastRip_ = pipeline.Rip(FirstSector, LastSector, *sink, outputName, callbacks, QStringLiteral(".jitt"));
     jitterErrors_ = lastRip_.JitterErrors;
     jitterList_ = lastRip_.JitterList;

@@ -83,18 +83,8 @@ class TCDRIP : public QObject {
     void RipSectors(int32_t FirstSector, int32_t LastSector, const QString &FileName);
     // The running rip stops at once (the chunk being read is abandoned).
     void CancelRip();
-    // The drive's read offset, corrected in the rips to come when the output is 44100 Hz stereo
-    // (the drive's own samples); other formats are read as they are.
-    void SetReadOffset(const ReadOffset &Value) { readOffset_ = Value; }
-    // Sees each chunk's PCM on its way to the coder, on the reader thread (checksums).
-    void SetPcmHook(std::function<void(const uint8_t *Pcm, size_t Bytes)> Hook)
-    {
-        pcmHook_ = std::move(Hook);
-    }
     // How the last rip ended, and its damaged sectors.
     const RipReport &LastRip() const { return lastRip_; }
-    // The name of the jitter list beside the file ripped as FileName.
-    static QString JitterFileName(const QString &FileName);
     // Hands the parameter record to the library; false when it refuses it.
     bool ApplyParameters();
     // Sets the coder's mode and sample rate from OutputFormat.
@@ -122,8 +112,6 @@ class TCDRIP : public QObject {
     RipReport lastRip_;
     // The rip in progress, to cancel it.
     RipPipeline *pipeline_ = nullptr;
-    ReadOffset readOffset_;
-    std::function<void(const uint8_t *, size_t)> pcmHook_;
     // The linked library exchanges the record's first 340 bytes only.
     TCDRomParams params_{};
 };

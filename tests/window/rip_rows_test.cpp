@@ -1,7 +1,6 @@
-// Output names and folders, file sizes, and the track list's select, rename and album information
-// commands.
+// The track list's folders, select, rename and album information commands, and the names of one
+// command's files.
 
-#include "quavrel/naming/output_names.h"
 #include "quavrel/window/album_info_form.h"
 #include "quavrel/window/message_box.h"
 #include "rip_test_support.h"
@@ -10,60 +9,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
-
-TEST(OutputNames, TitlesBecomeNamesThatStayInTheirFolder)
-{
-    EXPECT_EQ(SafeFileName("AC/DC", "3"), "AC_DC");
-    EXPECT_EQ(SafeFileName("../../x", "3"), "___.._x");
-    EXPECT_EQ(SafeFileName("a\\b:c*d?e\"f<g>h|i", "3"), "a_b_c_d_e_f_g_h_i");
-    EXPECT_EQ(SafeFileName(QString("tab\there\x7F"), "3"), "tab_here_");
-    EXPECT_EQ(SafeFileName(" .Intro. ", "3"), "__Intro__");
-    EXPECT_EQ(SafeFileName("Été – ☃", "3"), "Été – ☃");
-    for (const char *empty : {"", "   ", ".", "..", " .. "})
-        EXPECT_EQ(SafeFileName(empty, "3"), "3") << empty;
-    // Long titles are cut to a name the file systems accept, on a character boundary.
-    const QString cut = SafeFileName(QString(200, QChar(0xE9)), "3");
-    EXPECT_EQ(cut, QString(kMaxNameBytes / 2, QChar(0xE9)));
-}
-
-TEST(OutputNames, TheTwoNamingBoxes)
-{
-    EXPECT_EQ(OutputBaseNameFor(3, "Intro", true, true), "3-Intro");
-    EXPECT_EQ(OutputBaseNameFor(3, "?", true, true), "3-_");
-    EXPECT_EQ(OutputBaseNameFor(3, "Intro", false, true), "Intro");
-    EXPECT_EQ(OutputBaseNameFor(3, "?", false, true), "3");
-    EXPECT_EQ(OutputBaseNameFor(3, "Intro", true, false), "3");
-    EXPECT_EQ(OutputBaseNameFor(3, "Intro", false, false), "3");
-    EXPECT_EQ(OutputBaseNameFor(12, "Mr. Jones", true, true), "12-Mr. Jones");
-}
-
-TEST(OutputNames, DirectoryLevelsFromArtistAndAlbum)
-{
-    const QString root = QDir::toNativeSeparators("/music/");
-    EXPECT_EQ(OutputDirectoryFor(root, false, "Bach", "Suites"), QDir::toNativeSeparators("/music"));
-    EXPECT_EQ(OutputDirectoryFor(root, true, "Bach", "Suites"),
-              QDir::toNativeSeparators("/music/Bach/Suites"));
-    EXPECT_EQ(OutputDirectoryFor(root, true, "", "Suites"), QDir::toNativeSeparators("/music/Suites"));
-    EXPECT_EQ(OutputDirectoryFor(root, true, "..", "/"), QDir::toNativeSeparators("/music/_"));
-}
-
-TEST(OutputNames, SizesInKoRoundHalvesToEven)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::pair<int, const char *> cases[] = {{1500, "2 Ko"}, {2500, "2 Ko"}, {3500, "4 Ko"},
-                                                  {499, "0 Ko"},  {501, "1 Ko"},  {1764044, "1764 Ko"}};
-    for (const auto &[size, text] : cases) {
-        QFile file(dir.filePath(QString::number(size)));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.resize(size);
-        file.close();
-        EXPECT_EQ(SizeText(file.fileName()), text) << size;
-    }
-    EXPECT_EQ(SizeText(dir.filePath("missing")), "0 Ko");
-    EXPECT_EQ(FileSizeOf(dir.filePath("missing")), -1);
-}
+#include <QFileInfo>
 
 TEST_F(RipTest, ArtistAndAlbumFoldersStayInsideTheOutputDirectory)
 {
@@ -127,7 +73,7 @@ TEST_F(RipTest, TheAlbumInformationDialogOpensWithTheSelectedTrack)
     form->close();
 }
 
-TEST_F(RipTest, TracksOfOneCommandNeverShareAFile)
+TEST_F(RipTest, ATracksFileIsTheSameWhicheverTracksACommandRips)
 {
     // "A/B" and "A:B" make the same safe name; "Intro" twice is the same name.
     const QStringList names{"Intro", "Intro", "A/B", "A:B"};
@@ -137,10 +83,20 @@ TEST_F(RipTest, TracksOfOneCommandNeverShareAFile)
     ui()->nomdepiste->setChecked(true);
     Tick({1, 2, 3, 4});
     Rip(kWav);
-
     QStringList files = QDir(out_.path()).entryList({"*.wav"}, QDir::Files);
     files.sort();
     EXPECT_EQ(files, (QStringList{"A_B (2).wav", "A_B.wav", "Intro (2).wav", "Intro.wav"}));
     for (int track = 1; track <= 4; ++track)
         EXPECT_FALSE(Ticked(track)) << track;
+
+    // Track 2 again, alone: it is still "Intro (2)", and track 1's file stays as it was.
+    QFile first(OutputPath("Intro.wav"));
+    ASSERT_TRUE(first.open(QIODevice::ReadWrite));
+    first.resize(1000);
+    first.close();
+    Tick({2});
+    Rip(kWav);
+    EXPECT_EQ(QFileInfo(OutputPath("Intro.wav")).size(), 1000);
+    EXPECT_EQ(window_->OutputBaseName, "Intro (2)");
+    EXPECT_FALSE(Ticked(2));
 }
