@@ -276,6 +276,11 @@ class TCDRipTestForm : public QMainWindow {
     void RipWavRows();
     void RipMp3Rows();
     void RipFlacRows();
+    // The ticked rows in an encoded format (Name: "mp3"): each track's start, progress and clean end
+    // said by the format's own texts.
+    void RipEncodedRows(const QString &Name, const std::function<void(int Track)> &Begin,
+                        const std::function<void(int Track, int32_t Percent)> &Progress,
+                        const std::function<void(int Track)> &End);
     QString FlacDescription() const;
     // The album information dialog confirmed: its texts go to the window and to its row.
     void AlbumInfoAccepted();

@@ -300,42 +300,13 @@ void TCDRipTestForm::RipMp3Rows()
     ui->ProgressBar2->setMaximum(1);
     ui->ProgressBar2->setValue(0);
     ui->ProgressBar2->setMaximum(ui->ProgressBar2->maximum() + TickedRowCount());
-    for (int row = 0; ready && row < ui->ListView1->topLevelItemCount(); ++row) {
-        if (!IsTicked(ui->ListView1->topLevelItem(row)))
-            continue;
-        if (CancelRequested) {
-            ResetProgressBars();
-            return;
-        }
-        const int track = row + 1;
-        // A data track would come out as an MP3 of noise: refused like the Ogg path does.
-        if (track > CdInfo.TrackCount || CdInfo.Slot(track).IsAudio != 1) {
-            SetStatusText(QStringLiteral("Piste non audio - Piste %1").arg(track));
-            ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
-            continue;
-        }
-        CDRIP1BeginTrack(&CDRIP1, static_cast<uint16_t>(track));
-        const TrackRip rip = RipThroughCommand(
-            track, [this](int32_t percent) { CDRIP1Progress(&CDRIP1, static_cast<uint16_t>(percent)); });
-        const QString what = QStringLiteral("Rippage & encodage mp3 de la piste %1").arg(track);
-        switch (rip.Report.Outcome) {
-        case RipOutcome::Done:
-            CDRIP1EndTrack(&CDRIP1, static_cast<uint16_t>(track));
-            if (rip.Damaged())
-                SetStatusText(DamagedText(what, rip.Report));
-            MarkRowDone(row, rip.File);
-            break;
-        case RipOutcome::Cancelled:
-            SetStatusText(QStringLiteral("Rippage & encodage mp3 abandonnés"));
-            ResetProgressBars();
-            break;
-        case RipOutcome::Failed:
-            ui->ProgressBar1->setValue(0);
-            SetStatusText(RipFailureText(what, rip.Report.Error));
-            break;
-        }
-        ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
-    }
+    if (!ready)
+        return;
+    // The ripper component's events say it, in their own texts.
+    RipEncodedRows(
+        QStringLiteral("mp3"), [this](int track) { CDRIP1BeginTrack(&CDRIP1, static_cast<uint16_t>(track)); },
+        [this](int, int32_t percent) { CDRIP1Progress(&CDRIP1, static_cast<uint16_t>(percent)); },
+        [this](int track) { CDRIP1EndTrack(&CDRIP1, static_cast<uint16_t>(track)); });
 }
 
 void TCDRipTestForm::RipFlacRows()
@@ -351,35 +322,50 @@ void TCDRipTestForm::RipFlacRows()
     TCDRomParams parameters{};
     SetRipParameters(parameters);
     ui->ProgressBar2->setMaximum(ui->ProgressBar2->maximum() + TickedRowCount());
+    RipEncodedRows(
+        QStringLiteral("flac"), [](int) {},
+        [this](int track, int32_t percent) {
+            SetStatusText(
+                QStringLiteral("Rippage & encodage flac de la piste %1 : %2% fait").arg(track).arg(percent));
+            ui->ProgressBar1->setValue(percent);
+        },
+        [this](int) {
+            SetStatusText(QStringLiteral("Rippage & encodage correctement aboutis"));
+            ui->ProgressBar1->setValue(0);
+        });
+}
+
+void TCDRipTestForm::RipEncodedRows(const QString &Name, const std::function<void(int Track)> &Begin,
+                                    const std::function<void(int Track, int32_t Percent)> &Progress,
+                                    const std::function<void(int Track)> &End)
+{
     // Rows are looked up again after each track: a medium removal empties the list meanwhile.
     for (int row = 0; row < ui->ListView1->topLevelItemCount(); ++row) {
         if (!IsTicked(ui->ListView1->topLevelItem(row)))
             continue;
         if (CancelRequested) {
             ResetProgressBars();
-            break;
+            return;
         }
         const int track = row + 1;
+        // A data track would come out as a file of noise: refused like the Ogg path does.
         if (track > CdInfo.TrackCount || CdInfo.Slot(track).IsAudio != 1) {
             SetStatusText(QStringLiteral("Piste non audio - Piste %1").arg(track));
             ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
             continue;
         }
-        const TrackRip rip = RipThroughCommand(track, [this, track](int32_t percent) {
-            SetStatusText(
-                QStringLiteral("Rippage & encodage flac de la piste %1 : %2% fait").arg(track).arg(percent));
-            ui->ProgressBar1->setValue(percent);
-        });
-        const QString what = QStringLiteral("Rippage & encodage flac de la piste %1").arg(track);
+        Begin(track);
+        const TrackRip rip = RipThroughCommand(track, [&Progress, track](int32_t percent) { Progress(track, percent); });
+        const QString what = QStringLiteral("Rippage & encodage %1 de la piste %2").arg(Name).arg(track);
         switch (rip.Report.Outcome) {
         case RipOutcome::Done:
-            SetStatusText(rip.Damaged() ? DamagedText(what, rip.Report)
-                                        : QStringLiteral("Rippage & encodage correctement aboutis"));
+            End(track);
+            if (rip.Damaged())
+                SetStatusText(DamagedText(what, rip.Report));
             MarkRowDone(row, rip.File);
-            ui->ProgressBar1->setValue(0);
             break;
         case RipOutcome::Cancelled:
-            SetStatusText(QStringLiteral("Rippage & encodage flac abandonnés"));
+            SetStatusText(QStringLiteral("Rippage & encodage %1 abandonnés").arg(Name));
             ResetProgressBars();
             break;
         case RipOutcome::Failed:
