@@ -13,6 +13,8 @@ struct StoredSetting {
     // Applies a present, non-empty stored text. False when an integer does not convert; the
     // window then keeps its default.
     std::function<bool(const QString &)> Load;
+    // When set and true, nothing is written: the stored value stays as it was.
+    std::function<bool()> KeepStored;
 };
 
 // A text value.

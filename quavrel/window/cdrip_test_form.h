@@ -239,6 +239,10 @@ class TCDRipTestForm : public QMainWindow {
     };
     void ApplyStoredGeometry(const Geometry &defaults);
     Geometry storedGeometry_;
+    // What the settings' load had to say, shown once the window is up and before any lookup.
+    QStringList pendingNotices_;
+    // Shows them one after the other, then runs Then.
+    void ShowPendingNotices(std::function<void()> Then);
     void SetUpRipper();
     void ApplyEncoderParameters();
     void BindDialUpEvents();
@@ -253,6 +257,8 @@ class TCDRipTestForm : public QMainWindow {
     void showEvent(QShowEvent *event) override;
     // The arrival notice's check, asked once more after a short wait when no medium is seen yet.
     void CheckArrivedMedium(bool mayRetry);
+    // After the tray closed: the disc into the list and the status, then the lookup if asked.
+    void ShowClosedTray(bool mayRetry);
     std::unique_ptr<TDeviceNotices> deviceNotices_;
     bool audioIcons_ = false;
     bool shown_ = false;
@@ -302,8 +308,16 @@ class TCDRipTestForm : public QMainWindow {
     QLabel *verifyNote_ = nullptr;
 
     void ConnectLookupControls();
-    // The names of a match into the window: artist, album, the rows' titles.
+    // The names of a match into the window: artist, album, the rows' titles; what an earlier
+    // match or rip showed goes.
     void FillFromMatch(const DiscMetadata &Names);
+    // The match's year, genre and identifiers are gone, and the last rip's notes (a lookup, another
+    // source, another disc).
+    void ForgetMatch();
+    void ForgetLastRip();
+    // The MusicBrainz and AccurateRip servers as typed on the CDDB tab.
+    void TakeTypedServices();
+    void ShowServices();
     // The chooser of several matches, as the window shows it; -1 when none was taken.
     int ChooseMatch(const LookupResult &Query);
     // The lookup's progress window: "&Abandon" or its close box while a request is in flight ends

@@ -10,7 +10,10 @@
 
 #include <cerrno>
 
+#include <algorithm>
+
 #include <QDir>
+#include <QScreen>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -97,11 +100,25 @@ void TCDRipTestForm::FormShow()
     ui->DriveSelBox->setFocus();
     ui->lblDiscID->clear();
     ApplyIconSet();
-    // Once the window is on screen: the show event comes before it is, and the lookup's progress
-    // window and messages must stand in front of it.
-    // An image that cannot serve was named in the status bar: no server is asked about it.
-    if (ui->CheckBox1->isChecked() && !ImageProblemShown())
-        QTimer::singleShot(0, this, &TCDRipTestForm::btnCalcDiscIDClick);
+    // Once the window is on screen: the show event comes before it is, and the notices and the
+    // lookup's progress window and messages must stand in front of it. The settings' notices come
+    // first, and the lookup waits until they are read. An image that cannot serve was named in the
+    // status bar: no server is asked about it.
+    const bool lookUp = ui->CheckBox1->isChecked() && !ImageProblemShown();
+    QTimer::singleShot(0, this, [this, lookUp] {
+        // A frame placed above the screen (the stored corner is the window's, the frame's title
+        // bar lies above it) is brought back where its title bar can be reached.
+        if (const QScreen *shown = screen()) {
+            const QRect area = shown->availableGeometry();
+            const QRect frame = frameGeometry();
+            if (frame.top() < area.top() || frame.left() < area.left())
+                move(std::max(frame.left(), area.left()), std::max(frame.top(), area.top()));
+        }
+        ShowPendingNotices([this, lookUp] {
+            if (lookUp)
+                btnCalcDiscIDClick();
+        });
+    });
 }
 
 bool TCDRipTestForm::ImageProblemShown() const
@@ -155,6 +172,8 @@ void TCDRipTestForm::LoadDiscInfo()
     if (ReadCdInfo(CdInfo) != kCdInfoRead)
         return;
     DiscInfoLoaded = true;
+    // New rows: nothing of an earlier match or rip belongs to them.
+    ForgetMatch();
     ui->ListView1->clear();
     const QIcon icon = audioIcons_ ? ImageList1.value(0) : ImageList2.value(0);
     for (int number = 1; number <= CdInfo.TrackCount; ++number) {
@@ -264,11 +283,29 @@ void TCDRipTestForm::btnCloseCDClick()
         SetStatusText(QStringLiteral("Rippage en cours, fermeture CDROM impossible"));
         return;
     }
-    // The arrival notice that follows reads the table of contents.
     cdrip3::CR_EjectCD(0);
-    if (ui->CheckBox1->isChecked())
-        btnCalcDiscIDClick();
+    // The list and the status follow the tray here, whether a device notice comes or not; the
+    // lookup reads the disc the list then shows.
+    ShowClosedTray(true);
+}
+
+void TCDRipTestForm::ShowClosedTray(bool mayRetry)
+{
+    if (!CallRipLibrary([] { return cdrip3::CR_IsMediaLoaded(); })) {
+        // A drive may take a moment to see the disc it just took in.
+        if (mayRetry)
+            QTimer::singleShot(300, this, [this] { ShowClosedTray(false); });
+        else
+            ShowNoDiscStatus();
+        ApplyIconSet();
+        return;
+    }
+    if (!DiscInfoLoaded)
+        LoadDiscInfo();
+    ShowDiscStatus();
     ApplyIconSet();
+    if (ui->CheckBox1->isChecked() && CdInfo.DiscType != 0)
+        btnCalcDiscIDClick();
 }
 
 void TCDRipTestForm::btnEjectCDClick()
@@ -319,4 +356,14 @@ void TCDRipTestForm::btnSaveSettingsClick()
     }
     ShowMessageBox(this, QStringLiteral("Paramètres CDROM Sauvegardés !, Voyez le fichier ") +
                              CdromSettingsFile() + QStringLiteral("."));
+}
+
+void TCDRipTestForm::ShowPendingNotices(std::function<void()> Then)
+{
+    if (pendingNotices_.isEmpty()) {
+        Then();
+        return;
+    }
+    const QString notice = pendingNotices_.takeFirst();
+    ShowMessageBoxThen(this, notice, [this, then = std::move(Then)]() mutable { ShowPendingNotices(std::move(then)); });
 }

@@ -84,6 +84,8 @@ int ProgressPhase(MusicBrainzPhase phase)
 
 void TCDRipTestForm::ConnectLookupControls()
 {
+    // Another source of names: what the last match brought is not this one's.
+    connect(ui->sourceinfos, &QComboBox::currentIndexChanged, this, [this] { ForgetMatch(); });
     // Only what the user typed replaces the server; a server set otherwise stays until then.
     connect(ui->serveur, &QLineEdit::textEdited, this, [this] { serverTyped_ = true; });
     connect(ui->btnCalcDiscID, &QToolButton::clicked, this, &TCDRipTestForm::btnCalcDiscIDClick);
@@ -198,6 +200,9 @@ void TCDRipTestForm::btnCalcDiscIDClick()
     ui->lblMusicBrainzID->setText(disc->MusicBrainzId());
     if (!StartCddbRequest())
         return;
+    // Year, genre and identifiers are the match's: none is known until this lookup finds one.
+    ForgetMatch();
+    TakeTypedServices();
 
     TfrmProgress &progress = frmProgress();
     connect(&progress, &QDialog::rejected, this, &TCDRipTestForm::ProgressRejected, Qt::UniqueConnection);
@@ -266,6 +271,8 @@ int TCDRipTestForm::ChooseMatch(const LookupResult &Query)
     requestInFlight_ = false;
     chooser.exec();
     requestInFlight_ = true;
+    if (chooser.Cancelled())
+        SetStatusText(QStringLiteral("Aucune correspondance choisie : les noms restent tels quels."));
     return closing_ ? -1 : chooser.ItemIndex();
 }
 
@@ -283,11 +290,22 @@ void TCDRipTestForm::FillFromMatch(const DiscMetadata &Names)
     match_ = Names;
     ui->lblArtist->setText(Names.Artist);
     ui->lblTitle->setText(Names.Album);
-    // The rows are the disc's tracks; titles beyond them have nowhere to go, and rows beyond the
-    // titles keep their names.
-    const int rows = std::min(static_cast<int>(Names.Tracks.size()), ui->ListView1->topLevelItemCount());
-    for (int i = 0; i < rows; ++i)
-        ui->ListView1->topLevelItem(i)->setText(kNameColumn, Names.Tracks[static_cast<size_t>(i)].Title);
+    // The rows are the disc's tracks; titles beyond them have nowhere to go. Everything a row showed
+    // of an earlier match or rip is that one's: a row without a title has none ("?"), and no size.
+    for (int i = 0; i < ui->ListView1->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *row = ui->ListView1->topLevelItem(i);
+        const QString title = Names.TitleOf(i + 1);
+        row->setText(kNameColumn, title.isEmpty() ? QStringLiteral("?") : title);
+        if (row->columnCount() > kSizeColumn)
+            row->setText(kSizeColumn, QString());
+    }
+    ForgetLastRip();
+}
+
+void TCDRipTestForm::ForgetMatch()
+{
+    match_ = DiscMetadata{};
+    ForgetLastRip();
 }
 
 void TCDRipTestForm::Button1Click()

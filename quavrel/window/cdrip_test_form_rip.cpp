@@ -119,6 +119,7 @@ bool TCDRipTestForm::BeginRipCommand()
     const std::optional<Disc> disc = ShownDisc();
     if (!disc)
         return false;
+    TakeTypedServices();
     RipRequest request;
     request.Disc = *disc;
     request.Metadata = RipMetadata();

@@ -32,6 +32,16 @@ StoredSetting CheckSetting(const QString &name, QAbstractButton *box)
         name, [box] { return box->isChecked(); }, [box](bool ticked) { box->setChecked(ticked); });
 }
 
+// A position is stored only when it is one: the window's corner on a screen. One off every screen
+// (a frame placed above the screen's top) leaves the stored value as it was.
+StoredSetting PositionSetting(const QString &name, const std::function<int()> &get, std::function<void(int)> set,
+                              const QWidget &window)
+{
+    StoredSetting setting = IntegerSetting(name, get, std::move(set));
+    setting.KeepStored = [&window] { return QGuiApplication::screenAt(window.pos()) == nullptr; };
+    return setting;
+}
+
 QString RejectedIntegersMessage(const std::vector<std::pair<QString, QString>> &rejected)
 {
     QStringList lines;
@@ -55,12 +65,12 @@ std::vector<StoredSetting> TCDRipTestForm::StoredSettings()
         TextSetting(
             QStringLiteral("Localisation du Serveur"), [this] { return CddbServer.CgiPath; },
             [this](const QString &text) { CddbServer.CgiPath = text; }),
-        IntegerSetting(
+        PositionSetting(
             QStringLiteral("Position horizontale"), [this] { return x(); },
-            [this](int left) { storedGeometry_.left = left; }),
-        IntegerSetting(
+            [this](int left) { storedGeometry_.left = left; }, *this),
+        PositionSetting(
             QStringLiteral("Position verticale"), [this] { return y(); },
-            [this](int top) { storedGeometry_.top = top; }),
+            [this](int top) { storedGeometry_.top = top; }, *this),
         IntegerSetting(
             QStringLiteral("Largeur"), [this] { return width(); },
             [this](int w) { storedGeometry_.width = w; }),
@@ -165,17 +175,15 @@ void TCDRipTestForm::FormCreate()
             registry.CloseKey();
             // One box for all of them; every other value is already applied.
             if (!rejected.empty())
-                ShowMessageBox(this, RejectedIntegersMessage(rejected));
+                pendingNotices_ << RejectedIntegersMessage(rejected);
         } else if (!registry.SetAsideFile().isEmpty()) {
-            ShowMessageBox(
-                this, QStringLiteral("Le fichier des paramètres %1 est illisible : il est conservé sous le "
-                                     "nom %2 et les paramètres par défaut s'appliquent.")
-                          .arg(SettingsFile(), registry.SetAsideFile()));
+            pendingNotices_ << QStringLiteral("Le fichier des paramètres %1 est illisible : il est conservé sous "
+                                              "le nom %2 et les paramètres par défaut s'appliquent.")
+                                   .arg(SettingsFile(), registry.SetAsideFile());
         } else if (!registry.ErrorString().isEmpty()) {
-            ShowMessageBox(this,
-                           QStringLiteral("Le fichier des paramètres %1 n'a pas pu être lu (%2) : les "
-                                          "paramètres par défaut s'appliquent et il ne sera pas remplacé.")
-                               .arg(SettingsFile(), registry.ErrorString()));
+            pendingNotices_ << QStringLiteral("Le fichier des paramètres %1 n'a pas pu être lu (%2) : les "
+                                              "paramètres par défaut s'appliquent et il ne sera pas remplacé.")
+                                   .arg(SettingsFile(), registry.ErrorString());
         }
     }
     ApplyStoredGeometry(defaults);
@@ -203,6 +211,7 @@ void TCDRipTestForm::FormCreate()
         break;
     }
     ShowCddbServer();
+    ShowServices();
 }
 
 void TCDRipTestForm::FormCloseQuery()
@@ -210,6 +219,7 @@ void TCDRipTestForm::FormCloseQuery()
     AbortCddbRequest();
     // A typed text that names no server leaves the one in use stored.
     TakeTypedServer();
+    TakeTypedServices();
     const QString file = SettingsFile();
     bool saved = false;
     QString reason;
@@ -219,7 +229,8 @@ void TCDRipTestForm::FormCloseQuery()
             registry.OpenKey(QStringLiteral("Quavrel"), true)) {
             saved = true;
             for (const StoredSetting &setting : StoredSettings())
-                saved = registry.WriteString(setting.Name, setting.Save()) && saved;
+                if (!setting.KeepStored || !setting.KeepStored())
+                    saved = registry.WriteString(setting.Name, setting.Save()) && saved;
             saved = registry.CloseKey() && saved;
         }
         reason = registry.ErrorString();

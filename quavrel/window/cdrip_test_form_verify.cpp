@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include <QLabel>
+#include <QUrl>
 
 void TCDRipTestForm::ConnectVerifyControls()
 {
@@ -70,4 +71,31 @@ void TCDRipTestForm::Decalagedelecture1Click()
     }
     SetReadOffsetOf(drive, offset);
     SetStatusText(QStringLiteral("Décalage de lecture de %1 : %2 échantillon(s)").arg(drive).arg(offset));
+}
+
+void TCDRipTestForm::ForgetLastRip()
+{
+    verifyNote_->clear();
+    verifyNote_->hide();
+}
+
+void TCDRipTestForm::ShowServices()
+{
+    ui->musicbrainzserveur->setText(MusicBrainz.BaseUrl.toString());
+    ui->accurateripserveur->setText(AccurateRipServer);
+}
+
+void TCDRipTestForm::TakeTypedServices()
+{
+    // Only what the user typed replaces a service; an empty box or a text that names none keeps
+    // the one in use.
+    const QUrl musicBrainz(ui->musicbrainzserveur->text().trimmed());
+    if (ui->musicbrainzserveur->isModified() && musicBrainz.isValid() && !musicBrainz.host().isEmpty() &&
+        (musicBrainz.scheme() == QLatin1String("http") || musicBrainz.scheme() == QLatin1String("https")))
+        MusicBrainz.BaseUrl = musicBrainz;
+    const QUrl accurateRip(ui->accurateripserveur->text().trimmed());
+    if (ui->accurateripserveur->isModified() && accurateRip.isValid() && !accurateRip.host().isEmpty() &&
+        accurateRip.scheme() == QLatin1String("http"))
+        AccurateRipServer = accurateRip.toString();
+    ShowServices();
 }

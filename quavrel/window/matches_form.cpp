@@ -5,6 +5,8 @@
 #include "quavrel/window/progress_form.h"
 #include "ui_TfrmMatches.h"
 
+#include <QKeyEvent>
+
 TfrmMatches::TfrmMatches(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowMinimizeButtonHint),
@@ -13,6 +15,11 @@ TfrmMatches::TfrmMatches(QWidget *parent)
     ui->setupUi(this);
     resize(380, 162);
     connect(ui->LbMatches, &QListWidget::itemDoubleClicked, this, &TfrmMatches::LbMatchesDblClick);
+    // Enter on a line, which the list takes before the dialog sees the key.
+    connect(ui->LbMatches, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
+        item->setSelected(true);
+        LbMatchesDblClick();
+    });
 }
 
 TfrmMatches::TfrmMatches(QWidget *parent, const TCDDBQuery &Query, bool Utf8) : TfrmMatches(parent)
@@ -49,4 +56,24 @@ void TfrmMatches::FormShow()
 void TfrmMatches::LbMatchesDblClick()
 {
     close();
+}
+
+void TfrmMatches::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (QListWidgetItem *current = ui->LbMatches->currentItem()) {
+            current->setSelected(true);
+            LbMatchesDblClick();
+        }
+        return;
+    case Qt::Key_Escape:
+        cancelled_ = true;
+        ui->LbMatches->clearSelection();
+        close();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
 }

@@ -25,13 +25,18 @@ class TfrmMatches : public QDialog {
 
     // The selected line of LbMatches, -1 when none is.
     int ItemIndex() const;
+    // Escape closed it: no match is taken, whatever line was selected.
+    bool Cancelled() const { return cancelled_; }
 
     void FormShow();
     void LbMatchesDblClick();
 
   protected:
     void showEvent(QShowEvent *event) override;
+    // Enter takes the current line, Escape takes none.
+    void keyPressEvent(QKeyEvent *event) override;
 
   private:
     std::unique_ptr<Ui::TfrmMatches> ui;
+    bool cancelled_ = false;
 };

@@ -21,13 +21,14 @@ InputBoxHook &InputHook()
 // Never a modal loop: a rip or a request under way goes on while the box is shown. Texts come from
 // files and servers as well as from the window: never read as rich text, where a stored
 // "<img src=...>" would make the box load whatever it names.
-void ShowBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
+QMessageBox *ShowBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
 {
     auto *box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();
+    return box;
 }
 
 } // namespace
@@ -40,6 +41,18 @@ void ShowMessageBox(QWidget *parent, const QString &text, const QString &caption
         return;
     }
     ShowBox(parent, QMessageBox::Information, title, text);
+}
+
+void ShowMessageBoxThen(QWidget *parent, const QString &text, std::function<void()> Closed)
+{
+    const QString title = QCoreApplication::applicationName();
+    if (Hook()) {
+        Hook()(text, title);
+        Closed();
+        return;
+    }
+    QObject::connect(ShowBox(parent, QMessageBox::Information, title, text), &QDialog::finished,
+                     [closed = std::move(Closed)](int) { closed(); });
 }
 
 void SetMessageBoxHook(MessageBoxHook hook)

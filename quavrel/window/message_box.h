@@ -13,6 +13,9 @@ class QWidget;
 // caption empty = the application name.
 void ShowMessageBox(QWidget *parent, const QString &text, const QString &caption = {});
 
+// The same, and Closed runs once the box is closed (at once under a hook).
+void ShowMessageBoxThen(QWidget *parent, const QString &text, std::function<void()> Closed);
+
 // Replaces the box: the hook receives the text and caption instead. An empty hook restores the box.
 using MessageBoxHook = std::function<void(const QString &text, const QString &caption)>;
 void SetMessageBoxHook(MessageBoxHook hook);

@@ -94,11 +94,11 @@ TEST_F(WindowEmulated, EjectAndCloseComeBackAsUdevNotices)
     EXPECT_FALSE(window_->IsAudioCDReady());
     EXPECT_EQ(window_->StatusText(), "Erreur : Pas de Disque dans le lecteur");
 
+    // The closed tray's disc is in the list at once; the arrival notice finds it there.
     ui()->btnCloseCD->click();
-    EXPECT_TRUE(QTest::qWaitFor([this] { return window_->StatusText() == "Media chargé !!"; }))
-        << window_->StatusText().toStdString();
-    EXPECT_TRUE(window_->DiscInfoLoaded);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window_->DiscInfoLoaded; }));
     EXPECT_EQ(Rows(), 5);
+    EXPECT_EQ(window_->StatusText(), "Un disque audio est chargé dans le lecteur.");
 }
 
 TEST_F(WindowEmulated, ATruncatedImageSaysSoAsTheSameImageAsAVirtualDriveDoes)

@@ -10,6 +10,7 @@
 #include "ui_TfrmProgress.h"
 
 #include <QFileInfo>
+#include <QTest>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtCore/qtestsupport_core.h>
@@ -150,6 +151,24 @@ TEST_F(DiscLookupTest, TheChooserClosedWithoutAChoiceEndsTheLookupQuietly)
     window.btnCalcDiscIDClick();
     ASSERT_TRUE(clickThenClose->Fired());
     EXPECT_EQ(window.Controls()->lblArtist->text(), "Artiste C");
+
+    // From the keyboard: Enter takes the current line; Escape takes none, whatever is selected,
+    // and says so.
+    const auto enter = WhenShown<TfrmMatches>([](TfrmMatches &shown) {
+        shown.Controls()->LbMatches->setCurrentRow(1);
+        QTest::keyClick(shown.Controls()->LbMatches, Qt::Key_Return);
+    });
+    window.btnCalcDiscIDClick();
+    ASSERT_TRUE(enter->Fired());
+    EXPECT_EQ(window.Controls()->lblArtist->text(), "Artiste B");
+    const auto escape = WhenShown<TfrmMatches>([](TfrmMatches &shown) {
+        shown.Controls()->LbMatches->setCurrentRow(0);
+        QTest::keyClick(shown.Controls()->LbMatches, Qt::Key_Escape);
+    });
+    window.btnCalcDiscIDClick();
+    ASSERT_TRUE(escape->Fired());
+    EXPECT_EQ(window.Controls()->lblArtist->text(), "Artiste B");
+    EXPECT_EQ(window.StatusText(), "Aucune correspondance choisie : les noms restent tels quels.");
 }
 
 TEST_F(DiscLookupTest, SeveralExactMatchesAreOfferedUnderTheirOwnCaption)
@@ -322,9 +341,9 @@ TEST_F(DiscLookupTest, TitlesFillTheRowsThereAre)
     window.btnCalcDiscIDClick();
     EXPECT_EQ(Names(), QStringList({"t1", "t2", "t3", "t4", "t5"}));
 
-    // An entry with fewer titles leaves the other rows as they were.
+    // An entry with fewer titles: the other rows have no name of this match's.
     window.btnCalcDiscIDClick();
-    EXPECT_EQ(Names(), QStringList({"u1", "u2", "u3", "t4", "t5"}));
+    EXPECT_EQ(Names(), QStringList({"u1", "u2", "u3", "?", "?"}));
     EXPECT_EQ(messages_, QStringList());
 }
 

@@ -280,14 +280,27 @@ TEST_F(MusicBrainzLookupTest, TheDefaultAsksMusicBrainzOnlyWhenCddbFindsNothing)
                                       "Pas de correspondance MusicBrainz trouvée pour DiscID: " + id}));
     EXPECT_EQ(service.Targets().size(), 3);
 
-    // CDDB answering: the service is not asked, and the names carry no MusicBrainz IDs.
-    CopyDemoEntry();
+    // CDDB answering: the service is not asked, and the names carry no MusicBrainz IDs; its
+    // category gives a genre.
+    WriteEntry("rock", DemoDiscId(), "Orchestre", "Suites", {"Un", "Deux", "Trois", "Quatre", "Cinq"});
     messages_.clear();
     window.btnCalcDiscIDClick();
     EXPECT_EQ(messages_, QStringList());
     EXPECT_EQ(service.Targets().size(), 3);
     EXPECT_NE(Names(), kTitles);
     EXPECT_EQ(window.Match().MusicBrainzReleaseId, "");
+    EXPECT_FALSE(window.Match().Genre.isEmpty());
+
+    // Another source, another match: nothing of CDDB's (its genre) stays with MusicBrainz's names.
+    service.Script({{200, "OK",
+                     Answer({Release("rel-2", "Vespertine", "2001", "GB", {Medium(1, id, "rel-2", kTitles)})})}});
+    window.Controls()->sourceinfos->setCurrentIndex(TCDRipTestForm::kSourceMusicBrainz);
+    EXPECT_TRUE(window.Match().Genre.isEmpty());
+    window.btnCalcDiscIDClick();
+    EXPECT_EQ(Names(), kTitles);
+    EXPECT_TRUE(window.Match().Genre.isEmpty());
+    EXPECT_EQ(window.RipMetadata().Genre, "");
+    EXPECT_EQ(window.Match().MusicBrainzReleaseId, "rel-2");
 }
 
 TEST_F(MusicBrainzLookupTest, AbandoningEndsTheLookupWithoutAskingTheNextSource)

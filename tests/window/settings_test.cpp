@@ -207,6 +207,10 @@ TEST_F(SettingsTest, BadIntegersAreNamedOnceAndEverythingElseIsApplied)
                  {"Déconnecter en quittant", "1"}});
     {
         TCDRipTestForm window;
+        // The notice waits for the window to be up.
+        EXPECT_TRUE(messages_.isEmpty());
+        window.show();
+        QApplication::processEvents();
         ASSERT_EQ(messages_.size(), 1);
         EXPECT_TRUE(messages_.front().contains("Largeur") && messages_.front().contains("abc"));
         EXPECT_TRUE(messages_.front().contains("Débit Mp3") && messages_.front().contains("2x"));
@@ -286,6 +290,7 @@ TEST_F(SettingsTest, AnUnreadableSettingsFileIsReportedAndNeverReplaced)
     {
         TCDRipTestForm window;
         window.show();
+        QApplication::processEvents();
         EXPECT_TRUE(window.close());
     }
     EXPECT_TRUE(QFileInfo(TCDRipTestForm::SettingsFile()).isDir());
@@ -334,6 +339,8 @@ TEST_F(SettingsTest, AFileThatIsNoTextIsKeptAside)
     {
         TCDRipTestForm window;
         EXPECT_EQ(window.size(), QSize(603, 541));
+        window.show();
+        QApplication::processEvents();
         window.close();
     }
     const QString aside = TCDRipTestForm::SettingsFile() + ".illisible";
@@ -355,10 +362,13 @@ TEST_F(SettingsTest, GeometryOffTheScreensAndRichTextValuesAreHarmless)
                  {"Position verticale", "40"},
                  {"Encodeur", richText}});
     // The real box, not the test's hook: its text format is what matters. It never blocks, so it
-    // is up once the window exists.
+    // is up once the window is.
     SetMessageBoxHook({});
     {
         TCDRipTestForm window;
+        window.Controls()->CheckBox1->setChecked(false);
+        window.show();
+        QApplication::processEvents();
         QMessageBox *box = nullptr;
         for (QWidget *widget : QApplication::topLevelWidgets())
             if (auto *found = qobject_cast<QMessageBox *>(widget); found && found->isVisible())
@@ -371,8 +381,6 @@ TEST_F(SettingsTest, GeometryOffTheScreensAndRichTextValuesAreHarmless)
         EXPECT_EQ(window.size(), QSize(603, 541));
 
         // A long status text (a rip error naming a deep path) does not widen the window either.
-        window.Controls()->CheckBox1->setChecked(false);
-        window.show();
         window.SetStatusText(QString(300, QLatin1Char('x')));
         // The layout request, then the resize it would ask for.
         QApplication::processEvents();

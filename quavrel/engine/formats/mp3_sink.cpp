@@ -16,6 +16,9 @@ Mp3Sink::~Mp3Sink()
 bool Mp3Sink::Begin(QFile &File, QString &Error)
 {
     file_ = &File;
+    // Every MP3 begins with its Info frame, CBR too: decoders trim the encoder's delay and padding
+    // by it and play the track's exact length.
+    coder_.SetWriteVBRHeader(true);
     const BE_ERR opened = coder_.InitStream();
     if (opened != BE_ERR_SUCCESSFUL || coder_.Samples() == 0) {
         Error = QStringLiteral("l'encodeur MP3 refuse ces paramètres (%1)").arg(opened);
@@ -73,7 +76,7 @@ bool Mp3Sink::Finish(QFile &File, const QString &Path, QString &Error)
         return false;
     }
     // The Info frame holds the length and seek table of the finished stream.
-    if (coder_.WriteVBRHeader() && coder_.WriteInfoTag(Path) != BE_ERR_SUCCESSFUL) {
+    if (coder_.WriteInfoTag(Path) != BE_ERR_SUCCESSFUL) {
         Error = QStringLiteral("en-tête VBR non écrit");
         return false;
     }

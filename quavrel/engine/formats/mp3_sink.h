@@ -1,7 +1,7 @@
 #pragma once
 // MP3 through an MP3 encoder component (TLameCoder, not owned): its settings at Begin make the
-// stream; with VBR on, the finished Info frame is written at the start of the file, then the
-// track's tags around the audio.
+// stream, always with an Info frame, written at the start of the finished file; then the track's
+// tags around the audio.
 
 #include "quavrel/engine/formats/pcm_blocks.h"
 #include "quavrel/engine/pipeline/audio_sink.h"
