@@ -8,9 +8,8 @@
 #include "quavrel/window/message_box.h"
 #include "ui_TCDRipTestForm.h"
 
-#include <cerrno>
-
 #include <algorithm>
+#include <cerrno>
 
 #include <QDir>
 #include <QScreen>
@@ -365,5 +364,6 @@ void TCDRipTestForm::ShowPendingNotices(std::function<void()> Then)
         return;
     }
     const QString notice = pendingNotices_.takeFirst();
-    ShowMessageBoxThen(this, notice, [this, then = std::move(Then)]() mutable { ShowPendingNotices(std::move(then)); });
+    ShowMessageBoxThen(this, notice,
+                       [this, then = std::move(Then)]() mutable { ShowPendingNotices(std::move(then)); });
 }

@@ -356,7 +356,8 @@ void TCDRipTestForm::RipEncodedRows(const QString &Name, const std::function<voi
             continue;
         }
         Begin(track);
-        const TrackRip rip = RipThroughCommand(track, [&Progress, track](int32_t percent) { Progress(track, percent); });
+        const TrackRip rip =
+            RipThroughCommand(track, [&Progress, track](int32_t percent) { Progress(track, percent); });
         const QString what = QStringLiteral("Rippage & encodage %1 de la piste %2").arg(Name).arg(track);
         switch (rip.Report.Outcome) {
         case RipOutcome::Done:

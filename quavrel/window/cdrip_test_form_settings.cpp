@@ -34,8 +34,8 @@ StoredSetting CheckSetting(const QString &name, QAbstractButton *box)
 
 // A position is stored only when it is one: the window's corner on a screen. One off every screen
 // (a frame placed above the screen's top) leaves the stored value as it was.
-StoredSetting PositionSetting(const QString &name, const std::function<int()> &get, std::function<void(int)> set,
-                              const QWidget &window)
+StoredSetting PositionSetting(const QString &name, const std::function<int()> &get,
+                              std::function<void(int)> set, const QWidget &window)
 {
     StoredSetting setting = IntegerSetting(name, get, std::move(set));
     setting.KeepStored = [&window] { return QGuiApplication::screenAt(window.pos()) == nullptr; };
@@ -177,12 +177,14 @@ void TCDRipTestForm::FormCreate()
             if (!rejected.empty())
                 pendingNotices_ << RejectedIntegersMessage(rejected);
         } else if (!registry.SetAsideFile().isEmpty()) {
-            pendingNotices_ << QStringLiteral("Le fichier des paramètres %1 est illisible : il est conservé sous "
-                                              "le nom %2 et les paramètres par défaut s'appliquent.")
+            pendingNotices_ << QStringLiteral(
+                                   "Le fichier des paramètres %1 est illisible : il est conservé sous "
+                                   "le nom %2 et les paramètres par défaut s'appliquent.")
                                    .arg(SettingsFile(), registry.SetAsideFile());
         } else if (!registry.ErrorString().isEmpty()) {
-            pendingNotices_ << QStringLiteral("Le fichier des paramètres %1 n'a pas pu être lu (%2) : les "
-                                              "paramètres par défaut s'appliquent et il ne sera pas remplacé.")
+            pendingNotices_ << QStringLiteral(
+                                   "Le fichier des paramètres %1 n'a pas pu être lu (%2) : les "
+                                   "paramètres par défaut s'appliquent et il ne sera pas remplacé.")
                                    .arg(SettingsFile(), registry.ErrorString());
         }
     }

@@ -10,9 +10,9 @@
 #include "ui_TfrmProgress.h"
 
 #include <QFileInfo>
-#include <QTest>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QtCore/qtestsupport_core.h>
 
 namespace {

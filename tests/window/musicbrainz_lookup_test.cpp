@@ -292,8 +292,9 @@ TEST_F(MusicBrainzLookupTest, TheDefaultAsksMusicBrainzOnlyWhenCddbFindsNothing)
     EXPECT_FALSE(window.Match().Genre.isEmpty());
 
     // Another source, another match: nothing of CDDB's (its genre) stays with MusicBrainz's names.
-    service.Script({{200, "OK",
-                     Answer({Release("rel-2", "Vespertine", "2001", "GB", {Medium(1, id, "rel-2", kTitles)})})}});
+    service.Script(
+        {{200, "OK",
+          Answer({Release("rel-2", "Vespertine", "2001", "GB", {Medium(1, id, "rel-2", kTitles)})})}});
     window.Controls()->sourceinfos->setCurrentIndex(TCDRipTestForm::kSourceMusicBrainz);
     EXPECT_TRUE(window.Match().Genre.isEmpty());
     window.btnCalcDiscIDClick();
