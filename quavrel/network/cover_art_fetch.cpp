@@ -96,6 +96,11 @@ CoverArtResult CoverArtService::Fetch(const QString &Server, const QString &Rele
     reply_ = nullptr;
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // Qt itself stops at a redirection to a scheme it does not follow, without asking.
+    const QUrl target = QUrl(QString::fromUtf8(reply->rawHeader("Location")));
+    if (refusedRedirect.isEmpty() && status >= 300 && status < 400 && target.isValid() &&
+        !target.isRelative() && !IsWeb(target))
+        refusedRedirect = target.scheme();
     if (!refusedRedirect.isEmpty()) {
         result.Problem = QStringLiteral("redirection refusée vers une adresse « %1: »").arg(refusedRedirect);
     } else if (tooLarge) {

@@ -133,6 +133,7 @@ void TCDRipTestForm::DriveSelBoxChange()
     ui->lblArtist->clear();
     ui->lblTitle->clear();
     const int index = ui->DriveSelBox->currentIndex();
+    StopDigitalPlayback();
     SelectDrive(index);
     DiscInfoLoaded = false;
     CdInfo.TrackCount = 0;
@@ -240,6 +241,7 @@ void TCDRipTestForm::DeviceChange(uint32_t Event)
             return;
         if (RipRunning())
             btnCancelRipClick();
+        StopDigitalPlayback();
         SetStatusText(QStringLiteral("Media Retiré !!"));
         DiscInfoLoaded = false;
         CdInfo.TrackCount = 0;
@@ -264,6 +266,7 @@ void TCDRipTestForm::btnCloseCDClick()
         SetStatusText(QStringLiteral("Rippage en cours, fermeture CDROM impossible"));
         return;
     }
+    StopDigitalPlayback();
     // The arrival notice that follows reads the table of contents.
     cdrip3::CR_EjectCD(0);
     if (ui->CheckBox1->isChecked())
@@ -277,6 +280,7 @@ void TCDRipTestForm::btnEjectCDClick()
         SetStatusText(QStringLiteral("Rippage en cours, éjection CDROM impossible"));
         return;
     }
+    StopDigitalPlayback();
     // The removal notice that follows resets DiscInfoLoaded.
     cdrip3::CR_EjectCD(1);
     ui->ListView1->clear();
@@ -298,6 +302,7 @@ void TCDRipTestForm::btnSaveSettingsClick()
         SetStatusText(QStringLiteral("Rippage en cours, paramètres CDROM non sauvegardés"));
         return;
     }
+    StopDigitalPlayback();
     // A record that could not be read is not written back: that would replace the drive's own
     // parameters with whatever the record held before.
     if (cdrip3::CR_GetCDROMParameters(&CdromSettings) != CDRIP_OK) {

@@ -132,6 +132,7 @@ bool TCDRipTestForm::BeginRipCommand()
     request.AccurateRipServer = AccurateRipServer;
     request.Program = QStringLiteral("Quavrel " QUAVREL_VERSION);
     command_ = std::make_unique<DiscRip>(ripSource_, &accurateRip_);
+    PrepareRipCommand(request);
     RipError error;
     if (!command_->Begin(request, error)) {
         command_.reset();
@@ -190,6 +191,9 @@ void TCDRipTestForm::ripperlapisteauformatWav1Click()
         break;
     case kFormatFlac:
         RipFlacRows();
+        break;
+    case kFormatOpus:
+        RipOpusRows();
         break;
     default:
         break;

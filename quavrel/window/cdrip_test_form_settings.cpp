@@ -94,6 +94,8 @@ std::vector<StoredSetting> TCDRipTestForm::StoredSettings()
     };
     for (StoredSetting &setting : VerifySettings())
         settings.push_back(std::move(setting));
+    for (StoredSetting &setting : ExtraSettings())
+        settings.push_back(std::move(setting));
     return settings;
 }
 
@@ -199,6 +201,9 @@ void TCDRipTestForm::FormCreate()
     case 3:
         EncoderDescription = FlacDescription();
         break;
+    case 4:
+        EncoderDescription = OpusDescription();
+        break;
     default:
         break;
     }
@@ -231,6 +236,7 @@ void TCDRipTestForm::FormCloseQuery()
                            (reason.isEmpty() ? QString() : QStringLiteral(" (") + reason + QLatin1Char(')')) +
                            QStringLiteral("."));
 
+    StopDigitalPlayback();
     // An MP3 rip runs without RipInProgress; it stops too.
     if (RipInProgress || ripCommandRunning_)
         btnCancelRipClick();
