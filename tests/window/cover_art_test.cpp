@@ -9,9 +9,11 @@
 #include "ui_TCDRipTestForm.h"
 
 #include <taglib/attachedpictureframe.h>
+#include <taglib/fileref.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/opusfile.h>
+#include <taglib/tpropertymap.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
 
@@ -154,6 +156,11 @@ TEST_F(CoverArtTest, TheFrontCoverIsInEveryFormatThatHoldsOneAndBesideTheFiles)
         ASSERT_TRUE(QFile::exists(file)) << window.StatusText().toStdString();
         if (format != kFormatWav) {
             EXPECT_EQ(EmbeddedFront(file), jpeg);
+            // ReplayGain is on by default: the track's gain beside the picture, in each format's way.
+            const TagLib::FileRef tags(QFile::encodeName(file).constData());
+            ASSERT_FALSE(tags.isNull());
+            EXPECT_TRUE(tags.file()->properties().contains(format == kFormatOpus ? "R128_TRACK_GAIN"
+                                                                                 : "REPLAYGAIN_TRACK_GAIN"));
         }
         EXPECT_EQ(ReadAll(out_.filePath("cover.jpg")), jpeg);
     }
