@@ -1,5 +1,6 @@
 #include "quavrel/engine/rip/disc_rip.h"
 
+#include "quavrel/engine/pipeline/reader_thread.h"
 #include "quavrel/engine/pipeline/rip_source.h"
 #include "quavrel/engine/pipeline/staged_file.h"
 #include "quavrel/engine/verify/accuraterip_disc.h"
@@ -347,13 +348,17 @@ QStringList DiscRip::FinishExtras(QStringList &Errors)
     for (const TrackLoudness *meter : meters)
         extras.AlbumPeak = std::max(*extras.AlbumPeak, meter->Peak());
     int written = 0;
-    for (const auto &[track, rip] : done) {
-        RipError error;
-        if (RewriteWithExtras(rip->File, request_.Format->Extension, extras, error))
-            ++written;
-        else
-            Errors << RipErrorText(error);
-    }
+    // A disc's files are copied once more: off the caller's thread, whose events go on meanwhile.
+    ReaderThread worker;
+    worker.Run([&] {
+        for (const auto &[track, rip] : done) {
+            RipError error;
+            if (RewriteWithExtras(rip->File, request_.Format->Extension, extras, error))
+                ++written;
+            else
+                Errors << RipErrorText(error);
+        }
+    });
     if (written == static_cast<int>(done.size())) {
         albumGain_ = extras.AlbumGain;
         albumPeak_ = *extras.AlbumPeak;
