@@ -118,7 +118,9 @@ CoverArtResult CoverArtService::Fetch(const QString &Server, const QString &Rele
     } else {
         const QByteArray data = reply->readAll();
         const QString type = ImageMimeType(data);
-        if (type.isEmpty())
+        if (data.size() > cap)
+            result.Problem = QStringLiteral("réponse de plus de %1 Mio").arg(cap / (1024 * 1024));
+        else if (type.isEmpty())
             result.Problem = QStringLiteral("la réponse n'est pas une image JPEG ou PNG");
         else
             result.Image = {data, type};
