@@ -9,11 +9,13 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # disc access, encoders
   libcdio-dev libcdio-paranoia-dev libcdio-utils libudev-dev libdiscid-dev
-  libmp3lame-dev libvorbis-dev libogg-dev libflac-dev libtag1-dev
+  libmp3lame-dev libvorbis-dev libogg-dev libflac-dev libtag1-dev libopusenc-dev libebur128-dev
   # the program
-  qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
+  qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins fonts-dejavu-core qt6-multimedia-dev
   # independent decoders and reference tools used by tests and benchmarks
-  sox libsox-fmt-mp3 mpg123 ffmpeg vorbis-tools lame cd-paranoia flac
+  sox libsox-fmt-mp3 mpg123 ffmpeg vorbis-tools lame cd-paranoia flac opus-tools
+  # the sound server whose null sink the digital playback is tested against
+  pulseaudio pulseaudio-utils
   # the real clients the emulated drive is checked against (cd-info comes with libcdio-utils)
   cdparanoia cd-discid
   python3 time

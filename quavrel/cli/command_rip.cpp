@@ -13,8 +13,10 @@
 #include "quavrel/engine/pipeline/runtime_rip_source.h"
 #include "quavrel/engine/rip/disc_rip.h"
 #include "quavrel/engine/rip/rip_texts.h"
+#include "quavrel/metadata/musicbrainz/musicbrainz_client.h"
 #include "quavrel/naming/output_names.h"
 #include "quavrel/network/accuraterip_fetch.h"
+#include "quavrel/network/cover_art_fetch.h"
 #include "quavrel/settings/drive_offsets.h"
 
 #include <algorithm>
@@ -24,7 +26,7 @@ namespace {
 const char kHelp[] =
     "Usage : quavrel-cli rip [-d N] [-t 1,3-5] [-f FORMAT] [-o DOSSIER] [--no-lookup] [--choose K]\n"
     "                        [--server S] [--source S] [-q QUALITÉ] [-b DÉBIT] [--vbr] [--offset N]\n"
-    "                        [--eject]\n"
+    "                        [--eject] [--cover C]\n"
     "Rippe les pistes du disque, un fichier par piste, nommés, étiquetés et vérifiés comme dans la\n"
     "fenêtre, avec le journal, la feuille de montage (.cue) et la liste de lecture (.m3u) du disque.\n"
     "  -d, --drive N       le lecteur N (0 par défaut)\n"
@@ -36,10 +38,12 @@ const char kHelp[] =
     "  --server S          ce serveur CDDB plutôt que celui des paramètres\n"
     "  --source S          cddb, musicbrainz ou both : d'où viennent les noms (les paramètres)\n"
     "  -q, --quality Q     qualité Ogg, 0 à 10\n"
-    "  -b, --bitrate B     débit MP3 en kbit/s (%2)\n"
+    "  -b, --bitrate B     débit MP3 en kbit/s (%2), ou Opus (%3)\n"
     "  --vbr               MP3 à débit variable\n"
     "  --offset N          le décalage de lecture du lecteur, en échantillons (celui des paramètres)\n"
     "  --eject             éjecter le disque à la fin\n"
+    "  --cover C           none, file, embed ou both : la pochette de la parution MusicBrainz,\n"
+    "                      aucune, dans cover.jpg, intégrée aux fichiers, ou les deux\n"
     "Les options valent pour cette fois et ne sont pas enregistrées.\n"
     "Code de sortie : 0 tout est rippé, 1 des pistes ont échoué, 2 mauvais usage, 3 pas de lecteur\n"
     "ou pas de disque, 5 tout est rippé mais des pistes diffèrent de la base AccurateRip, 130 annulé\n"
@@ -88,6 +92,7 @@ struct RipOptions {
     bool HasOffset = false;
     int Offset = 0;
     bool Eject = false;
+    CoverChoice Cover = CoverChoice::None;
 };
 
 bool ReadOptions(const CliArguments &options, RipOptions &rip, QString &error)
@@ -137,13 +142,27 @@ bool ReadOptions(const CliArguments &options, RipOptions &rip, QString &error)
     if (has("-q") && !ParseNumber(QStringLiteral("-q"), value("-q"), 0, 10, quality, error))
         return false;
     int bitrate = settings.Bitrate();
+    int opusBitrate = settings.OpusBitrate();
+    const bool opus = rip.Format->Name == QLatin1String("opus");
     if (has("-b")) {
-        if (!BitrateItems().contains(value("-b"))) {
+        const QStringList &items = opus ? OpusBitrateItems() : BitrateItems();
+        if (!items.contains(value("-b"))) {
             error = QStringLiteral("-b attend un débit parmi %1 : « %2 »")
-                        .arg(BitrateItems().join(QStringLiteral(", ")), value("-b"));
+                        .arg(items.join(QStringLiteral(", ")), value("-b"));
             return false;
         }
-        bitrate = value("-b").toInt();
+        (opus ? opusBitrate : bitrate) = value("-b").toInt();
+    }
+    rip.Cover = static_cast<CoverChoice>(settings.Cover);
+    if (has("--cover")) {
+        const QStringList names{QStringLiteral("none"), QStringLiteral("file"), QStringLiteral("embed"),
+                                QStringLiteral("both")};
+        const qsizetype index = names.indexOf(value("--cover").toLower());
+        if (index < 0) {
+            error = QStringLiteral("--cover attend none, file, embed ou both : « %1 »").arg(value("--cover"));
+            return false;
+        }
+        rip.Cover = static_cast<CoverChoice>(index);
     }
     rip.Encoder = {quality,
                    settings.SampleRate(),
@@ -153,7 +172,8 @@ bool ReadOptions(const CliArguments &options, RipOptions &rip, QString &error)
                    settings.Copyright,
                    settings.Original,
                    settings.Crc,
-                   settings.FlacCompression};
+                   settings.FlacCompression,
+                   opusBitrate};
     rip.Lookup = !has("--no-lookup");
     rip.Eject = has("--eject");
     return ChooseServer(settings, has("--server") ? value("--server") : QString(), rip.Server, error);
@@ -222,13 +242,15 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
                                        {{QStringLiteral("-b"), QStringLiteral("--bitrate")}, true},
                                        {{QStringLiteral("--vbr")}},
                                        {{QStringLiteral("--offset")}, true},
-                                       {{QStringLiteral("--eject")}}},
+                                       {{QStringLiteral("--eject")}},
+                                       {{QStringLiteral("--cover")}, true}},
                                       error);
     if (!parsed)
         return UsageError(QStringLiteral("rip"), error);
     if (options.Has(QStringLiteral("--help"))) {
         Write(stdout, QString::fromUtf8(kHelp).arg(RipFormatNames().join(QStringLiteral(", ")),
-                                                   BitrateItems().join(QStringLiteral(", "))));
+                                                   BitrateItems().join(QStringLiteral(", ")),
+                                                   OpusBitrateItems().join(QStringLiteral(", "))));
         return kExitDone;
     }
     RipOptions rip;
@@ -272,11 +294,16 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
     request.Drive = drive;
     request.ReadOffset = rip.HasOffset ? rip.Offset : rip.Settings.ReadOffsets.value(drive, 0);
     request.AccurateRipServer = rip.Settings.AccurateRipServer;
+    request.Cover = rip.Cover;
+    request.CoverArtServer = rip.Settings.CoverArtServer;
+    request.ReplayGain = rip.Settings.ReplayGain;
     request.Program = QStringLiteral("quavrel-cli " QUAVREL_VERSION);
 
     RuntimeRipSource source;
     AccurateRipService database;
+    CoverArtService covers(MusicBrainzClient().UserAgent());
     DiscRip command(source, &database);
+    command.SetCoverArtFetcher(&covers);
     RipError failure;
     if (!command.Begin(request, failure)) {
         PrintError(RipErrorText(failure));
@@ -301,6 +328,8 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
     cdrip3::CR_LockCD(0);
     for (const QString &problemText : command.Finish())
         PrintError(problemText);
+    if (!command.CoverNote().isEmpty())
+        PrintError(command.CoverNote());
     if (rip.Eject)
         cdrip3::CR_EjectCD(1);
     PrintSummary(command.Results());

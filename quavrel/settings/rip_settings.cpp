@@ -39,7 +39,7 @@ StoredSetting Text(const QString &name, QString &text)
 }
 
 const QStringList kFormats{QStringLiteral("Ogg"), QStringLiteral("Mp3"), QStringLiteral("Wav"),
-                           QStringLiteral("Flac")};
+                           QStringLiteral("Flac"), QStringLiteral("Opus")};
 // "Compression" 0..8, stored as the item index, which is the level.
 const QStringList kSources{"CDDB", "MusicBrainz", "CDDB, puis MusicBrainz"};
 const QStringList kFlacLevels{"0", "1", "2", "3", "4", "5", "6", "7", "8"};
@@ -75,6 +75,31 @@ const QStringList &MaxBitrateItems()
     return items;
 }
 
+const QStringList &OpusBitrateItems()
+{
+    static const QStringList items{QStringLiteral("64"),  QStringLiteral("96"),  QStringLiteral("128"),
+                                   QStringLiteral("160"), QStringLiteral("192"), QStringLiteral("256")};
+    return items;
+}
+
+const QStringList &CoverItems()
+{
+    static const QStringList items{QStringLiteral("aucune"), QStringLiteral("fichier"),
+                                   QStringLiteral("intégrée"), QStringLiteral("les deux")};
+    return items;
+}
+
+QString DefaultCoverArtServer()
+{
+    const QString configured = qEnvironmentVariable("QUAVREL_COVERART_SERVER");
+    return configured.isEmpty() ? QStringLiteral("https://coverartarchive.org") : configured;
+}
+
+int RipSettings::OpusBitrate() const
+{
+    return ItemNumber(OpusBitrateItems(), OpusBitrateIndex, 160);
+}
+
 int RipSettings::OggQuality() const
 {
     return ItemNumber(OggQualityItems(), OggQualityIndex, 5);
@@ -100,6 +125,7 @@ RipSettings ReadRipSettings(QString &Problem)
     Problem.clear();
     RipSettings settings;
     settings.AccurateRipServer = DefaultAccurateRipServer();
+    settings.CoverArtServer = DefaultCoverArtServer();
     settings.OutputRoot =
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QDir::separator();
     const std::vector<StoredSetting> table{
@@ -127,6 +153,10 @@ RipSettings ReadRipSettings(QString &Problem)
         Flag(QStringLiteral("Nom de Piste"), settings.WithName),
         Flag(QStringLiteral("Nom des Répertoires"), settings.ByArtist),
         Flag(QStringLiteral("Textes en UTF-8"), settings.Utf8Texts),
+        IndexSetting(QStringLiteral("Paramètres Opus"), settings.OpusBitrateIndex, OpusBitrateItems()),
+        IndexSetting(QStringLiteral("Pochette"), settings.Cover, CoverItems()),
+        Flag(QStringLiteral("ReplayGain"), settings.ReplayGain),
+        Text(QStringLiteral("Serveur Cover Art Archive"), settings.CoverArtServer),
     };
     {
         TRegistry registry;

@@ -8,15 +8,16 @@
 #include <QStringList>
 
 struct RipSettings {
-    QString OutputRoot;      // "Répertoire"; the documents folder when absent
-    QString Server;          // "Nom de Serveur"
-    QString CgiPath;         // "Localisation du Serveur"
-    int Format = 0;          // "Encodeur": 0 Ogg, 1 Mp3, 2 Wav, 3 Flac
-    int OggQualityIndex = 5; // "Paramètres Ogg"
-    int FlacCompression = 5; // "Paramètres Flac": the level, 0..8
-    int SampleRateIndex = 0; // "Fréquence Mp3"
-    int BitrateIndex = 1;    // "Débit Mp3"
-    int MaxBitrateIndex = 0; // "Débit Max Mp3"
+    QString OutputRoot;       // "Répertoire"; the documents folder when absent
+    QString Server;           // "Nom de Serveur"
+    QString CgiPath;          // "Localisation du Serveur"
+    int Format = 0;           // "Encodeur": 0 Ogg, 1 Mp3, 2 Wav, 3 Flac, 4 Opus
+    int OggQualityIndex = 5;  // "Paramètres Ogg"
+    int FlacCompression = 5;  // "Paramètres Flac": the level, 0..8
+    int OpusBitrateIndex = 3; // "Paramètres Opus": 160 kbit/s
+    int SampleRateIndex = 0;  // "Fréquence Mp3"
+    int BitrateIndex = 1;     // "Débit Mp3"
+    int MaxBitrateIndex = 0;  // "Débit Max Mp3"
     bool Vbr = false;
     bool Copyright = false;
     bool Original = false;
@@ -29,11 +30,15 @@ struct RipSettings {
     QString MusicBrainzServer; // "Serveur MusicBrainz"; empty: the service's own address
     QString AccurateRipServer; // "Serveur AccurateRip"
     QMap<QString, int> ReadOffsets; // "Décalages de lecture", by drive name
+    int Cover = 2;                  // "Pochette": 0 aucune, 1 fichier, 2 intégrée, 3 les deux
+    bool ReplayGain = true;         // "ReplayGain"
+    QString CoverArtServer;         // "Serveur Cover Art Archive"
 
     int OggQuality() const;
     int SampleRate() const;
     int Bitrate() const;
     int MaxBitrate() const;
+    int OpusBitrate() const;
 };
 
 // The items of the window's boxes, in their order.
@@ -41,6 +46,13 @@ const QStringList &OggQualityItems();
 const QStringList &SampleRateItems();
 const QStringList &BitrateItems();
 const QStringList &MaxBitrateItems();
+const QStringList &OpusBitrateItems();
+// "aucune", "fichier", "intégrée", "les deux": the "Pochette" box.
+const QStringList &CoverItems();
+
+// Where covers are asked when nothing is stored: the Cover Art Archive's own address, or what
+// QUAVREL_COVERART_SERVER names (tests point it at a server of their own).
+QString DefaultCoverArtServer();
 
 // Reads the stored values over the defaults. Problem is empty, or says in French what could not
 // be read (a file that cannot be read or was set aside, integers that do not convert); the defaults

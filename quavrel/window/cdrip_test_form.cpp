@@ -74,6 +74,7 @@ TCDRipTestForm::TCDRipTestForm(QWidget *parent)
     ConnectVerifyControls();
     ConnectDiscControls();
     ConnectLookupControls();
+    ConnectPlaybackControls();
     FormCreate();
 }
 
@@ -108,6 +109,7 @@ void TCDRipTestForm::ConnectControls()
     connect(ui->ComboBox1, &QComboBox::activated, this, &TCDRipTestForm::ComboBox1Change);
     connect(ui->EncQualitySel, &QComboBox::activated, this, &TCDRipTestForm::EncQualitySelChange);
     connect(ui->FlacCompressionSel, &QComboBox::activated, this, &TCDRipTestForm::FlacCompressionSelChange);
+    connect(ui->OpusBitrateSel, &QComboBox::activated, this, &TCDRipTestForm::ComboBox1Change);
     connect(ui->fquce, &QComboBox::activated, this, &TCDRipTestForm::fquceChange);
     connect(ui->debitmin, &QComboBox::activated, this, &TCDRipTestForm::debitminChange);
     connect(ui->debitmax, &QComboBox::activated, this, &TCDRipTestForm::debitmaxChange);
@@ -150,14 +152,16 @@ int TCDRipTestForm::RadioGroupIndex() const
         return 2;
     if (ui->RadioGroup1Flac->isChecked())
         return 3;
+    if (ui->RadioGroup1Opus->isChecked())
+        return 4;
     return -1;
 }
 
 void TCDRipTestForm::SetRadioGroupIndex(int index)
 {
     QRadioButton *const buttons[] = {ui->RadioGroup1Ogg, ui->RadioGroup1Mp3, ui->RadioGroup1Wav,
-                                     ui->RadioGroup1Flac};
-    if (index >= 0 && index < 4)
+                                     ui->RadioGroup1Flac, ui->RadioGroup1Opus};
+    if (index >= 0 && index < 5)
         buttons[index]->setChecked(true);
 }
 

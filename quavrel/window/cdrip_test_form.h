@@ -13,6 +13,7 @@
 #include "quavrel/metadata/lookup/disc_lookup.h"
 #include "quavrel/metadata/musicbrainz/musicbrainz_client.h"
 #include "quavrel/network/accuraterip_fetch.h"
+#include "quavrel/network/cover_art_fetch.h"
 #include "quavrel/settings/settings_table.h"
 #include "quavrel/window/device_notices.h"
 
@@ -27,6 +28,7 @@
 #include <QMainWindow>
 #include <QMap>
 
+class DiscPlayer;
 class QLabel;
 class TAlbumInfoForm;
 class TfrmProgress;
@@ -193,6 +195,8 @@ class TCDRipTestForm : public QMainWindow {
     void btnStopPlayClick();
     void btnPauseClick();
     void btnResumeClick();
+    // The audio track after the one playing (or the selected one), from its start.
+    void btnNextTrackClick();
 
   public:
     // Where the AccurateRip database is asked ("http://host[:port]").
@@ -207,6 +211,13 @@ class TCDRipTestForm : public QMainWindow {
     void Decalagedelecture1Click();
 
   public:
+    // Digital play through the sound server (unless "Lecture analogique par le lecteur" is ticked).
+    DiscPlayer &Player();
+    // Stops digital play and closes the library it reads; before a rip and anything else that
+    // enters the library on the window's thread.
+    void StopDigitalPlayback();
+
+  public:
     // The progress window the program creates beside the window; one is made when there is none.
     TfrmProgress &frmProgress();
     // Shows CddbServer in serveur.
@@ -219,6 +230,8 @@ class TCDRipTestForm : public QMainWindow {
     // The MusicBrainz service: BaseUrl is stored ("Serveur MusicBrainz"); tests also set the idle
     // limit and a certificate authority of their own.
     MusicBrainzOptions MusicBrainz;
+    // The Cover Art Archive's time and size limits; tests lower them.
+    CoverArtLimits CoverArt;
     // The match the window's names came from: year, genre, identifiers. Emptied by a lookup that
     // finds another, and by another disc.
     const DiscMetadata &Match() const { return match_; }
@@ -287,7 +300,20 @@ class TCDRipTestForm : public QMainWindow {
     void RipEncodedRows(const QString &Name, const std::function<void(int Track)> &Begin,
                         const std::function<void(int Track, int32_t Percent)> &Progress,
                         const std::function<void(int Track)> &End);
+    void RipOpusRows();
+    // FLAC and Opus: the library and the disc checked first, the progress in the status bar.
+    void RipRowsWithStatus(const QString &Name);
     QString FlacDescription() const;
+    QString OpusDescription() const;
+    // The cover, ReplayGain and Opus choices of the settings tab into a new command's request,
+    // the cover service handed to the command, digital play stopped.
+    void PrepareRipCommand(RipRequest &Request);
+    std::vector<StoredSetting> ExtraSettings();
+    void ConnectPlaybackControls();
+    void ShowPlayPosition(const QString &Problem);
+    std::unique_ptr<CoverArtService> coverArt_;
+    QString coverArtServer_;
+    DiscPlayer *player_ = nullptr;
     // The album information dialog confirmed: its texts go to the window and to its row.
     void AlbumInfoAccepted();
     int albumInfoRow_ = -1;

@@ -149,6 +149,7 @@ void TCDRipTestForm::DriveSelBoxChange()
     ui->lblArtist->clear();
     ui->lblTitle->clear();
     const int index = ui->DriveSelBox->currentIndex();
+    StopDigitalPlayback();
     SelectDrive(index);
     DiscInfoLoaded = false;
     CdInfo.TrackCount = 0;
@@ -258,6 +259,7 @@ void TCDRipTestForm::DeviceChange(uint32_t Event)
             return;
         if (RipRunning())
             btnCancelRipClick();
+        StopDigitalPlayback();
         SetStatusText(QStringLiteral("Media Retiré !!"));
         DiscInfoLoaded = false;
         CdInfo.TrackCount = 0;
@@ -282,6 +284,7 @@ void TCDRipTestForm::btnCloseCDClick()
         SetStatusText(QStringLiteral("Rippage en cours, fermeture CDROM impossible"));
         return;
     }
+    StopDigitalPlayback();
     cdrip3::CR_EjectCD(0);
     // The list and the status follow the tray here, whether a device notice comes or not; the
     // lookup reads the disc the list then shows.
@@ -313,6 +316,7 @@ void TCDRipTestForm::btnEjectCDClick()
         SetStatusText(QStringLiteral("Rippage en cours, éjection CDROM impossible"));
         return;
     }
+    StopDigitalPlayback();
     // The removal notice that follows resets DiscInfoLoaded.
     cdrip3::CR_EjectCD(1);
     ui->ListView1->clear();
@@ -334,6 +338,7 @@ void TCDRipTestForm::btnSaveSettingsClick()
         SetStatusText(QStringLiteral("Rippage en cours, paramètres CDROM non sauvegardés"));
         return;
     }
+    StopDigitalPlayback();
     // A record that could not be read is not written back: that would replace the drive's own
     // parameters with whatever the record held before.
     if (cdrip3::CR_GetCDROMParameters(&CdromSettings) != CDRIP_OK) {

@@ -45,6 +45,9 @@ void TCDRipTestForm::ComboBox1Change()
     case kFormatFlac:
         EncoderDescription = FlacDescription();
         break;
+    case kFormatOpus:
+        EncoderDescription = OpusDescription();
+        break;
     default:
         return;
     }

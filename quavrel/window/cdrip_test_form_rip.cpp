@@ -133,6 +133,7 @@ bool TCDRipTestForm::BeginRipCommand()
     request.AccurateRipServer = AccurateRipServer;
     request.Program = QStringLiteral("Quavrel " QUAVREL_VERSION);
     command_ = std::make_unique<DiscRip>(ripSource_, &accurateRip_);
+    PrepareRipCommand(request);
     RipError error;
     if (!command_->Begin(request, error)) {
         command_.reset();
@@ -191,6 +192,9 @@ void TCDRipTestForm::ripperlapisteauformatWav1Click()
         break;
     case kFormatFlac:
         RipFlacRows();
+        break;
+    case kFormatOpus:
+        RipOpusRows();
         break;
     default:
         break;
@@ -312,6 +316,16 @@ void TCDRipTestForm::RipMp3Rows()
 
 void TCDRipTestForm::RipFlacRows()
 {
+    RipRowsWithStatus(QStringLiteral("flac"));
+}
+
+void TCDRipTestForm::RipOpusRows()
+{
+    RipRowsWithStatus(QStringLiteral("opus"));
+}
+
+void TCDRipTestForm::RipRowsWithStatus(const QString &Name)
+{
     ui->ProgressBar2->setMaximum(1);
     ui->ProgressBar2->setValue(0);
     if (!CDRipReady()) {
@@ -324,10 +338,12 @@ void TCDRipTestForm::RipFlacRows()
     SetRipParameters(parameters);
     ui->ProgressBar2->setMaximum(ui->ProgressBar2->maximum() + TickedRowCount());
     RipEncodedRows(
-        QStringLiteral("flac"), [](int) {},
-        [this](int track, int32_t percent) {
-            SetStatusText(
-                QStringLiteral("Rippage & encodage flac de la piste %1 : %2% fait").arg(track).arg(percent));
+        Name, [](int) {},
+        [this, Name](int track, int32_t percent) {
+            SetStatusText(QStringLiteral("Rippage & encodage %1 de la piste %2 : %3% fait")
+                              .arg(Name)
+                              .arg(track)
+                              .arg(percent));
             ui->ProgressBar1->setValue(percent);
         },
         [this](int) {

@@ -104,6 +104,8 @@ std::vector<StoredSetting> TCDRipTestForm::StoredSettings()
     };
     for (StoredSetting &setting : VerifySettings())
         settings.push_back(std::move(setting));
+    for (StoredSetting &setting : ExtraSettings())
+        settings.push_back(std::move(setting));
     return settings;
 }
 
@@ -209,6 +211,9 @@ void TCDRipTestForm::FormCreate()
     case 3:
         EncoderDescription = FlacDescription();
         break;
+    case 4:
+        EncoderDescription = OpusDescription();
+        break;
     default:
         break;
     }
@@ -244,6 +249,7 @@ void TCDRipTestForm::FormCloseQuery()
                            (reason.isEmpty() ? QString() : QStringLiteral(" (") + reason + QLatin1Char(')')) +
                            QStringLiteral("."));
 
+    StopDigitalPlayback();
     // An MP3 rip runs without RipInProgress; it stops too.
     if (RipInProgress || ripCommandRunning_)
         btnCancelRipClick();

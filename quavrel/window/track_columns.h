@@ -15,4 +15,5 @@ enum EncoderFormat : int {
     kFormatMp3 = 1,
     kFormatWav = 2,
     kFormatFlac = 3,
+    kFormatOpus = 4,
 };

@@ -176,7 +176,7 @@ TEST_F(LayoutTest, ItemsAndFirstStates)
         int index;
     };
     const BoxRow boxes[] = {
-        {"ComboBox1", {"Ogg", "Mp3", "Wav", "Flac"}, 0},
+        {"ComboBox1", {"Ogg", "Mp3", "Wav", "Flac", "Opus"}, 0},
         {"FlacCompressionSel", {"0", "1", "2", "3", "4", "5", "6", "7", "8"}, 5},
         {"EncQualitySel", {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}, 5},
         {"fquce", {"44100", "32000", "22050"}, 0},
@@ -198,7 +198,7 @@ TEST_F(LayoutTest, ItemsAndFirstStates)
     QStringList radios;
     for (auto *button : Control<QGroupBox>(window, "RadioGroup1")->findChildren<QRadioButton *>())
         radios << button->text() + (button->isChecked() ? "*" : "");
-    EXPECT_EQ(radios, (QStringList{"Ogg*", "Mp3", "Wav", "Flac"}));
+    EXPECT_EQ(radios, (QStringList{"Ogg*", "Mp3", "Wav", "Flac", "Opus"}));
 
     auto *list = Control<QTreeWidget>(window, "ListView1");
     QStringList columns;

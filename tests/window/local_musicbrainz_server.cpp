@@ -92,6 +92,7 @@ void LocalMusicBrainzServer::Answer(QTcpSocket *socket, const QByteArray &head)
         return;
     socket->write("HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reply.reason +
                   "\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: " +
-                  QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n" + reply.body);
+                  QByteArray::number(reply.body.size()) + "\r\n" + reply.headers +
+                  "Connection: close\r\n\r\n" + reply.body);
     socket->disconnectFromHost();
 }

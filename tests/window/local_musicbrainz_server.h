@@ -23,6 +23,8 @@ struct ScriptedReply {
     QByteArray body;
     // Accept the request and never answer.
     bool silent = false;
+    // More header lines, each ended with "\r\n" ("Location: ...\r\n").
+    QByteArray headers{};
 };
 
 class LocalMusicBrainzServer : public QObject {

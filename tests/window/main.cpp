@@ -16,6 +16,9 @@ int main(int argc, char *argv[])
     // Rips are verified: against nothing (a refused loopback port) unless a test serves a database.
     if (qEnvironmentVariableIsEmpty("QUAVREL_ACCURATERIP_SERVER"))
         qputenv("QUAVREL_ACCURATERIP_SERVER", "http://127.0.0.1:1");
+    // Covers likewise: never the public archive.
+    if (qEnvironmentVariableIsEmpty("QUAVREL_COVERART_SERVER"))
+        qputenv("QUAVREL_COVERART_SERVER", "http://127.0.0.1:1");
     // The documents folder must exist for its path to be reported.
     qputenv("HOME", configHome.path().toLocal8Bit());
     QApplication application(argc, argv);

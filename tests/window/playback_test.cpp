@@ -1,5 +1,5 @@
-// The player buttons on the demo disc and the mixed-mode disc; the virtual drive's play clock
-// shows what reached the drive.
+// The player buttons on the demo disc and the mixed-mode disc, playing on the drive's analog
+// output; the virtual drive's play clock shows what reached the drive.
 
 #include "drive_catalogue.h"
 #include "lookup_test_support.h"
@@ -14,6 +14,8 @@ class PlaybackTest : public LookupTest {
     {
         LookupTest::SetUp();
         OpenWindow();
+        // The drive's own analog play, which the virtual drive's play clock shows.
+        Window().Controls()->lectureanalogique->setChecked(true);
         SelectTrack(1);
         Window().SetStatusText(kUntouched);
     }

@@ -43,7 +43,12 @@ const QStringList kValueNames = {"Répertoire",
                                  "Recherche au changement de disque",
                                  "Textes en UTF-8",
                                  "Source des informations",
-                                 "Serveur MusicBrainz"};
+                                 "Serveur MusicBrainz",
+                                 "Paramètres Opus",
+                                 "Pochette",
+                                 "ReplayGain",
+                                 "Lecture analogique par le lecteur",
+                                 "Serveur Cover Art Archive"};
 
 void WriteRaw(const QByteArray &bytes)
 {
@@ -63,7 +68,7 @@ QByteArray ReadRaw()
 
 using SettingsTest = WindowTest;
 
-TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll29Values)
+TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll34Values)
 {
     {
         TCDRipTestForm window;
@@ -107,6 +112,10 @@ TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll29Values)
                                                       {"Textes en UTF-8", "0"},
                                                       {"Source des informations", "2"},
                                                       {"Serveur MusicBrainz", "https://musicbrainz.org"},
+                                                      {"Paramètres Opus", "3"},
+                                                      {"Pochette", "2"},
+                                                      {"ReplayGain", "1"},
+                                                      {"Lecture analogique par le lecteur", "0"},
                                                       {"Localisation du Serveur", "/~cddb/cddb.cgi"}};
     for (const auto &[name, value] : forms)
         EXPECT_EQ(StoredValue(name), value) << name.toStdString();
@@ -257,7 +266,7 @@ TEST_F(SettingsTest, IndexesOutsideTheListsFallBackToTheDefaults)
 {
     StoreValues({{"Paramètres Ogg", "11"},
                  {"Débit Max Mp3", "-1"},
-                 {"Encodeur", "4"},
+                 {"Encodeur", "5"},
                  {"Connexion active", "4"},
                  {"Paramètres Flac", "9"}});
     TCDRipTestForm window;

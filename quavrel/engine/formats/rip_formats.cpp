@@ -6,6 +6,7 @@
 #include "quavrel/engine/formats/mp3_sink.h"
 #include "quavrel/engine/formats/ogg_sink.h"
 #include "quavrel/engine/formats/ogg_tag_texts.h"
+#include "quavrel/engine/formats/opus_sink.h"
 #include "quavrel/engine/formats/wav_sink.h"
 
 #include <algorithm>
@@ -87,6 +88,11 @@ std::unique_ptr<AudioSink> MakeFlac(const EncoderChoice &Choice, const TrackTags
                                       static_cast<uint64_t>(std::max<int64_t>(Frames, 0)));
 }
 
+std::unique_ptr<AudioSink> MakeOpus(const EncoderChoice &Choice, const TrackTags &Tags, int64_t, RipError &)
+{
+    return std::make_unique<OpusSink>(Choice.OpusBitrate, Tags);
+}
+
 QStringList OggLines(const EncoderChoice &Choice)
 {
     return {QStringLiteral("Qualité Ogg : %1").arg(Choice.OggQuality)};
@@ -111,6 +117,11 @@ QStringList FlacLines(const EncoderChoice &Choice)
     return {QStringLiteral("Compression Flac : %1").arg(Choice.FlacCompression)};
 }
 
+QStringList OpusLines(const EncoderChoice &Choice)
+{
+    return {QStringLiteral("Opus : %1 kbit/s").arg(Choice.OpusBitrate)};
+}
+
 } // namespace
 
 const std::vector<RipFormat> &RipFormats()
@@ -120,6 +131,7 @@ const std::vector<RipFormat> &RipFormats()
         {QStringLiteral("mp3"), QStringLiteral("Mp3"), 1, QStringLiteral(".mp3"), MakeMp3, Mp3Lines},
         {QStringLiteral("wav"), QStringLiteral("Wav"), 2, QStringLiteral(".wav"), MakeWav, WavLines},
         {QStringLiteral("flac"), QStringLiteral("Flac"), 3, QStringLiteral(".flac"), MakeFlac, FlacLines},
+        {QStringLiteral("opus"), QStringLiteral("Opus"), 4, QStringLiteral(".opus"), MakeOpus, OpusLines},
     };
     return formats;
 }

@@ -26,6 +26,7 @@ struct EncoderChoice {
     bool Original = false;
     bool Crc = true;
     int FlacCompression = 5; // 0..8
+    int OpusBitrate = 160;   // kbit/s, 64..256
 };
 
 // Frames is the track's length in sample frames. Null with Error (FormatUnavailable) when the

@@ -1,10 +1,12 @@
 #include "quavrel/engine/rip/disc_rip.h"
 
+#include "quavrel/engine/pipeline/reader_thread.h"
 #include "quavrel/engine/pipeline/rip_source.h"
 #include "quavrel/engine/pipeline/staged_file.h"
 #include "quavrel/engine/verify/accuraterip_disc.h"
 #include "quavrel/naming/output_names.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -30,6 +32,70 @@ bool Exists(const QString &Path)
     return QFileInfo(Path).exists() || QFileInfo(Path).isSymLink();
 }
 
+// The format's sink, and then what the finished file gets beside its names: the track's gain and
+// the cover, written into the staged file before it is put in place.
+class ExtrasSink : public AudioSink {
+  public:
+    ExtrasSink(std::unique_ptr<AudioSink> Inner, std::function<FileExtras()> Extras)
+        : inner_(std::move(Inner)), extras_(std::move(Extras))
+    {
+    }
+    QString Extension() const override { return inner_->Extension(); }
+    bool Begin(QFile &File, QString &Error) override { return inner_->Begin(File, Error); }
+    bool Write(const uint8_t *Pcm, size_t Bytes, QString &Error) override
+    {
+        return inner_->Write(Pcm, Bytes, Error);
+    }
+    bool Finish(QFile &File, const QString &Path, QString &Error) override
+    {
+        return inner_->Finish(File, Path, Error) &&
+               AddFileExtras(Path, inner_->Extension(), extras_(), Error);
+    }
+    void Abandon() override { inner_->Abandon(); }
+
+  private:
+    std::unique_ptr<AudioSink> inner_;
+    std::function<FileExtras()> extras_;
+};
+
+// The file at Path with Extras added, through a staged copy: tags only, the audio as it is.
+bool RewriteWithExtras(const QString &Path, const QString &Extension, const FileExtras &Extras,
+                       RipError &Error)
+{
+    QFile source(Path);
+    if (!source.open(QIODevice::ReadOnly)) {
+        Error = FileError(Path, source.errorString());
+        return false;
+    }
+    StagedFile staged;
+    if (!staged.Open(Path, Error))
+        return false;
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 read = source.read(block.data(), block.size());
+        if (read < 0) {
+            Error = FileError(Path, source.errorString());
+            return false;
+        }
+        if (read == 0)
+            break;
+        if (staged.File().write(block.constData(), read) != read) {
+            Error = FileError(Path, WriteFailureReason(staged.File()));
+            return false;
+        }
+    }
+    if (!staged.File().flush()) {
+        Error = FileError(Path, WriteFailureReason(staged.File()));
+        return false;
+    }
+    QString reason;
+    if (!AddFileExtras(staged.Path(), Extension, Extras, reason)) {
+        Error = FileError(Path, reason);
+        return false;
+    }
+    return staged.Commit(Error);
+}
+
 } // namespace
 
 TrackTags TrackTagsOf(const Disc &Disc, const DiscMetadata &Metadata, int Number)
@@ -50,6 +116,8 @@ TrackTags TrackTagsOf(const Disc &Disc, const DiscMetadata &Metadata, int Number
 
 DiscRip::DiscRip(RipSource &Source, AccurateRipFetcher *Fetcher) : source_(Source), fetcher_(Fetcher) {}
 
+DiscRip::~DiscRip() = default;
+
 bool DiscRip::Begin(const RipRequest &Request, RipError &Error)
 {
     request_ = Request;
@@ -59,6 +127,12 @@ bool DiscRip::Begin(const RipRequest &Request, RipError &Error)
     lookedUp_ = false;
     lookup_ = {};
     reportBase_.clear();
+    coverAsked_ = false;
+    cover_ = {};
+    coverNote_.clear();
+    loudness_.clear();
+    albumGain_.reset();
+    albumPeak_ = 0;
     if (!request_.Format) {
         Error.Kind = RipErrorKind::FormatUnavailable;
         return false;
@@ -103,6 +177,44 @@ void DiscRip::Cancel()
         pipeline_->Cancel();
     if (fetcher_)
         fetcher_->Abort();
+    if (covers_)
+        covers_->Abort();
+}
+
+void DiscRip::FetchCover()
+{
+    if (coverAsked_ || request_.Cover == CoverChoice::None)
+        return;
+    coverAsked_ = true;
+    const QString release = request_.Metadata.MusicBrainzReleaseId.trimmed();
+    QString problem;
+    if (release.isEmpty())
+        problem = QStringLiteral("les noms ne viennent pas d'une parution MusicBrainz");
+    else if (request_.CoverArtServer.trimmed().isEmpty() || !covers_)
+        problem = QStringLiteral("aucun serveur de pochettes");
+    else {
+        CoverArtResult fetched = covers_->Fetch(request_.CoverArtServer, release);
+        cover_ = fetched.Image;
+        problem = fetched.Problem;
+    }
+    if (cover_.Empty()) {
+        coverNote_ = QStringLiteral("Pochette : aucune (%1)").arg(problem);
+        return;
+    }
+    QStringList where;
+    if (CoverEmbedded(request_.Cover))
+        where << (CanEmbedCover(request_.Format->Extension)
+                      ? QStringLiteral("intégrée aux fichiers")
+                      : QStringLiteral("non intégrée (format sans image)"));
+    if (CoverToFile(request_.Cover))
+        where << QStringLiteral("fichier %1")
+                     .arg(ImageMimeType(cover_.Data) == QLatin1String("image/png")
+                              ? QStringLiteral("cover.png")
+                              : QStringLiteral("cover.jpg"));
+    coverNote_ = QStringLiteral("Pochette : %1 (%2 octets, %3)")
+                     .arg(where.join(QStringLiteral(", ")))
+                     .arg(cover_.Data.size())
+                     .arg(cover_.MimeType);
 }
 
 TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progress)
@@ -125,12 +237,32 @@ TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progre
     rip.File = FileOf(Track);
     rip.Range = disc.TrackRange(Track);
     rip.NameShortened = names_[Track].Shortened;
-    std::unique_ptr<AudioSink> sink = request_.Format->MakeSink(
-        request_.Encoder, TagsOf(Track), int64_t{rip.Range.Count()} * kFramesPerSector, report.Error);
-    if (!sink) {
+    FetchCover();
+    if (cancelled_) {
+        report.Outcome = RipOutcome::Cancelled;
         results_.push_back(rip);
         return rip;
     }
+    std::unique_ptr<AudioSink> formatSink = request_.Format->MakeSink(
+        request_.Encoder, TagsOf(Track), int64_t{rip.Range.Count()} * kFramesPerSector, report.Error);
+    if (!formatSink) {
+        results_.push_back(rip);
+        return rip;
+    }
+    std::unique_ptr<TrackLoudness> meter = request_.ReplayGain ? std::make_unique<TrackLoudness>() : nullptr;
+    TrackLoudness *loudness = meter.get();
+    const bool embed = CoverEmbedded(request_.Cover) && CanEmbedCover(request_.Format->Extension);
+    // Called on the reader thread once the whole track has flowed through the meter.
+    ExtrasSink sink(std::move(formatSink), [this, loudness, embed] {
+        FileExtras extras;
+        if (loudness && loudness->Gain()) {
+            extras.TrackGain = loudness->Gain();
+            extras.TrackPeak = loudness->Peak();
+        }
+        if (embed)
+            extras.Cover = cover_;
+        return extras;
+    });
 
     TrackChecksums sums = ChecksumsOfTrack(disc, Track);
     RipPipeline pipeline(source_);
@@ -139,10 +271,14 @@ TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progre
     pipeline.SetReadOffset({request_.ReadOffset, disc.Track(audio.front()).Start, disc.AudioEnd()});
     RipCallbacks callbacks;
     callbacks.Progress = Progress;
-    callbacks.Pcm = [&sums](const uint8_t *pcm, size_t bytes) { sums.Feed(pcm, bytes); };
+    callbacks.Pcm = [&sums, loudness](const uint8_t *pcm, size_t bytes) {
+        sums.Feed(pcm, bytes);
+        if (loudness)
+            loudness->Feed(pcm, bytes);
+    };
     pipeline_ = &pipeline;
     report =
-        pipeline.Rip(rip.Range.First, rip.Range.Last, *sink, rip.File, callbacks, QStringLiteral(".jitt"));
+        pipeline.Rip(rip.Range.First, rip.Range.Last, sink, rip.File, callbacks, QStringLiteral(".jitt"));
     pipeline_ = nullptr;
     if (report.Outcome == RipOutcome::Cancelled)
         cancelled_ = true;
@@ -151,10 +287,88 @@ TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progre
     rip.V2 = sums.V2();
     // The database's checksums are of the drive's own samples.
     rip.Checksummed = source_.Channels() == 2 && source_.Rate() == 44100;
-    if (rip.Done())
+    if (rip.Done()) {
         Verify(rip);
+        if (loudness) {
+            rip.Gain = loudness->Gain();
+            rip.Peak = loudness->Peak();
+            loudness_[Track] = std::move(meter);
+        }
+    }
     results_.push_back(rip);
     return rip;
+}
+
+QStringList DiscRip::FinishExtras(QStringList &Errors)
+{
+    QStringList lines;
+    // The last complete rip of each track.
+    std::map<int, const TrackRip *> done;
+    for (const TrackRip &rip : results_)
+        if (rip.Done())
+            done[rip.Track] = &rip;
+    if (done.empty())
+        return lines;
+    if (CoverToFile(request_.Cover) && !cover_.Empty()) {
+        const QString name = ImageMimeType(cover_.Data) == QLatin1String("image/png")
+                                 ? QStringLiteral("cover.png")
+                                 : QStringLiteral("cover.jpg");
+        RipError error;
+        if (!WriteFileAtomically(folder_ + QDir::separator() + name, cover_.Data, error))
+            Errors << RipErrorText(error);
+    }
+    if (!coverNote_.isEmpty())
+        lines << coverNote_;
+    if (!request_.ReplayGain)
+        return lines;
+    lines << QStringLiteral("ReplayGain 2.0 : référence %1 LUFS").arg(kReplayGainReference, 0, 'f', 0);
+    // The album's values only for the whole disc in this command: a part of it would give the
+    // album another loudness than its own.
+    std::vector<const TrackLoudness *> meters;
+    bool whole = true;
+    for (int track : request_.Disc.AudioTracks()) {
+        const auto meter = loudness_.find(track);
+        if (!done.count(track) || meter == loudness_.end()) {
+            whole = false;
+            break;
+        }
+        meters.push_back(meter->second.get());
+    }
+    const std::optional<double> album = whole ? TrackLoudness::AlbumLoudness(meters) : std::nullopt;
+    if (!album) {
+        lines << (whole
+                      ? QStringLiteral("Gain d'album : aucun (disque silencieux)")
+                      : QStringLiteral("Gain d'album : aucun, toutes les pistes audio n'ont pas été rippées "
+                                       "par cette commande"));
+        return lines;
+    }
+    FileExtras extras;
+    extras.AlbumGain = kReplayGainReference - *album;
+    extras.AlbumPeak = 0.0;
+    for (const TrackLoudness *meter : meters)
+        extras.AlbumPeak = std::max(*extras.AlbumPeak, meter->Peak());
+    int written = 0;
+    // A disc's files are copied once more: off the caller's thread, whose events go on meanwhile.
+    ReaderThread worker;
+    worker.Run([&] {
+        for (const auto &[track, rip] : done) {
+            RipError error;
+            if (RewriteWithExtras(rip->File, request_.Format->Extension, extras, error))
+                ++written;
+            else
+                Errors << RipErrorText(error);
+        }
+    });
+    if (written == static_cast<int>(done.size())) {
+        albumGain_ = extras.AlbumGain;
+        albumPeak_ = *extras.AlbumPeak;
+    }
+    lines << QStringLiteral("Gain d'album : %1, crête %2%3")
+                 .arg(GainText(*extras.AlbumGain), PeakText(*extras.AlbumPeak),
+                      written == static_cast<int>(done.size())
+                          ? QString()
+                          : QStringLiteral(" (fichiers non tous modifiés)"));
+    return lines;
 }
 
 void DiscRip::Verify(TrackRip &Rip)
@@ -181,6 +395,8 @@ QStringList DiscRip::Finish()
     if (request_.Format)
         session.Settings = request_.Format->SettingsLines(request_.Encoder);
     session.Settings << QStringLiteral("Lecture : correction de gigue (paranoïa)");
+    QStringList errors;
+    session.Settings << FinishExtras(errors);
     session.Directory = folder_;
     session.Artist = request_.Metadata.Artist;
     session.Album = request_.Metadata.Album;
@@ -210,7 +426,7 @@ QStringList DiscRip::Finish()
         tracks[rip.Track] = track;
     }
     if (tracks.empty())
-        return {};
+        return errors;
 
     // The reports of this disc and format: those already there are merged into, others (another
     // disc, another format, files of another program) are left alone and these get a name of their own.
@@ -239,7 +455,6 @@ QStringList DiscRip::Finish()
         session.Tracks.push_back(track);
     reportBase_ = base;
 
-    QStringList errors;
     const std::pair<QString, QByteArray> reports[] = {
         {QStringLiteral(".log"), RipLogText(session).toUtf8()},
         {QStringLiteral(".cue"), CueSheetBytes(CueSheetText(session))},

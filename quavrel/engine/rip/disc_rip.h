@@ -10,7 +10,9 @@
 
 #include "quavrel/disc/disc.h"
 #include "quavrel/engine/formats/rip_formats.h"
+#include "quavrel/engine/loudness/track_loudness.h"
 #include "quavrel/engine/pipeline/rip_pipeline.h"
+#include "quavrel/engine/rip/cover_art.h"
 #include "quavrel/engine/rip/rip_reports.h"
 #include "quavrel/engine/verify/accuraterip_lookup.h"
 #include "quavrel/metadata/lookup/disc_metadata.h"
@@ -18,6 +20,8 @@
 
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include <QDateTime>
@@ -41,6 +45,12 @@ struct RipRequest {
     int32_t ReadOffset = 0;
     // The AccurateRip server ("http://host[:port]"); empty asks none.
     QString AccurateRipServer;
+    // The front cover of the release the names came from (its MusicBrainz identifier), from the
+    // Cover Art Archive service at CoverArtServer: embedded in the files, saved beside them, both.
+    CoverChoice Cover = CoverChoice::None;
+    QString CoverArtServer;
+    // ReplayGain 2.0 tags: each track's, and the album's when the command rips every audio track.
+    bool ReplayGain = false;
     // "Quavrel 1.1", for the reports.
     QString Program;
     QDateTime Started = QDateTime::currentDateTime();
@@ -58,6 +68,9 @@ struct TrackRip {
     bool Checksummed = false;
     AccurateRipVerdict Verdict;
     bool NameShortened = false;
+    // The track's ReplayGain values (ReplayGain on, a complete track with sound above the gate).
+    std::optional<double> Gain;
+    double Peak = 0;
 
     bool Done() const { return Report.Outcome == RipOutcome::Done; }
     bool Damaged() const { return Report.DamagedChunks > 0 || Report.JitterErrors > 0; }
@@ -68,8 +81,12 @@ class DiscRip {
     // The source reads the drive; Fetcher (not owned, may be null) asks the AccurateRip server:
     // the engine has no network of its own.
     DiscRip(RipSource &Source, AccurateRipFetcher *Fetcher);
+    ~DiscRip();
     DiscRip(const DiscRip &) = delete;
     DiscRip &operator=(const DiscRip &) = delete;
+
+    // The service the cover is asked of (not owned, may be null: no cover).
+    void SetCoverArtFetcher(CoverArtFetcher *Fetcher) { covers_ = Fetcher; }
 
     // Works out the output folder (made with its parents) and every track's file. False with
     // Error when nothing can be ripped (no format, no folder).
@@ -96,10 +113,19 @@ class DiscRip {
     QStringList Finish();
     // Where Finish wrote the reports, without extension; empty before.
     const QString &ReportBase() const { return reportBase_; }
+    // What became of the cover, in French, as the log says it; empty when none was asked for.
+    const QString &CoverNote() const { return coverNote_; }
+    // The album's gain and peak, once Finish wrote them into every track's file.
+    std::optional<double> AlbumGain() const { return albumGain_; }
+    double AlbumPeak() const { return albumPeak_; }
 
   private:
     TrackTags TagsOf(int Track) const;
     void Verify(TrackRip &Rip);
+    // Asks for the cover once per command, before the first track that is read.
+    void FetchCover();
+    // The album's gain into every file of the command, the cover file beside them; the log's lines.
+    QStringList FinishExtras(QStringList &Errors);
 
     RipSource &source_;
     AccurateRipFetcher *fetcher_;
@@ -112,6 +138,14 @@ class DiscRip {
     bool lookedUp_ = false;
     AccurateRipLookup lookup_;
     QString reportBase_;
+    CoverArtFetcher *covers_ = nullptr;
+    bool coverAsked_ = false;
+    CoverImage cover_;
+    QString coverNote_;
+    // Each complete track's meter, for the album's loudness.
+    std::map<int, std::unique_ptr<TrackLoudness>> loudness_;
+    std::optional<double> albumGain_;
+    double albumPeak_ = 0;
 };
 
 // The tags of track Number of Disc with Metadata's names.
