@@ -422,7 +422,7 @@ Sense EmulatedDrive::ReadCd(int32_t lsn, int32_t count, uint8_t expectedType, ui
         return kInvalidField;
     for (int32_t i = 0; i < count; ++i) {
         const int32_t sector = lsn + i;
-        const DiscTrack *track = disc.TrackAt(sector);
+        const DiscTrack *track = disc.QTrackAt(sector);
         const bool audio = track && track->audio;
         if ((expectedType == 1 && !audio) || (expectedType > 1 && audio))
             return kIllegalModeForTrack;
@@ -498,7 +498,7 @@ Sense EmulatedDrive::Read(int32_t lsn, int32_t count, bool fua, std::vector<uint
     out.resize(static_cast<size_t>(count) * blockLength_);
     for (int32_t i = 0; i < count; ++i) {
         uint8_t *block = out.data() + static_cast<size_t>(i) * blockLength_;
-        const DiscTrack *track = disc.TrackAt(lsn + i);
+        const DiscTrack *track = disc.QTrackAt(lsn + i);
         if (track && track->audio) {
             if (blockLength_ != static_cast<uint32_t>(kRawBytes))
                 return kIllegalModeForTrack;
