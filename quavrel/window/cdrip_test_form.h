@@ -253,6 +253,10 @@ class TCDRipTestForm : public QMainWindow {
     void showEvent(QShowEvent *event) override;
     // The arrival notice's check, asked once more after a short wait when no medium is seen yet.
     void CheckArrivedMedium(bool mayRetry);
+    // The track a row of ListView1 stands for: 0 for the hidden track's row, which comes first.
+    int TrackOfRow(int Row) const;
+    // The track can be ripped: an audio track of CdInfo, or the hidden track when the disc has one.
+    bool IsAudioTrack(int Track) const;
     std::unique_ptr<TDeviceNotices> deviceNotices_;
     bool audioIcons_ = false;
     bool shown_ = false;

@@ -7,6 +7,7 @@
 #include "quavrel/metadata/cddb/cddb_server.h"
 #include "quavrel/metadata/cddb/cddb_server_record.h"
 #include "quavrel/metadata/cddb/cddb_source.h"
+#include "quavrel/metadata/cdtext/cdtext_source.h"
 #include "quavrel/metadata/musicbrainz/musicbrainz_source.h"
 #include "quavrel/window/cdrip_test_form.h"
 #include "quavrel/window/matches_form.h"
@@ -227,6 +228,12 @@ void TCDRipTestForm::btnCalcDiscIDClick()
         lookupSources_.push_back(&cddb);
     if (source != kSourceCddb)
         lookupSources_.push_back(&musicBrainz);
+    // The disc's own CD-Text, read with the track list, when the services know nothing of it.
+    if (const std::optional<Disc> shown = ShownDisc(); shown && shown->SameTable(*disc))
+        disc->SetContents(shown->Tracks(), shown->Catalog(), shown->CdText());
+    CdTextSource cdText;
+    if (!disc->CdText().Empty())
+        lookupSources_.push_back(&cdText);
 
     requestInFlight_ = true;
     const LookupResult result = LookUpDisc(
@@ -285,9 +292,12 @@ void TCDRipTestForm::FillFromMatch(const DiscMetadata &Names)
     ui->lblTitle->setText(Names.Album);
     // The rows are the disc's tracks; titles beyond them have nowhere to go, and rows beyond the
     // titles keep their names.
-    const int rows = std::min(static_cast<int>(Names.Tracks.size()), ui->ListView1->topLevelItemCount());
-    for (int i = 0; i < rows; ++i)
-        ui->ListView1->topLevelItem(i)->setText(kNameColumn, Names.Tracks[static_cast<size_t>(i)].Title);
+    for (int row = 0; row < ui->ListView1->topLevelItemCount(); ++row) {
+        const int track = TrackOfRow(row);
+        if (track >= 1 && static_cast<size_t>(track) <= Names.Tracks.size())
+            ui->ListView1->topLevelItem(row)->setText(kNameColumn,
+                                                      Names.Tracks[static_cast<size_t>(track - 1)].Title);
+    }
 }
 
 void TCDRipTestForm::Button1Click()
