@@ -64,10 +64,23 @@ int ParanoiaMode(const TCDRomParams &params)
     return mode & ~PARANOIA_MODE_NEVERSKIP;
 }
 
+// Whether libcdio reads the same table as the catalogue's.
+bool SameToc(CdIo_t *cdio, const drives::DiscToc &toc)
+{
+    if (!cdio || cdio_get_first_track_num(cdio) != toc.firstTrack ||
+        cdio_get_last_track_num(cdio) != toc.lastTrack ||
+        cdio_get_track_lsn(cdio, CDIO_CDROM_LEADOUT_TRACK) != toc.leadOutLba)
+        return false;
+    for (const drives::TocTrack &track : toc.tracks)
+        if (cdio_get_track_lsn(cdio, static_cast<track_t>(track.number)) != track.startLba)
+            return false;
+    return true;
+}
+
 // paranoia takes its table from a libcdio handle; a virtual drive's table is the catalogue's (a
-// cdrdao TOC libcdio cannot read, a cue sheet's silences libcdio skips). A cue sheet of that table
-// over a sparse file of the disc's size stands in for the image: paranoia reads the sectors through
-// the catalogue all the same.
+// cdrdao TOC libcdio cannot read, a cue sheet's silences libcdio skips). Where libcdio's differs,
+// a cue sheet of the catalogue's table over a sparse file of the disc's size stands in for the
+// image: paranoia reads the sectors through the catalogue all the same.
 std::string StandInCueSheet(const drives::DiscToc &toc)
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "quavrel-rip-XXXXXX").string();
@@ -112,13 +125,14 @@ std::unique_ptr<RipSession> RipSession::Open(size_t driveIndex, const drives::Dr
     std::unique_ptr<RipSession> session(new RipSession);
     session->driveIndex_ = driveIndex;
     session->virtual_ = drive.kind == drives::DriveKind::Virtual;
-    if (session->virtual_) {
+    session->cdio_.reset(cdio_open(drive.path.c_str(), session->virtual_ ? DRIVER_UNKNOWN : DRIVER_DEVICE));
+    if (session->virtual_ && !SameToc(session->cdio_.get(), toc)) {
+        session->cdio_.reset();
         session->standIn_ = StandInCueSheet(toc);
         if (session->standIn_.empty())
             return nullptr;
+        session->cdio_.reset(cdio_open(session->standIn_.c_str(), DRIVER_BINCUE));
     }
-    session->cdio_.reset(session->virtual_ ? cdio_open(session->standIn_.c_str(), DRIVER_BINCUE)
-                                           : cdio_open(drive.path.c_str(), DRIVER_DEVICE));
     if (!session->cdio_)
         return nullptr;
     session->cdda_.reset(cdio_cddap_identify_cdio(session->cdio_.get(), CDDA_MESSAGE_FORGETIT, nullptr));
