@@ -74,7 +74,13 @@ struct RawBlock {
     bool doubleByte = false;
     std::array<uint8_t, 36> size{};
     int sizeParts = 0;
-    std::map<uint8_t, std::vector<std::pair<int, QByteArray>>> payloads; // type -> (track, 12 bytes)
+    struct Payload {
+        int track = 0;    // whose text the pack's first byte belongs to
+        int sequence = 0; // the pack's number
+        int position = 0; // characters of that text before the pack
+        QByteArray bytes; // 12
+    };
+    std::map<uint8_t, std::vector<Payload>> payloads;
 };
 
 } // namespace
@@ -137,8 +143,8 @@ CdText DecodeCdText(const QByteArray &Packs, int FirstTrack)
                 ++block.sizeParts;
             }
         } else if (pack[0] >= 0x80 && pack[0] <= 0x8E) {
-            block.payloads[pack[0]].emplace_back(pack[1] & 0x7F,
-                                                 QByteArray(reinterpret_cast<const char *>(pack + 4), 12));
+            block.payloads[pack[0]].push_back({pack[1] & 0x7F, pack[2], pack[3] & 0x0F,
+                                               QByteArray(reinterpret_cast<const char *>(pack + 4), 12)});
         }
     }
     if (damaged > 0)
@@ -166,32 +172,49 @@ CdText DecodeCdText(const QByteArray &Packs, int FirstTrack)
             const auto found = block.payloads.find(type);
             if (found == block.payloads.end())
                 continue;
-            // The texts run on across packs, each ended by a NUL (two in a double-byte block); the
-            // first pack's track number says whose text begins it. A tab repeats the text before.
-            QByteArray stream;
-            for (const auto &[track, bytes] : found->second)
-                stream += bytes;
-            int track = found->second.front().first;
-            QString previous;
+            // The texts run on across packs, each ended by a NUL (two in a double-byte block); a
+            // run of packs numbered one after another starts with the text its first pack's track
+            // number names. After a damaged pack the next run begins anew, the rest of a text cut
+            // by the damage left out. A tab repeats the text before.
+            std::vector<std::pair<size_t, size_t>> runs; // [first, end) of payloads
+            const std::vector<RawBlock::Payload> &payloads = found->second;
+            for (size_t i = 0; i < payloads.size(); ++i)
+                if (i == 0 || payloads[i].sequence != payloads[i - 1].sequence + 1)
+                    runs.emplace_back(i, i + 1);
+                else
+                    runs.back().second = i + 1;
             const qsizetype step = doubleByte ? 2 : 1;
-            qsizetype begin = 0;
-            for (qsizetype i = 0; i + step <= stream.size(); i += step) {
-                if (stream[i] != '\0' || (doubleByte && stream[i + 1] != '\0'))
-                    continue;
-                const QByteArray bytes = stream.mid(begin, i - begin);
-                begin = i + step;
-                const QString value =
-                    bytes == "\t" || bytes == QByteArray("\t\t", 2) ? previous : decode(bytes);
-                previous = value;
-                if (track == 0) {
-                    (type == 0x80 ? decoded.Album : decoded.Artist) = value;
-                } else if (track >= FirstTrack && track < FirstTrack + 99) {
-                    QStringList &list = type == 0x80 ? decoded.Titles : decoded.Performers;
-                    while (list.size() <= track - FirstTrack)
-                        list << QString();
-                    list[track - FirstTrack] = value;
+            QString previous;
+            for (const auto &[first, end] : runs) {
+                QByteArray stream;
+                for (size_t i = first; i < end; ++i)
+                    stream += payloads[i].bytes;
+                int track = payloads[first].track;
+                bool partial = payloads[first].position > 0 && first > 0;
+                qsizetype begin = 0;
+                for (qsizetype i = 0; i + step <= stream.size(); i += step) {
+                    if (stream[i] != '\0' || (doubleByte && stream[i + 1] != '\0'))
+                        continue;
+                    const QByteArray bytes = stream.mid(begin, i - begin);
+                    begin = i + step;
+                    if (partial) {
+                        partial = false;
+                        ++track;
+                        continue;
+                    }
+                    const QString value =
+                        bytes == "\t" || bytes == QByteArray("\t\t", 2) ? previous : decode(bytes);
+                    previous = value;
+                    if (track == 0) {
+                        (type == 0x80 ? decoded.Album : decoded.Artist) = value;
+                    } else if (track >= FirstTrack && track < FirstTrack + 99) {
+                        QStringList &list = type == 0x80 ? decoded.Titles : decoded.Performers;
+                        while (list.size() <= track - FirstTrack)
+                            list << QString();
+                        list[track - FirstTrack] = value;
+                    }
+                    ++track;
                 }
-                ++track;
             }
         }
         // The last pack's padding reads as empty texts past the last track.
