@@ -91,7 +91,7 @@ int Measure(int speed)
     for (int i = 0; i < count(); ++i) {
         TCdRipTrackContents read{};
         track(i, &read);
-        found += read.PregapSector == (i == 0 ? 0 : i * (kTrackSectors + kPregapSectors)) ? 1 : 0;
+        found += read.PregapSector == (i == 0 ? 0 : i * kTrackSectors + (i - 1) * kPregapSectors) ? 1 : 0;
     }
 
     TCDRomParams params{};

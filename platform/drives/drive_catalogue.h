@@ -115,8 +115,8 @@ struct DiscContents {
 
 // The pre-gaps, flags, ISRCs, catalogue number and CD-Text of the drive's disc. A virtual drive
 // answers from its image; a real drive from READ TOC (formats 0 and 5), READ SUB-CHANNEL (formats 2
-// and 3) and, for the pre-gaps, the Q sub-channel of a few sectors before each track (two short reads
-// a track: where its pre-gap's count-down says the gap begins, then around that place). A drive that
+// and 3) and, for the pre-gaps, the Q sub-channel of a few sectors before each track (windows of 27
+// sectors read at once: just before the start, where a two-second gap begins, then halving). A drive that
 // cannot read the Q sub-channel gives tracks without pre-gaps; the first track's pre-gap is whatever
 // lies before its start.
 QUAVREL_DRIVES_API DriveError ReadContents(size_t index, DiscContents &contents);

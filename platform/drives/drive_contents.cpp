@@ -2,6 +2,7 @@
 
 #include "cdio_image.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <vector>
@@ -61,63 +62,76 @@ std::vector<QFrame> ReadQ(CdIo_t *cdio, int32_t lsn, int32_t count)
     return frames;
 }
 
+// What a window of Q frames from lsn says of the boundary between track number - 1 and the
+// pre-gap of track number: its first pre-gap sector when the window holds frames of both sides,
+// else which side the whole window lies on (-1 before the boundary, +1 after it, 0 unknown).
+struct Window {
+    int32_t boundary = -1;
+    int side = 0;
+};
+
+Window Look(const std::vector<QFrame> &frames, int32_t lsn, int number)
+{
+    Window window;
+    int32_t before = -1; // the last frame of the track before
+    int32_t after = -1;  // the first frame of the pre-gap
+    for (int32_t i = 0; i < static_cast<int32_t>(frames.size()); ++i) {
+        const QFrame &frame = frames[static_cast<size_t>(i)];
+        if (!frame.position)
+            continue; // a catalogue or ISRC frame: no position
+        const bool gap = frame.track == number && frame.index == 0;
+        if (!gap && after < 0)
+            before = lsn + i;
+        if (gap && after < 0)
+            after = lsn + i;
+    }
+    if (before >= 0 && after > before)
+        window.boundary = before + 1; // a frame without a position between them counts with the gap
+    else
+        window.side = after >= 0 ? 1 : before >= 0 ? -1 : 0;
+    return window;
+}
+
 // Where track number's INDEX 00 begins, between low (after the previous track's start) and its
-// start; start when it has no pre-gap or the drive cannot tell.
+// start; start when it has no pre-gap or the drive cannot tell. The pre-gap's relative time counts
+// down to its INDEX 01 and says nothing of where it began: the boundary with the track before is
+// looked for in windows of sectors read at once (one seek each), first just before the start, then
+// where the usual two-second gap would begin, then halving the range.
 int32_t FirstPregapSector(CdIo_t *cdio, int number, int32_t low, int32_t start)
 {
-    // 0: the track before; 1: this track's pre-gap; -1: a frame without a position.
-    const auto side = [number](const QFrame &frame) {
-        if (!frame.position)
-            return -1;
-        return frame.track == number && frame.index == 0 ? 1 : 0;
+    constexpr int32_t kWindow = 27; // what one transfer holds
+    const auto look = [&](int32_t from, int32_t to) {
+        from = std::max(from, low);
+        to = std::min(to, start);
+        return from < to ? Look(ReadQ(cdio, from, to - from), from, number) : Window{};
     };
-    const int32_t width = std::min<int32_t>(4, start - low);
-    const std::vector<QFrame> last = ReadQ(cdio, start - width, width);
-    int32_t guess = -1;
-    for (int32_t i = static_cast<int32_t>(last.size()) - 1; i >= 0 && guess < 0; --i) {
-        if (side(last[static_cast<size_t>(i)]) == 0)
-            return start;
-        if (side(last[static_cast<size_t>(i)]) == 1)
-            // The pre-gap counts down to 0 at its last sector.
-            guess = start - width + i - last[static_cast<size_t>(i)].relative;
-    }
-    if (guess < 0)
-        return start;
-    // Around the guess: the last frame of the track before and the first of the pre-gap.
-    const int32_t from = std::max(low, guess - 3);
-    const int32_t to = std::min(start, guess + 3);
-    const std::vector<QFrame> around = ReadQ(cdio, from, to - from);
-    int32_t before = -1;
-    int32_t in = -1;
-    for (int32_t i = 0; i < static_cast<int32_t>(around.size()); ++i) {
-        const int s = side(around[static_cast<size_t>(i)]);
-        if (s == 0 && in < 0)
-            before = from + i;
-        if (s == 1 && in < 0)
-            in = from + i;
-    }
-    if (before >= 0 && in > before)
-        return before + 1; // a frame without a position between them counts with the gap
-    // The count-down misled (a drive counting to 1, a damaged frame): halve the range instead.
-    int32_t lo = low;   // the track before, or unknown
-    int32_t hi = start; // the pre-gap, or the track's start
-    for (int step = 0; step < 24 && hi - lo > 1; ++step) {
+    Window last = look(start - kWindow, start);
+    if (last.boundary >= 0)
+        return last.boundary;
+    if (last.side <= 0)
+        return start;             // the track before runs up to the start, or no Q to go by
+    int32_t lo = low;             // before the boundary (or the range's end)
+    int32_t hi = start - kWindow; // in the pre-gap
+    const Window usual = look(start - 150 - kWindow / 2, start - 150 + kWindow / 2 + 1);
+    if (usual.boundary >= 0)
+        return usual.boundary;
+    if (usual.side > 0)
+        hi = std::min(hi, start - 150 - kWindow / 2);
+    else if (usual.side < 0)
+        lo = std::max(lo, start - 150 + kWindow / 2);
+    for (int step = 0; step < 24 && hi > lo; ++step) {
         const int32_t mid = lo + (hi - lo) / 2;
-        const std::vector<QFrame> probe = ReadQ(cdio, mid, std::min<int32_t>(3, hi - mid));
-        int s = -1;
-        int32_t at = mid;
-        for (size_t i = 0; i < probe.size() && s < 0; ++i) {
-            s = side(probe[i]);
-            at = mid + static_cast<int32_t>(i);
-        }
-        if (s < 0)
-            return start; // no Q to go by
-        if (s == 0)
-            lo = at;
+        const Window probe = look(mid - kWindow / 2, mid + kWindow / 2 + 1);
+        if (probe.boundary >= 0)
+            return probe.boundary;
+        if (probe.side == 0)
+            return start;
+        if (probe.side > 0)
+            hi = std::min(hi, mid - kWindow / 2);
         else
-            hi = at;
+            lo = std::max(lo, mid + kWindow / 2);
     }
-    return hi;
+    return std::max(hi, low);
 }
 
 uint8_t ControlOf(CdIo_t *cdio, track_t t)
