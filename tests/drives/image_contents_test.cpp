@@ -144,4 +144,69 @@ TEST(DiscImages, ACueSheetsPregapIsSilenceThatShiftsTheTracksAfterIt)
     std::filesystem::remove_all(dir);
 }
 
+TEST(DiscImages, ACdrdaoTocsOtherStatementsPlaceEveryTrackAndEverySample)
+{
+    // What discgen's TOCs leave out: a WAVE file, PREGAP, INDEX, a bare START, ZERO, a cooked
+    // MODE1 data file, the flags.
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("quavrel-toc-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::vector<uint8_t> pcm = BinSectors("demo", 0, 750);
+    {
+        std::ofstream wav(dir / "a.wav", std::ios::binary);
+        const auto le32 = [&wav](uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                wav.put(static_cast<char>(v >> (8 * i)));
+        };
+        wav << "RIFF";
+        le32(static_cast<uint32_t>(36 + pcm.size()));
+        wav << "WAVEfmt ";
+        le32(16);
+        wav.write("\x01\x00\x02\x00\x44\xAC\x00\x00\x10\xB1\x02\x00\x04\x00\x10\x00", 16);
+        wav << "data";
+        le32(static_cast<uint32_t>(pcm.size()));
+        wav.write(reinterpret_cast<const char *>(pcm.data()), static_cast<std::streamsize>(pcm.size()));
+        std::ofstream iso(dir / "d.iso", std::ios::binary);
+        for (int block = 0; block < 20; ++block)
+            iso << std::string(2048, static_cast<char>('A' + block));
+    }
+    std::ofstream(dir / "other.toc")
+        << "CD_ROM\nCATALOG \"1234567890123\"\n"
+           "TRACK AUDIO\nFILE \"a.wav\" 0 00:04:00\n"
+           "TRACK AUDIO\nPRE_EMPHASIS FOUR_CHANNEL_AUDIO\nPREGAP 00:01:00\n"
+           "FILE \"a.wav\" 00:04:00 00:03:00\nINDEX 00:01:00\n"
+           "TRACK AUDIO\nFILE \"a.wav\" 00:07:00 00:01:00\nSTART\nFILE \"a.wav\" 00:08:00\n"
+           "TRACK MODE1\nZERO 00:00:10\nDATAFILE \"d.iso\" // 40960 bytes\n";
+    ScopedEnvironment listed("QUAVREL_DRIVES", (dir / "other.toc").string());
+    const Read read = ReadAll((dir / "other.toc").string());
+    ASSERT_EQ(read.toc.tracks.size(), 4u);
+    const std::vector<int32_t> starts{read.toc.tracks[0].startLba, read.toc.tracks[1].startLba,
+                                      read.toc.tracks[2].startLba, read.toc.tracks[3].startLba};
+    EXPECT_EQ(starts, (std::vector<int32_t>{0, 375, 675, 825}));
+    EXPECT_EQ(read.toc.leadOutLba, 855);
+    EXPECT_FALSE(read.toc.tracks[3].audio);
+    EXPECT_EQ(read.contents.tracks[1].pregap, 300);
+    EXPECT_EQ(read.contents.tracks[2].pregap, 600);
+    EXPECT_EQ(read.contents.tracks[1].control, 0x09);
+    EXPECT_EQ(read.contents.catalog, "1234567890123");
+    const auto sectors = [&read](int32_t first, int32_t count) {
+        return std::vector<uint8_t>(read.audio.begin() + int64_t{first} * drives::kSectorBytes,
+                                    read.audio.begin() + int64_t{first + count} * drives::kSectorBytes);
+    };
+    const auto wavSectors = [&pcm](int32_t first, int32_t count) {
+        return std::vector<uint8_t>(pcm.begin() + int64_t{first} * drives::kSectorBytes,
+                                    pcm.begin() + int64_t{first + count} * drives::kSectorBytes);
+    };
+    // WAVE samples are little-endian, as they are; the pre-gap's silence sits before them.
+    EXPECT_EQ(sectors(0, 300), wavSectors(0, 300));
+    EXPECT_EQ(sectors(300, 75), std::vector<uint8_t>(75 * drives::kSectorBytes, 0));
+    EXPECT_EQ(sectors(375, 225), wavSectors(300, 225));
+    EXPECT_EQ(sectors(600, 225), wavSectors(525, 225));
+    // The data sectors get a sync and a mode 1 header before the file's 2048 bytes.
+    const std::vector<uint8_t> data = sectors(835, 1);
+    EXPECT_EQ(data[15], 1);
+    EXPECT_EQ(std::string(data.begin() + 16, data.begin() + 2064), std::string(2048, 'A'));
+    std::filesystem::remove_all(dir);
+}
+
 } // namespace
