@@ -47,6 +47,7 @@ int32_t Core::Init(const char *settingsName)
     settingsPath_ = SettingsPath(settingsName ? settingsName : "");
     drives_.clear();
     toc_.clear();
+    contents_.reset();
     active_ = 0;
     const std::vector<drives::DriveInfo> catalogue = drives::Drives();
     for (size_t index = 0; index < catalogue.size(); ++index) {
@@ -129,8 +130,10 @@ int32_t Core::SetActiveDrive(int32_t index)
 {
     if (index < 0 || index >= DriveCount())
         return CDRIP_ERROR;
-    if (index != active_)
+    if (index != active_) {
         toc_.clear();
+        contents_.reset();
+    }
     active_ = index;
     return CDRIP_OK;
 }
@@ -181,6 +184,7 @@ int32_t Core::DriveType() const
 int32_t Core::ReadToc()
 {
     toc_.clear();
+    contents_.reset();
     drives::DiscToc toc;
     if (!Active() || drives::ReadToc(static_cast<size_t>(active_), toc) != drives::DriveError::None ||
         toc.tracks.empty()) {
@@ -206,6 +210,57 @@ int32_t Core::TocEntry(int32_t index, TCdRipTocEntry *entry) const
     if (!entry || index < 0 || index >= static_cast<int32_t>(toc_.size()))
         return CDRIP_ERROR;
     *entry = toc_[static_cast<size_t>(index)];
+    return CDRIP_OK;
+}
+
+int32_t Core::ReadContents()
+{
+    contents_.reset();
+    drives::DiscContents contents;
+    if (!Active() ||
+        drives::ReadContents(static_cast<size_t>(active_), contents) != drives::DriveError::None) {
+        sense_ = kNoMedium;
+        return CDRIP_ERROR;
+    }
+    contents_ = std::move(contents);
+    return CDRIP_OK;
+}
+
+int32_t Core::TrackContents(int32_t index, TCdRipTrackContents *contents) const
+{
+    if (!contents || !contents_ || index < 0 || index >= static_cast<int32_t>(contents_->tracks.size()))
+        return CDRIP_ERROR;
+    const drives::TrackContents &track = contents_->tracks[static_cast<size_t>(index)];
+    *contents = TCdRipTrackContents{};
+    contents->PregapSector = track.pregap;
+    contents->TrackNumber = static_cast<uint8_t>(track.number);
+    contents->Control = track.control;
+    std::memcpy(contents->Isrc, track.isrc.data(), std::min<size_t>(track.isrc.size(), 12));
+    return CDRIP_OK;
+}
+
+int32_t Core::CatalogNumber(char *catalog) const
+{
+    if (!catalog || !contents_)
+        return CDRIP_ERROR;
+    std::memset(catalog, 0, 14);
+    std::memcpy(catalog, contents_->catalog.data(), std::min<size_t>(contents_->catalog.size(), 13));
+    return CDRIP_OK;
+}
+
+int32_t Core::CdText(char *buffer, int32_t size)
+{
+    if (!contents_ && ReadContents() != CDRIP_OK)
+        return CDRIP_ERROR;
+    const std::vector<uint8_t> &packs = contents_->cdText;
+    const size_t bytes = packs.size() + 4;
+    if (!buffer || size < 0 || packs.empty() || bytes > static_cast<size_t>(size) ||
+        packs.size() + 2 > 0xFFFF)
+        return CDRIP_ERROR;
+    buffer[0] = static_cast<char>((packs.size() + 2) >> 8);
+    buffer[1] = static_cast<char>((packs.size() + 2) & 0xFF);
+    buffer[2] = buffer[3] = 0;
+    std::memcpy(buffer + 4, packs.data(), packs.size());
     return CDRIP_OK;
 }
 

@@ -11,6 +11,7 @@
 #include "rip_session.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -43,6 +44,12 @@ class Core {
     int32_t ReadToc();
     int32_t TocTrackCount() const;
     int32_t TocEntry(int32_t index, TCdRipTocEntry *entry) const;
+    // What the disc holds besides its TOC, kept until the next ReadToc or drive change.
+    int32_t ReadContents();
+    int32_t TrackContents(int32_t index, TCdRipTrackContents *contents) const;
+    int32_t CatalogNumber(char *catalog) const;
+    // Reads the contents first when they are not read yet.
+    int32_t CdText(char *buffer, int32_t size);
 
     int32_t OpenRipper(int32_t *bufferBytes, int32_t firstSector, int32_t lastSector);
     int32_t CloseRipper();
@@ -96,6 +103,7 @@ class Core {
     std::vector<Drive> drives_;
     int32_t active_ = 0;
     std::vector<TCdRipTocEntry> toc_; // tracks, then the lead-out; empty when not read
+    std::optional<drives::DiscContents> contents_;
     std::unique_ptr<RipSession> session_;
     size_t sessionDrive_ = 0;
     bool lockedForRip_ = false;

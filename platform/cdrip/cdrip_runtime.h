@@ -1,6 +1,6 @@
 #pragma once
 // The run-time variant of the ripping library, libCDRIP3.so ("CDRIP3.DLL"), loaded by name. Its
-// 46 operations are listed here, in the order the CD access helpers bind them, as function types
+// 49 operations are listed here, in the order the CD access helpers bind them, as function types
 // in namespace cdrip3 (the linked variant exports the same names with other signatures, so the
 // names are not declared as functions here).
 //
@@ -76,18 +76,29 @@
     /* 1 pauses, 0 resumes. */                                                                               \
     X(CR_PauseCD, int32_t(int32_t pause))                                                                    \
     X(CR_GetSubChannelTrackInfo, int32_t(int32_t *audioStatus, int32_t *track, int32_t *sector))             \
-    /* CD-Text is not read: always 1. */                                                                     \
+    /* The active drive's CD-Text as READ TOC format 5 returns it: a 4-byte header whose first two bytes */  \
+    /* (big-endian) count the bytes after them, then the 18-byte packs. 1 when the disc has none or they */  \
+    /* do not fit in size bytes. */                                                                          \
     X(CR_ReadCDText, int32_t(char *buffer, int32_t size))                                                    \
     /* One transport (libcdio): layer 0. */                                                                  \
     X(CR_GetTransportLayer, int32_t())                                                                       \
     X(CR_SetTransportLayer, int32_t(int32_t layer))                                                          \
     /* C2 error scanning is not offered: always 1. */                                                        \
-    X(CR_ScanForC2Errors, int32_t(int32_t firstSector, int32_t sectorCount, int32_t *errors))
+    X(CR_ScanForC2Errors, int32_t(int32_t firstSector, int32_t sectorCount, int32_t *errors))                \
+    /* Reads what the active drive's disc holds besides its TOC: each track's pre-gap, flags and ISRC, */    \
+    /* the catalogue number and the CD-Text (an image's own; a drive's sub-channel, a few short reads a */   \
+    /* track). CR_GetTrackContents, CR_GetCatalogNumber and CR_ReadCDText answer from it until the next */   \
+    /* CR_ReadToc or drive change. */                                                                        \
+    X(CR_ReadDiscContents, int32_t())                                                                        \
+    /* Entry index (0-based, in TOC order) of what CR_ReadDiscContents read. */                              \
+    X(CR_GetTrackContents, int32_t(int32_t index, TCdRipTrackContents *contents))                            \
+    /* 13 digits and a NUL into catalog (14 bytes); "" when the disc has none. */                            \
+    X(CR_GetCatalogNumber, int32_t(char *catalog))
 
 namespace cdrip3 {
 #define CDRIP3_DECLARE_TYPE(name, type) using name##_fn = type;
 CDRIP3_OPERATIONS(CDRIP3_DECLARE_TYPE)
 #undef CDRIP3_DECLARE_TYPE
 
-inline constexpr int kOperationCount = 46;
+inline constexpr int kOperationCount = 49;
 } // namespace cdrip3

@@ -44,6 +44,14 @@ struct TCdRipTocEntry {
     uint8_t TrackNumber; // 0xAA for the lead-out
 };
 
+// What a track holds besides its place in the TOC (CR_GetTrackContents).
+struct TCdRipTrackContents {
+    int32_t PregapSector; // the first sector of its INDEX 00; its start when it has no pre-gap
+    uint8_t TrackNumber;
+    uint8_t Control; // the Q control nibble: 8 four channels, 4 data, 2 copy permitted, 1 pre-emphasis
+    char Isrc[13];   // 12 characters and a NUL; "" when none
+};
+
 // The drive parameter record, kept per drive by the library and saved in its settings file.
 // The run-time variant exchanges all 360 bytes, the linked variant the first 340.
 struct TCDRomParams {
@@ -96,6 +104,8 @@ inline constexpr int32_t kEndianBig = 0;
 inline constexpr int32_t kEndianLittle = 1;
 
 static_assert(sizeof(TCdRipTocEntry) == 6);
+static_assert(sizeof(TCdRipTrackContents) == 19);
+static_assert(offsetof(TCdRipTrackContents, Control) == 5 && offsetof(TCdRipTrackContents, Isrc) == 6);
 static_assert(offsetof(TCdRipTocEntry, Flag) == 4 && offsetof(TCdRipTocEntry, TrackNumber) == 5);
 static_assert(sizeof(TCDRomParams) == kRuntimeParamsSize);
 static_assert(offsetof(TCDRomParams, ChunkSectors) == 256);

@@ -3,6 +3,11 @@
 #include "sample_format.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 namespace cdrip {
 namespace {
@@ -59,6 +64,50 @@ int ParanoiaMode(const TCDRomParams &params)
     return mode & ~PARANOIA_MODE_NEVERSKIP;
 }
 
+// Whether libcdio reads the same table as the catalogue's.
+bool SameToc(CdIo_t *cdio, const drives::DiscToc &toc)
+{
+    if (!cdio || cdio_get_first_track_num(cdio) != toc.firstTrack ||
+        cdio_get_last_track_num(cdio) != toc.lastTrack ||
+        cdio_get_track_lsn(cdio, CDIO_CDROM_LEADOUT_TRACK) != toc.leadOutLba)
+        return false;
+    for (const drives::TocTrack &track : toc.tracks)
+        if (cdio_get_track_lsn(cdio, static_cast<track_t>(track.number)) != track.startLba)
+            return false;
+    return true;
+}
+
+// paranoia takes its table from a libcdio handle; a virtual drive's table is the catalogue's (a
+// cdrdao TOC libcdio cannot read, a cue sheet's silences libcdio skips). Where libcdio's differs,
+// a cue sheet of the catalogue's table over a sparse file of the disc's size stands in for the
+// image: paranoia reads the sectors through the catalogue all the same.
+std::string StandInCueSheet(const drives::DiscToc &toc)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "quavrel-rip-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        return {};
+    const std::filesystem::path dir(pattern);
+    std::ofstream cue(dir / "disc.cue");
+    cue << "FILE \"disc.bin\" BINARY\n";
+    for (const drives::TocTrack &track : toc.tracks) {
+        char line[96];
+        const int32_t start = track.startLba;
+        std::snprintf(line, sizeof line, "  TRACK %02d %s\n    INDEX 01 %02d:%02d:%02d\n", track.number,
+                      track.audio ? "AUDIO" : "MODE1/2352", start / 4500, start / 75 % 60, start % 75);
+        cue << line;
+    }
+    cue.close();
+    std::ofstream{dir / "disc.bin"};
+    std::error_code error;
+    std::filesystem::resize_file(dir / "disc.bin", static_cast<uintmax_t>(toc.leadOutLba) * kRawSectorBytes,
+                                 error);
+    if (!cue || error) {
+        std::filesystem::remove_all(dir, error);
+        return {};
+    }
+    return (dir / "disc.cue").string();
+}
+
 } // namespace
 
 std::unique_ptr<RipSession> RipSession::Open(size_t driveIndex, const drives::DriveInfo &drive,
@@ -69,13 +118,21 @@ std::unique_ptr<RipSession> RipSession::Open(size_t driveIndex, const drives::Dr
     drives::DiscToc toc;
     if (drives::ReadToc(driveIndex, toc) != drives::DriveError::None || toc.tracks.empty())
         return nullptr;
-    if (firstSector < toc.tracks.front().startLba || lastSector < firstSector || lastSector >= toc.leadOutLba)
+    // From the disc's first sector: a hidden track lies before the first track's start.
+    if (firstSector < 0 || lastSector < firstSector || lastSector >= toc.leadOutLba)
         return nullptr;
 
     std::unique_ptr<RipSession> session(new RipSession);
     session->driveIndex_ = driveIndex;
     session->virtual_ = drive.kind == drives::DriveKind::Virtual;
     session->cdio_.reset(cdio_open(drive.path.c_str(), session->virtual_ ? DRIVER_UNKNOWN : DRIVER_DEVICE));
+    if (session->virtual_ && !SameToc(session->cdio_.get(), toc)) {
+        session->cdio_.reset();
+        session->standIn_ = StandInCueSheet(toc);
+        if (session->standIn_.empty())
+            return nullptr;
+        session->cdio_.reset(cdio_open(session->standIn_.c_str(), DRIVER_BINCUE));
+    }
     if (!session->cdio_)
         return nullptr;
     session->cdda_.reset(cdio_cddap_identify_cdio(session->cdio_.get(), CDDA_MESSAGE_FORGETIT, nullptr));
@@ -124,6 +181,13 @@ RipSession::~RipSession()
 {
     if (g_target.tracker == &tracker_)
         g_target = ReadTarget{};
+    paranoia_.reset();
+    cdda_.reset();
+    cdio_.reset();
+    if (!standIn_.empty()) {
+        std::error_code error;
+        std::filesystem::remove_all(std::filesystem::path(standIn_).parent_path(), error);
+    }
 }
 
 int32_t RipSession::ChunkBytes() const

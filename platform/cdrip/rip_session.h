@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace cdrip {
@@ -62,6 +63,7 @@ class RipSession {
     int32_t peak_ = 0;
     JitterTracker tracker_;
     std::vector<int16_t> raw_; // one chunk of raw sectors for straight reads and format changes
+    std::string standIn_;      // a virtual drive's stand-in cue sheet, removed with the session
 };
 
 } // namespace cdrip

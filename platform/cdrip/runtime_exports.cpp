@@ -1,4 +1,4 @@
-// libCDRIP3.so: the run-time variant's 46 operations over the core.
+// libCDRIP3.so: the run-time variant's 49 operations over the core.
 
 #include "cdrip_core.h"
 #include "cdrip_runtime.h"
@@ -216,9 +216,9 @@ CDRIP_EXPORT int32_t CR_GetSubChannelTrackInfo(int32_t *audioStatus, int32_t *tr
     return CDRIP_OK;
 }
 
-CDRIP_EXPORT int32_t CR_ReadCDText(char *, int32_t)
+CDRIP_EXPORT int32_t CR_ReadCDText(char *buffer, int32_t size)
 {
-    return CDRIP_ERROR;
+    return TheCore().CdText(buffer, size);
 }
 CDRIP_EXPORT int32_t CR_GetTransportLayer()
 {
@@ -231,6 +231,18 @@ CDRIP_EXPORT int32_t CR_SetTransportLayer(int32_t layer)
 CDRIP_EXPORT int32_t CR_ScanForC2Errors(int32_t, int32_t, int32_t *)
 {
     return CDRIP_ERROR;
+}
+CDRIP_EXPORT int32_t CR_ReadDiscContents()
+{
+    return TheCore().ReadContents();
+}
+CDRIP_EXPORT int32_t CR_GetTrackContents(int32_t index, TCdRipTrackContents *contents)
+{
+    return TheCore().TrackContents(index, contents);
+}
+CDRIP_EXPORT int32_t CR_GetCatalogNumber(char *catalog)
+{
+    return TheCore().CatalogNumber(catalog);
 }
 
 } // extern "C"

@@ -1,6 +1,7 @@
 #pragma once
 // A libcdio handle on a disc image or a device, owned, with the TOC and raw-sector reads the
-// catalogue needs. Opening silences libcdio's log first.
+// catalogue needs. Opening silences libcdio's log first. Images are read through DiscImage
+// (disc_image.h), which checks them and adds what libcdio leaves out.
 
 #include "drive_catalogue.h"
 
@@ -12,12 +13,9 @@ namespace drives {
 
 class CdioImage {
   public:
-    // Opens an image (CUE/BIN, cdrdao TOC, NRG) or, with device = true, a drive. Empty on failure.
-    // An image that is not a regular file (a pipe would block the open) is not opened.
+    // Opens an image (CUE/BIN, NRG) or, with device = true, a drive. Empty on failure. An image
+    // that is not a regular file (a pipe would block the open) is not opened.
     static CdioImage Open(const std::string &path, bool device);
-    // Opens an image and checks that its audio is all there: empty Problem when it is, else why
-    // not, in French, with the path of the file at fault (the image is then left closed).
-    static CdioImage OpenChecked(const std::string &path, std::string &Problem);
 
     bool IsOpen() const { return handle_ != nullptr; }
     CdIo_t *Handle() const { return handle_.get(); }

@@ -4,6 +4,7 @@
 
 #include "catalogue_sources.h"
 #include "cdio_image.h"
+#include "drive_contents.h"
 #include "virtual_drive.h"
 
 #include <cstdlib>
@@ -165,6 +166,24 @@ DriveError ReadToc(size_t index, DiscToc &toc)
     }
     // A real drive may take seconds to answer: not under the lock.
     return CdioImage::Open(devicePath, true).ReadToc(toc);
+}
+
+DriveError ReadContents(size_t index, DiscContents &contents)
+{
+    contents = DiscContents{};
+    std::string devicePath;
+    {
+        Guarded catalogue;
+        VirtualDrive *drive = nullptr;
+        DriveError error = catalogue.Virtual(index, drive);
+        if (error == DriveError::None)
+            return drive->ReadContents(contents);
+        if (error != DriveError::NotVirtual)
+            return error;
+        devicePath = catalogue->entries[index].info.path;
+    }
+    // Reading the sub-channel takes a real drive a few seeks: not under the lock.
+    return ReadDriveContents(devicePath, contents);
 }
 
 DriveError GetTrayStatus(size_t index, TrayStatus &status)

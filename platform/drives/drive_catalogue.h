@@ -98,6 +98,29 @@ struct QUAVREL_DRIVES_API DiscToc {
 // NoMedium; real drives without a readable disc give NoMedium.
 QUAVREL_DRIVES_API DriveError ReadToc(size_t index, DiscToc &toc);
 
+// ---- What the disc holds besides its table of contents ----
+
+struct TrackContents {
+    int number = 0;
+    int32_t pregap = 0;  // the first sector of its INDEX 00; its start when it has no pre-gap
+    uint8_t control = 0; // the Q control nibble: 8 four channels, 4 data, 2 copy permitted, 1 pre-emphasis
+    std::string isrc;    // 12 characters, or empty
+};
+
+struct DiscContents {
+    std::vector<TrackContents> tracks; // those of the TOC, in order
+    std::string catalog;               // the catalogue number (MCN/UPC), 13 digits, or empty
+    std::vector<uint8_t> cdText;       // CD-Text packs, as READ TOC format 5 without its header
+};
+
+// The pre-gaps, flags, ISRCs, catalogue number and CD-Text of the drive's disc. A virtual drive
+// answers from its image; a real drive from READ TOC (formats 0 and 5), READ SUB-CHANNEL (formats 2
+// and 3) and, for the pre-gaps, the Q sub-channel of a few sectors before each track (windows of 27
+// sectors read at once: just before the start, where a two-second gap begins, then halving). A drive that
+// cannot read the Q sub-channel gives tracks without pre-gaps; the first track's pre-gap is whatever
+// lies before its start.
+QUAVREL_DRIVES_API DriveError ReadContents(size_t index, DiscContents &contents);
+
 // ---- Virtual drive state ----
 
 enum class PlayState {

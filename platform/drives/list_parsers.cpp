@@ -71,16 +71,20 @@ std::vector<std::string> ImageDataFiles(std::string_view text, bool cdrdao)
     std::vector<std::string> names;
     ForEachLine(text, [&](std::string_view line) {
         std::string_view rest;
-        for (const std::string_view keyword : {"FILE", "AUDIOFILE", "DATAFILE"}) {
-            if (StartsWithWord(line, keyword) && (cdrdao || keyword == "FILE"))
+        bool typed = !cdrdao;
+        for (const std::string_view keyword : {"FILE", "AUDIOFILE", "DATAFILE", "CDTEXTFILE"}) {
+            if (StartsWithWord(line, keyword) &&
+                (cdrdao ? keyword != "CDTEXTFILE" : keyword == "FILE" || keyword == "CDTEXTFILE")) {
                 rest = Trimmed(line.substr(keyword.size()));
+                typed = typed && keyword == "FILE";
+            }
         }
         if (rest.empty())
             return;
         std::string name;
         if (rest.front() == '"') {
             name = Unquoted(rest);
-        } else if (!cdrdao) {
+        } else if (typed) {
             // FILE name TYPE: the type is the last word.
             const size_t blank = rest.find_last_of(" \t");
             name =
@@ -92,6 +96,71 @@ std::vector<std::string> ImageDataFiles(std::string_view text, bool cdrdao)
             names.push_back(std::move(name));
     });
     return names;
+}
+
+namespace {
+
+// "MM:SS:FF" as sectors; -1 when it is not one.
+int32_t MsfSectors(std::string_view text)
+{
+    int32_t parts[3] = {0, 0, 0};
+    size_t part = 0;
+    bool digits = false;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9' && parts[part] < 100000) {
+            parts[part] = parts[part] * 10 + (c - '0');
+            digits = true;
+        } else if (c == ':' && digits && part < 2) {
+            ++part;
+            digits = false;
+        } else {
+            return -1;
+        }
+    }
+    if (part != 2 || !digits || parts[1] > 59 || parts[2] > 74)
+        return -1;
+    return parts[0] * 4500 + parts[1] * 75 + parts[2];
+}
+
+} // namespace
+
+std::vector<CueGap> CueSheetGaps(std::string_view text)
+{
+    std::vector<CueGap> gaps;
+    int track = 0;
+    ForEachLine(text, [&](std::string_view line) {
+        if (StartsWithWord(line, "TRACK")) {
+            const std::string_view rest = Trimmed(line.substr(5));
+            track = 0;
+            for (size_t i = 0; i < rest.size() && rest[i] >= '0' && rest[i] <= '9' && track < 100; ++i)
+                track = track * 10 + (rest[i] - '0');
+            if (track > 99)
+                track = 0;
+            return;
+        }
+        const bool pregap = StartsWithWord(line, "PREGAP");
+        if (track == 0 || (!pregap && !StartsWithWord(line, "POSTGAP")))
+            return;
+        const int32_t sectors = MsfSectors(Trimmed(line.substr(pregap ? 6 : 7)));
+        if (sectors <= 0)
+            return;
+        if (gaps.empty() || gaps.back().track != track)
+            gaps.push_back({track, 0, 0});
+        (pregap ? gaps.back().pregap : gaps.back().postgap) = sectors;
+    });
+    return gaps;
+}
+
+std::string CueCdTextFile(std::string_view text)
+{
+    std::string name;
+    ForEachLine(text, [&](std::string_view line) {
+        if (!StartsWithWord(line, "CDTEXTFILE"))
+            return;
+        const std::string_view rest = Trimmed(line.substr(10));
+        name = !rest.empty() && rest.front() == '"' ? Unquoted(rest) : std::string(rest);
+    });
+    return name;
 }
 
 } // namespace drives

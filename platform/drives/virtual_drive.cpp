@@ -7,20 +7,20 @@
 namespace drives {
 
 VirtualDrive::VirtualDrive(std::string imagePath)
-    : imagePath_(std::move(imagePath)), image_(CdioImage::OpenChecked(imagePath_, problem_))
+    : imagePath_(std::move(imagePath)), image_(DiscImage::Open(imagePath_, problem_))
 {
 }
 
 TrayStatus VirtualDrive::Tray() const
 {
-    return {trayOpen_, !trayOpen_ && image_.IsOpen(), locked_};
+    return {trayOpen_, !trayOpen_ && image_ != nullptr, locked_};
 }
 
 DriveError VirtualDrive::MediumError() const
 {
     if (trayOpen_)
         return DriveError::TrayOpen;
-    return image_.IsOpen() ? DriveError::None : DriveError::NoMedium;
+    return image_ ? DriveError::None : DriveError::NoMedium;
 }
 
 DriveError VirtualDrive::OpenTray(bool &changed)
@@ -30,10 +30,10 @@ DriveError VirtualDrive::OpenTray(bool &changed)
         return DriveError::Locked;
     if (trayOpen_)
         return DriveError::None;
-    changed = image_.IsOpen();
+    changed = image_ != nullptr;
     trayOpen_ = true;
     play_ = PlayStatus{};
-    image_ = CdioImage{};
+    image_.reset();
     problem_.clear();
     return DriveError::None;
 }
@@ -45,9 +45,9 @@ DriveError VirtualDrive::CloseTray(bool &changed)
         return DriveError::None;
     trayOpen_ = false;
     // Reopened so that an image rewritten while the tray was open is read afresh.
-    image_ = CdioImage::OpenChecked(imagePath_, problem_);
+    image_ = DiscImage::Open(imagePath_, problem_);
     armedJitter_ = faults_.jitter;
-    changed = image_.IsOpen();
+    changed = image_ != nullptr;
     return DriveError::None;
 }
 
@@ -62,7 +62,20 @@ DriveError VirtualDrive::ReadToc(DiscToc &toc) const
     toc = DiscToc{};
     if (DriveError error = MediumError(); error != DriveError::None)
         return error;
-    return image_.ReadToc(toc);
+    toc = image_->Toc();
+    return DriveError::None;
+}
+
+DriveError VirtualDrive::ReadContents(DiscContents &contents) const
+{
+    contents = DiscContents{};
+    if (DriveError error = MediumError(); error != DriveError::None)
+        return error;
+    for (const ImageTrack &track : image_->Tracks())
+        contents.tracks.push_back({track.number, track.pregap, track.Control(), track.isrc});
+    contents.catalog = image_->Catalog();
+    contents.cdText = image_->CdTextPacks();
+    return DriveError::None;
 }
 
 void VirtualDrive::Advance(TimePoint now)
@@ -151,16 +164,13 @@ DriveError VirtualDrive::ReadAudio(int32_t lsn, int32_t sectorCount, void *buffe
     slowMs = faults_.slowMs;
     if (DriveError error = MediumError(); error != DriveError::None)
         return error;
-    DiscToc toc;
-    if (DriveError error = image_.ReadToc(toc); error != DriveError::None)
-        return error;
-    if (sectorCount < 0 || lsn < 0 || int64_t{lsn} + sectorCount > toc.leadOutLba)
+    if (sectorCount < 0 || lsn < 0 || int64_t{lsn} + sectorCount > image_->LeadOut())
         return DriveError::OutOfRange;
     const int32_t end = lsn + sectorCount;
     if (auto bad = faults_.unreadable.lower_bound(lsn); bad != faults_.unreadable.end() && *bad < end)
         return DriveError::ReadError;
-    if (DriveError error = image_.ReadSectors(lsn, sectorCount, buffer); error != DriveError::None)
-        return error;
+    if (!image_->ReadSectors(lsn, sectorCount, buffer))
+        return DriveError::ReadError;
 
     auto *bytes = static_cast<unsigned char *>(buffer);
     for (auto it = armedJitter_.lower_bound(lsn); it != armedJitter_.end() && *it < end;) {

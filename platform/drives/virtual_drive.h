@@ -2,10 +2,11 @@
 // One virtual drive: an image behind a tray, a lock, a play clock and injected faults. Not
 // thread-safe by itself; the catalogue serialises every call.
 
-#include "cdio_image.h"
+#include "disc_image.h"
 #include "drive_catalogue.h"
 
 #include <chrono>
+#include <memory>
 
 namespace drives {
 
@@ -25,6 +26,7 @@ class VirtualDrive {
     DriveError SetLocked(bool locked);
 
     DriveError ReadToc(DiscToc &toc) const;
+    DriveError ReadContents(DiscContents &contents) const;
 
     DriveError Play(int32_t startLba, int32_t endLba, TimePoint now);
     DriveError Pause(TimePoint now);
@@ -45,7 +47,7 @@ class VirtualDrive {
 
     std::string imagePath_;
     std::string problem_;
-    CdioImage image_;
+    std::unique_ptr<DiscImage> image_;
     bool trayOpen_ = false;
     bool locked_ = false;
 

@@ -73,8 +73,8 @@ bool ParseTrackList(const QString &Text, std::vector<int> &Tracks, QString &Erro
         int last = 0;
         QString ignored;
         const bool ok = ends.size() <= 2 &&
-                        ParseNumber(QStringLiteral("-t"), ends.front(), 1, 99, first, ignored) &&
-                        ParseNumber(QStringLiteral("-t"), ends.back(), 1, 99, last, ignored) && first <= last;
+                        ParseNumber(QStringLiteral("-t"), ends.front(), 0, 99, first, ignored) &&
+                        ParseNumber(QStringLiteral("-t"), ends.back(), 0, 99, last, ignored) && first <= last;
         if (!ok) {
             Error = QStringLiteral("liste de pistes invalide : « %1 » (par exemple 1,3-5)").arg(Text);
             return false;

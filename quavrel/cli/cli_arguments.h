@@ -26,5 +26,6 @@ class CliArguments {
 // A whole decimal number within Low..High; false with Error naming Option.
 bool ParseNumber(const QString &Option, const QString &Text, int Low, int High, int &Value, QString &Error);
 
-// "1,3-5" as track numbers in disc order, each once. False with Error for bad syntax.
+// "1,3-5" as track numbers in disc order, each once (0 is the hidden track). False with Error for
+// bad syntax.
 bool ParseTrackList(const QString &Text, std::vector<int> &Tracks, QString &Error);

@@ -157,6 +157,7 @@ int RunLookup(const QStringList &Arguments, InterruptWatch &Watch)
         PrintError(error);
         return status;
     }
+    AddDiscContents(drive, disc);
     const LookupResult lookup = LookUpNames(disc, settings, server, source, choice, Watch);
     if (InterruptWatch::Interrupted()) {
         PrintError(QStringLiteral("Recherche abandonnée."));

@@ -30,7 +30,8 @@ const char kHelp[] =
     "Rippe les pistes du disque, un fichier par piste, nommés, étiquetés et vérifiés comme dans la\n"
     "fenêtre, avec le journal, la feuille de montage (.cue) et la liste de lecture (.m3u) du disque.\n"
     "  -d, --drive N       le lecteur N (0 par défaut)\n"
-    "  -t, --tracks LISTE  les pistes à ripper (toutes les pistes audio par défaut)\n"
+    "  -t, --tracks LISTE  les pistes à ripper (toutes les pistes audio par défaut ; 0 : la piste\n"
+    "                      cachée avant la piste 1, quand le disque en a une)\n"
     "  -f, --format F      %1 (par défaut l'encodeur des paramètres)\n"
     "  -o, --output D      le dossier de sortie (par défaut le répertoire des paramètres)\n"
     "  --no-lookup         sans recherche des noms : les pistes restent sans nom\n"
@@ -268,12 +269,16 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
         return status;
     }
     std::vector<int> tracks = rip.Tracks;
-    for (int track : tracks)
-        if (!disc.HasTrack(track))
+    for (int track : tracks) {
+        if (track == 0 && !disc.HasHiddenTrack())
+            return UsageError(QStringLiteral("rip"),
+                              QStringLiteral("le disque n'a pas de piste cachée (piste 0)"));
+        if (track != 0 && !disc.HasTrack(track))
             return UsageError(QStringLiteral("rip"),
                               QStringLiteral("la piste %1 n'existe pas (le disque a %2 pistes)")
                                   .arg(track)
                                   .arg(disc.TrackCount()));
+    }
     if (tracks.empty())
         tracks = disc.AudioTracks();
 

@@ -14,7 +14,8 @@
 namespace {
 
 const char kHelp[] = "Usage : quavrel-cli toc [-d N] [--json]\n"
-                     "Affiche les pistes du disque (numéro, début, longueur en secteurs, audio ou données),\n"
+                     "Affiche les pistes du disque (numéro, début, longueur en secteurs, audio ou données,\n"
+                     "pré-gap, ISRC, préaccentuation), la piste cachée, le numéro de catalogue, le CD-Text,\n"
                      "la fin du disque et ses identifiants CDDB, MusicBrainz et AccurateRip.\n"
                      "  -d, --drive N   le lecteur N (0 par défaut, voir quavrel-cli drives)\n"
                      "  --json          en JSON\n";
@@ -52,20 +53,52 @@ int RunToc(const QStringList &Arguments)
         PrintError(error);
         return status;
     }
+    AddDiscContents(drive, disc);
     QJsonArray tracks;
     QStringList lines;
     for (const DiscTrack &track : disc.Tracks()) {
         const int32_t length = disc.TrackRange(track.Number).Count();
-        tracks.append(QJsonObject{{QStringLiteral("number"), track.Number},
-                                  {QStringLiteral("start"), track.Start},
-                                  {QStringLiteral("length"), length},
-                                  {QStringLiteral("audio"), track.Audio}});
-        lines << QStringLiteral("%1\t%2\t%3\t%4\t%5")
+        QJsonObject json{{QStringLiteral("number"), track.Number},
+                         {QStringLiteral("start"), track.Start},
+                         {QStringLiteral("length"), length},
+                         {QStringLiteral("audio"), track.Audio},
+                         {QStringLiteral("index0"), track.Index0()},
+                         {QStringLiteral("pregap"), track.Pregap},
+                         {QStringLiteral("preEmphasis"), track.PreEmphasis},
+                         {QStringLiteral("copyPermitted"), track.CopyPermitted}};
+        if (!track.Isrc.isEmpty())
+            json.insert(QStringLiteral("isrc"), track.Isrc);
+        tracks.append(json);
+        QStringList flags;
+        if (track.PreEmphasis)
+            flags << QStringLiteral("préaccentuée");
+        if (track.CopyPermitted)
+            flags << QStringLiteral("copie permise");
+        if (track.FourChannel)
+            flags << QStringLiteral("4 canaux");
+        lines << QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8")
                      .arg(track.Number, 2)
                      .arg(track.Start, 7)
                      .arg(length, 7)
                      .arg(MsfText(track.Start))
-                     .arg(track.Audio ? QStringLiteral("audio") : QStringLiteral("données"));
+                     .arg(track.Audio ? QStringLiteral("audio") : QStringLiteral("données"))
+                     .arg(track.Pregap, 6)
+                     .arg(track.Isrc.isEmpty() ? QStringLiteral("-") : track.Isrc)
+                     .arg(flags.join(QStringLiteral(", ")));
+    }
+    QJsonArray texts;
+    for (const CdTextBlock &block : disc.CdText().Blocks) {
+        QJsonObject json{{QStringLiteral("language"), block.Language},
+                         {QStringLiteral("languageName"), block.LanguageName()},
+                         {QStringLiteral("charset"), block.CharsetName()},
+                         {QStringLiteral("readable"), block.Readable}};
+        if (block.Readable) {
+            json.insert(QStringLiteral("album"), block.Album);
+            json.insert(QStringLiteral("artist"), block.Artist);
+            json.insert(QStringLiteral("titles"), QJsonArray::fromStringList(block.Titles));
+            json.insert(QStringLiteral("performers"), QJsonArray::fromStringList(block.Performers));
+        }
+        texts.append(json);
     }
     const AccurateRipIdentity ids = disc.AccurateRipIds();
     const QString hex = QStringLiteral("%1");
@@ -76,6 +109,16 @@ int RunToc(const QStringList &Arguments)
                          {QStringLiteral("leadOut"), disc.LeadOut()},
                          {QStringLiteral("audioEnd"), disc.AudioEnd()},
                          {QStringLiteral("tracks"), tracks}};
+        if (disc.HasHiddenTrack())
+            json.insert(QStringLiteral("hiddenTrack"),
+                        QJsonObject{{QStringLiteral("start"), 0},
+                                    {QStringLiteral("length"), disc.TrackRange(0).Count()}});
+        if (!disc.Catalog().isEmpty())
+            json.insert(QStringLiteral("catalog"), disc.Catalog());
+        if (!texts.isEmpty())
+            json.insert(QStringLiteral("cdText"), texts);
+        if (!disc.CdText().Problems.isEmpty())
+            json.insert(QStringLiteral("cdTextProblems"), QJsonArray::fromStringList(disc.CdText().Problems));
         if (!ids.Empty())
             json.insert(QStringLiteral("accurateRip"),
                         QJsonObject{{QStringLiteral("id1"), hex.arg(ids.Id1, 8, 16, QLatin1Char('0'))},
@@ -85,9 +128,25 @@ int RunToc(const QStringList &Arguments)
         Write(stdout, QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Indented)));
         return kExitDone;
     }
-    Print(QStringLiteral("Piste\t  Début\tLongueur\tPosition\tType"));
+    Print(QStringLiteral("Piste\t  Début\tLongueur\tPosition\tType\tPré-gap\tISRC\tIndicateurs"));
     for (const QString &line : lines)
         Print(line);
+    if (disc.HasHiddenTrack())
+        Print(QStringLiteral("Piste cachée (piste 0) : secteurs 0 à %1 (%2)")
+                  .arg(disc.TrackRange(0).Last)
+                  .arg(MsfText(disc.TrackRange(0).Count() - 150)));
+    if (!disc.Catalog().isEmpty())
+        Print(QStringLiteral("Catalogue (MCN/UPC) : ") + disc.Catalog());
+    for (const CdTextBlock &block : disc.CdText().Blocks) {
+        if (!block.Readable)
+            continue;
+        Print(QStringLiteral("CD-Text %1 (%2) : %3 / %4")
+                  .arg(block.LanguageName(), block.CharsetName(), block.Artist, block.Album));
+        for (qsizetype i = 0; i < block.Titles.size(); ++i)
+            Print(QStringLiteral("  %1. %2").arg(i + 1, 2).arg(block.Titles[i]));
+    }
+    for (const QString &problem : disc.CdText().Problems)
+        Print(problem);
     Print(QStringLiteral("Fin du disque : %1 (%2)").arg(disc.LeadOut()).arg(MsfText(disc.LeadOut())));
     if (disc.AudioEnd() != disc.LeadOut())
         Print(QStringLiteral("Fin de la session audio : %1 (%2)")

@@ -67,3 +67,15 @@ int ReadRipDisc(int Drive, Disc &Disc, QString &Error)
     Disc = *read;
     return kExitDone;
 }
+
+void AddDiscContents(int Drive, Disc &Disc)
+{
+    if (!CDRipReady() || Drive < 0 || Drive >= cdrip3::CR_GetNumCDROM())
+        return;
+    SelectDrive(Drive);
+    TCdInfo info;
+    if (!cdrip3::CR_IsMediaLoaded() || ReadCdInfo(info) != kCdInfoRead)
+        return;
+    if (const std::optional<::Disc> read = DiscOf(info); read && read->SameTable(Disc))
+        Disc.SetContents(read->Tracks(), read->Catalog(), read->CdText());
+}

@@ -9,3 +9,6 @@
 
 int ReadDiscToc(int Drive, Disc &Disc, QString &Error);
 int ReadRipDisc(int Drive, Disc &Disc, QString &Error);
+// Adds to Ostrelle's table what the ripping library read of the disc besides it (pre-gaps, ISRCs,
+// flags, catalogue number, CD-Text), when it read the same table.
+void AddDiscContents(int Drive, Disc &Disc);

@@ -3,6 +3,7 @@
 #include "quavrel/cli/console.h"
 #include "quavrel/cli/interrupt_watch.h"
 #include "quavrel/metadata/cddb/cddb_source.h"
+#include "quavrel/metadata/cdtext/cdtext_source.h"
 #include "quavrel/metadata/musicbrainz/musicbrainz_source.h"
 
 #include <cstdio>
@@ -59,6 +60,10 @@ LookupResult LookUpNames(const Disc &Disc, const RipSettings &Settings, const Cd
         sources.push_back(&cddb);
     if (Source != NameSource::Cddb)
         sources.push_back(&musicBrainz);
+    // The disc's own texts when the services know nothing of it.
+    CdTextSource cdText;
+    if (!Disc.CdText().Empty())
+        sources.push_back(&cdText);
     // Ctrl-C abandons whichever request is under way; the lookup then asks no other source.
     Watch.SetAction([&sources] {
         for (MetadataSource *source : sources)

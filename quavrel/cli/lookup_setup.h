@@ -18,6 +18,7 @@ bool ChooseServer(const RipSettings &Settings, const QString &Typed, CddbServerT
 MatchChooser TerminalChooser();
 
 // The disc looked up on Source's services: the CDDB Server, then (or only) MusicBrainz at the
-// stored address. Choice is 1-based, 0 when none was given.
+// stored address, then the disc's own CD-Text when they find nothing. Choice is 1-based, 0 when
+// none was given.
 LookupResult LookUpNames(const Disc &Disc, const RipSettings &Settings, const CddbServerTexts &Server,
                          NameSource Source, int Choice, InterruptWatch &Watch);

@@ -35,7 +35,49 @@ std::optional<Disc> Disc::FromTracks(std::vector<DiscTrack> Tracks, int32_t Lead
     Disc disc;
     disc.tracks_ = std::move(Tracks);
     disc.leadOut_ = LeadOut;
+    disc.CutPregaps();
     return disc;
+}
+
+void Disc::CutPregaps()
+{
+    int32_t previous = -1;
+    for (DiscTrack &track : tracks_) {
+        track.Pregap = std::clamp(track.Pregap, 0, track.Start - previous - 1);
+        previous = track.Start;
+    }
+}
+
+void Disc::SetContents(const std::vector<DiscTrack> &Contents, const QString &Catalog, const ::CdText &Text)
+{
+    for (const DiscTrack &read : Contents) {
+        if (!HasTrack(read.Number))
+            continue;
+        DiscTrack &track = tracks_[static_cast<size_t>(read.Number - 1)];
+        track.Pregap = read.Pregap;
+        track.Isrc = read.Isrc;
+        track.PreEmphasis = read.PreEmphasis;
+        track.CopyPermitted = read.CopyPermitted;
+        track.FourChannel = read.FourChannel;
+    }
+    CutPregaps();
+    catalog_ = Catalog;
+    cdText_ = Text;
+}
+
+bool Disc::SameTable(const Disc &Other) const
+{
+    if (leadOut_ != Other.leadOut_ || tracks_.size() != Other.tracks_.size())
+        return false;
+    for (size_t i = 0; i < tracks_.size(); ++i)
+        if (tracks_[i].Start != Other.tracks_[i].Start || tracks_[i].Audio != Other.tracks_[i].Audio)
+            return false;
+    return true;
+}
+
+bool Disc::HasHiddenTrack() const
+{
+    return !tracks_.empty() && tracks_.front().Audio && tracks_.front().Start >= kHiddenTrackMinimumSectors;
 }
 
 std::vector<int> Disc::AudioTracks() const
@@ -72,6 +114,8 @@ int32_t Disc::AudioEnd() const
 
 SectorRange Disc::TrackRange(int Number) const
 {
+    if (Number == 0)
+        return HasHiddenTrack() ? SectorRange{0, tracks_.front().Start - 1} : SectorRange{};
     if (!HasTrack(Number))
         return {};
     const bool lastAudio = IsAudio(Number) && !AudioTracks().empty() && AudioTracks().back() == Number;

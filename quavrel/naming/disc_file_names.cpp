@@ -19,7 +19,10 @@ std::vector<TrackFileName> DiscFileNames(const Disc &Disc, const DiscMetadata &M
     const int room = kNameBytes - kTemporaryBytes - static_cast<int>(Extension.toUtf8().size());
     std::vector<TrackFileName> names;
     QSet<QString> taken;
-    for (const int track : Disc.AudioTracks()) {
+    std::vector<int> tracks = Disc.AudioTracks();
+    if (Disc.HasHiddenTrack())
+        tracks.insert(tracks.begin(), 0);
+    for (const int track : tracks) {
         const QString title = Metadata.TitleOf(track);
         const QString wanted = OutputBaseNameFor(track, title.isEmpty() ? QStringLiteral("?") : title,
                                                  Rules.WithNumber, Rules.WithName);

@@ -22,7 +22,8 @@ struct TrackFileName {
     bool Shortened = false;
 };
 
-// One entry per audio track, in disc order. Extension (".flac") counts against the file
-// system's limit of a name, with the temporary name a file is written under first.
+// One entry per audio track, in disc order, the hidden track (0) first when the disc has one. Extension
+// (".flac") counts against the file system's limit of a name, with the temporary name a file is written under
+// first.
 std::vector<TrackFileName> DiscFileNames(const Disc &Disc, const DiscMetadata &Metadata,
                                          const NamingRules &Rules, const QString &Extension);

@@ -272,6 +272,10 @@ class TCDRipTestForm : public QMainWindow {
     void CheckArrivedMedium(bool mayRetry);
     // After the tray closed: the disc into the list and the status, then the lookup if asked.
     void ShowClosedTray(bool mayRetry);
+    // The track a row of ListView1 stands for: 0 for the hidden track's row, which comes first.
+    int TrackOfRow(int Row) const;
+    // The track can be ripped: an audio track of CdInfo, or the hidden track when the disc has one.
+    bool IsAudioTrack(int Track) const;
     std::unique_ptr<TDeviceNotices> deviceNotices_;
     bool audioIcons_ = false;
     bool shown_ = false;

@@ -2,10 +2,12 @@
 
 #include "platform/common/config_dir.h"
 #include "platform/drives/drive_catalogue.h"
+#include "quavrel/engine/bindings/cd_info_disc.h"
 #include "quavrel/engine/bindings/vorbis_binding.h"
 #include "quavrel/engine/pipeline/runtime_rip_source.h"
 #include "quavrel/window/cdrip_test_form.h"
 #include "quavrel/window/message_box.h"
+#include "quavrel/window/track_columns.h"
 #include "ui_TCDRipTestForm.h"
 
 #include <algorithm>
@@ -167,6 +169,22 @@ void TCDRipTestForm::DriveSelBoxChange()
     CDRIP1.SetCDRomNum(index);
 }
 
+int TCDRipTestForm::TrackOfRow(int Row) const
+{
+    const QTreeWidgetItem *item = ui->ListView1->topLevelItem(Row);
+    const QVariant track = item ? item->data(0, Qt::UserRole) : QVariant();
+    return track.isValid() ? track.toInt() : Row + 1;
+}
+
+bool TCDRipTestForm::IsAudioTrack(int Track) const
+{
+    if (Track == 0) {
+        const std::optional<Disc> disc = DiscOf(CdInfo);
+        return DiscInfoLoaded && disc && disc->HasHiddenTrack();
+    }
+    return Track >= 1 && Track <= CdInfo.TrackCount && CdInfo.Slot(Track).IsAudio == 1;
+}
+
 void TCDRipTestForm::LoadDiscInfo()
 {
     if (ReadCdInfo(CdInfo) != kCdInfoRead)
@@ -176,6 +194,17 @@ void TCDRipTestForm::LoadDiscInfo()
     ForgetMatch();
     ui->ListView1->clear();
     const QIcon icon = audioIcons_ ? ImageList1.value(0) : ImageList2.value(0);
+    // The audio before track 1's start, offered first and unticked like every row.
+    if (const std::optional<Disc> disc = DiscOf(CdInfo); disc && disc->HasHiddenTrack()) {
+        auto *row = new QTreeWidgetItem(QStringList{QStringLiteral("0"), kHiddenTrackRowName,
+                                                    DurationText(FramesToMSF(disc->TrackRange(0).Count())),
+                                                    EncoderDescription, QString()});
+        row->setData(0, Qt::UserRole, 0);
+        row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
+        row->setCheckState(0, Qt::Unchecked);
+        row->setIcon(0, icon);
+        ui->ListView1->addTopLevelItem(row);
+    }
     for (int number = 1; number <= CdInfo.TrackCount; ++number) {
         const TCdTrackSlot &slot = CdInfo.Slot(number);
         QStringList cells{QString::number(number), QStringLiteral("?")};
@@ -184,6 +213,7 @@ void TCDRipTestForm::LoadDiscInfo()
         else
             cells << QStringLiteral("Piste de données");
         auto *row = new QTreeWidgetItem(cells);
+        row->setData(0, Qt::UserRole, number);
         row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
         row->setCheckState(0, Qt::Unchecked);
         row->setIcon(0, icon);

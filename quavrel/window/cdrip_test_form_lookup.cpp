@@ -7,6 +7,7 @@
 #include "quavrel/metadata/cddb/cddb_server.h"
 #include "quavrel/metadata/cddb/cddb_server_record.h"
 #include "quavrel/metadata/cddb/cddb_source.h"
+#include "quavrel/metadata/cdtext/cdtext_source.h"
 #include "quavrel/metadata/musicbrainz/musicbrainz_source.h"
 #include "quavrel/window/cdrip_test_form.h"
 #include "quavrel/window/matches_form.h"
@@ -232,6 +233,12 @@ void TCDRipTestForm::btnCalcDiscIDClick()
         lookupSources_.push_back(&cddb);
     if (source != kSourceCddb)
         lookupSources_.push_back(&musicBrainz);
+    // The disc's own CD-Text, read with the track list, when the services know nothing of it.
+    if (const std::optional<Disc> shown = ShownDisc(); shown && shown->SameTable(*disc))
+        disc->SetContents(shown->Tracks(), shown->Catalog(), shown->CdText());
+    CdTextSource cdText;
+    if (!disc->CdText().Empty())
+        lookupSources_.push_back(&cdText);
 
     requestInFlight_ = true;
     const LookupResult result = LookUpDisc(
@@ -294,7 +301,8 @@ void TCDRipTestForm::FillFromMatch(const DiscMetadata &Names)
     // of an earlier match or rip is that one's: a row without a title has none ("?"), and no size.
     for (int i = 0; i < ui->ListView1->topLevelItemCount(); ++i) {
         QTreeWidgetItem *row = ui->ListView1->topLevelItem(i);
-        const QString title = Names.TitleOf(i + 1);
+        const int track = TrackOfRow(i);
+        const QString title = track == 0 ? Names.HiddenTrackTitle : Names.TitleOf(track);
         row->setText(kNameColumn, title.isEmpty() ? QStringLiteral("?") : title);
         if (row->columnCount() > kSizeColumn)
             row->setText(kSizeColumn, QString());

@@ -30,8 +30,8 @@ void TCDRipTestForm::btnRip_EncodeClick()
     for (int row = 0; row < ui->ListView1->topLevelItemCount(); ++row) {
         const QTreeWidgetItem *item = ui->ListView1->topLevelItem(row);
         if (item->checkState(kNumberColumn) == Qt::Checked) {
-            const int track = row + 1;
-            if (track > CdInfo.TrackCount || CdInfo.Slot(track).IsAudio != 1) {
+            const int track = TrackOfRow(row);
+            if (!IsAudioTrack(track)) {
                 SetStatusText(QStringLiteral("Piste non audio - Piste %1").arg(track));
             } else if (Track2OggFile(track, command_->FileOf(track)) == 0) {
                 SetStatusText(

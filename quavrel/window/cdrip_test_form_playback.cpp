@@ -99,7 +99,8 @@ int TCDRipTestForm::SelectedTrack() const
         const QList<QTreeWidgetItem *> selected = ui->ListView1->selectedItems();
         row = selected.isEmpty() ? nullptr : selected.first();
     }
-    return row ? ui->ListView1->indexOfTopLevelItem(row) + 1 : 0;
+    // The hidden track's row (track 0) has nothing the drive can play as a track.
+    return row ? TrackOfRow(ui->ListView1->indexOfTopLevelItem(row)) : 0;
 }
 
 void TCDRipTestForm::btnPlayTrackClick()

@@ -90,11 +90,16 @@ DiscMetadata TCDRipTestForm::RipMetadata() const
     names.Artist = ui->lblArtist->text();
     names.Album = ui->lblTitle->text();
     const int rows = ui->ListView1->topLevelItemCount();
-    names.Tracks.resize(std::max<size_t>(names.Tracks.size(), static_cast<size_t>(rows)));
+    names.Tracks.resize(std::max<size_t>(names.Tracks.size(), static_cast<size_t>(CdInfo.TrackCount)));
     for (int row = 0; row < rows; ++row) {
-        // "?" is the list's word for a name nobody knows.
+        // "?" is the list's word for a name nobody knows; the hidden track's caption is none either.
         const QString name = ui->ListView1->topLevelItem(row)->text(kNameColumn);
-        names.Tracks[static_cast<size_t>(row)].Title = name == QLatin1String("?") ? QString() : name;
+        const QString title = name == QLatin1String("?") || name == kHiddenTrackRowName ? QString() : name;
+        const int track = TrackOfRow(row);
+        if (track == 0)
+            names.HiddenTrackTitle = title;
+        else if (track >= 1 && static_cast<size_t>(track) <= names.Tracks.size())
+            names.Tracks[static_cast<size_t>(track - 1)].Title = title;
     }
     return names;
 }
@@ -220,7 +225,7 @@ void TCDRipTestForm::RipWavRows()
             ResetProgressBars();
             return;
         }
-        CurrentRipTrack = row + 1;
+        CurrentRipTrack = TrackOfRow(row);
         OutputBaseName = command_->BaseNameOf(CurrentRipTrack);
         ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
         lastRip_ = TrackRip{};
@@ -271,11 +276,12 @@ void TCDRipTestForm::btnRipTrackClick()
 int32_t TCDRipTestForm::RipChunk(uint8_t TrackNum)
 {
     ripFailureShown_ = true;
-    if (TrackNum == 0 || TrackNum > CdInfo.TrackCount) {
+    // 0 is the hidden track, when the disc has one.
+    if ((TrackNum == 0 && !IsAudioTrack(0)) || TrackNum > CdInfo.TrackCount) {
         SetStatusText(QStringLiteral("Erreur : Mauvais numéro de piste"));
         return CDRIP_ERROR;
     }
-    if (CdInfo.Slot(TrackNum).IsAudio != 1) {
+    if (!IsAudioTrack(TrackNum)) {
         SetStatusText(QStringLiteral("Erreur : pas de piste Audio"));
         return CDRIP_ERROR;
     }
@@ -364,9 +370,9 @@ void TCDRipTestForm::RipEncodedRows(const QString &Name, const std::function<voi
             ResetProgressBars();
             return;
         }
-        const int track = row + 1;
+        const int track = TrackOfRow(row);
         // A data track would come out as a file of noise: refused like the Ogg path does.
-        if (track > CdInfo.TrackCount || CdInfo.Slot(track).IsAudio != 1) {
+        if (!IsAudioTrack(track)) {
             SetStatusText(QStringLiteral("Piste non audio - Piste %1").arg(track));
             ui->ProgressBar2->setValue(ui->ProgressBar2->value() + 1);
             continue;

@@ -6,6 +6,7 @@
 #include "quavrel/disc/ostrelle_toc.h"
 
 #include <array>
+#include <cd_text_packs.h>
 #include <discid/discid.h>
 #include <memory>
 
@@ -117,4 +118,54 @@ TEST(DiscIdentities, PlainAndMixedModeDiscsCountEveryTrackToTheLeadOut)
     EXPECT_FALSE(Disc::FromTracks({{1, 100, true}, {2, 50, true}}, 200));
     EXPECT_FALSE(Disc::FromTracks({{1, 0, true}}, 0));
     EXPECT_FALSE(Disc::FromTracks({}, 100));
+}
+
+TEST(DiscContents, HiddenTrackPregapsAndCdTextAsTheDiscGivesThem)
+{
+    // A hidden track needs a second of audio before track 1; the identities stay INDEX 01's.
+    Disc disc = Make({{450, true}, {1200, true}, {2000, true}}, 3000);
+    EXPECT_TRUE(disc.HasHiddenTrack());
+    EXPECT_EQ(disc.TrackRange(0), (SectorRange{0, 449}));
+    EXPECT_EQ(disc.TrackRange(1), (SectorRange{450, 1199}));
+    EXPECT_FALSE(Make({{32, true}, {1200, true}}, 3000).HasHiddenTrack());
+    EXPECT_FALSE(Make({{450, false}, {1200, true}}, 3000).HasHiddenTrack());
+    const uint32_t id = disc.CddbId();
+
+    // A pre-gap reaching into the track before is cut to what fits.
+    std::vector<DiscTrack> read = disc.Tracks();
+    read[0].Pregap = 450;
+    read[1].Pregap = 150;
+    read[1].Isrc = QStringLiteral("FRZ032600002");
+    read[1].PreEmphasis = true;
+    read[2].Pregap = 5000;
+    drives::CdTextBlock english{0x09, drives::kCdTextLatin1, {}};
+    english.texts = {{{0x80, "\xC9t\xE9 indien"}, {0x81, "Orchestre"}},
+                     {{0x80, "Un morceau"}},
+                     {{0x80, "Deux morceaux"}},
+                     {{0x80, "Trois"}}};
+    drives::CdTextBlock korean{0x65, 0x81, {{{0x80, "\xB0\xA1"}}, {}, {}, {}}};
+    std::vector<uint8_t> packs = drives::EncodeCdText({english, korean}, 1, 3);
+    // The second title pack damaged (its CRC says so): the texts it held a part of are lost, the
+    // others read.
+    packs[18 + 5] ^= 0x01;
+    disc.SetContents(read, QStringLiteral("0731453412729"),
+                     DecodeCdText(QByteArray(reinterpret_cast<const char *>(packs.data()),
+                                             static_cast<qsizetype>(packs.size()))));
+    EXPECT_EQ(disc.Track(1).Index0(), 0);
+    EXPECT_EQ(disc.Track(2).Index0(), 1050);
+    EXPECT_EQ(disc.Track(3).Pregap, 799);
+    EXPECT_EQ(disc.Track(2).Isrc, QStringLiteral("FRZ032600002"));
+    EXPECT_EQ(disc.CddbId(), id);
+    EXPECT_TRUE(disc.SameTable(Make({{450, true}, {1200, true}, {2000, true}}, 3000)));
+
+    const CdText &text = disc.CdText();
+    ASSERT_EQ(text.Blocks.size(), 2u);
+    const CdTextBlock &first = text.Blocks[0];
+    EXPECT_TRUE(first.Readable);
+    EXPECT_EQ(first.LanguageName(), QStringLiteral("anglais"));
+    EXPECT_EQ(first.Artist, QStringLiteral("Orchestre"));
+    EXPECT_EQ(first.Album, QStringLiteral("Été indien"));
+    EXPECT_EQ(first.Titles, (QStringList{QString(), QString(), QStringLiteral("Trois")}));
+    EXPECT_FALSE(text.Blocks[1].Readable);
+    EXPECT_EQ(text.Problems.size(), 2) << text.Problems.join(QLatin1Char('\n')).toStdString();
 }

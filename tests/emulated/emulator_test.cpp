@@ -1,7 +1,8 @@
 // What the emulator itself promises beyond the drives' commands: the read offset, the data
 // tracks through read(), copies of a descriptor, the faults secure ripping has to beat (read
 // through SG_IO as a ripper reads them), no other descriptor held up by a slow drive, a broken
-// image, and a malformed drive list refused as a whole.
+// image, a malformed drive list refused as a whole, and a disc's contents read from its
+// sub-channel as the image holds them.
 
 #include "cdrip_linked.h"
 #include "cdrip_test_support.h"
@@ -342,6 +343,33 @@ TEST(Emulator, AMalformedDriveListEmulatesNothing)
         ASSERT_EQ(stat(device.c_str(), &st), 0);
         EXPECT_TRUE(S_ISREG(st.st_mode)) << options;
     }
+}
+
+TEST(Emulator, TheSubChannelGivesTheImagesPregapsIsrcsCatalogueAndCdText)
+{
+    // The same images as emulated drives and as virtual ones: the pre-gaps found in the Q
+    // sub-channel (its catalogue and ISRC frames in between), the rest from READ SUB-CHANNEL and
+    // READ TOC, all as the image describes them.
+    const std::string toc = CuePath("contents").replace(CuePath("contents").size() - 4, 4, ".toc");
+    EmulatedDrives emulated({"contents", toc, "mixed", "demo"});
+    setenv("QUAVREL_DRIVES",
+           (CuePath("contents") + ":" + toc + ":" + CuePath("mixed") + ":" + CuePath("demo")).c_str(), 1);
+    drives::RebuildCatalogue();
+    for (size_t drive = 0; drive < 4; ++drive) {
+        drives::DiscContents fromQ;
+        drives::DiscContents fromImage;
+        ASSERT_EQ(drives::ReadContents(drive, fromQ), drives::DriveError::None);
+        ASSERT_EQ(drives::ReadContents(drive + 4, fromImage), drives::DriveError::None);
+        ASSERT_EQ(fromQ.tracks.size(), fromImage.tracks.size());
+        for (size_t i = 0; i < fromQ.tracks.size(); ++i) {
+            EXPECT_EQ(fromQ.tracks[i].pregap, fromImage.tracks[i].pregap) << drive << " track " << i + 1;
+            EXPECT_EQ(fromQ.tracks[i].control, fromImage.tracks[i].control) << drive << " track " << i + 1;
+            EXPECT_EQ(fromQ.tracks[i].isrc, fromImage.tracks[i].isrc) << drive << " track " << i + 1;
+        }
+        EXPECT_EQ(fromQ.catalog, fromImage.catalog) << drive;
+        EXPECT_EQ(fromQ.cdText, fromImage.cdText) << drive;
+    }
+    unsetenv("QUAVREL_DRIVES");
 }
 
 } // namespace

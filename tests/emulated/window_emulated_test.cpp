@@ -1,5 +1,6 @@
-// The window on an emulated drive: the drive box, the track list, a WAV rip, and eject and close
-// answered by the drive and told back through the udev path (its datagram seam).
+// The window on an emulated drive: the drive box, the track list, a WAV rip, eject and close
+// answered by the drive and told back through the udev path (its datagram seam), and a disc's
+// hidden track as the list's first row.
 
 #include "emulated_drives.h"
 #include "quavrel/engine/bindings/cd_access.h"
@@ -12,6 +13,7 @@
 #include <optional>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -123,6 +125,53 @@ TEST_F(WindowEmulated, ATruncatedImageSaysSoAsTheSameImageAsAVirtualDriveDoes)
               QString::fromStdString("Image de disque inutilisable, fichier audio tronqué : " +
                                      (folder / "cut.bin").string()));
     EXPECT_EQ(Rows(), 0);
+}
+
+TEST_F(WindowEmulated, AHiddenTrackIsTheFirstRowUntickedAndRipsToAFileOfItsOwn)
+{
+    window_.reset();
+    CdAccessEnd();
+    drives_.reset();
+    drives_.emplace(std::vector<std::string>{"contents"});
+    CdAccessStart();
+    window_.emplace();
+    ui()->CheckBox1->setChecked(false);
+    window_->show();
+    ASSERT_EQ(Rows(), 6);
+    const QTreeWidgetItem *hidden = ui()->ListView1->topLevelItem(0);
+    EXPECT_EQ(hidden->text(0), "0");
+    EXPECT_EQ(hidden->text(1), "Piste 0 — piste cachée");
+    EXPECT_EQ(hidden->text(2), "00:06");
+    EXPECT_EQ(hidden->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(ui()->ListView1->topLevelItem(1)->text(0), "1");
+
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    ui()->Label3->setText(out.path() + QStringLiteral("/"));
+    ui()->creerlesrepertoires->setChecked(false);
+    ui()->ListView1->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    ui()->ListView1->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    ui()->ComboBox1->setCurrentIndex(2); // WAV
+    window_->ripperlapisteauformatWav1Click();
+    // The hidden track's file is the audio before track 1; the cue sheet puts track 1's INDEX 00
+    // at its start.
+    QFile file(out.filePath(QStringLiteral("0.wav")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray wav = file.readAll();
+    const std::vector<uint8_t> audio = emulatedtest::BinSectors("contents", 0, 449);
+    ASSERT_EQ(wav.size(), static_cast<qsizetype>(audio.size() + 44));
+    EXPECT_TRUE(
+        std::equal(audio.begin(), audio.end(), reinterpret_cast<const uint8_t *>(wav.constData()) + 44));
+    EXPECT_TRUE(QFile::exists(out.filePath(QStringLiteral("1.wav"))));
+    const QStringList sheets = QDir(out.path()).entryList({QStringLiteral("*.cue")});
+    ASSERT_EQ(sheets.size(), 1);
+    QFile sheet(out.filePath(sheets.front()));
+    ASSERT_TRUE(sheet.open(QIODevice::ReadOnly));
+    const QString text = QString::fromLatin1(sheet.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("FILE \"0.wav\" WAVE\r\n  TRACK 01 AUDIO")) &&
+                text.contains(
+                    QStringLiteral("    INDEX 00 00:00:00\r\nFILE \"1.wav\" WAVE\r\n    INDEX 01 00:00:00")))
+        << text.toStdString();
 }
 
 } // namespace

@@ -55,7 +55,14 @@ int32_t Sectors(int seconds, int frames)
 
 Track Audio(std::string title, int32_t sectors, std::vector<Note> notes, double tempo, int timbre, double pan)
 {
-    return {true, sectors, std::move(title), std::move(notes), tempo, timbre, pan};
+    Track track;
+    track.sectors = sectors;
+    track.title = std::move(title);
+    track.notes = std::move(notes);
+    track.tempo = tempo;
+    track.timbre = timbre;
+    track.pan = pan;
+    return track;
 }
 
 Track Data(int32_t sectors)
@@ -90,7 +97,9 @@ Disc DemoDisc()
                       84, 3, -0.1),
                 Audio("Coda br\xE8ve", Sectors(12, 3),
                       {N(C5, 1), N(G4, 1), N(E4, 1), N(C4, 1), N(E4, 1), N(G4, 1), N(C5, 2)}, 100, 4, 0.2),
-            }};
+            },
+            {},
+            {}};
 }
 
 Disc MixedModeDisc()
@@ -100,7 +109,9 @@ Disc MixedModeDisc()
                 Data(Sectors(8, 0)),
                 Audio("Premier air", Sectors(5, 10), {N(A4, 4), N(E5, 4)}, 120, 0, 0.0),
                 Audio("Second air", Sectors(6, 0), {N(C4, 2), N(G4, 2)}, 120, 2, 0.0),
-            }};
+            },
+            {},
+            {}};
 }
 
 Disc EnhancedDisc()
@@ -110,12 +121,53 @@ Disc EnhancedDisc()
                 Audio("Plage un", Sectors(6, 0), {N(D4, 4), N(A4, 4)}, 120, 1, 0.0),
                 Audio("Plage deux", Sectors(8, 20), {Chord({C4, E4, G4}, 8)}, 90, 3, 0.0),
                 Data(Sectors(8, 0)),
-            }};
+            },
+            {},
+            {}};
 }
 
 Disc OneTrackDisc()
 {
-    return {"onetrack", {Audio("Seule", Sectors(9, 0), {N(G4, 4), N(C5, 4)}, 120, 2, 0.0)}};
+    return {"onetrack", {Audio("Seule", Sectors(9, 0), {N(G4, 4), N(C5, 4)}, 120, 2, 0.0)}, {}, {}};
+}
+
+Disc ContentsDisc()
+{
+    Disc disc{"contents",
+              {
+                  Audio("Lever du jour", Sectors(8, 0), {N(C4, 4), N(E4, 4), N(G4, 8)}, 100, 0, -0.2),
+                  Audio("Ronde", Sectors(7, 0), {N(G4, 2), N(A4, 2), N(B4, 2), N(C5, 6)}, 126, 1, 0.3),
+                  Audio("\xC9t\xE9 \xE0 la plage", Sectors(6, 0),
+                        {Chord({C4, E4, G4}, 6), Chord({F3, A3, C4}, 6)}, 90, 3, 0.0),
+                  Audio("Interm\xE8"
+                        "de",
+                        Sectors(5, 0), {N(E5, 2), N(D5, 2), N(C5, 4)}, 140, 4, 0.1),
+                  Audio("Cr\xE9puscule", Sectors(6, 0), {N(A3, 4), N(C4, 4), N(E4, 8)}, 80, 2, -0.1),
+              },
+              "0731453412729",
+              {}};
+    std::vector<Track> &tracks = disc.tracks;
+    tracks[0].pregap = Sectors(6, 0); // the hidden track
+    tracks[1].pregap = Sectors(2, 0);
+    tracks[2].pregap = Sectors(1, 30);
+    tracks[4].pregap = Sectors(2, 0);
+    tracks[0].isrc = "FRZ032600001";
+    tracks[1].isrc = "FRZ032600002";
+    tracks[2].isrc = "FRZ032600003";
+    tracks[4].isrc = "FRZ032600005";
+    tracks[1].preEmphasis = true;
+    tracks[2].copy = true;
+    TextBlock english{0x09, 0x00, "Disque des contenus", "Orchestre de d\xE9monstration", {}};
+    for (const Track &track : tracks)
+        english.titles.push_back(track.title);
+    // Natsu no oto, played by Ensōdan: "one" to "five".
+    TextBlock japanese{0x69,
+                       0x80,
+                       "\x89\xC4\x82\xCC\x89\xB9",
+                       "\x89\x89\x91\x74\x92\x63",
+                       {"\x88\xEA", "\x93\xF1", "\x8E\x4F", "\x8E\x6C", "\x8C\xDC"}};
+    disc.text = {english, japanese};
+    return disc;
 }
 
 DemoMetadata DemoDiscMetadata()

@@ -24,11 +24,28 @@ struct Track {
     double tempo = 120.0;    // quarter notes a minute
     int timbre = 0;          // selects harmonics and envelope
     double pan = 0.0;        // -1 left .. 1 right
+    // Sectors of INDEX 00 before the track's start, in the image: music of their own (in the first
+    // track, a hidden track).
+    int32_t pregap = 0;
+    std::string isrc; // 12 characters, or empty
+    bool preEmphasis = false;
+    bool copy = false;
+};
+
+// A CD-Text block: texts as bytes of the block's character code (0x00 Latin-1, 0x80 MS-JIS).
+struct TextBlock {
+    uint8_t language = 0x09;
+    uint8_t charset = 0x00;
+    std::string album;
+    std::string artist;
+    std::vector<std::string> titles; // per track
 };
 
 struct Disc {
     std::string name; // file stem: <name>.cue and <name>.bin
     std::vector<Track> tracks;
+    std::string catalog; // 13 digits, or empty
+    std::vector<TextBlock> text;
 };
 
 // The demo disc and the test images.
@@ -36,6 +53,10 @@ Disc DemoDisc();
 Disc MixedModeDisc();
 Disc EnhancedDisc();
 Disc OneTrackDisc();
+// Everything a disc may hold beyond its table: a hidden track before track 1, pre-gaps with music
+// in them, ISRCs, a catalogue number, CD-Text in English (Latin-1) and Japanese (MS-JIS), an
+// emphasised track and one that may be copied.
+Disc ContentsDisc();
 
 // Artist, album, year and genre of the demo disc's xmcd entry (Windows-1252).
 struct DemoMetadata {

@@ -1,7 +1,8 @@
 // discgen DISCS_DIR CDDB_DIR
-// Builds the demo disc, the mixed-mode, enhanced and one-track test images (CUE/BIN) in
-// DISCS_DIR and the demo disc's xmcd entry under CDDB_DIR. The output depends on nothing but
-// this program: the same bytes on every run.
+// Builds the demo disc, the mixed-mode, enhanced, one-track and contents test images (CUE/BIN, and
+// each as cdrdao writes it: a TOC over a big-endian data file) in DISCS_DIR and the demo disc's
+// xmcd entry under CDDB_DIR. The output depends on nothing but this program: the same bytes on
+// every run.
 
 #include "disc_layout.h"
 #include "image_writer.h"
@@ -20,9 +21,13 @@ int main(int argc, char **argv)
     try {
         const std::filesystem::path discs = argv[1];
         std::filesystem::create_directories(discs);
-        for (const discgen::Disc &disc : {discgen::DemoDisc(), discgen::MixedModeDisc(),
-                                          discgen::EnhancedDisc(), discgen::OneTrackDisc()})
+        for (const discgen::Disc &disc :
+             {discgen::DemoDisc(), discgen::MixedModeDisc(), discgen::EnhancedDisc(), discgen::OneTrackDisc(),
+              discgen::ContentsDisc()}) {
             discgen::WriteImage(disc, discs);
+            discgen::WriteCdrdaoToc(disc, discs, false);
+        }
+        discgen::WriteCdrdaoToc(discgen::ContentsDisc(), discs, true);
         discgen::WriteXmcd(discgen::DemoDisc(), discgen::DemoDiscMetadata(), argv[2]);
     } catch (const std::exception &error) {
         std::cerr << "discgen: " << error.what() << "\n";

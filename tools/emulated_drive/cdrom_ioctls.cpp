@@ -318,6 +318,21 @@ int DriveIoctl(EmulatedDrive &drive, unsigned long request, void *argument, int 
     case CDROMSUBCHNL:
         return argument ? SubChannel(drive, *static_cast<cdrom_subchnl *>(argument), error)
                         : Fail(error, EFAULT);
+    case CDROM_GET_MCN: {
+        // The cdrom layer's READ SUB-CHANNEL of the catalogue number: its 13 digits, or zeros.
+        if (!argument)
+            return Fail(error, EFAULT);
+        uint8_t reply[24] = {};
+        const CommandOutcome outcome =
+            Run(drive, {0x42, 0, 0x40, 0x02, 0, 0, 0, 0, sizeof reply, 0}, reply, sizeof reply);
+        if (Result(outcome, error) != 0)
+            return -1;
+        auto &mcn = *static_cast<cdrom_mcn *>(argument);
+        std::memset(mcn.medium_catalog_number, 0, sizeof mcn.medium_catalog_number);
+        if (reply[8] & 0x80)
+            std::memcpy(mcn.medium_catalog_number, reply + 9, 13);
+        return 0;
+    }
     case CDROMMULTISESSION: {
         if (!argument)
             return Fail(error, EFAULT);

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <disc_image.h>
 #include <thread>
 #include <utility>
-
-#include <cdio_image.h>
 
 namespace emulated {
 
@@ -30,8 +29,8 @@ EmulatedDrive::EmulatedDrive(DriveSpec spec, std::string devicePath, int number)
 void EmulatedDrive::LoadDisc()
 {
     // The catalogue's own check of an image: one that cannot serve is a disc the drive cannot read.
-    drives::CdioImage::OpenChecked(spec_.image, problem_);
-    disc_ = problem_.empty() ? std::make_unique<EmulatedDisc>(spec_.image) : nullptr;
+    std::unique_ptr<drives::DiscImage> image = drives::DiscImage::Open(spec_.image, problem_);
+    disc_ = image ? std::make_unique<EmulatedDisc>(std::move(image)) : nullptr;
     armedJitter_ = spec_.faults.jitter;
     damageReads_.clear();
     cache_.clear();
@@ -283,17 +282,50 @@ uint16_t QCrc(const uint8_t *q)
 
 } // namespace
 
-// The Q sub-channel of a sector in mode 1 (position), BCD as on the disc, with its CRC.
+// The Q sub-channel of a sector, BCD as on the disc, with its CRC: its position (mode 1) with the
+// index and the pre-gap's count-down, and, once in every hundred frames each, the catalogue number
+// (mode 2) and the track's ISRC (mode 3), as a pressed disc carries them.
 std::array<uint8_t, 12> EmulatedDrive::QChannel(int32_t lsn) const
 {
     std::array<uint8_t, 12> q{};
     const EmulatedDisc *disc = Disc();
-    const DiscTrack *track = disc ? disc->TrackAt(lsn) : nullptr;
-    q[0] = static_cast<uint8_t>((track ? track->control : 0) << 4 | 0x01);
-    q[1] = track ? Bcd(track->number) : 0xAA;
-    q[2] = 0x01; // index 1: the emulated discs have no pre-gaps
-    PutMsf(q.data() + 3, track ? lsn - track->start : 0);
-    PutMsf(q.data() + 7, lsn + 150);
+    const DiscTrack *track = disc ? disc->QTrackAt(lsn) : nullptr;
+    const uint8_t control = track ? track->control : 0;
+    const int32_t absolute = lsn + 150;
+    const bool inPregap = track && lsn < track->start;
+    if (track && lsn % 100 == 37 && !disc->Catalog().empty()) {
+        q[0] = static_cast<uint8_t>(control << 4 | 0x02);
+        const std::string &mcn = disc->Catalog();
+        for (size_t i = 0; i < 13; ++i)
+            q[1 + i / 2] |= static_cast<uint8_t>((mcn[i] - '0') << (i % 2 ? 0 : 4));
+        q[9] = Bcd(absolute % 75);
+    } else if (track && !inPregap && lsn % 100 == 73 && track->isrc.size() == 12) {
+        // Five characters of six bits (digits 0-9, letters from 0x11), seven BCD digits.
+        q[0] = static_cast<uint8_t>(control << 4 | 0x03);
+        uint64_t bits = 0;
+        for (size_t i = 0; i < 5; ++i) {
+            const char c = track->isrc[i];
+            bits = bits << 6 | static_cast<uint64_t>(c >= 'A' ? c - 'A' + 0x11 : c - '0');
+        }
+        bits <<= 2;
+        for (size_t i = 5; i < 12; ++i)
+            bits = bits << 4 | static_cast<uint64_t>(track->isrc[i] - '0');
+        bits <<= 4;
+        for (int i = 0; i < 8; ++i)
+            q[1 + i] = static_cast<uint8_t>(bits >> (56 - 8 * i));
+        q[9] = Bcd(absolute % 75);
+    } else {
+        q[0] = static_cast<uint8_t>(control << 4 | 0x01);
+        q[1] = track ? Bcd(track->number) : 0xAA;
+        int index = inPregap ? 0 : 1;
+        if (track)
+            for (const int32_t at : track->indexes)
+                index += lsn >= at ? 1 : 0;
+        q[2] = track ? Bcd(index) : 0x01;
+        // In the pre-gap the relative time counts down to 0 at its last sector.
+        PutMsf(q.data() + 3, !track ? 0 : inPregap ? track->start - 1 - lsn : lsn - track->start);
+        PutMsf(q.data() + 7, absolute);
+    }
     const uint16_t crc = QCrc(q.data());
     q[10] = static_cast<uint8_t>(crc >> 8);
     q[11] = static_cast<uint8_t>(crc);

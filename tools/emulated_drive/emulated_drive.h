@@ -84,7 +84,7 @@ class EmulatedDrive {
                            bool toDevice);
 
     bool TrayOpen() const { return trayOpen_; }
-    bool MediumPresent() const { return !trayOpen_ && !spec_.noMedium && disc_ && disc_->IsOpen(); }
+    bool MediumPresent() const { return !trayOpen_ && !spec_.noMedium && disc_ != nullptr; }
     // Why the image in the closed tray cannot serve as a disc (the drive catalogue's check, in
     // French with the file at fault); empty when it can or when no disc is in.
     const std::string &MediumProblem() const { return problem_; }

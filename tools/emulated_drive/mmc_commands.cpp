@@ -193,7 +193,8 @@ CommandOutcome EmulatedDrive::Execute(const uint8_t *cdb, size_t cdbLength, uint
             sense = kInvalidOpcode;
             break;
         }
-        if (opcode == 0x28 || opcode == 0xA8 || opcode == 0xB9 || opcode == 0xBE)
+        if (opcode == 0x28 || opcode == 0xA8 || opcode == 0xB9 || opcode == 0xBE ||
+            (opcode == 0x42 && pendingSectors_ > 0))
             ChargeRead();
     }
     lastSense_ = sense;
@@ -324,9 +325,37 @@ Sense EmulatedDrive::ReadSubChannel(const uint8_t *cdb, std::vector<uint8_t> &ou
     out[1] = audioStatus_;
     if (audioStatus_ == kAudioCompleted)
         audioStatus_ = kAudioNoStatus; // reported once
-    if (subQ) {
+    if (subQ && (format == 2 || format == 3)) {
+        // The drive looks for a catalogue or ISRC frame: a seek and some frames of the disc.
+        const EmulatedDisc &disc = *Disc();
+        out.resize(24, 0);
+        out[4] = format;
+        Put16(out, 2, 20);
+        if (format == 2) {
+            if (!disc.Catalog().empty()) {
+                out[8] = 0x80;
+                std::memcpy(out.data() + 9, disc.Catalog().data(), 13);
+            }
+        } else {
+            const DiscTrack *track = nullptr;
+            for (const DiscTrack &t : disc.Tracks())
+                if (t.number == cdb[6])
+                    track = &t;
+            if (!track)
+                return kInvalidField;
+            out[5] = static_cast<uint8_t>(0x30 | track->control);
+            out[6] = static_cast<uint8_t>(track->number);
+            if (track->isrc.size() == 12) {
+                out[8] = 0x80;
+                std::memcpy(out.data() + 9, track->isrc.data(), 12);
+            }
+        }
+        ++pendingSeeks_;
+        pendingSectors_ += 100;
+        nextLsn_ = -1;
+    } else if (subQ) {
         if (format != 1)
-            return format == 2 || format == 3 ? Sense{} : kInvalidField; // no MCN, no ISRC on our discs
+            return kInvalidField;
         out.resize(16, 0);
         const EmulatedDisc &disc = *Disc();
         const DiscTrack *track = disc.TrackAt(playPosition_);
@@ -393,7 +422,7 @@ Sense EmulatedDrive::ReadCd(int32_t lsn, int32_t count, uint8_t expectedType, ui
         return kInvalidField;
     for (int32_t i = 0; i < count; ++i) {
         const int32_t sector = lsn + i;
-        const DiscTrack *track = disc.TrackAt(sector);
+        const DiscTrack *track = disc.QTrackAt(sector);
         const bool audio = track && track->audio;
         if ((expectedType == 1 && !audio) || (expectedType > 1 && audio))
             return kIllegalModeForTrack;
@@ -469,7 +498,7 @@ Sense EmulatedDrive::Read(int32_t lsn, int32_t count, bool fua, std::vector<uint
     out.resize(static_cast<size_t>(count) * blockLength_);
     for (int32_t i = 0; i < count; ++i) {
         uint8_t *block = out.data() + static_cast<size_t>(i) * blockLength_;
-        const DiscTrack *track = disc.TrackAt(lsn + i);
+        const DiscTrack *track = disc.QTrackAt(lsn + i);
         if (track && track->audio) {
             if (blockLength_ != static_cast<uint32_t>(kRawBytes))
                 return kIllegalModeForTrack;

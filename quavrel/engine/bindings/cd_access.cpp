@@ -2,6 +2,8 @@
 
 #include "platform/loader/library_loader.h"
 
+#include <algorithm>
+#include <cstring>
 #include <type_traits>
 
 namespace {
@@ -111,6 +113,38 @@ void CdAccessEnd()
     state.library.Unload();
 }
 
+namespace {
+
+// What the disc holds besides its TOC; nothing is changed where the library cannot tell.
+void ReadContents(TCdInfo &Info)
+{
+    using namespace cdrip3;
+    if (CR_ReadDiscContents() != CDRIP_OK)
+        return;
+    for (int n = 1; n <= Info.TrackCount; ++n) {
+        TCdRipTrackContents contents{};
+        if (CR_GetTrackContents(n - 1, &contents) != CDRIP_OK)
+            continue;
+        TCdTrackSlot &slot = Info.Slot(n);
+        contents.Isrc[12] = '\0';
+        slot.PregapSector = contents.PregapSector;
+        slot.Control = contents.Control;
+        slot.Isrc = contents.Isrc;
+    }
+    char catalog[14] = {};
+    if (CR_GetCatalogNumber(catalog) == CDRIP_OK)
+        Info.Catalog.assign(catalog, strnlen(catalog, 13));
+    // Eight blocks of 256 packs at most, and the header.
+    std::vector<char> text(4 + 8 * 256 * 18);
+    if (CR_ReadCDText(text.data(), static_cast<int32_t>(text.size())) == CDRIP_OK) {
+        const size_t length = size_t{static_cast<uint8_t>(text[0])} << 8 | static_cast<uint8_t>(text[1]);
+        const size_t packs = length > 2 ? std::min(length - 2, text.size() - 4) / 18 * 18 : 0;
+        Info.CdText.assign(text.begin() + 4, text.begin() + 4 + static_cast<long>(packs));
+    }
+}
+
+} // namespace
+
 int32_t ReadCdInfo(TCdInfo &Info)
 {
     using namespace cdrip3;
@@ -152,6 +186,7 @@ int32_t ReadCdInfo(TCdInfo &Info)
     for (int n = 1; n <= read.TrackCount; ++n)
         (read.Slot(n).IsAudio ? audio : data) = true;
     read.DiscType = static_cast<int16_t>(audio && data ? 2 : audio ? 1 : 0);
+    ReadContents(read);
     Info = read;
     return kCdInfoRead;
 }

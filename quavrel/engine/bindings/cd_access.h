@@ -2,7 +2,7 @@
 // CD access helpers: the main window's own access to the run-time ripping library
 // ("CDRIP3.DLL", libCDRIP3.so), loaded by name when the program starts.
 //
-// The 46 operations are function pointers cdrip3::CR_Init ... cdrip3::CR_ScanForC2Errors, called
+// The 49 operations are function pointers cdrip3::CR_Init ... cdrip3::CR_ScanForC2Errors, called
 // directly. Until the library is bound, and for any name it lacks, each points at a stand-in that
 // does nothing and answers "failed" (1), "none" (0, false, "") or nothing, so a caller that skips
 // CDRipReady() never calls into nothing.
@@ -12,6 +12,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace cdrip3 {
 #define CD_ACCESS_DECLARE_POINTER(name, type) extern name##_fn *name;
@@ -27,6 +29,10 @@ struct TCdTrackSlot {
     uint32_t LengthMSF = 0; // length
     int32_t StartSector = 0;
     int32_t LengthSectors = 0;
+    // What the disc holds besides its TOC, when the library could read it.
+    int32_t PregapSector = -1; // the first sector of its INDEX 00 (StartSector: none); -1 unknown
+    uint8_t Control = 0;       // the Q control nibble: 8 four channels, 2 copy permitted, 1 pre-emphasis
+    std::string Isrc;
 };
 
 // The disc information record the main window holds.
@@ -35,6 +41,8 @@ struct TCdInfo {
     int16_t TrackCount = 0;
     uint32_t LeadOut = 0; // position of the lead-out
     std::array<TCdTrackSlot, 100> Slots{};
+    std::string Catalog;         // 13 digits, or empty
+    std::vector<uint8_t> CdText; // the CD-Text packs, without READ TOC's header; empty when none
 
     // Slots are numbered from 1.
     TCdTrackSlot &Slot(int Number) { return Slots.at(static_cast<size_t>(Number - 1)); }
@@ -51,12 +59,14 @@ void CdAccessStart();
 // Unit end: unloads the library; every operation points at its stand-in again.
 void CdAccessEnd();
 
-// Loads "CDRIP3.DLL" and binds the 46 names in order, once; later calls return the first result.
+// Loads "CDRIP3.DLL" and binds the 49 names in order, once; later calls return the first result.
 bool BindCDRip3();
 bool CDRipReady();
 
 // Fills Info from the active drive's TOC: kCdInfoRead, kCdInfoNoToc (TOC unreadable, no track,
-// or tracks out of order) or kCdInfoNoMedium. TrackCount is 0 unless it returns kCdInfoRead.
+// or tracks out of order) or kCdInfoNoMedium. TrackCount is 0 unless it returns kCdInfoRead. With
+// the TOC come the pre-gaps, flags, ISRCs, catalogue number and CD-Text, when the library reads
+// them (CR_ReadDiscContents; a library without it leaves them out).
 int32_t ReadCdInfo(TCdInfo &Info);
 
 // Makes drive Index active; ignored when out of range or already active.

@@ -40,6 +40,8 @@ std::unique_ptr<AudioSink> MakeOgg(const EncoderChoice &Choice, const TrackTags 
     extra.DiscId = Tags.DiscId;
     extra.MusicBrainzAlbumId = Tags.MusicBrainzAlbumId;
     extra.MusicBrainzTrackId = Tags.MusicBrainzTrackId;
+    extra.Isrc = Tags.Isrc;
+    extra.Barcode = Tags.Barcode;
     sink->SetExtraComments(VorbisComments(extra));
     return sink;
 }

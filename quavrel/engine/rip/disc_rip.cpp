@@ -111,6 +111,8 @@ TrackTags TrackTagsOf(const Disc &Disc, const DiscMetadata &Metadata, int Number
     tags.DiscId = Disc.CddbIdText();
     tags.MusicBrainzAlbumId = Metadata.MusicBrainzReleaseId;
     tags.MusicBrainzTrackId = Metadata.RecordingIdOf(Number);
+    tags.Isrc = Disc.HasTrack(Number) ? Disc.Track(Number).Isrc : QString();
+    tags.Barcode = Disc.Catalog();
     return tags;
 }
 
@@ -223,11 +225,13 @@ TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progre
     rip.Track = Track;
     const Disc &disc = request_.Disc;
     RipReport &report = rip.Report;
+    // Track 0 is the hidden track, when the disc has one.
+    const bool hidden = Track == 0 && disc.HasHiddenTrack();
     if (cancelled_) {
         report.Outcome = RipOutcome::Cancelled;
-    } else if (!disc.HasTrack(Track)) {
+    } else if (!disc.HasTrack(Track) && !hidden) {
         report.Error = {RipErrorKind::NoSuchTrack, {}, Track, -1, {}};
-    } else if (!disc.IsAudio(Track)) {
+    } else if (!hidden && !disc.IsAudio(Track)) {
         report.Error = {RipErrorKind::NotAudio, {}, Track, -1, {}};
     }
     if (cancelled_ || report.Error.Any()) {
@@ -266,9 +270,11 @@ TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progre
 
     TrackChecksums sums = ChecksumsOfTrack(disc, Track);
     RipPipeline pipeline(source_);
-    // The audio the drive can give: from the first audio track to the end of the audio session.
+    // The audio the drive can give: from the first audio track (its hidden track's start) to the
+    // end of the audio session.
     const std::vector<int> audio = disc.AudioTracks();
-    pipeline.SetReadOffset({request_.ReadOffset, disc.Track(audio.front()).Start, disc.AudioEnd()});
+    pipeline.SetReadOffset(
+        {request_.ReadOffset, disc.HasHiddenTrack() ? 0 : disc.Track(audio.front()).Start, disc.AudioEnd()});
     RipCallbacks callbacks;
     callbacks.Progress = Progress;
     callbacks.Pcm = [&sums, loudness](const uint8_t *pcm, size_t bytes) {
@@ -285,8 +291,8 @@ TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progre
     rip.Crc32 = sums.Crc32();
     rip.V1 = sums.V1();
     rip.V2 = sums.V2();
-    // The database's checksums are of the drive's own samples.
-    rip.Checksummed = source_.Channels() == 2 && source_.Rate() == 44100;
+    // The database's checksums are of the drive's own samples; it knows no hidden track.
+    rip.Checksummed = !hidden && source_.Channels() == 2 && source_.Rate() == 44100;
     if (rip.Done()) {
         Verify(rip);
         if (loudness) {
@@ -401,6 +407,7 @@ QStringList DiscRip::Finish()
     session.Artist = request_.Metadata.Artist;
     session.Album = request_.Metadata.Album;
     session.CddbId = request_.Disc.CddbIdText();
+    session.Disc = request_.Disc;
     session.AccurateRip = request_.Disc.AccurateRipIds();
     session.Server = request_.AccurateRipServer;
     session.LookedUp = lookedUp_;
@@ -423,6 +430,12 @@ QStringList DiscRip::Finish()
         track.JitterErrors = rip.Report.JitterErrors;
         track.DamagedSectors = rip.Report.DamagedSectors;
         track.NameShortened = rip.NameShortened;
+        if (request_.Disc.HasTrack(rip.Track)) {
+            const DiscTrack &entry = request_.Disc.Track(rip.Track);
+            track.Pregap = entry.Pregap;
+            track.Isrc = entry.Isrc;
+            track.PreEmphasis = entry.PreEmphasis;
+        }
         tracks[rip.Track] = track;
     }
     if (tracks.empty())

@@ -68,16 +68,36 @@ QString SignedSamples(int32_t offset)
     return (offset > 0 ? QStringLiteral("+") : QString()) + QString::number(offset);
 }
 
+// mm:ss:ff of a number of sectors.
+QString CueTime(int32_t sectors)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(sectors / 4500, 2, 10, QLatin1Char('0'))
+        .arg(sectors / 75 % 60, 2, 10, QLatin1Char('0'))
+        .arg(sectors % 75, 2, 10, QLatin1Char('0'));
+}
+
 QStringList BlockOf(const ReportTrack &track)
 {
     if (!track.KeptBlock.isEmpty())
         return track.KeptBlock;
+    const QString title =
+        track.Number == 0 && track.Title.isEmpty() ? QStringLiteral("piste cachée") : track.Title;
     QStringList lines{QStringLiteral("Piste %1%2")
                           .arg(track.Number)
-                          .arg(track.Title.isEmpty() ? QString() : QStringLiteral(" : ") + track.Title),
+                          .arg(title.isEmpty() ? QString() : QStringLiteral(" : ") + title),
                       kFileLabel + track.File,
-                      kSectorsLabel + QStringLiteral("%1 à %2").arg(track.FirstSector).arg(track.LastSector),
-                      QStringLiteral("  CRC32 : %1").arg(Hex(track.Crc32))};
+                      kSectorsLabel + QStringLiteral("%1 à %2").arg(track.FirstSector).arg(track.LastSector)};
+    if (track.Pregap > 0)
+        lines << QStringLiteral(
+                     "  Pré-gap : %1 secteur(s) à partir du secteur %2, rippé avec la piste précédente")
+                     .arg(track.Pregap)
+                     .arg(track.FirstSector - track.Pregap);
+    if (!track.Isrc.isEmpty())
+        lines << QStringLiteral("  ISRC : ") + track.Isrc;
+    if (track.PreEmphasis)
+        lines << QStringLiteral("  Préaccentuation : oui (audio laissé tel quel)");
+    lines << QStringLiteral("  CRC32 : %1").arg(Hex(track.Crc32));
     if (track.Checksummed)
         lines << kChecksumsLabel + QStringLiteral("%1, v2 : %2").arg(Hex(track.V1), Hex(track.V2));
     lines << kResultLabel + TrackVerdictText(track).section(QStringLiteral(" : "), 1, -1)
@@ -93,6 +113,8 @@ QStringList BlockOf(const ReportTrack &track)
 
 QString TrackVerdictText(const ReportTrack &Track)
 {
+    if (Track.Number == 0)
+        return QStringLiteral("Piste 0 : AccurateRip non vérifiée : la base ne connaît pas la piste cachée");
     if (!Track.Checksummed)
         return QStringLiteral("Piste %1 : AccurateRip non vérifiée : format autre que 44100 Hz stéréo")
             .arg(Track.Number);
@@ -111,6 +133,11 @@ QString RipLogText(const RipSession &Session)
     lines << QStringLiteral("Dossier : %1").arg(Session.Directory)
           << QStringLiteral("Artiste : %1").arg(Session.Artist)
           << QStringLiteral("Album : %1").arg(Session.Album) << QString() << kCddbIdLabel + Session.CddbId;
+    if (!Session.Disc.Catalog().isEmpty())
+        lines << QStringLiteral("Catalogue (MCN/UPC) : ") + Session.Disc.Catalog();
+    if (Session.Disc.HasHiddenTrack())
+        lines << QStringLiteral("Piste cachée : secteurs 0 à %1, avant la piste 1")
+                     .arg(Session.Disc.TrackRange(0).Last);
     if (!Session.AccurateRip.Empty())
         lines << QStringLiteral("AccurateRip : %1").arg(AccurateRipFileName(Session.AccurateRip));
     lines << QStringLiteral("Base AccurateRip : %1 — %2")
@@ -191,16 +218,58 @@ QString CueSheetText(const RipSession &Session)
     lines << QStringLiteral("REM COMMENT %1").arg(Quoted(QStringLiteral("Quavrel " QUAVREL_VERSION)));
     if (Session.AccurateRip.Id3 != 0)
         lines << QStringLiteral("REM DISCID %1").arg(Hex(Session.AccurateRip.Id3));
+    if (!Session.Disc.Catalog().isEmpty())
+        lines << QStringLiteral("CATALOG ") + Session.Disc.Catalog();
     lines << QStringLiteral("PERFORMER %1").arg(Quoted(Session.Artist))
           << QStringLiteral("TITLE %1").arg(Quoted(Session.Album));
-    for (const ReportTrack *track : InTrackOrder(Session)) {
-        const bool mp3 = track->File.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive);
+    const Disc &disc = Session.Disc;
+    // The file written last and its first sector: where the next track's pre-gap may lie.
+    const ReportTrack *file = nullptr;
+    const auto header = [&](const ReportTrack &track) {
+        lines << QStringLiteral("  TRACK %1 AUDIO").arg(track.Number, 2, 10, QLatin1Char('0'))
+              << QStringLiteral("    TITLE %1").arg(Quoted(track.Title))
+              << QStringLiteral("    PERFORMER %1").arg(Quoted(Session.Artist));
+        if (disc.HasTrack(track.Number)) {
+            const DiscTrack &entry = disc.Track(track.Number);
+            QStringList flags;
+            if (entry.CopyPermitted)
+                flags << QStringLiteral("DCP");
+            if (entry.PreEmphasis)
+                flags << QStringLiteral("PRE");
+            if (entry.FourChannel)
+                flags << QStringLiteral("4CH");
+            if (!flags.isEmpty())
+                lines << QStringLiteral("    FLAGS ") + flags.join(QLatin1Char(' '));
+            if (!entry.Isrc.isEmpty())
+                lines << QStringLiteral("    ISRC ") + entry.Isrc;
+        }
+    };
+    const auto fileLine = [&](const ReportTrack &track) {
+        const bool mp3 = track.File.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive);
         lines << QStringLiteral("FILE %1 %2")
-                     .arg(Quoted(track->File), mp3 ? QStringLiteral("MP3") : QStringLiteral("WAVE"))
-              << QStringLiteral("  TRACK %1 AUDIO").arg(track->Number, 2, 10, QLatin1Char('0'))
-              << QStringLiteral("    TITLE %1").arg(Quoted(track->Title))
-              << QStringLiteral("    PERFORMER %1").arg(Quoted(Session.Artist))
-              << QStringLiteral("    INDEX 01 00:00:00");
+                     .arg(Quoted(track.File), mp3 ? QStringLiteral("MP3") : QStringLiteral("WAVE"));
+        file = &track;
+    };
+    for (const ReportTrack *track : InTrackOrder(Session)) {
+        if (track->Number == 0) {
+            fileLine(*track);
+            continue;
+        }
+        const DiscTrack *entry = disc.HasTrack(track->Number) ? &disc.Track(track->Number) : nullptr;
+        const int32_t index0 = entry ? entry->Index0() : track->FirstSector;
+        const int32_t pregap = entry ? entry->Pregap : 0;
+        if (pregap > 0 && file && file->Number == track->Number - 1 && index0 >= file->FirstSector &&
+            index0 <= file->LastSector) {
+            header(*track);
+            lines << QStringLiteral("    INDEX 00 ") + CueTime(index0 - file->FirstSector);
+            fileLine(*track);
+        } else {
+            fileLine(*track);
+            header(*track);
+            if (pregap > 0)
+                lines << QStringLiteral("    PREGAP ") + CueTime(pregap);
+        }
+        lines << QStringLiteral("    INDEX 01 00:00:00");
     }
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
@@ -210,8 +279,9 @@ QString PlaylistText(const RipSession &Session)
     QStringList lines{QStringLiteral("#EXTM3U")};
     for (const ReportTrack *track : InTrackOrder(Session)) {
         const int64_t seconds = (int64_t{track->LastSector} - track->FirstSector + 1) / 75;
-        const QString title =
-            track->Title.isEmpty() ? QStringLiteral("Piste %1").arg(track->Number) : track->Title;
+        const QString title = !track->Title.isEmpty() ? track->Title
+                              : track->Number == 0    ? QStringLiteral("Piste cachée")
+                                                      : QStringLiteral("Piste %1").arg(track->Number);
         lines << QStringLiteral("#EXTINF:%1,%2")
                      .arg(seconds)
                      .arg(Session.Artist.isEmpty() ? title : Session.Artist + QStringLiteral(" - ") + title)

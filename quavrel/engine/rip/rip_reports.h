@@ -14,7 +14,7 @@
 #include <QString>
 #include <QStringList>
 
-// One track ripped to a complete file.
+// One track ripped to a complete file; number 0 is the hidden track.
 struct ReportTrack {
     int Number = 0;
     QString Title; // "" when unknown
@@ -31,6 +31,11 @@ struct ReportTrack {
     int32_t DamagedSectors = 0;
     // The title was shortened to make the file's name fit.
     bool NameShortened = false;
+    // What the disc says of the track: its pre-gap (in the file before, when it has one), ISRC
+    // and pre-emphasis (the audio is left as it is).
+    int32_t Pregap = 0;
+    QString Isrc;
+    bool PreEmphasis = false;
     // A track kept from an earlier log: its block as it was written.
     QStringList KeptBlock;
 };
@@ -47,6 +52,8 @@ struct RipSession {
     QString Artist;
     QString Album;
     QString CddbId;
+    // The disc ripped: its tracks' pre-gaps, ISRCs and flags, its catalogue number.
+    ::Disc Disc;
     AccurateRipIdentity AccurateRip;
     QString Server;
     bool LookedUp = false;
@@ -61,7 +68,10 @@ QString RipLogText(const RipSession &Session);
 std::optional<std::vector<ReportTrack>> TracksOfLog(const QString &Log, const QString &CddbId,
                                                     const QString &Format);
 // A cue sheet of the ripped files in track order: one FILE per track, with the album's and the
-// tracks' titles and performer.
+// tracks' titles and performer, the disc's CATALOG, each track's FLAGS (DCP, PRE, 4CH) and ISRC.
+// Gaps go with the track before (as the files hold them): a track's INDEX 00 is in the file of the
+// track before it (the hidden track's for track 1), at its place there, and its INDEX 01 starts its
+// own file. A pre-gap whose audio is in no ripped file is a PREGAP.
 QString CueSheetText(const RipSession &Session);
 // The sheet's bytes: Latin-1, as cue sheets were and as libcdio reads them, when every character
 // has one; otherwise UTF-8.

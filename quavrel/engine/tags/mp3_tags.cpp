@@ -54,7 +54,9 @@ bool WriteMp3Tags(const QString &Path, const TrackTags &Tags, QString &Error)
     // Saved as ID3v2.3, the recording time becomes its year frame (TYER).
     AddText(tag, "TDRC", Tags.Year);
     AddText(tag, "TCON", Tags.Genre);
+    AddText(tag, "TSRC", Tags.Isrc);
     AddUserText(tag, kId3DiscIdDescription, Tags.DiscId);
+    AddUserText(tag, "BARCODE", Tags.Barcode);
     AddUserText(tag, "MusicBrainz Album Id", Tags.MusicBrainzAlbumId);
     // Players read the recording's identifier from this frame, as the MUSICBRAINZ_TRACKID comment.
     if (!Tags.MusicBrainzTrackId.trimmed().isEmpty())

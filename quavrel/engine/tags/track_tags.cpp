@@ -13,6 +13,8 @@ std::vector<std::pair<QString, QString>> VorbisComments(const TrackTags &Tags)
         {QStringLiteral("DISCID"), Tags.DiscId},
         {QStringLiteral("MUSICBRAINZ_ALBUMID"), Tags.MusicBrainzAlbumId},
         {QStringLiteral("MUSICBRAINZ_TRACKID"), Tags.MusicBrainzTrackId},
+        {QStringLiteral("ISRC"), Tags.Isrc},
+        {QStringLiteral("BARCODE"), Tags.Barcode},
     };
     std::vector<std::pair<QString, QString>> comments;
     for (const auto &[name, value] : all)

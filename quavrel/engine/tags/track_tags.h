@@ -21,11 +21,14 @@ struct TrackTags {
     // The release's identifier, and the recording's (what players read as the track's).
     QString MusicBrainzAlbumId;
     QString MusicBrainzTrackId;
+    // The recording's ISRC (12 characters) and the disc's catalogue number (its barcode, MCN/UPC).
+    QString Isrc;
+    QString Barcode;
 
     bool operator==(const TrackTags &) const = default;
 };
 
 // The Vorbis comments of Tags (FLAC and Ogg), in a fixed order, the empty ones left out: ARTIST,
 // ALBUM, TITLE, TRACKNUMBER, TRACKTOTAL, DATE, GENRE, DISCID, MUSICBRAINZ_ALBUMID,
-// MUSICBRAINZ_TRACKID.
+// MUSICBRAINZ_TRACKID, ISRC, BARCODE.
 std::vector<std::pair<QString, QString>> VorbisComments(const TrackTags &Tags);

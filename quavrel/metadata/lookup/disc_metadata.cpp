@@ -2,6 +2,8 @@
 
 QString DiscMetadata::TitleOf(int Number) const
 {
+    if (Number == 0)
+        return HiddenTrackTitle;
     return Number >= 1 && static_cast<size_t>(Number) <= Tracks.size() ? Tracks[Number - 1].Title : QString();
 }
 

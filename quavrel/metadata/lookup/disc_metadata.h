@@ -25,8 +25,10 @@ struct DiscMetadata {
     QString MusicBrainzReleaseId;
     // Tracks[0] is track 1.
     std::vector<TrackMetadata> Tracks;
+    // Track 0's, the hidden track before track 1; empty when unknown.
+    QString HiddenTrackTitle;
 
-    // Track Number's title, empty when unknown.
+    // Track Number's title (0: the hidden track's), empty when unknown.
     QString TitleOf(int Number) const;
     QString RecordingIdOf(int Number) const;
     bool operator==(const DiscMetadata &) const = default;

@@ -1,5 +1,6 @@
 // libFuzzer target: what the drive catalogue reads from the user, on arbitrary bytes: the drives
-// list, the data files a cue sheet or a cdrdao TOC names, and the QUAVREL_FAULTS text.
+// list, the data files a cue sheet or a cdrdao TOC names, a cue sheet's silences and CD-Text file,
+// and the QUAVREL_FAULTS text.
 
 #include "drive_catalogue.h"
 #include "list_parsers.h"
@@ -26,6 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
                 std::abort();
         }
     }
+
+    // A cue sheet's silences are whole positive lengths of tracks 1..99.
+    for (const drives::CueGap &gap : drives::CueSheetGaps(text)) {
+        if (gap.track < 1 || gap.track > 99 || gap.pregap < 0 || gap.postgap < 0 ||
+            gap.pregap + gap.postgap == 0)
+            std::abort();
+    }
+    if (drives::CueCdTextFile(text).find('\n') != std::string::npos)
+        std::abort();
 
     // Whatever the text, the faults stay within what a disc can hold.
     if (const auto faults = drives::ParseFaults(text)) {
