@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <file_descriptor.h>
+#include <mutex>
 #include <string_view>
 #include <unistd.h>
 #include <vector>
@@ -127,11 +128,16 @@ BE_ERR LameStream::Open(const BE_CONFIG &config, std::unique_ptr<LameStream> *st
     if (!ValidSettings(config, outRate))
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
 
+    // libmp3lame fills tables shared by every stream on the first init: streams opened by
+    // encoders on several threads are opened one at a time.
+    static std::mutex opening;
+    std::unique_lock lock(opening);
     LamePtr lame(lame_init());
     if (!lame)
         return BE_ERR_NO_MORE_HANDLES;
     if (!Configure(lame.get(), config, outRate))
         return BE_ERR_INVALID_FORMAT_PARAMETERS;
+    lock.unlock();
 
     const int channels = lame_get_num_channels(lame.get());
     // One MP3 frame's worth of input per chunk; a resampled stream takes proportionally more.

@@ -26,7 +26,7 @@ namespace {
 const char kHelp[] =
     "Usage : quavrel-cli rip [-d N] [-t 1,3-5] [-f FORMAT] [-o DOSSIER] [--no-lookup] [--choose K]\n"
     "                        [--server S] [--source S] [-q QUALITÉ] [-b DÉBIT] [--vbr] [--offset N]\n"
-    "                        [--eject] [--cover C]\n"
+    "                        [--eject] [--cover C] [-j N]\n"
     "Rippe les pistes du disque, un fichier par piste, nommés, étiquetés et vérifiés comme dans la\n"
     "fenêtre, avec le journal, la feuille de montage (.cue) et la liste de lecture (.m3u) du disque.\n"
     "  -d, --drive N       le lecteur N (0 par défaut)\n"
@@ -45,6 +45,8 @@ const char kHelp[] =
     "  --eject             éjecter le disque à la fin\n"
     "  --cover C           none, file, embed ou both : la pochette de la parution MusicBrainz,\n"
     "                      aucune, dans cover.jpg, intégrée aux fichiers, ou les deux\n"
+    "  -j, --jobs N        N pistes encodées à la fois pendant que le lecteur lit les suivantes\n"
+    "                      (par défaut une par cœur)\n"
     "Les options valent pour cette fois et ne sont pas enregistrées.\n"
     "Code de sortie : 0 tout est rippé, 1 des pistes ont échoué, 2 mauvais usage, 3 pas de lecteur\n"
     "ou pas de disque, 5 tout est rippé mais des pistes diffèrent de la base AccurateRip, 130 annulé\n"
@@ -94,6 +96,7 @@ struct RipOptions {
     int Offset = 0;
     bool Eject = false;
     CoverChoice Cover = CoverChoice::None;
+    int Workers = 0;
 };
 
 bool ReadOptions(const CliArguments &options, RipOptions &rip, QString &error)
@@ -123,6 +126,9 @@ bool ReadOptions(const CliArguments &options, RipOptions &rip, QString &error)
         rip.HasOffset = true;
     }
     RipSettings &settings = rip.Settings;
+    rip.Workers = settings.Workers;
+    if (has("-j") && !ParseNumber(QStringLiteral("--jobs"), value("-j"), 1, kMaxWorkers, rip.Workers, error))
+        return false;
     rip.Format = has("-f") ? FindRipFormat(value("-f")) : RipFormatOfSettings(settings.Format);
     if (!rip.Format) {
         if (has("-f")) {
@@ -244,7 +250,8 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
                                        {{QStringLiteral("--vbr")}},
                                        {{QStringLiteral("--offset")}, true},
                                        {{QStringLiteral("--eject")}},
-                                       {{QStringLiteral("--cover")}, true}},
+                                       {{QStringLiteral("--cover")}, true},
+                                       {{QStringLiteral("-j"), QStringLiteral("--jobs")}, true}},
                                       error);
     if (!parsed)
         return UsageError(QStringLiteral("rip"), error);
@@ -303,6 +310,8 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
     request.CoverArtServer = rip.Settings.CoverArtServer;
     request.ReplayGain = rip.Settings.ReplayGain;
     request.Program = QStringLiteral("quavrel-cli " QUAVREL_VERSION);
+    request.Tracks = tracks;
+    request.Workers = rip.Workers;
 
     RuntimeRipSource source;
     AccurateRipService database;

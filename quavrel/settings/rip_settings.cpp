@@ -157,6 +157,12 @@ RipSettings ReadRipSettings(QString &Problem)
         IndexSetting(QStringLiteral("Pochette"), settings.Cover, CoverItems()),
         Flag(QStringLiteral("ReplayGain"), settings.ReplayGain),
         Text(QStringLiteral("Serveur Cover Art Archive"), settings.CoverArtServer),
+        IntegerSetting(
+            QStringLiteral("Encodeurs en parallèle"), [&settings] { return settings.Workers; },
+            [&settings](int stored) {
+                if (stored >= 0 && stored <= kMaxWorkers)
+                    settings.Workers = stored;
+            }),
     };
     {
         TRegistry registry;

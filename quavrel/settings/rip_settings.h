@@ -33,6 +33,7 @@ struct RipSettings {
     int Cover = 2;                  // "Pochette": 0 aucune, 1 fichier, 2 intégrée, 3 les deux
     bool ReplayGain = true;         // "ReplayGain"
     QString CoverArtServer;         // "Serveur Cover Art Archive"
+    int Workers = 0;                // "Encodeurs en parallèle": 0 one per core, else 1..64
 
     int OggQuality() const;
     int SampleRate() const;
@@ -40,6 +41,9 @@ struct RipSettings {
     int MaxBitrate() const;
     int OpusBitrate() const;
 };
+
+// The most encoders a rip runs at once.
+constexpr int kMaxWorkers = 64;
 
 // The items of the window's boxes, in their order.
 const QStringList &OggQualityItems();

@@ -283,6 +283,8 @@ class TCDRipTestForm : public QMainWindow {
     // ---- Rip command (private) ----
     void ConnectRipControls();
     int TickedRowCount() const;
+    // The ticked audio tracks, in the rows' order: what a rip of the rows will read.
+    std::vector<int> TickedAudioTracks();
     void ResetProgressBars();
     // A track's file is complete: the row is unticked and shows the file's size.
     void MarkRowDone(int Row, const QString &FileName);
@@ -290,7 +292,8 @@ class TCDRipTestForm : public QMainWindow {
     std::optional<Disc> ShownDisc() const;
     // The command for the format of ComboBox1 over the disc shown: its request made, its folder
     // (OutputDirectory) worked out and made. False when it cannot start (the status says why).
-    bool BeginRipCommand();
+    // Planned: the tracks the command will rip, in order (empty: one at a time as asked).
+    bool BeginRipCommand(const std::vector<int> &Planned = {});
     // Track TrackNum through the command, OutputBaseName set first; Progress gets its percentage.
     TrackRip RipThroughCommand(int TrackNum, const std::function<void(int32_t Percent)> &Progress);
     // The command's reports written beside the files; it ends.
@@ -317,6 +320,8 @@ class TCDRipTestForm : public QMainWindow {
     void ShowPlayPosition(const QString &Problem);
     std::unique_ptr<CoverArtService> coverArt_;
     QString coverArtServer_;
+    // Encoders a rip runs at once ("Encodeurs en parallèle"); 0: one per core.
+    int workers_ = 0;
     DiscPlayer *player_ = nullptr;
     // The album information dialog confirmed: its texts go to the window and to its row.
     void AlbumInfoAccepted();

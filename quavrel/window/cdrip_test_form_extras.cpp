@@ -32,6 +32,12 @@ std::vector<StoredSetting> TCDRipTestForm::ExtraSettings()
         TextSetting(
             QStringLiteral("Serveur Cover Art Archive"), [this] { return coverArtServer_; },
             [this](const QString &text) { coverArtServer_ = text.trimmed(); }),
+        IntegerSetting(
+            QStringLiteral("Encodeurs en parallèle"), [this] { return workers_; },
+            [this](int stored) {
+                if (stored >= 0 && stored <= kMaxWorkers)
+                    workers_ = stored;
+            }),
     };
 }
 

@@ -59,6 +59,15 @@ int TCDRipTestForm::TickedRowCount() const
     return count;
 }
 
+std::vector<int> TCDRipTestForm::TickedAudioTracks()
+{
+    std::vector<int> tracks;
+    for (int row = 0; row < ui->ListView1->topLevelItemCount(); ++row)
+        if (IsTicked(ui->ListView1->topLevelItem(row)) && IsAudioTrack(TrackOfRow(row)))
+            tracks.push_back(TrackOfRow(row));
+    return tracks;
+}
+
 void TCDRipTestForm::ResetProgressBars()
 {
     ui->ProgressBar1->setValue(0);
@@ -119,7 +128,7 @@ EncoderChoice TCDRipTestForm::WindowEncoderChoice() const
     return choice;
 }
 
-bool TCDRipTestForm::BeginRipCommand()
+bool TCDRipTestForm::BeginRipCommand(const std::vector<int> &Planned)
 {
     const std::optional<Disc> disc = ShownDisc();
     if (!disc)
@@ -137,6 +146,8 @@ bool TCDRipTestForm::BeginRipCommand()
     request.ReadOffset = ReadOffsetOf(request.Drive);
     request.AccurateRipServer = AccurateRipServer;
     request.Program = QStringLiteral("Quavrel " QUAVREL_VERSION);
+    request.Tracks = Planned;
+    request.Workers = workers_;
     command_ = std::make_unique<DiscRip>(ripSource_, &accurateRip_);
     PrepareRipCommand(request);
     RipError error;
@@ -186,7 +197,7 @@ void TCDRipTestForm::ripperlapisteauformatWav1Click()
     CancelRequested = false;
     switch (ui->ComboBox1->currentIndex()) {
     case kFormatOgg:
-        BeginRipCommand();
+        BeginRipCommand(TickedAudioTracks());
         btnRip_EncodeClick();
         break;
     case kFormatMp3:
@@ -214,7 +225,7 @@ void TCDRipTestForm::RipWavRows()
 {
     ui->ProgressBar2->setMaximum(1);
     ui->ProgressBar2->setValue(0);
-    if (ui->ListView1->topLevelItemCount() == 0 || !BeginRipCommand())
+    if (ui->ListView1->topLevelItemCount() == 0 || !BeginRipCommand(TickedAudioTracks()))
         return;
     ui->ProgressBar2->setMaximum(ui->ProgressBar2->maximum() + TickedRowCount());
     // Rows are looked up again after each rip: a medium removal empties the list meanwhile.
@@ -307,7 +318,7 @@ int32_t TCDRipTestForm::RipChunk(uint8_t TrackNum)
 
 void TCDRipTestForm::RipMp3Rows()
 {
-    const bool ready = BeginRipCommand();
+    const bool ready = BeginRipCommand(TickedAudioTracks());
     ui->ProgressBar2->setMaximum(1);
     ui->ProgressBar2->setValue(0);
     ui->ProgressBar2->setMaximum(ui->ProgressBar2->maximum() + TickedRowCount());
@@ -338,7 +349,7 @@ void TCDRipTestForm::RipRowsWithStatus(const QString &Name)
         SetStatusText(QStringLiteral("CDRip3.DLL non prête."));
         return;
     }
-    if (!IsAudioCDReady() || RipInProgress || !BeginRipCommand())
+    if (!IsAudioCDReady() || RipInProgress || !BeginRipCommand(TickedAudioTracks()))
         return;
     TCDRomParams parameters{};
     SetRipParameters(parameters);

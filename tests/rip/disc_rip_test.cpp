@@ -207,6 +207,57 @@ TEST_F(DiscRipTest, TheReportsDescribeTheDiscOverSeveralCommands)
     EXPECT_TRUE(ReadText(out_.filePath("Suites (Wav).m3u")).contains("4-Sarabande.wav"));
 }
 
+TEST_F(DiscRipTest, EncodersAtWorkTogetherWriteTheBytesOfOneAndPutOnlyWhatWasAskedInPlace)
+{
+    // The whole disc planned, read on ahead and encoded by three workers, against one worker: the
+    // same files, byte for byte (Ogg and Opus streams carry a random serial number).
+    for (const char *format : {"flac", "mp3", "wav"}) {
+        QByteArray files[2];
+        for (const int workers : {1, 3}) {
+            QTemporaryDir out;
+            RipRequest request = Request(format);
+            request.OutputRoot = out.path();
+            request.Tracks = disc_.AudioTracks();
+            request.Workers = workers;
+            DiscRip command(source_, nullptr);
+            RipError error;
+            ASSERT_TRUE(command.Begin(request, error));
+            for (const int track : request.Tracks) {
+                const TrackRip rip = command.RipTrack(track);
+                ASSERT_TRUE(rip.Done()) << format << " " << track;
+                QFile file(rip.File);
+                ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+                files[workers == 3] += file.readAll();
+            }
+        }
+        EXPECT_FALSE(files[0].isEmpty());
+        EXPECT_TRUE(files[0] == files[1]) << format;
+    }
+
+    // Tracks read ahead that the caller then does not ask for leave nothing behind, not even a
+    // hidden file; neither does a cancel while the drive reads ahead.
+    ASSERT_EQ(drives::SetFaults(0, *drives::ParseFaults("slow=5")), drives::DriveError::None);
+    for (const bool cancel : {false, true}) {
+        QTemporaryDir out;
+        RipRequest request = Request("flac");
+        request.OutputRoot = out.path();
+        request.Tracks = disc_.AudioTracks();
+        request.Workers = 2;
+        DiscRip command(source_, nullptr);
+        RipError error;
+        ASSERT_TRUE(command.Begin(request, error));
+        const TrackRip first = command.RipTrack(1, [&](int32_t percent) {
+            if (cancel && percent > 50)
+                command.Cancel();
+        });
+        EXPECT_EQ(first.Report.Outcome, cancel ? RipOutcome::Cancelled : RipOutcome::Done);
+        command.Finish();
+        const QStringList expected =
+            cancel ? QStringList{} : QStringList{"1-Prélude.flac", "Suites.cue", "Suites.log", "Suites.m3u"};
+        EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])

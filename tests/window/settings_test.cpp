@@ -25,6 +25,7 @@ const QStringList kValueNames = {"Répertoire",
                                  "Largeur",
                                  "Hauteur",
                                  "Encodeur",
+                                 "Encodeurs en parallèle",
                                  "Paramètres Ogg",
                                  "Paramètres Flac",
                                  "Fréquence Mp3",
@@ -68,7 +69,7 @@ QByteArray ReadRaw()
 
 using SettingsTest = WindowTest;
 
-TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll34Values)
+TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll35Values)
 {
     {
         TCDRipTestForm window;

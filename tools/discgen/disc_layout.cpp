@@ -131,6 +131,20 @@ Disc OneTrackDisc()
     return {"onetrack", {Audio("Seule", Sectors(9, 0), {N(G4, 4), N(C5, 4)}, 120, 2, 0.0)}, {}, {}};
 }
 
+Disc LongDisc(int Minutes)
+{
+    // Twelve tracks of unequal lengths, as on an album, filling the minutes asked.
+    const int shares[12] = {9, 7, 11, 8, 6, 10, 12, 7, 9, 5, 8, 8};
+    const int32_t whole = Sectors(Minutes * 60, 0);
+    Disc disc{"long", {}, {}, {}};
+    for (int n = 0; n < 12; ++n)
+        disc.tracks.push_back(Audio("Mouvement " + std::to_string(n + 1), whole * shares[n] / 100,
+                                    {Chord({C4 + n, E4, G4}, 6), N(A4 - n, 2), Chord({F3, A3 + n, C4}, 4),
+                                     N(G4 + n, 2), N(E5 - n, 2)},
+                                    90 + 4 * n, n % 5, (n % 3 - 1) * 0.3));
+    return disc;
+}
+
 Disc ContentsDisc()
 {
     Disc disc{"contents",

@@ -58,6 +58,9 @@ Disc OneTrackDisc();
 // emphasised track and one that may be copied.
 Disc ContentsDisc();
 
+// An album of twelve tracks lasting about Minutes, for the benchmarks ("long").
+Disc LongDisc(int Minutes);
+
 // Artist, album, year and genre of the demo disc's xmcd entry (Windows-1252).
 struct DemoMetadata {
     std::string artist;

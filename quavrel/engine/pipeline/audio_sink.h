@@ -1,7 +1,7 @@
 #pragma once
 // Where a track's audio goes: one file format. The pipeline hands a sink the track's PCM as the
 // ripping library delivers it (16-bit little-endian, channels interleaved), then either finishes
-// it or abandons it. Sinks run on the pipeline's reader thread, one call at a time. A sink's
+// it or abandons it. A sink runs on one of the pipeline's encoder threads, one call at a time. A sink's
 // Error is the reason alone ("No space left on device"); the pipeline names the file.
 
 #include <cstddef>

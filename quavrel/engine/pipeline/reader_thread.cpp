@@ -46,6 +46,17 @@ void ReaderThread::Run(const std::function<void()> &Task)
     job->finished.wait(lock, [&] { return job->done.load(std::memory_order_acquire); });
 }
 
+void ReaderThread::Post(std::function<void()> Task)
+{
+    const auto job = std::make_shared<Job>();
+    job->task = std::move(Task);
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back(job);
+    }
+    wake_.notify_one();
+}
+
 void ReaderThread::Loop()
 {
     for (;;) {

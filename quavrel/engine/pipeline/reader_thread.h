@@ -21,6 +21,8 @@ class ReaderThread {
     // Runs Task on the thread and returns once it is done. On the application's thread the
     // application's events are processed meanwhile (a handler may run another task; it is queued).
     void Run(const std::function<void()> &Task);
+    // Queues Task and returns at once.
+    void Post(std::function<void()> Task);
 
   private:
     struct Job;

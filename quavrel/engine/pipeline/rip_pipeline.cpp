@@ -1,38 +1,56 @@
 #include "quavrel/engine/pipeline/rip_pipeline.h"
 
 #include "platform/cdrip/cdrip_types.h"
+#include "quavrel/engine/pipeline/pcm_spool.h"
 #include "quavrel/engine/pipeline/reader_thread.h"
 #include "quavrel/engine/pipeline/staged_file.h"
+#include "quavrel/engine/pipeline/worker_pool.h"
 
 #include <algorithm>
-#include <map>
-#include <vector>
+#include <chrono>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 namespace {
 
-// Every way out of a rip once the source is open closes it, on the reader thread.
-struct OpenSource {
-    RipSource &source;
-    ReaderThread &reader;
-    bool open = false;
-    ~OpenSource()
-    {
-        if (open)
-            reader.Run([this] { source.Close(); });
-    }
-};
+// What an encoder takes from its spool at a time: small enough for a cancel to be seen at once.
+constexpr size_t kEncodeBlock = 256 * 1024;
 
-struct AttachedSource {
-    RipSource &source;
-    AttachedSource(RipSource &s, ReaderThread *reader) : source(s) { source.Attach(reader); }
-    ~AttachedSource() { source.Attach(nullptr); }
-};
+bool OnApplicationThread()
+{
+    const QCoreApplication *app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
 
 } // namespace
+
+struct RipPipeline::Track {
+    int32_t first = 0;
+    int32_t last = 0;
+    std::shared_ptr<AudioSink> sink;
+    QString finalPath;
+    QString jitterExtension;
+    RipCallbacks callbacks;
+    OffsetWindow window;
+    StagedFile staged;
+    PcmSpool spool;
+
+    // Written by the reader before read is set, then only read.
+    RipReport report;
+    bool readFailed = false;
+    std::map<int32_t, int32_t> damagedRuns;
+    QString spoolError;
+    std::atomic<int32_t> readPercent{0};
+    std::atomic<bool> read{false};
+
+    // Written by the encoder before encoded is set.
+    QString encodeError;
+    std::atomic<bool> encodeFailed{false};
+    std::atomic<bool> encoded{false};
+};
 
 QString ReplaceExtension(const QString &Path, const QString &Extension)
 {
@@ -44,142 +62,282 @@ QString ReplaceExtension(const QString &Path, const QString &Extension)
     return folder + base + Extension;
 }
 
-RipPipeline::RipPipeline(RipSource &Source) : source_(Source) {}
+RipPipeline::RipPipeline(RipSource &Source, int Workers)
+    : source_(Source), encoders_(std::make_unique<WorkerPool>(Workers)),
+      reader_(std::make_unique<ReaderThread>())
+{
+    source_.Attach(reader_.get());
+}
 
-RipPipeline::~RipPipeline() = default;
+RipPipeline::~RipPipeline()
+{
+    Cancel();
+    // The reader ends the track it reads, then the encoders theirs: none of them is kept.
+    reader_.reset();
+    encoders_.reset();
+    source_.Attach(nullptr);
+}
 
 void RipPipeline::Cancel()
 {
     cancel_ = true;
     __atomic_store_n(&abort_, 1, __ATOMIC_RELAXED);
+    std::lock_guard lock(mutex_);
+    for (const auto &[ticket, track] : tracks_)
+        track->spool.Abandon();
 }
 
-RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &Sink, const QString &FinalPath,
-                           const RipCallbacks &Callbacks, const QString &JitterExtension)
+void RipPipeline::WakeCaller()
 {
-    RipReport report;
-    cancel_ = false;
-    __atomic_store_n(&abort_, 0, __ATOMIC_RELAXED);
-    running_ = true;
-    struct Running {
-        bool &flag;
-        ~Running() { flag = false; }
-    } runningScope{running_};
+    {
+        std::lock_guard lock(mutex_);
+    }
+    changed_.notify_all();
+    if (QCoreApplication *app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            app, [] {}, Qt::QueuedConnection);
+}
 
-    ReaderThread reader;
-    const AttachedSource attached(source_, &reader);
-    OpenSource open{source_, reader};
-
-    OffsetWindow window;
-    if (!window.Plan(FirstSector, LastSector, offset_)) {
+RipPipeline::Ticket RipPipeline::Queue(int32_t FirstSector, int32_t LastSector,
+                                       std::shared_ptr<AudioSink> Sink, const QString &FinalPath,
+                                       const RipCallbacks &Callbacks, const QString &JitterExtension)
+{
+    auto track = std::make_shared<Track>();
+    track->first = FirstSector;
+    track->last = LastSector;
+    track->sink = std::move(Sink);
+    track->finalPath = FinalPath;
+    track->jitterExtension = JitterExtension;
+    track->callbacks = Callbacks;
+    RipReport &report = track->report;
+    QString reason;
+    if (!track->window.Plan(FirstSector, LastSector, offset_)) {
         report.Error.Kind = RipErrorKind::OffsetOutsideDisc;
         report.Error.Sector = offset_.Samples;
-        return report;
+    } else if (track->staged.Open(FinalPath, report.Error) &&
+               !track->spool.Open(QFileInfo(track->staged.Path()).absolutePath(), reason)) {
+        report.Error = FileError(FinalPath, reason);
+    }
+    std::lock_guard lock(mutex_);
+    const Ticket ticket = next_++;
+    tracks_[ticket] = track;
+    if (report.Error.Any() || cancel_) {
+        track->readFailed = report.Error.Any();
+        track->read = true;
+        track->encoded = true;
+        return ticket;
+    }
+    toRead_.push_back(track);
+    encoders_->Post([this, track] { Encode(track); });
+    if (!reading_) {
+        reading_ = true;
+        reader_->Post([this] { ReadNext(); });
+    }
+    return ticket;
+}
+
+void RipPipeline::ReadNext()
+{
+    std::shared_ptr<Track> track;
+    {
+        std::lock_guard lock(mutex_);
+        if (toRead_.empty()) {
+            reading_ = false;
+            return;
+        }
+        track = toRead_.front();
+        toRead_.pop_front();
+    }
+    if (cancel_) {
+        EndRead(track, false);
+        return;
     }
     int32_t chunkBytes = 0;
-    int32_t opened = CDRIP_ERROR;
-    reader.Run([&] { opened = source_.Open(window.ReadFirst(), window.ReadLast(), chunkBytes); });
-    if (opened != CDRIP_OK) {
-        report.Error.Kind = RipErrorKind::DriveRefused;
-        report.Error.Sector = window.ReadFirst();
-        report.Error.LastSector = window.ReadLast();
-        return report;
+    if (source_.Open(track->window.ReadFirst(), track->window.ReadLast(), chunkBytes) != CDRIP_OK) {
+        track->report.Error.Kind = RipErrorKind::DriveRefused;
+        track->report.Error.Sector = track->window.ReadFirst();
+        track->report.Error.LastSector = track->window.ReadLast();
+        track->readFailed = true;
+        EndRead(track, false);
+        return;
     }
-    open.open = true;
+    buffer_.resize(static_cast<size_t>(std::max(chunkBytes, 1)));
+    Track *raw = track.get();
+    if (!raw->window.Start([raw](const uint8_t *pcm, size_t bytes) {
+            if (raw->callbacks.Pcm)
+                raw->callbacks.Pcm(pcm, bytes);
+            return raw->spool.Append(pcm, bytes, raw->spoolError);
+        })) {
+        raw->report.Error = FileError(raw->finalPath, raw->spoolError);
+        raw->readFailed = true;
+        EndRead(track, true);
+        return;
+    }
+    // Chunk by chunk, each its own task: the library's other calls (CallRipLibrary) come in between.
+    reader_->Post([this, track] { ReadChunk(track); });
+}
 
-    StagedFile staged;
-    if (!staged.Open(FinalPath, report.Error))
-        return report;
-    QString error;
-    // The range's audio, shifted by the read offset, as the sink and the checksums get it.
-    const OffsetWindow::Emit deliver = [&](const uint8_t *pcm, size_t bytes) {
-        if (Callbacks.Pcm)
-            Callbacks.Pcm(pcm, bytes);
-        return Sink.Write(pcm, bytes, error);
+void RipPipeline::ReadChunk(const std::shared_ptr<Track> &Item)
+{
+    if (cancel_ || Item->encodeFailed) {
+        EndRead(Item, true);
+        return;
+    }
+    Track *raw = Item.get();
+    const OffsetWindow::Emit deliver = [raw](const uint8_t *pcm, size_t bytes) {
+        if (raw->callbacks.Pcm)
+            raw->callbacks.Pcm(pcm, bytes);
+        return raw->spool.Append(pcm, bytes, raw->spoolError);
     };
-    bool begun = false;
-    reader.Run([&] { begun = Sink.Begin(staged.File(), error) && window.Start(deliver); });
-    if (!begun) {
-        report.Error = FileError(FinalPath, error);
-        return report;
-    }
-    if (Callbacks.Started)
-        Callbacks.Started();
-
-    std::vector<uint8_t> buffer(static_cast<size_t>(std::max(chunkBytes, 1)));
-    bool failed = false;
-    // A run that spans chunks is reported with each of them: counted once, at its longest.
-    std::map<int32_t, int32_t> damagedRuns;
-    for (;;) {
-        if (cancel_)
-            break;
-        int32_t result = CDRIP_ERROR;
-        int32_t percent = 0;
+    int32_t bytes = 0;
+    const int32_t result = source_.ReadChunk(buffer_.data(), bytes, &abort_);
+    bool written = true;
+    if ((result == CDRIP_OK || result == CDRIP_JITTER_ERROR) && bytes > 0)
+        written = raw->window.Chunk(buffer_.data(), static_cast<size_t>(bytes), deliver);
+    else if (result == CDRIP_RIPPING_DONE)
+        written = raw->window.Finish(deliver);
+    RipReport &report = raw->report;
+    if (result == CDRIP_JITTER_ERROR) {
         int32_t jitterFirst = 0;
         int32_t jitterLast = 0;
-        bool written = true;
-        reader.Run([&] {
-            int32_t bytes = 0;
-            result = source_.ReadChunk(buffer.data(), bytes, &abort_);
-            if ((result == CDRIP_OK || result == CDRIP_JITTER_ERROR) && bytes > 0)
-                written = window.Chunk(buffer.data(), static_cast<size_t>(bytes), deliver);
-            else if (result == CDRIP_RIPPING_DONE)
-                written = window.Finish(deliver);
-            if (result == CDRIP_JITTER_ERROR)
-                source_.LastJitterError(jitterFirst, jitterLast);
-            percent = source_.PercentCompleted();
-        });
-        if (cancel_)
-            break;
-        if (!written) {
-            report.Error = FileError(FinalPath, error);
-            failed = true;
-            break;
-        }
-        if (result == CDRIP_JITTER_ERROR) {
-            ++report.DamagedChunks;
-            report.JitterList.append(QStringLiteral("%1 %2").arg(jitterFirst).arg(jitterLast));
-            damagedRuns[jitterFirst] = std::max(damagedRuns[jitterFirst], jitterLast);
-        } else if (result == CDRIP_ERROR) {
-            report.Error.Kind = RipErrorKind::Unreadable;
-            report.Error.Sector =
-                FirstSector + static_cast<int32_t>(int64_t{LastSector - FirstSector + 1} * percent / 100);
-            failed = true;
-            break;
-        }
-        if (Callbacks.Progress)
-            Callbacks.Progress(result == CDRIP_RIPPING_DONE ? 100 : percent);
-        if (result == CDRIP_RIPPING_DONE)
-            break;
+        source_.LastJitterError(jitterFirst, jitterLast);
+        ++report.DamagedChunks;
+        report.JitterList.append(QStringLiteral("%1 %2").arg(jitterFirst).arg(jitterLast));
+        // A run that spans chunks is reported with each of them: counted once, at its longest.
+        raw->damagedRuns[jitterFirst] = std::max(raw->damagedRuns[jitterFirst], jitterLast);
     }
-    reader.Run([&] { report.JitterErrors = source_.JitterErrors(); });
-    for (const auto &[runFirst, runLast] : damagedRuns)
-        report.DamagedSectors += std::max(runLast - runFirst + 1, 1);
+    const int32_t percent = result == CDRIP_RIPPING_DONE ? 100 : source_.PercentCompleted();
+    raw->readPercent = percent;
+    if (cancel_) {
+        EndRead(Item, true);
+    } else if (!written) {
+        report.Error = FileError(raw->finalPath, raw->spoolError);
+        raw->readFailed = true;
+        EndRead(Item, true);
+    } else if (result == CDRIP_ERROR) {
+        report.Error.Kind = RipErrorKind::Unreadable;
+        report.Error.Sector =
+            raw->first + static_cast<int32_t>(int64_t{raw->last - raw->first + 1} * percent / 100);
+        raw->readFailed = true;
+        EndRead(Item, true);
+    } else if (result == CDRIP_RIPPING_DONE) {
+        raw->spool.End();
+        EndRead(Item, true);
+    } else {
+        reader_->Post([this, Item] { ReadChunk(Item); });
+    }
+}
 
+void RipPipeline::EndRead(const std::shared_ptr<Track> &Item, bool Opened)
+{
+    if (Opened) {
+        Item->report.JitterErrors = source_.JitterErrors();
+        source_.Close();
+    }
+    for (const auto &[runFirst, runLast] : Item->damagedRuns)
+        Item->report.DamagedSectors += std::max(runLast - runFirst + 1, 1);
+    if (Item->readFailed || cancel_)
+        Item->spool.Abandon();
+    Item->read.store(true, std::memory_order_release);
+    WakeCaller();
+    ReadNext();
+}
+
+void RipPipeline::Encode(const std::shared_ptr<Track> &Item)
+{
+    // A track that will not be read whole (a cancel, a failed read) is no fault of the encoder.
+    bool stopped = cancel_;
+    bool complete = false;
+    QString error;
+    AudioSink &sink = *Item->sink;
+    if (!stopped && sink.Begin(Item->staged.File(), error)) {
+        std::vector<uint8_t> block(kEncodeBlock);
+        for (;;) {
+            const int64_t got = Item->spool.Read(block.data(), block.size());
+            if (got < 0) {
+                stopped = true;
+                break;
+            }
+            if (got == 0) {
+                complete = sink.Finish(Item->staged.File(), Item->staged.Path(), error);
+                break;
+            }
+            if (!sink.Write(block.data(), static_cast<size_t>(got), error))
+                break;
+            WakeCaller();
+        }
+        if (!complete)
+            sink.Abandon();
+    }
+    if (!complete && !stopped) {
+        Item->encodeError = error;
+        Item->encodeFailed = true;
+    }
+    Item->encoded.store(true, std::memory_order_release);
+    WakeCaller();
+}
+
+RipReport RipPipeline::Take(Ticket Queued, const std::function<void(int32_t)> &Progress)
+{
+    std::shared_ptr<Track> track;
+    {
+        std::lock_guard lock(mutex_);
+        const auto found = tracks_.find(Queued);
+        if (found == tracks_.end())
+            return {};
+        track = found->second;
+    }
+    const auto finished = [&] {
+        return track->read.load(std::memory_order_acquire) && track->encoded.load(std::memory_order_acquire);
+    };
+    int32_t shown = -1;
+    while (!finished()) {
+        if (Progress) {
+            // The part read, of which the part already encoded.
+            const int64_t appended = track->spool.Appended();
+            const int32_t percent =
+                appended == 0
+                    ? 0
+                    : static_cast<int32_t>(int64_t{track->readPercent} * track->spool.Taken() / appended);
+            if (percent != shown && percent < 100)
+                Progress(shown = percent);
+        }
+        if (OnApplicationThread()) {
+            // Every chunk read and every block encoded posts an empty call: this waits, never spins.
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        } else {
+            std::unique_lock lock(mutex_);
+            changed_.wait_for(lock, std::chrono::milliseconds(50), finished);
+        }
+    }
+    {
+        std::lock_guard lock(mutex_);
+        tracks_.erase(Queued);
+    }
+    RipReport report = track->report;
+    bool failed = track->readFailed;
+    if (!failed && track->encodeFailed) {
+        report.Error = FileError(track->finalPath, track->encodeError);
+        failed = true;
+    }
     // A read that failed because the medium left comes with the removal's notice: it is handled
     // first, so that the removal's cancel decides the outcome rather than the failed read.
-    if (failed && report.Error.Kind != RipErrorKind::FileWrite)
+    if (failed && report.Error.Kind != RipErrorKind::FileWrite && OnApplicationThread())
         QCoreApplication::processEvents();
     if (cancel_ || failed) {
+        track->staged.Discard();
+        report.Outcome = cancel_ ? RipOutcome::Cancelled : RipOutcome::Failed;
         if (cancel_)
-            failed = false;
-        reader.Run([&] { Sink.Abandon(); });
-        staged.Discard();
-        report.Outcome = failed ? RipOutcome::Failed : RipOutcome::Cancelled;
+            report.Error = {};
         return report;
     }
-    bool finished = false;
-    reader.Run([&] { finished = Sink.Finish(staged.File(), staged.Path(), error); });
-    if (!finished) {
-        reader.Run([&] { Sink.Abandon(); });
-        report.Error = FileError(FinalPath, error);
+    if (!track->staged.Commit(report.Error))
         return report;
-    }
-    if (!staged.Commit(report.Error))
-        return report;
+    if (Progress)
+        Progress(100);
 
-    if (!JitterExtension.isEmpty()) {
-        const QString jitterPath = ReplaceExtension(FinalPath, JitterExtension);
+    if (!track->jitterExtension.isEmpty()) {
+        const QString jitterPath = ReplaceExtension(track->finalPath, track->jitterExtension);
         if (report.JitterList.isEmpty()) {
             // A clean rip leaves no older list behind to contradict it.
             QFile::remove(jitterPath);
@@ -192,4 +350,13 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
     }
     report.Outcome = RipOutcome::Done;
     return report;
+}
+
+RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &Sink, const QString &FinalPath,
+                           const RipCallbacks &Callbacks, const QString &JitterExtension)
+{
+    // The caller keeps the sink.
+    std::shared_ptr<AudioSink> borrowed(&Sink, [](AudioSink *) {});
+    return Take(Queue(FirstSector, LastSector, borrowed, FinalPath, Callbacks, JitterExtension),
+                Callbacks.Progress);
 }

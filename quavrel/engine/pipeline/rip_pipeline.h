@@ -1,19 +1,29 @@
 #pragma once
-// One track from the drive to its file: the ripping library's chunks are read and fed to a sink
-// on a reader thread while the caller's event loop keeps running; the file is written beside its
-// final name and put in place only when complete. Progress and the outcome reach the caller on
-// its own thread.
+// Tracks from the drive to their files: the ripping library's chunks are read on a reader thread
+// and encoded on others while the caller's event loop keeps running; each file is written beside
+// its final name and put in place only when complete. Progress and the outcome reach the caller
+// on its own thread.
 
 #include "quavrel/engine/pipeline/audio_sink.h"
 #include "quavrel/engine/pipeline/read_offset.h"
 #include "quavrel/engine/pipeline/rip_error.h"
 #include "quavrel/engine/pipeline/rip_source.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 #include <QString>
 #include <QStringList>
+
+class ReaderThread;
+class WorkerPool;
 
 enum class RipOutcome {
     Done,      // the file is complete and in place
@@ -37,41 +47,69 @@ struct RipReport {
 };
 
 struct RipCallbacks {
-    // After each chunk, with the library's percentage.
+    // For Rip: while the caller waits, with how much of the track is in its file, in percent.
     std::function<void(int32_t Percent)> Progress;
-    // Before the first chunk, once the file is open.
-    std::function<void()> Started;
-    // On the reader thread, with each chunk's PCM as the sink gets it (checksums and the like).
+    // On the reader thread, with each chunk's PCM as the drive gave it (checksums and the like).
     std::function<void(const uint8_t *Pcm, size_t Bytes)> Pcm;
 };
 
+// Tracks from the drive to their files. One reader thread reads the tracks queued, in order and
+// without a pause between them, into spools; a pool of encoder threads takes each spool as it
+// grows, so that the drive never waits for an encoder and every core encodes. A track's file is
+// put in place only when the caller takes it, so a cancel puts none of the tracks still running.
 class RipPipeline {
   public:
-    explicit RipPipeline(RipSource &Source);
+    // Workers: the encoder threads (at least one).
+    explicit RipPipeline(RipSource &Source, int Workers = 1);
+    // Stops what is still running: nothing of it is put in place.
     ~RipPipeline();
     RipPipeline(const RipPipeline &) = delete;
     RipPipeline &operator=(const RipPipeline &) = delete;
 
-    // Rips the inclusive range into FinalPath through Sink. When JitterExtension is not empty,
+    // The drive's read offset for the tracks queued from now on; the audio keeps its range's length.
+    void SetReadOffset(const ReadOffset &Offset) { offset_ = Offset; }
+
+    using Ticket = int;
+    // Queues the inclusive range for FinalPath through Sink (kept until the track is taken): read
+    // after the tracks queued before it, encoded as it is read. When JitterExtension is not empty,
     // the jitter list goes to FinalPath with its extension replaced by it, and an older list of
     // that name is removed after a clean rip.
+    Ticket Queue(int32_t FirstSector, int32_t LastSector, std::shared_ptr<AudioSink> Sink,
+                 const QString &FinalPath, const RipCallbacks &Callbacks = {},
+                 const QString &JitterExtension = {});
+    // Waits for a queued track (the caller's events go on meanwhile, Progress among them, with how
+    // much of the track is in its file in percent) and puts its file in place.
+    RipReport Take(Ticket Queued, const std::function<void(int32_t Percent)> &Progress = {});
+    // Queue, then Take.
     RipReport Rip(int32_t FirstSector, int32_t LastSector, AudioSink &Sink, const QString &FinalPath,
                   const RipCallbacks &Callbacks = {}, const QString &JitterExtension = {});
 
-    // The drive's read offset for the rips to come; the audio keeps its range's length.
-    void SetReadOffset(const ReadOffset &Offset) { offset_ = Offset; }
-
-    // From the caller's thread, also while Rip waits: the chunk being read stops at once.
+    // From the caller's thread, also while Take waits: the chunk being read stops at once, and
+    // every track queued comes back cancelled.
     void Cancel();
-    bool Running() const { return running_; }
 
   private:
+    struct Track;
+    void ReadNext();
+    void ReadChunk(const std::shared_ptr<Track> &Item);
+    void EndRead(const std::shared_ptr<Track> &Item, bool Opened);
+    void Encode(const std::shared_ptr<Track> &Item);
+    void WakeCaller();
+
     RipSource &source_;
     ReadOffset offset_;
     // Read by the library during a chunk, from the reader thread.
     int32_t abort_ = 0;
-    bool cancel_ = false;
-    bool running_ = false;
+    std::atomic<bool> cancel_{false};
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::map<Ticket, std::shared_ptr<Track>> tracks_;
+    std::deque<std::shared_ptr<Track>> toRead_;
+    bool reading_ = false;
+    Ticket next_ = 0;
+    std::vector<uint8_t> buffer_;
+    std::unique_ptr<WorkerPool> encoders_;
+    std::unique_ptr<ReaderThread> reader_;
 };
 
 // The file name with its extension (from the last dot of the name part) replaced by Extension.

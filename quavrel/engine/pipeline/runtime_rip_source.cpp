@@ -61,11 +61,14 @@ bool RipLibraryBusy()
 
 RipParameters SetRipParameters(TCDRomParams &Params)
 {
-    cdrip3::CR_StopPlayTrack();
-    if (cdrip3::CR_GetCDROMParameters(&Params) != CDRIP_OK)
+    // Between the chunks of a rip that reads on ahead, never beside them.
+    CallRipLibrary([] { return cdrip3::CR_StopPlayTrack(); });
+    if (CallRipLibrary([&Params] { return cdrip3::CR_GetCDROMParameters(&Params); }) != CDRIP_OK)
         return RipParameters::Unreadable;
     Params.JitterCorrection = -1;
     Params.UseParanoiaMode = 1;
     Params.ParanoiaMode = 0xDF;
-    return cdrip3::CR_SetCDROMParameters(&Params) == CDRIP_OK ? RipParameters::Set : RipParameters::Refused;
+    return CallRipLibrary([&Params] { return cdrip3::CR_SetCDROMParameters(&Params); }) == CDRIP_OK
+               ? RipParameters::Set
+               : RipParameters::Refused;
 }

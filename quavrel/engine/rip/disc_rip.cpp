@@ -3,6 +3,7 @@
 #include "quavrel/engine/pipeline/reader_thread.h"
 #include "quavrel/engine/pipeline/rip_source.h"
 #include "quavrel/engine/pipeline/staged_file.h"
+#include "quavrel/engine/pipeline/worker_pool.h"
 #include "quavrel/engine/verify/accuraterip_disc.h"
 #include "quavrel/naming/output_names.h"
 
@@ -33,17 +34,20 @@ bool Exists(const QString &Path)
 }
 
 // The format's sink, and then what the finished file gets beside its names: the track's gain and
-// the cover, written into the staged file before it is put in place.
+// the cover, written into the staged file before it is put in place. The loudness is measured here,
+// on the encoder's thread, so that the reader only reads.
 class ExtrasSink : public AudioSink {
   public:
-    ExtrasSink(std::unique_ptr<AudioSink> Inner, std::function<FileExtras()> Extras)
-        : inner_(std::move(Inner)), extras_(std::move(Extras))
+    ExtrasSink(std::unique_ptr<AudioSink> Inner, TrackLoudness *Meter, std::function<FileExtras()> Extras)
+        : inner_(std::move(Inner)), meter_(Meter), extras_(std::move(Extras))
     {
     }
     QString Extension() const override { return inner_->Extension(); }
     bool Begin(QFile &File, QString &Error) override { return inner_->Begin(File, Error); }
     bool Write(const uint8_t *Pcm, size_t Bytes, QString &Error) override
     {
+        if (meter_)
+            meter_->Feed(Pcm, Bytes);
         return inner_->Write(Pcm, Bytes, Error);
     }
     bool Finish(QFile &File, const QString &Path, QString &Error) override
@@ -55,6 +59,7 @@ class ExtrasSink : public AudioSink {
 
   private:
     std::unique_ptr<AudioSink> inner_;
+    TrackLoudness *meter_;
     std::function<FileExtras()> extras_;
 };
 
@@ -135,6 +140,9 @@ bool DiscRip::Begin(const RipRequest &Request, RipError &Error)
     loudness_.clear();
     albumGain_.reset();
     albumPeak_ = 0;
+    pipeline_.reset();
+    queued_.clear();
+    planned_ = request_.Tracks;
     if (!request_.Format) {
         Error.Kind = RipErrorKind::FormatUnavailable;
         return false;
@@ -219,21 +227,94 @@ void DiscRip::FetchCover()
                      .arg(cover_.MimeType);
 }
 
+RipError DiscRip::RefusalOf(int Track) const
+{
+    const Disc &disc = request_.Disc;
+    // Track 0 is the hidden track, when the disc has one.
+    const bool hidden = Track == 0 && disc.HasHiddenTrack();
+    if (!disc.HasTrack(Track) && !hidden)
+        return {RipErrorKind::NoSuchTrack, {}, Track, -1, {}};
+    if (!hidden && !disc.IsAudio(Track))
+        return {RipErrorKind::NotAudio, {}, Track, -1, {}};
+    return {};
+}
+
+RipPipeline &DiscRip::Pipeline()
+{
+    if (!pipeline_) {
+        const int workers = request_.Workers > 0 ? request_.Workers : WorkerPool::Cores();
+        pipeline_ = std::make_unique<RipPipeline>(source_, workers);
+        const Disc &disc = request_.Disc;
+        // The audio the drive can give: from the first audio track (its hidden track's start) to
+        // the end of the audio session.
+        const std::vector<int> audio = disc.AudioTracks();
+        pipeline_->SetReadOffset({request_.ReadOffset,
+                                  disc.HasHiddenTrack() ? 0 : disc.Track(audio.front()).Start,
+                                  disc.AudioEnd()});
+        workers_ = workers;
+    }
+    return *pipeline_;
+}
+
+void DiscRip::QueueTrack(int Track)
+{
+    Queued &queued = queued_[Track];
+    const SectorRange range = request_.Disc.TrackRange(Track);
+    std::unique_ptr<AudioSink> formatSink = request_.Format->MakeSink(
+        request_.Encoder, TagsOf(Track), int64_t{range.Count()} * kFramesPerSector, queued.Error);
+    if (!formatSink)
+        return;
+    queued.Sums = std::make_unique<TrackChecksums>(ChecksumsOfTrack(request_.Disc, Track));
+    if (request_.ReplayGain)
+        queued.Meter = std::make_unique<TrackLoudness>();
+    TrackLoudness *loudness = queued.Meter.get();
+    const bool embed = CoverEmbedded(request_.Cover) && CanEmbedCover(request_.Format->Extension);
+    // Called on the encoder's thread once the whole track has flowed through the meter.
+    queued.Sink = std::make_shared<ExtrasSink>(std::move(formatSink), loudness, [this, loudness, embed] {
+        FileExtras extras;
+        if (loudness && loudness->Gain()) {
+            extras.TrackGain = loudness->Gain();
+            extras.TrackPeak = loudness->Peak();
+        }
+        if (embed)
+            extras.Cover = cover_;
+        return extras;
+    });
+    RipCallbacks callbacks;
+    TrackChecksums *sums = queued.Sums.get();
+    callbacks.Pcm = [sums](const uint8_t *pcm, size_t bytes) { sums->Feed(pcm, bytes); };
+    queued.Ticket = Pipeline().Queue(range.First, range.Last, queued.Sink, FileOf(Track), callbacks,
+                                     QStringLiteral(".jitt"));
+}
+
+void DiscRip::QueueFrom(int Track)
+{
+    const auto planned = std::find(planned_.begin(), planned_.end(), Track);
+    if (planned != planned_.end())
+        planned_.erase(planned);
+    if (!queued_.count(Track))
+        QueueTrack(Track);
+    // Read ahead as far as keeps every encoder busy while the drive goes on: the spools of these
+    // tracks are all that waits, so memory stays flat whatever the disc's length.
+    while (!planned_.empty() && static_cast<int>(queued_.size()) < workers_ + 1) {
+        const int next = planned_.front();
+        planned_.erase(planned_.begin());
+        if (!queued_.count(next) && !RefusalOf(next).Any())
+            QueueTrack(next);
+    }
+}
+
 TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progress)
 {
     TrackRip rip;
     rip.Track = Track;
     const Disc &disc = request_.Disc;
     RipReport &report = rip.Report;
-    // Track 0 is the hidden track, when the disc has one.
     const bool hidden = Track == 0 && disc.HasHiddenTrack();
-    if (cancelled_) {
+    if (cancelled_)
         report.Outcome = RipOutcome::Cancelled;
-    } else if (!disc.HasTrack(Track) && !hidden) {
-        report.Error = {RipErrorKind::NoSuchTrack, {}, Track, -1, {}};
-    } else if (!hidden && !disc.IsAudio(Track)) {
-        report.Error = {RipErrorKind::NotAudio, {}, Track, -1, {}};
-    }
+    else
+        report.Error = RefusalOf(Track);
     if (cancelled_ || report.Error.Any()) {
         results_.push_back(rip);
         return rip;
@@ -247,58 +328,31 @@ TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progre
         results_.push_back(rip);
         return rip;
     }
-    std::unique_ptr<AudioSink> formatSink = request_.Format->MakeSink(
-        request_.Encoder, TagsOf(Track), int64_t{rip.Range.Count()} * kFramesPerSector, report.Error);
-    if (!formatSink) {
+    QueueFrom(Track);
+    Queued queued = std::move(queued_[Track]);
+    queued_.erase(Track);
+    if (!queued.Sink) {
+        report.Error = queued.Error;
         results_.push_back(rip);
         return rip;
     }
-    std::unique_ptr<TrackLoudness> meter = request_.ReplayGain ? std::make_unique<TrackLoudness>() : nullptr;
-    TrackLoudness *loudness = meter.get();
-    const bool embed = CoverEmbedded(request_.Cover) && CanEmbedCover(request_.Format->Extension);
-    // Called on the reader thread once the whole track has flowed through the meter.
-    ExtrasSink sink(std::move(formatSink), [this, loudness, embed] {
-        FileExtras extras;
-        if (loudness && loudness->Gain()) {
-            extras.TrackGain = loudness->Gain();
-            extras.TrackPeak = loudness->Peak();
-        }
-        if (embed)
-            extras.Cover = cover_;
-        return extras;
-    });
-
-    TrackChecksums sums = ChecksumsOfTrack(disc, Track);
-    RipPipeline pipeline(source_);
-    // The audio the drive can give: from the first audio track (its hidden track's start) to the
-    // end of the audio session.
-    const std::vector<int> audio = disc.AudioTracks();
-    pipeline.SetReadOffset(
-        {request_.ReadOffset, disc.HasHiddenTrack() ? 0 : disc.Track(audio.front()).Start, disc.AudioEnd()});
-    RipCallbacks callbacks;
-    callbacks.Progress = Progress;
-    callbacks.Pcm = [&sums, loudness](const uint8_t *pcm, size_t bytes) {
-        sums.Feed(pcm, bytes);
-        if (loudness)
-            loudness->Feed(pcm, bytes);
-    };
-    pipeline_ = &pipeline;
-    report =
-        pipeline.Rip(rip.Range.First, rip.Range.Last, sink, rip.File, callbacks, QStringLiteral(".jitt"));
-    pipeline_ = nullptr;
+    report = pipeline_->Take(queued.Ticket, Progress);
     if (report.Outcome == RipOutcome::Cancelled)
         cancelled_ = true;
-    rip.Crc32 = sums.Crc32();
-    rip.V1 = sums.V1();
-    rip.V2 = sums.V2();
+    // Nothing read ahead: the drive is free again until the next track is asked for.
+    if (queued_.empty())
+        pipeline_.reset();
+    rip.Crc32 = queued.Sums->Crc32();
+    rip.V1 = queued.Sums->V1();
+    rip.V2 = queued.Sums->V2();
     // The database's checksums are of the drive's own samples; it knows no hidden track.
     rip.Checksummed = !hidden && source_.Channels() == 2 && source_.Rate() == 44100;
     if (rip.Done()) {
         Verify(rip);
-        if (loudness) {
-            rip.Gain = loudness->Gain();
-            rip.Peak = loudness->Peak();
-            loudness_[Track] = std::move(meter);
+        if (queued.Meter) {
+            rip.Gain = queued.Meter->Gain();
+            rip.Peak = queued.Meter->Peak();
+            loudness_[Track] = std::move(queued.Meter);
         }
     }
     results_.push_back(rip);
@@ -392,6 +446,9 @@ void DiscRip::Verify(TrackRip &Rip)
 
 QStringList DiscRip::Finish()
 {
+    // Tracks read ahead that the caller did not ask for after all: none of them is put in place.
+    pipeline_.reset();
+    queued_.clear();
     RipSession session;
     session.Program = request_.Program;
     session.Started = request_.Started;

@@ -5,8 +5,9 @@
 // them. The window and quavrel-cli are two views over it: they fill a request, rip the tracks
 // one by one and show what each one gave.
 //
-// Everything runs on the caller's thread, which keeps processing its events while a track is
-// read and encoded on the pipeline's reader thread (a cancel, a medium notice).
+// The caller's thread asks for the tracks one by one and keeps processing its events while they
+// are read (on the pipeline's reader thread, running ahead into the tracks to come) and encoded
+// (on its encoder threads): a cancel, a medium notice.
 
 #include "quavrel/disc/disc.h"
 #include "quavrel/engine/formats/rip_formats.h"
@@ -15,6 +16,7 @@
 #include "quavrel/engine/rip/cover_art.h"
 #include "quavrel/engine/rip/rip_reports.h"
 #include "quavrel/engine/verify/accuraterip_lookup.h"
+#include "quavrel/engine/verify/track_checksums.h"
 #include "quavrel/metadata/lookup/disc_metadata.h"
 #include "quavrel/naming/disc_file_names.h"
 
@@ -51,6 +53,12 @@ struct RipRequest {
     QString CoverArtServer;
     // ReplayGain 2.0 tags: each track's, and the album's when the command rips every audio track.
     bool ReplayGain = false;
+    // The tracks the command is to rip, in the order it rips them: the drive reads on into the
+    // next ones while the tracks before are encoded. A track asked for outside them is read when
+    // asked.
+    std::vector<int> Tracks;
+    // Encoders at work at once; 0: one per core.
+    int Workers = 0;
     // "Quavrel 1.1", for the reports.
     QString Program;
     QDateTime Started = QDateTime::currentDateTime();
@@ -120,7 +128,22 @@ class DiscRip {
     double AlbumPeak() const { return albumPeak_; }
 
   private:
+    // A track queued in the pipeline, with what follows its audio as it flows.
+    struct Queued {
+        RipPipeline::Ticket Ticket = 0;
+        std::unique_ptr<TrackChecksums> Sums;
+        std::unique_ptr<TrackLoudness> Meter;
+        std::shared_ptr<AudioSink> Sink;
+        RipError Error;
+    };
     TrackTags TagsOf(int Track) const;
+    // Why Track cannot be ripped, or none.
+    RipError RefusalOf(int Track) const;
+    RipPipeline &Pipeline();
+    // Track into the pipeline, unless it is there; then the planned tracks after it, as many as
+    // keep every encoder busy.
+    void QueueFrom(int Track);
+    void QueueTrack(int Track);
     void Verify(TrackRip &Rip);
     // Asks for the cover once per command, before the first track that is read.
     void FetchCover();
@@ -133,7 +156,11 @@ class DiscRip {
     QString folder_;
     std::map<int, TrackFileName> names_;
     std::vector<TrackRip> results_;
-    RipPipeline *pipeline_ = nullptr;
+    std::unique_ptr<RipPipeline> pipeline_;
+    std::map<int, Queued> queued_;
+    // The planned tracks not yet queued, in order.
+    std::vector<int> planned_;
+    int workers_ = 1;
     bool cancelled_ = false;
     bool lookedUp_ = false;
     AccurateRipLookup lookup_;
