@@ -34,6 +34,29 @@ struct AttachedSource {
 
 } // namespace
 
+int32_t RipReport::LostSectors(bool C2) const
+{
+    int32_t count = 0;
+    for (const LostRun &run : Lost)
+        count += run.C2 == C2 ? run.Last - run.First + 1 : 0;
+    return count;
+}
+
+QString DamagedPath(const QString &FinalPath)
+{
+    const QFileInfo info(FinalPath);
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot > 0 ? name.mid(dot) : QString();
+    const QString mark = QStringLiteral(" (endommagé)");
+    QString base = dot > 0 ? name.left(dot) : name;
+    // The name stays within the 255 bytes a file name may have: the title gives way, whole characters.
+    const qsizetype room = 255 - (mark + extension).toUtf8().size();
+    while (base.toUtf8().size() > room)
+        base.chop(base.size() > 1 && base.at(base.size() - 1).isLowSurrogate() ? 2 : 1);
+    return FinalPath.left(FinalPath.size() - name.size()) + base + mark + extension;
+}
+
 QString ReplaceExtension(const QString &Path, const QString &Extension)
 {
     const QFileInfo info(Path);
@@ -152,17 +175,46 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
         if (result == CDRIP_RIPPING_DONE)
             break;
     }
-    reader.Run([&] { report.JitterErrors = source_.JitterErrors(); });
-    for (const auto &[runFirst, runLast] : damagedRuns)
-        report.DamagedSectors += std::max(runLast - runFirst + 1, 1);
+    std::vector<TCdRipDamageRun> runs;
+    bool detailed = false;
+    reader.Run([&] {
+        report.JitterErrors = source_.JitterErrors();
+        detailed = source_.Damage(runs);
+    });
+    // A library that cannot tell a repair from a loss: every damaged run may be lost audio.
+    if (!detailed)
+        for (const auto &[runFirst, runLast] : damagedRuns)
+            runs.push_back({runFirst, runLast, CDRIP_SECTOR_UNREADABLE});
+    // Sectors read beyond the range for the read offset reach the file at its ends.
+    const auto inRange = [&](int32_t sector) { return std::clamp(sector, FirstSector, LastSector); };
+    for (const TCdRipDamageRun &run : runs) {
+        const int32_t first = inRange(run.FirstSector);
+        const int32_t last = inRange(std::max(run.LastSector, run.FirstSector));
+        if (run.Kind == CDRIP_SECTOR_REPAIRED)
+            report.RepairedSectors += last - first + 1;
+        else if (!report.Lost.empty() && report.Lost.back().Last + 1 >= first &&
+                 report.Lost.back().C2 == (run.Kind == CDRIP_SECTOR_C2))
+            report.Lost.back().Last = std::max(report.Lost.back().Last, last);
+        else
+            report.Lost.push_back({first, last, run.Kind == CDRIP_SECTOR_C2});
+    }
 
     // A read that failed because the medium left comes with the removal's notice: it is handled
-    // first, so that the removal's cancel decides the outcome rather than the failed read.
+    // first, so that the window knows of the removal before the track's outcome.
     if (failed && report.Error.Kind != RipErrorKind::FileWrite)
         QCoreApplication::processEvents();
     if (cancel_ || failed) {
-        if (cancel_)
+        // A medium taken out fails the track with that reason, whatever stopped the read.
+        bool present = true;
+        if (report.Error.Kind != RipErrorKind::FileWrite)
+            reader.Run([&] { present = source_.MediumPresent(); });
+        if (!present) {
+            report.Error = RipError{};
+            report.Error.Kind = RipErrorKind::MediumRemoved;
+            failed = true;
+        } else if (cancel_) {
             failed = false;
+        }
         reader.Run([&] { Sink.Abandon(); });
         staged.Discard();
         report.Outcome = failed ? RipOutcome::Failed : RipOutcome::Cancelled;
@@ -175,11 +227,22 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
         report.Error = FileError(FinalPath, error);
         return report;
     }
-    if (!staged.Commit(report.Error))
+    // Lost audio never takes the final name: an older complete file there stays whole.
+    const bool lost = !report.Lost.empty();
+    const QString target = lost ? DamagedPath(FinalPath) : FinalPath;
+    if (!staged.CommitAs(target, report.Error))
         return report;
+    report.File = target;
+    if (!lost) {
+        // The track is whole now: an earlier damaged copy of it has had its day.
+        const QString damaged = DamagedPath(FinalPath);
+        QFile::remove(damaged);
+        if (!JitterExtension.isEmpty())
+            QFile::remove(ReplaceExtension(damaged, JitterExtension));
+    }
 
     if (!JitterExtension.isEmpty()) {
-        const QString jitterPath = ReplaceExtension(FinalPath, JitterExtension);
+        const QString jitterPath = ReplaceExtension(target, JitterExtension);
         if (report.JitterList.isEmpty()) {
             // A clean rip leaves no older list behind to contradict it.
             QFile::remove(jitterPath);
@@ -190,6 +253,6 @@ RipReport RipPipeline::Rip(int32_t FirstSector, int32_t LastSector, AudioSink &S
                 report.JitterFile = jitterPath;
         }
     }
-    report.Outcome = RipOutcome::Done;
+    report.Outcome = lost ? RipOutcome::Damaged : RipOutcome::Done;
     return report;
 }

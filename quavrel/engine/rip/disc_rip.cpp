@@ -3,6 +3,7 @@
 #include "quavrel/engine/pipeline/reader_thread.h"
 #include "quavrel/engine/pipeline/rip_source.h"
 #include "quavrel/engine/pipeline/staged_file.h"
+#include "quavrel/engine/rip/rip_texts.h"
 #include "quavrel/engine/verify/accuraterip_disc.h"
 #include "quavrel/naming/output_names.h"
 
@@ -283,16 +284,21 @@ TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progre
             loudness->Feed(pcm, bytes);
     };
     pipeline_ = &pipeline;
+    // What a killed run left of this track is of no use to anyone.
+    RemoveLeftovers(rip.File, request_.Started);
     report =
         pipeline.Rip(rip.Range.First, rip.Range.Last, sink, rip.File, callbacks, QStringLiteral(".jitt"));
     pipeline_ = nullptr;
     if (report.Outcome == RipOutcome::Cancelled)
         cancelled_ = true;
+    if (!report.File.isEmpty())
+        rip.File = report.File;
     rip.Crc32 = sums.Crc32();
     rip.V1 = sums.V1();
     rip.V2 = sums.V2();
-    // The database's checksums are of the drive's own samples; it knows no hidden track.
-    rip.Checksummed = !hidden && source_.Channels() == 2 && source_.Rate() == 44100;
+    // The database's checksums are of the drive's own samples; it knows no hidden track, and lost
+    // audio is not the disc's.
+    rip.Checksummed = !hidden && !rip.Damaged() && source_.Channels() == 2 && source_.Rate() == 44100;
     if (rip.Done()) {
         Verify(rip);
         if (loudness) {
@@ -414,7 +420,7 @@ QStringList DiscRip::Finish()
     session.Lookup = lookup_;
     std::map<int, ReportTrack> tracks;
     for (const TrackRip &rip : results_) {
-        if (!rip.Done())
+        if (!rip.Written())
             continue;
         ReportTrack track;
         track.Number = rip.Track;
@@ -428,7 +434,8 @@ QStringList DiscRip::Finish()
         track.Checksummed = rip.Checksummed;
         track.Verdict = rip.Verdict;
         track.JitterErrors = rip.Report.JitterErrors;
-        track.DamagedSectors = rip.Report.DamagedSectors;
+        track.RepairedSectors = rip.Report.RepairedSectors;
+        track.Damage = DamageText(rip.Report, rip.Range, kAllAreas);
         track.NameShortened = rip.NameShortened;
         if (request_.Disc.HasTrack(rip.Track)) {
             const DiscTrack &entry = request_.Disc.Track(rip.Track);
