@@ -13,8 +13,9 @@ namespace {
 constexpr int32_t kAudioBytes = 2352;
 constexpr int32_t kC2Bytes = 294; // one bit per byte of the sector
 constexpr int32_t kBlockBytes = kAudioBytes + kC2Bytes;
-// As many sectors a command as fit in what plain audio reads move (27 × 2352 bytes).
-constexpr int32_t kSectorsPerCommand = 24;
+// As many sectors a command as fit in the 128 KiB one SG_IO transfer moves: paranoia's reads are
+// smaller, so each is one command (a slow drive's time goes by command as much as by sector).
+constexpr int32_t kSectorsPerCommand = 48;
 
 struct Sense {
     int key = 0;
