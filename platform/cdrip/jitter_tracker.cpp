@@ -62,8 +62,8 @@ int32_t JitterTracker::KindOf(int32_t sector, bool silent)
         inSkip_ = true;
     else if (inSkip_ && !silent)
         inSkip_ = false;
-    const uint8_t state =
-        sector >= first_ && sector <= last_ ? reads_[static_cast<size_t>(sector - first_)] : uint8_t{kNotRead};
+    const uint8_t state = sector >= first_ && sector <= last_ ? reads_[static_cast<size_t>(sector - first_)]
+                                                              : uint8_t{kNotRead};
     if (state == kNeverGiven || inSkip_)
         return CDRIP_SECTOR_UNREADABLE;
     if (state == kFlagged)
