@@ -318,6 +318,7 @@ void Core::TakeStats()
     session_->LastJitterError(stats_.lastFirst, stats_.lastLast);
     stats_.peak = session_->Peak();
     stats_.next = session_->NextSector();
+    stats_.damage = session_->Damage();
 }
 
 int32_t Core::PercentCompleted() const
@@ -346,6 +347,16 @@ int32_t Core::Peak() const
 int32_t Core::NextSector() const
 {
     return stats_.next;
+}
+
+int32_t Core::Damage(TCdRipDamageRun *runs, int32_t capacity, int32_t *count) const
+{
+    if (!count || capacity < 0 || (capacity > 0 && !runs))
+        return CDRIP_ERROR;
+    *count = static_cast<int32_t>(stats_.damage.size());
+    std::copy_n(stats_.damage.begin(), std::min<size_t>(stats_.damage.size(), static_cast<size_t>(capacity)),
+                runs);
+    return CDRIP_OK;
 }
 
 bool Core::IsMmc()

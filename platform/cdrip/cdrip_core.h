@@ -63,6 +63,8 @@ class Core {
     void LastJitterError(int32_t *firstSector, int32_t *lastSector) const;
     int32_t Peak() const;
     int32_t NextSector() const;
+    // The damaged runs of the open or last rip: *count of them, at most capacity written.
+    int32_t Damage(TCdRipDamageRun *runs, int32_t capacity, int32_t *count) const;
 
     bool IsMmc();
     bool MediumLoaded();
@@ -93,6 +95,7 @@ class Core {
         int32_t lastLast = 0;
         int32_t peak = 0;
         int32_t next = 0;
+        std::vector<TCdRipDamageRun> damage;
     };
 
     Drive *Active();

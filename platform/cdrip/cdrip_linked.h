@@ -33,6 +33,8 @@ CDRIP_EXPORT void CR_SetAbortFlag(const int32_t *flag);
 CDRIP_EXPORT int32_t CR_GetPercentCompleted();
 CDRIP_EXPORT int32_t CR_GetNumberOfJitterErrors();
 CDRIP_EXPORT void CR_GetLastJitterErrorPosition(int32_t *firstSector, int32_t *lastSector);
+// As the run-time variant's (cdrip_runtime.h): the damaged sectors of the open or last rip in runs.
+CDRIP_EXPORT int32_t CR_GetRipDamage(TCdRipDamageRun *runs, int32_t capacity, int32_t *count);
 CDRIP_EXPORT int32_t CR_CloseRipper();
 CDRIP_EXPORT int32_t CR_IsMediaLoaded();
 CDRIP_EXPORT int32_t CR_EjectCD(int32_t open);

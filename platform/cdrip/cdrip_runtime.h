@@ -1,6 +1,6 @@
 #pragma once
 // The run-time variant of the ripping library, libCDRIP3.so ("CDRIP3.DLL"), loaded by name. Its
-// 49 operations are listed here, in the order the CD access helpers bind them, as function types
+// 50 operations are listed here, in the order the CD access helpers bind them, as function types
 // in namespace cdrip3 (the linked variant exports the same names with other signatures, so the
 // names are not declared as functions here).
 //
@@ -93,12 +93,15 @@
     /* Entry index (0-based, in TOC order) of what CR_ReadDiscContents read. */                              \
     X(CR_GetTrackContents, int32_t(int32_t index, TCdRipTrackContents *contents))                            \
     /* 13 digits and a NUL into catalog (14 bytes); "" when the disc has none. */                            \
-    X(CR_GetCatalogNumber, int32_t(char *catalog))
+    X(CR_GetCatalogNumber, int32_t(char *catalog))                                                           \
+    /* The damaged sectors of the open rip (or of the last one, once closed) in runs, in the order they */   \
+    /* were delivered: *count runs, the first min(capacity, *count) of them written to runs. */              \
+    X(CR_GetRipDamage, int32_t(TCdRipDamageRun *runs, int32_t capacity, int32_t *count))
 
 namespace cdrip3 {
 #define CDRIP3_DECLARE_TYPE(name, type) using name##_fn = type;
 CDRIP3_OPERATIONS(CDRIP3_DECLARE_TYPE)
 #undef CDRIP3_DECLARE_TYPE
 
-inline constexpr int kOperationCount = 49;
+inline constexpr int kOperationCount = 50;
 } // namespace cdrip3

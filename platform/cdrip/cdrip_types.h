@@ -21,6 +21,18 @@ enum : int32_t {
     CDRIP_RIPPING_DONE = 4,
 };
 
+// Kinds of damage of CR_GetRipDamage's runs: what became of sectors that did not come out as the
+// drive read them the first time.
+enum : int32_t {
+    // Reads disagreed and paranoia settled the sector on samples that verified: the audio is right.
+    CDRIP_SECTOR_REPAIRED = 1,
+    // The drive gave nothing for it on any read, or paranoia gave up on it: its audio is lost
+    // (silence, or samples nothing verified).
+    CDRIP_SECTOR_UNREADABLE = 2,
+    // Every read of it came with C2 errors flagged by the drive: its audio is wrong in places.
+    CDRIP_SECTOR_C2 = 3,
+};
+
 // CR_DriveStatus: the audio status of the drive, as READ SUB-CHANNEL reports it.
 enum : int32_t {
     CDRIP_AUDIO_PLAYING = 0x11,
@@ -50,6 +62,13 @@ struct TCdRipTrackContents {
     uint8_t TrackNumber;
     uint8_t Control; // the Q control nibble: 8 four channels, 4 data, 2 copy permitted, 1 pre-emphasis
     char Isrc[13];   // 12 characters and a NUL; "" when none
+};
+
+// A run of consecutive damaged sectors of one kind (CDRIP_SECTOR_*), inclusive.
+struct TCdRipDamageRun {
+    int32_t FirstSector;
+    int32_t LastSector;
+    int32_t Kind;
 };
 
 // The drive parameter record, kept per drive by the library and saved in its settings file.
@@ -104,6 +123,7 @@ inline constexpr int32_t kEndianBig = 0;
 inline constexpr int32_t kEndianLittle = 1;
 
 static_assert(sizeof(TCdRipTocEntry) == 6);
+static_assert(sizeof(TCdRipDamageRun) == 12);
 static_assert(sizeof(TCdRipTrackContents) == 19);
 static_assert(offsetof(TCdRipTrackContents, Control) == 5 && offsetof(TCdRipTrackContents, Isrc) == 6);
 static_assert(offsetof(TCdRipTocEntry, Flag) == 4 && offsetof(TCdRipTocEntry, TrackNumber) == 5);

@@ -87,6 +87,11 @@ void CR_GetLastJitterErrorPosition(int32_t *firstSector, int32_t *lastSector)
     TheCore().LastJitterError(firstSector, lastSector);
 }
 
+int32_t CR_GetRipDamage(TCdRipDamageRun *runs, int32_t capacity, int32_t *count)
+{
+    return TheCore().Damage(runs, capacity, count);
+}
+
 int32_t CR_CloseRipper()
 {
     return TheCore().CloseRipper();

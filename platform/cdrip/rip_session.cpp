@@ -1,10 +1,12 @@
 #include "rip_session.h"
 
+#include "drive_reads.h"
 #include "sample_format.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -12,23 +14,113 @@
 namespace cdrip {
 namespace {
 
-// What paranoia's callbacks and the virtual drive's read function refer to while a chunk is read.
+using ReadAudioFn = long (*)(cdrom_drive_t *, void *, lsn_t, long);
+
+// What paranoia's callbacks and the drive's read function refer to while a chunk is read.
 struct ReadTarget {
     size_t driveIndex = 0;
     int32_t leadOut = 0;
     JitterTracker *tracker = nullptr;
+    bool isVirtual = false;
+    // A real drive: its handle for C2 reads and medium checks, and the reader libcdio installed.
+    CdIo_t *cdio = nullptr;
+    ReadAudioFn drive = nullptr;
+    bool c2 = true; // until the drive refuses C2 pointers once
+    const int32_t *abort = nullptr;
+    // Reading through paranoia: past a failed read, sector by sector.
+    bool salvage = false;
+    bool mediumGone = false;
 };
 ReadTarget g_target;
 
-long ReadVirtualAudio(cdrom_drive_t *, void *buffer, lsn_t begin, long sectors)
+// The caller's abort flag may be set from another thread while a chunk is read.
+bool Aborted(const int32_t *abort)
+{
+    return abort && __atomic_load_n(abort, __ATOMIC_RELAXED) != 0;
+}
+
+void NoteReads(int32_t begin, long sectors, SectorRead read)
+{
+    for (long i = 0; i < sectors; ++i)
+        g_target.tracker->NoteRead(begin + static_cast<int32_t>(i), read);
+}
+
+// One read of the drive as it is: the sectors it gave from begin, noted good or flagged.
+long ReadDrive(cdrom_drive_t *cdda, uint8_t *buffer, lsn_t begin, long sectors)
+{
+    if (g_target.isVirtual) {
+        if (begin < 0 || sectors <= 0 || begin >= g_target.leadOut)
+            return -1;
+        const auto count = static_cast<int32_t>(std::min<long>(sectors, g_target.leadOut - begin));
+        if (drives::ReadAudio(g_target.driveIndex, begin, count, buffer) != drives::DriveError::None)
+            return -1;
+        NoteReads(begin, count, SectorRead::Good);
+        return count;
+    }
+    if (g_target.c2) {
+        int32_t read = 0;
+        std::vector<bool> flagged;
+        const C2Read result =
+            ReadAudioWithC2(g_target.cdio, buffer, begin, static_cast<int32_t>(sectors), read, flagged);
+        if (result != C2Read::Unsupported) {
+            for (int32_t i = 0; i < read; ++i)
+                g_target.tracker->NoteRead(begin + i, flagged[static_cast<size_t>(i)] ? SectorRead::Flagged
+                                                                                      : SectorRead::Good);
+            return result == C2Read::Done ? read : (read > 0 ? read : -1);
+        }
+        g_target.c2 = false;
+    }
+    const long got = g_target.drive(cdda, buffer, begin, sectors);
+    NoteReads(begin, std::max(got, 0L), SectorRead::Good);
+    return got;
+}
+
+bool MediumLeft()
+{
+    if (!g_target.isVirtual)
+        return MediumGone(g_target.cdio);
+    drives::TrayStatus tray;
+    return drives::GetTrayStatus(g_target.driveIndex, tray) == drives::DriveError::None &&
+           !tray.mediumPresent;
+}
+
+// paranoia's reader. The abort flag is read before every read of the drive, so a cancel never
+// waits for more than the read in progress, however many re-reads paranoia has in mind. Past a
+// failed read the sectors are read one by one: one bad sector costs itself alone, and one the
+// drive cannot give is silence, noted as never given, while paranoia keeps the sectors around it.
+// A medium gone ends the chunk instead.
+long ReadAudio(cdrom_drive_t *cdda, void *buffer, lsn_t begin, long sectors)
 {
     if (!buffer) // paranoia asks a real drive to drop its cache this way; an image has none
+        return g_target.isVirtual ? sectors : g_target.drive(cdda, buffer, begin, sectors);
+    auto *out = static_cast<uint8_t *>(buffer);
+    // The chunk is given up: paranoia gets silence at once, never failures it would retry without
+    // end, and the chunk ends in an error (RipChunk).
+    if (Aborted(g_target.abort) || g_target.mediumGone) {
+        std::memset(out, 0, static_cast<size_t>(sectors) * CDIO_CD_FRAMESIZE_RAW);
         return sectors;
-    if (begin < 0 || sectors <= 0 || begin >= g_target.leadOut)
-        return -1;
-    const auto count = static_cast<int32_t>(std::min<long>(sectors, g_target.leadOut - begin));
-    return drives::ReadAudio(g_target.driveIndex, begin, count, buffer) == drives::DriveError::None ? count
-                                                                                                    : -1;
+    }
+    const long got = ReadDrive(cdda, out, begin, sectors);
+    if (got == sectors || !g_target.salvage)
+        return got;
+    for (long i = std::max(got, 0L); i < sectors; ++i) {
+        if (Aborted(g_target.abort)) {
+            std::memset(out + i * CDIO_CD_FRAMESIZE_RAW, 0,
+                        static_cast<size_t>(sectors - i) * CDIO_CD_FRAMESIZE_RAW);
+            return sectors;
+        }
+        uint8_t *sector = out + i * CDIO_CD_FRAMESIZE_RAW;
+        if (ReadDrive(cdda, sector, begin + i, 1) == 1)
+            continue;
+        if (MediumLeft()) {
+            g_target.mediumGone = true;
+            std::memset(sector, 0, static_cast<size_t>(sectors - i) * CDIO_CD_FRAMESIZE_RAW);
+            return sectors;
+        }
+        std::memset(sector, 0, CDIO_CD_FRAMESIZE_RAW);
+        g_target.tracker->NoteRead(static_cast<int32_t>(begin + i), SectorRead::Failed);
+    }
+    return sectors;
 }
 
 void ParanoiaReport(long position, paranoia_cb_mode_t mode)
@@ -49,12 +141,6 @@ void ParanoiaReport(long position, paranoia_cb_mode_t mode)
     default:
         break;
     }
-}
-
-// The caller's abort flag may be set from another thread while a chunk is read.
-bool Aborted(const int32_t *abort)
-{
-    return abort && __atomic_load_n(abort, __ATOMIC_RELAXED) != 0;
 }
 
 int ParanoiaMode(const TCDRomParams &params)
@@ -145,13 +231,14 @@ std::unique_ptr<RipSession> RipSession::Open(size_t driveIndex, const drives::Dr
     cdda->bigendianp = bigEndian ? 1 : 0;
     if (cdio_cddap_open(cdda) != 0)
         return nullptr;
-    if (session->virtual_) {
-        // Opening installs libcdio's reader; ours goes through the catalogue and its faults.
-        cdda->read_audio = ReadVirtualAudio;
-    } else if (params.Speed > 0 && params.DriveTable[kDriveTableSetSpeed] != kSetSpeedNone) {
+    // Opening installs libcdio's reader; ours reads a virtual drive through the catalogue and its
+    // faults, a real one through that reader or with C2 pointers.
+    session->driveReader_ = cdda->read_audio;
+    cdda->read_audio = ReadAudio;
+    if (!session->virtual_ && params.Speed > 0 && params.DriveTable[kDriveTableSetSpeed] != kSetSpeedNone)
         cdio_cddap_speed_set(cdda, params.Speed);
-    }
 
+    session->leadOut_ = toc.leadOutLba;
     session->first_ = firstSector;
     session->last_ = lastSector;
     session->next_ = firstSector;
@@ -159,7 +246,7 @@ std::unique_ptr<RipSession> RipSession::Open(size_t driveIndex, const drives::Dr
     session->format_ = params.OutputFormat;
     session->retries_ = params.ReadRetries > 0 ? params.ReadRetries : kDefaultReadRetries;
     session->tracker_.Reset(firstSector, lastSector);
-    g_target = ReadTarget{driveIndex, toc.leadOutLba, &session->tracker_};
+    session->Target();
 
     // A mode that verifies nothing would hide read errors as silence: read straight instead, so
     // they are reported.
@@ -207,6 +294,20 @@ void RipSession::LastJitterError(int32_t &firstSector, int32_t &lastSector) cons
     lastSector = tracker_.LastLast();
 }
 
+void RipSession::Target()
+{
+    if (g_target.tracker == &tracker_)
+        return;
+    g_target = ReadTarget{};
+    g_target.driveIndex = driveIndex_;
+    g_target.leadOut = leadOut_;
+    g_target.tracker = &tracker_;
+    g_target.isVirtual = virtual_;
+    g_target.cdio = cdio_.get();
+    g_target.drive = driveReader_;
+    g_target.c2 = c2_;
+}
+
 bool RipSession::MediumPresent() const
 {
     if (!virtual_)
@@ -223,9 +324,17 @@ int32_t RipSession::RipChunk(uint8_t *buffer, int32_t &bytes, const int32_t *abo
     const int32_t sectors = std::min(chunkSectors_, last_ - next_ + 1);
     int32_t result = CDRIP_ERROR;
     if (buffer && !Aborted(abort) && MediumPresent()) {
-        g_target.tracker = &tracker_;
+        Target();
+        g_target.abort = abort;
+        g_target.salvage = paranoia_ != nullptr;
+        g_target.mediumGone = false;
         result = paranoia_ ? ReadThroughParanoia(buffer, sectors, bytes, abort)
                            : ReadStraight(buffer, sectors, bytes, abort);
+        g_target.abort = nullptr;
+        c2_ = g_target.c2;
+        // What was read after a cancel or the medium's removal is silence, never audio.
+        if (g_target.mediumGone || Aborted(abort))
+            result = CDRIP_ERROR;
     }
     if (result == CDRIP_ERROR) {
         bytes = 0;

@@ -42,9 +42,12 @@ class RipSession {
     void LastJitterError(int32_t &firstSector, int32_t &lastSector) const;
     int32_t Peak() const { return peak_; }
     int32_t NextSector() const { return next_; }
+    const std::vector<TCdRipDamageRun> &Damage() const { return tracker_.Runs(); }
 
   private:
     RipSession() = default;
+    // Points the read function and paranoia's callbacks at this session.
+    void Target();
     bool MediumPresent() const;
     int32_t ReadThroughParanoia(uint8_t *buffer, int32_t sectors, int32_t &bytes, const int32_t *abort);
     int32_t ReadStraight(uint8_t *buffer, int32_t sectors, int32_t &bytes, const int32_t *abort);
@@ -61,6 +64,10 @@ class RipSession {
     int32_t format_ = 0;
     int32_t retries_ = kDefaultReadRetries;
     int32_t peak_ = 0;
+    int32_t leadOut_ = 0;
+    // The reader libcdio installed on the drive, and whether the drive gives C2 pointers.
+    long (*driveReader_)(cdrom_drive_t *, void *, lsn_t, long) = nullptr;
+    bool c2_ = true;
     JitterTracker tracker_;
     std::vector<int16_t> raw_; // one chunk of raw sectors for straight reads and format changes
     std::string standIn_;      // a virtual drive's stand-in cue sheet, removed with the session

@@ -1,4 +1,4 @@
-// libCDRIP3.so: the run-time variant's 49 operations over the core.
+// libCDRIP3.so: the run-time variant's 50 operations over the core.
 
 #include "cdrip_core.h"
 #include "cdrip_runtime.h"
@@ -243,6 +243,10 @@ CDRIP_EXPORT int32_t CR_GetTrackContents(int32_t index, TCdRipTrackContents *con
 CDRIP_EXPORT int32_t CR_GetCatalogNumber(char *catalog)
 {
     return TheCore().CatalogNumber(catalog);
+}
+CDRIP_EXPORT int32_t CR_GetRipDamage(TCdRipDamageRun *runs, int32_t capacity, int32_t *count)
+{
+    return TheCore().Damage(runs, capacity, count);
 }
 
 } // extern "C"

@@ -48,9 +48,11 @@ const char kHelp[] =
     "  -j, --jobs N        N pistes encodées à la fois pendant que le lecteur lit les suivantes\n"
     "                      (par défaut une par cœur)\n"
     "Les options valent pour cette fois et ne sont pas enregistrées.\n"
-    "Code de sortie : 0 tout est rippé, 1 des pistes ont échoué, 2 mauvais usage, 3 pas de lecteur\n"
-    "ou pas de disque, 5 tout est rippé mais des pistes diffèrent de la base AccurateRip, 130 annulé\n"
-    "(Ctrl-C).\n";
+    "Une piste dont des secteurs n'ont pas pu être lus est écrite dans « NOM (endommagé).ext » : le\n"
+    "fichier NOM.ext ne contient jamais qu'un audio complet.\n"
+    "Code de sortie : 0 tout est rippé, 1 des pistes ont échoué ou sont endommagées, 2 mauvais usage,\n"
+    "3 pas de lecteur ou pas de disque, 5 tout est rippé mais des pistes diffèrent de la base\n"
+    "AccurateRip, 130 annulé (Ctrl-C, SIGTERM, SIGHUP).\n";
 
 void PrintSummary(const std::vector<TrackRip> &rips)
 {
@@ -60,7 +62,7 @@ void PrintSummary(const std::vector<TrackRip> &rips)
     for (const TrackRip &rip : rips)
         rows.push_back({QString::number(rip.Track), rip.File.isEmpty() ? QStringLiteral("-") : rip.File,
                         // Only a file this rip wrote has a size worth showing.
-                        rip.Done() ? SizeText(rip.File) : QStringLiteral("-"),
+                        rip.Written() ? SizeText(rip.File) : QStringLiteral("-"),
                         rip.Done() ? ShortVerdictText(rip) : QStringLiteral("-"), TrackResultText(rip)});
     std::vector<qsizetype> widths;
     for (const QString &head : heads)
@@ -213,14 +215,15 @@ bool LookUpMetadata(const Disc &disc, const RipOptions &rip, InterruptWatch &wat
     return true;
 }
 
-// kExitCancelled, kExitSomeFailed, kExitNotAccurate (every track ripped, some differ from the
-// database), or kExitDone.
+// kExitCancelled, kExitSomeFailed (failed or damaged tracks), kExitNotAccurate (every track ripped, some
+// differ from the database), or kExitDone.
 int CommandExitCode(const std::vector<TrackRip> &rips)
 {
     const auto any = [&rips](auto test) { return std::any_of(rips.begin(), rips.end(), test); };
     if (any([](const TrackRip &r) { return r.Report.Outcome == RipOutcome::Cancelled; }))
         return kExitCancelled;
-    if (any([](const TrackRip &r) { return r.Report.Outcome == RipOutcome::Failed; }))
+    // Lost audio is no success, even with a file to show for it.
+    if (any([](const TrackRip &r) { return r.Report.Outcome == RipOutcome::Failed || r.Damaged(); }))
         return kExitSomeFailed;
     if (any([](const TrackRip &r) {
             return r.Checksummed && r.Verdict.Result == AccurateRipResult::Mismatch;

@@ -1,5 +1,6 @@
 #include "quavrel/cli/disc_access.h"
 
+#include "platform/drives/drive_catalogue.h"
 #include "quavrel/cli/exit_codes.h"
 #include "quavrel/disc/ostrelle_toc.h"
 #include "quavrel/engine/bindings/cd_info_disc.h"
@@ -13,8 +14,14 @@ QString NoDriveText(int drive, int count)
                : QStringLiteral("Le lecteur %1 n'existe pas (lecteurs 0 à %2).").arg(drive).arg(count - 1);
 }
 
+// A disc image that cannot be used says why, as the window does: no disc is not the reason.
 QString NoDiscText(int drive)
 {
+    const std::string problem = drives::MediumProblem(static_cast<size_t>(drive));
+    if (!problem.empty())
+        return QStringLiteral("Image de disque inutilisable dans le lecteur %1, %2")
+            .arg(drive)
+            .arg(QString::fromStdString(problem));
     return QStringLiteral("Pas de CD dans le lecteur %1 !").arg(drive);
 }
 

@@ -8,6 +8,9 @@
 
 namespace {
 
+// Ctrl-C, a kill, a closed terminal: each stops the command the same way, its partial file removed.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 // The pipe's write end, for the handler; -1 while no watch exists.
 volatile std::sig_atomic_t g_wakeFd = -1;
 volatile std::sig_atomic_t g_interrupted = 0;
@@ -42,12 +45,14 @@ InterruptWatch::InterruptWatch()
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    for (const int stop : kStopSignals)
+        sigaction(stop, &action, nullptr);
 }
 
 InterruptWatch::~InterruptWatch()
 {
-    signal(SIGINT, SIG_DFL);
+    for (const int stop : kStopSignals)
+        signal(stop, SIG_DFL);
     g_wakeFd = -1;
     notifier_.reset();
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Ctrl-C: the signal handler only writes a byte to a pipe; the Qt thread reads it and runs the
-// cancel it was given (a rip's cancel, a lookup's abort). Reads waiting on standard input are
+// Ctrl-C, SIGTERM and SIGHUP: the signal handler only writes a byte to a pipe; the Qt thread reads it and
+// runs the cancel it was given (a rip's cancel, a lookup's abort). Reads waiting on standard input are
 // interrupted too (the handler is installed without SA_RESTART).
 
 #include "platform/common/file_descriptor.h"
@@ -17,9 +17,9 @@ class InterruptWatch {
     InterruptWatch(const InterruptWatch &) = delete;
     InterruptWatch &operator=(const InterruptWatch &) = delete;
 
-    // Run on the Qt thread at each Ctrl-C; replaces the one before. Empty: nothing runs.
+    // Run on the Qt thread at each of these signals; replaces the one before. Empty: nothing runs.
     void SetAction(std::function<void()> Action);
-    // A Ctrl-C came (possibly not yet seen by the event loop).
+    // One of them came (possibly not yet seen by the event loop).
     static bool Interrupted();
 
   private:

@@ -35,9 +35,9 @@ void TCDRipTestForm::btnRip_EncodeClick()
                 SetStatusText(QStringLiteral("Piste non audio - Piste %1").arg(track));
             } else if (Track2OggFile(track, command_->FileOf(track)) == 0) {
                 SetStatusText(
-                    lastRip_.Damaged()
-                        ? DamagedText(QStringLiteral("Rippage & encodage ogg de la piste %1").arg(track),
-                                      lastRip_.Report)
+                    lastRip_.Report.RepairedSectors > 0
+                        ? RepairedText(QStringLiteral("Rippage & encodage ogg de la piste %1").arg(track),
+                                       lastRip_.Report)
                         : QStringLiteral("Rippage & encodage correctement aboutis"));
                 MarkRowDone(row, lastRip_.File);
                 ui->ProgressBar1->setValue(0);
@@ -66,6 +66,9 @@ int32_t TCDRipTestForm::Track2OggFile(int TrackNum, const QString &)
     case RipOutcome::Done:
         SetStatusText(QStringLiteral("Rippage & Encodage complétés"));
         return 0;
+    case RipOutcome::Damaged:
+        SetStatusText(DamagedTrackText(rip));
+        return 1;
     case RipOutcome::Cancelled:
         SetStatusText(QStringLiteral("Rippage & Encodage abandonnés"));
         return 1;

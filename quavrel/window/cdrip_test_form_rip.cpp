@@ -167,6 +167,7 @@ TrackRip TCDRipTestForm::RipThroughCommand(int TrackNum, const std::function<voi
     RipInProgress = true;
     lastRip_ = command_->RipTrack(TrackNum, Progress);
     RipInProgress = ripping;
+    verifyNote_->setVisible(lastRip_.Done());
     if (lastRip_.Done()) {
         ReportTrack shown;
         shown.Number = TrackNum;
@@ -270,7 +271,7 @@ void TCDRipTestForm::btnRipTrackClick()
     CancelRequested = false;
     const int32_t result = RipChunk(static_cast<uint8_t>(CurrentRipTrack));
     if (result == CDRIP_JITTER_ERROR) {
-        SetStatusText(DamagedText(QStringLiteral("Jitter erreur(s) pendant Rippage"), lastRip_.Report));
+        SetStatusText(RepairedText(QStringLiteral("Jitter erreur(s) pendant Rippage"), lastRip_.Report));
     } else if (result == CDRIP_ERROR) {
         // RipChunk's own reason (a data track, a file that cannot be written) says more.
         if (!ripFailureShown_)
@@ -305,7 +306,10 @@ int32_t TCDRipTestForm::RipChunk(uint8_t TrackNum)
     switch (rip.Report.Outcome) {
     case RipOutcome::Done:
         ripFailureShown_ = false;
-        return rip.Damaged() ? CDRIP_JITTER_ERROR : CDRIP_OK;
+        return rip.Report.RepairedSectors > 0 ? CDRIP_JITTER_ERROR : CDRIP_OK;
+    case RipOutcome::Damaged:
+        SetStatusText(DamagedTrackText(rip));
+        return CDRIP_ERROR;
     case RipOutcome::Cancelled:
         ripFailureShown_ = false;
         return CDRIP_OK;
@@ -395,9 +399,14 @@ void TCDRipTestForm::RipEncodedRows(const QString &Name, const std::function<voi
         switch (rip.Report.Outcome) {
         case RipOutcome::Done:
             End(track);
-            if (rip.Damaged())
-                SetStatusText(DamagedText(what, rip.Report));
+            if (rip.Report.RepairedSectors > 0)
+                SetStatusText(RepairedText(what, rip.Report));
             MarkRowDone(row, rip.File);
+            break;
+        case RipOutcome::Damaged:
+            // Not a complete file: the row stays ticked for another try.
+            ui->ProgressBar1->setValue(0);
+            SetStatusText(DamagedTrackText(rip));
             break;
         case RipOutcome::Cancelled:
             SetStatusText(QStringLiteral("Rippage & encodage %1 abandonnés").arg(Name));

@@ -6,6 +6,7 @@
 #include "cli_process.h"
 
 #include <cmath>
+#include <csignal>
 
 #include <QDir>
 #include <QFileInfo>
@@ -171,7 +172,7 @@ TEST_F(CliFormatsTest, CtrlCDuringAnOpusTrackLeavesNothingOfIt)
     env_["QUAVREL_FAULTS"] = "slow=15";
     CliProcess rip(Rip({"-f", "opus", "-t", "2,3"}), env_);
     ASSERT_TRUE(rip.WaitForError("Piste 3 : ")) << rip.Finish().err;
-    rip.Interrupt();
+    rip.Interrupt(SIGINT);
     const CliResult run = rip.Finish();
     EXPECT_EQ(run.exitCode, 130) << run.err;
     EXPECT_EQ(QDir(out_.path()).entryList(QDir::Files | QDir::Hidden),

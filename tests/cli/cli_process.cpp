@@ -92,10 +92,10 @@ bool CliProcess::WaitForError(const std::string &Text)
     }
 }
 
-void CliProcess::Interrupt()
+void CliProcess::Interrupt(int Signal)
 {
     if (pid_ > 0)
-        kill(pid_, SIGINT);
+        kill(pid_, Signal);
 }
 
 CliResult CliProcess::Finish()

@@ -23,7 +23,7 @@ class CliProcess {
 
     // Waits until standard error holds Text; false when the program ended first.
     bool WaitForError(const std::string &Text);
-    void Interrupt();
+    void Interrupt(int Signal);
     CliResult Finish();
 
   private:

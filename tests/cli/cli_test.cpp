@@ -4,6 +4,9 @@
 #include "cddb_server_process.h"
 #include "cli_process.h"
 
+#include <csignal>
+
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -219,23 +222,62 @@ TEST_F(CliTest, RipOggFollowsTheStoredSettingsAndTagsTheLookedUpNames)
     EXPECT_TRUE(file.endsWith(QStringLiteral("2-") + title + QStringLiteral(".ogg"))) << file.toStdString();
 }
 
-TEST_F(CliTest, CtrlCDuringARipKeepsTheFinishedTrackAndExits130)
+TEST_F(CliTest, CtrlCTermAndHangUpDuringARipKeepTheFinishedTrackAndExit130)
 {
     // A slow drive: the second track is still being read when the signal comes.
     env_["QUAVREL_FAULTS"] = "slow=15";
-    CliProcess rip({"rip", "-f", "wav", "-t", "2,3", "--no-lookup", "-o", OutDir()}, env_);
-    ASSERT_TRUE(rip.WaitForError("Piste 3 : ")) << rip.Finish().err;
-    rip.Interrupt();
-    const CliResult run = rip.Finish();
-    EXPECT_EQ(run.exitCode, 130) << run.err;
-    QFile done(out_.filePath(QStringLiteral("2.wav")));
-    ASSERT_TRUE(done.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(done.readAll().mid(44) == DemoTrackPcm(2));
-    // The cancelled track left nothing behind, not even its partial file; the reports name the
-    // track that was ripped.
-    EXPECT_EQ(QDir(out_.path()).entryList(QDir::Files | QDir::Hidden),
-              QStringList({"2.wav", "Album.cue", "Album.log", "Album.m3u"}));
-    EXPECT_NE(run.out.find("annulé"), std::string::npos) << run.out;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        // What killed runs left: of a track ripped now (removed), of another one (left alone).
+        const QDateTime earlier = QDateTime::currentDateTime().addSecs(-3600);
+        for (const char *name : {".3.wav.0badf00d.part", ".5.wav.0badf00d.part"}) {
+            QFile part(out_.filePath(QString::fromLatin1(name)));
+            ASSERT_TRUE(part.open(QIODevice::WriteOnly));
+            part.write("partial");
+            part.setFileTime(earlier, QFileDevice::FileModificationTime);
+        }
+        CliProcess rip({"rip", "-f", "wav", "-t", "2,3", "--no-lookup", "-o", OutDir()}, env_);
+        ASSERT_TRUE(rip.WaitForError("Piste 3 : ")) << rip.Finish().err;
+        rip.Interrupt(signal);
+        const CliResult run = rip.Finish();
+        EXPECT_EQ(run.exitCode, 130) << run.err;
+        QFile done(out_.filePath(QStringLiteral("2.wav")));
+        ASSERT_TRUE(done.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(done.readAll().mid(44) == DemoTrackPcm(2));
+        // The cancelled track left nothing behind, not even its partial file; the reports name the
+        // track that was ripped; the summary shows no size beside the cancelled track.
+        EXPECT_EQ(QDir(out_.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList({".5.wav.0badf00d.part", "2.wav", "Album.cue", "Album.log", "Album.m3u"}));
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("\\n3 +\\S+3\\.wav +- +- +annulé"))
+                        .match(QString::fromStdString(run.out))
+                        .hasMatch())
+            << run.out;
+    }
+}
+
+TEST_F(CliTest, UnreadableSectorsExit1WithADamagedFileBesideTheCompleteOne)
+{
+    const QString complete = out_.filePath(QStringLiteral("3.wav"));
+    WriteFile(complete.toStdString(), "an earlier complete rip");
+    env_["QUAVREL_FAULTS"] = "unreadable=3000-3009";
+    const CliResult run = RunCli({"rip", "-f", "wav", "-t", "3", "--no-lookup", "-o", OutDir()}, env_);
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(ReadFile(complete.toStdString()), "an earlier complete rip");
+    const QString damaged = out_.filePath(QStringLiteral("3 (endommagé).wav"));
+    ASSERT_TRUE(QFileInfo::exists(damaged));
+    EXPECT_NE(run.out.find("3 (endommagé).wav"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("endommagée : 10 secteur(s) illisible(s) (0:12.18–0:12.27 dans la piste)"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(ReadFile(out_.filePath(QStringLiteral("Album.m3u")).toStdString()).find("\n3 (endommagé).wav"),
+              std::string::npos);
+    // The audio around the lost sectors is the disc's; the lost ones are silence.
+    QByteArray expected = DemoTrackPcm(3);
+    const int lostAt = (3000 - DemoTrackStarts()[2]) * 2352;
+    expected.replace(lostAt, 10 * 2352, QByteArray(10 * 2352, '\0'));
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().mid(44) == expected);
 }
 
 TEST_F(CliTest, BadUsageExits2AndAMissingDriveOrDiscExits3)
@@ -244,6 +286,7 @@ TEST_F(CliTest, BadUsageExits2AndAMissingDriveOrDiscExits3)
          std::vector<std::vector<std::string>>{{"rip", "-f", "aiff"},
                                                {"rip", "-t", "2-x"},
                                                {"rip", "-t", "9"},
+                                               {"rip", "-o", ""},
                                                {"lookup", "--source", "discogs"},
                                                {"toc", "--bogus"},
                                                {"eject"},
@@ -257,10 +300,17 @@ TEST_F(CliTest, BadUsageExits2AndAMissingDriveOrDiscExits3)
     const CliResult noDrive = RunCli({"drives"}, env_);
     EXPECT_EQ(noDrive.exitCode, 3);
     EXPECT_NE(noDrive.err.find("Aucun lecteur"), std::string::npos) << noDrive.err;
-    env_["QUAVREL_DRIVES"] = out_.filePath(QStringLiteral("absent.cue")).toStdString();
-    const CliResult noDisc = RunCli({"rip", "--no-lookup", "-o", OutDir()}, env_);
-    EXPECT_EQ(noDisc.exitCode, 3);
-    EXPECT_NE(noDisc.err.find("Pas de CD"), std::string::npos) << noDisc.err;
+    // An image that cannot be used says why.
+    const QString malformed = out_.filePath(QStringLiteral("malformed.cue"));
+    WriteFile(malformed.toStdString(), "not a cue sheet\nTRACK x\n");
+    for (const QString &image : {out_.filePath(QStringLiteral("absent.cue")), malformed}) {
+        env_["QUAVREL_DRIVES"] = image.toStdString();
+        const CliResult noDisc = RunCli({"rip", "--no-lookup", "-o", OutDir()}, env_);
+        EXPECT_EQ(noDisc.exitCode, 3);
+        EXPECT_NE(noDisc.err.find("Image de disque inutilisable dans le lecteur 0, "), std::string::npos)
+            << noDisc.err;
+        EXPECT_NE(noDisc.err.find(out_.path().toStdString()), std::string::npos) << noDisc.err;
+    }
 }
 
 } // namespace

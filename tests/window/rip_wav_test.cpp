@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTimer>
 #include <QtEndian>
 
@@ -80,7 +81,7 @@ TEST_F(RipTest, JitterIsReportedWithItsCountForEveryFormatAndEveryChunkIsWritten
         }
         EXPECT_GE(listed, 2);
         EXPECT_TRUE(window_->StatusText().endsWith(
-            QStringLiteral(" : %1 secteur(s) endommagé(s) (voir 2.jitt)").arg(listed)))
+            QStringLiteral(" : %1 secteur(s) réparé(s) (voir 2.jitt)").arg(listed)))
             << window_->StatusText().toStdString();
         EXPECT_FALSE(Ticked(2));
     }
@@ -93,6 +94,36 @@ TEST_F(RipTest, JitterIsReportedWithItsCountForEveryFormatAndEveryChunkIsWritten
     const QByteArray wav = ReadFile(OutputPath(QStringLiteral("2.wav")));
     ExpectConsistentHeader(wav);
     EXPECT_TRUE(wav.mid(44) == ImageSectors(QStringLiteral("demo"), starts[1], starts[2] - 1));
+}
+
+TEST_F(RipTest, LostAudioLeavesTheRowTickedAndTheCompleteFileWholeWithAShortStatusForEveryFormat)
+{
+    const std::vector<int32_t> starts = TrackStarts(QStringLiteral("demo"));
+    window_->show();
+    const auto *status = window_->findChild<QLabel *>(QStringLiteral("StatusText"));
+    ASSERT_NE(status, nullptr);
+    for (WindowFormat format : {kWav, kOgg, kMp3, kFlac}) {
+        SCOPED_TRACE(format);
+        const QString extension = QStringList{".ogg", ".mp3", ".wav", ".flac"}[format];
+        drives::ClearFaults(kDemoDrive);
+        Tick({2});
+        Rip(format);
+        const QByteArray complete = ReadFile(OutputPath("2" + extension));
+        ASSERT_FALSE(complete.isEmpty());
+        drives::Faults faults;
+        for (int32_t sector = starts[1] + 100; sector < starts[1] + 200; ++sector)
+            faults.unreadable.insert(sector);
+        ASSERT_EQ(drives::SetFaults(kDemoDrive, faults), drives::DriveError::None);
+        Tick({2});
+        Rip(format);
+        const QString text = window_->StatusText();
+        EXPECT_EQ(text, "Piste 2 endommagée : 100 secteur(s) illisible(s) (0:01.25–0:02.49 dans la piste)");
+        QCoreApplication::processEvents();
+        EXPECT_LE(status->fontMetrics().horizontalAdvance(text), status->contentsRect().width());
+        EXPECT_TRUE(Ticked(2)) << "a damaged track is no complete file";
+        EXPECT_EQ(ReadFile(OutputPath("2" + extension)), complete);
+        EXPECT_TRUE(QFile::exists(OutputPath("2 (endommagé)" + extension)));
+    }
 }
 
 TEST_F(RipTest, ACancelledTrackStaysTickedAndAnEarlierFileOfItsNameStaysWhole)
@@ -130,7 +161,7 @@ TEST_F(RipTest, ACancelledTrackStaysTickedAndAnEarlierFileOfItsNameStaysWhole)
     EXPECT_EQ(QDir(out_.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
-TEST_F(RipTest, MediumRemovalDuringARipCancelsIt)
+TEST_F(RipTest, MediumRemovalDuringARipFailsItWithThatReason)
 {
     Tick({1, 2});
     OnFirstProgress([] { EXPECT_EQ(drives::OpenTray(kDemoDrive), drives::DriveError::None); });
@@ -138,6 +169,8 @@ TEST_F(RipTest, MediumRemovalDuringARipCancelsIt)
 
     EXPECT_TRUE(window_->CancelRequested);
     EXPECT_FALSE(window_->RipInProgress);
+    EXPECT_TRUE(window_->StatusText().endsWith("le disque a été retiré pendant la lecture"))
+        << window_->StatusText().toStdString();
     EXPECT_EQ(ui()->ListView1->topLevelItemCount(), 0);
     EXPECT_FALSE(QFile::exists(OutputPath(QStringLiteral("1.wav"))));
     EXPECT_FALSE(QFile::exists(OutputPath(QStringLiteral("2.wav"))));

@@ -41,6 +41,7 @@ struct RipPipeline::Track {
     // Written by the reader before read is set, then only read.
     RipReport report;
     bool readFailed = false;
+    bool mediumGone = false;
     std::map<int32_t, int32_t> damagedRuns;
     QString spoolError;
     std::atomic<int32_t> readPercent{0};
@@ -51,6 +52,29 @@ struct RipPipeline::Track {
     std::atomic<bool> encodeFailed{false};
     std::atomic<bool> encoded{false};
 };
+
+int32_t RipReport::LostSectors(bool C2) const
+{
+    int32_t count = 0;
+    for (const LostRun &run : Lost)
+        count += run.C2 == C2 ? run.Last - run.First + 1 : 0;
+    return count;
+}
+
+QString DamagedPath(const QString &FinalPath)
+{
+    const QFileInfo info(FinalPath);
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot > 0 ? name.mid(dot) : QString();
+    const QString mark = QStringLiteral(" (endommagé)");
+    QString base = dot > 0 ? name.left(dot) : name;
+    // The name stays within the 255 bytes a file name may have: the title gives way, whole characters.
+    const qsizetype room = 255 - (mark + extension).toUtf8().size();
+    while (base.toUtf8().size() > room)
+        base.chop(base.size() > 1 && base.at(base.size() - 1).isLowSurrogate() ? 2 : 1);
+    return FinalPath.left(FinalPath.size() - name.size()) + base + mark + extension;
+}
 
 QString ReplaceExtension(const QString &Path, const QString &Extension)
 {
@@ -230,12 +254,34 @@ void RipPipeline::ReadChunk(const std::shared_ptr<Track> &Item)
 
 void RipPipeline::EndRead(const std::shared_ptr<Track> &Item, bool Opened)
 {
+    RipReport &report = Item->report;
+    std::vector<TCdRipDamageRun> runs;
+    bool detailed = false;
     if (Opened) {
-        Item->report.JitterErrors = source_.JitterErrors();
+        report.JitterErrors = source_.JitterErrors();
+        detailed = source_.Damage(runs);
         source_.Close();
     }
-    for (const auto &[runFirst, runLast] : Item->damagedRuns)
-        Item->report.DamagedSectors += std::max(runLast - runFirst + 1, 1);
+    // A library that cannot tell a repair from a loss: every damaged run may be lost audio.
+    if (!detailed)
+        for (const auto &[runFirst, runLast] : Item->damagedRuns)
+            runs.push_back({runFirst, runLast, CDRIP_SECTOR_UNREADABLE});
+    // Sectors read beyond the range for the read offset reach the file at its ends.
+    const auto inRange = [&](int32_t sector) { return std::clamp(sector, Item->first, Item->last); };
+    for (const TCdRipDamageRun &run : runs) {
+        const int32_t first = inRange(run.FirstSector);
+        const int32_t last = inRange(std::max(run.LastSector, run.FirstSector));
+        if (run.Kind == CDRIP_SECTOR_REPAIRED)
+            report.RepairedSectors += last - first + 1;
+        else if (!report.Lost.empty() && report.Lost.back().Last + 1 >= first &&
+                 report.Lost.back().C2 == (run.Kind == CDRIP_SECTOR_C2))
+            report.Lost.back().Last = std::max(report.Lost.back().Last, last);
+        else
+            report.Lost.push_back({first, last, run.Kind == CDRIP_SECTOR_C2});
+    }
+    // A medium taken out fails the track with that reason, whatever stopped the read.
+    if (Opened && (Item->readFailed || cancel_) && report.Error.Kind != RipErrorKind::FileWrite)
+        Item->mediumGone = !source_.MediumPresent();
     if (Item->readFailed || cancel_)
         Item->spool.Abandon();
     Item->read.store(true, std::memory_order_release);
@@ -321,23 +367,40 @@ RipReport RipPipeline::Take(Ticket Queued, const std::function<void(int32_t)> &P
         failed = true;
     }
     // A read that failed because the medium left comes with the removal's notice: it is handled
-    // first, so that the removal's cancel decides the outcome rather than the failed read.
+    // first, so that the window knows of the removal before the track's outcome.
     if (failed && report.Error.Kind != RipErrorKind::FileWrite && OnApplicationThread())
         QCoreApplication::processEvents();
+    if (track->mediumGone) {
+        // A medium taken out fails the track with that reason, whatever stopped the read.
+        report.Error = RipError{};
+        report.Error.Kind = RipErrorKind::MediumRemoved;
+        failed = true;
+    } else if (cancel_) {
+        failed = false;
+    }
     if (cancel_ || failed) {
         track->staged.Discard();
-        report.Outcome = cancel_ ? RipOutcome::Cancelled : RipOutcome::Failed;
-        if (cancel_)
-            report.Error = {};
+        report.Outcome = failed ? RipOutcome::Failed : RipOutcome::Cancelled;
         return report;
     }
-    if (!track->staged.Commit(report.Error))
+    // Lost audio never takes the final name: an older complete file there stays whole.
+    const bool lost = !report.Lost.empty();
+    const QString target = lost ? DamagedPath(track->finalPath) : track->finalPath;
+    if (!track->staged.CommitAs(target, report.Error))
         return report;
+    report.File = target;
     if (Progress)
         Progress(100);
+    if (!lost) {
+        // The track is whole now: an earlier damaged copy of it has had its day.
+        const QString damaged = DamagedPath(track->finalPath);
+        QFile::remove(damaged);
+        if (!track->jitterExtension.isEmpty())
+            QFile::remove(ReplaceExtension(damaged, track->jitterExtension));
+    }
 
     if (!track->jitterExtension.isEmpty()) {
-        const QString jitterPath = ReplaceExtension(track->finalPath, track->jitterExtension);
+        const QString jitterPath = ReplaceExtension(target, track->jitterExtension);
         if (report.JitterList.isEmpty()) {
             // A clean rip leaves no older list behind to contradict it.
             QFile::remove(jitterPath);
@@ -348,7 +411,7 @@ RipReport RipPipeline::Take(Ticket Queued, const std::function<void(int32_t)> &P
                 report.JitterFile = jitterPath;
         }
     }
-    report.Outcome = RipOutcome::Done;
+    report.Outcome = lost ? RipOutcome::Damaged : RipOutcome::Done;
     return report;
 }
 

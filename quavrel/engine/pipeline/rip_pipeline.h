@@ -27,8 +27,17 @@ class WorkerPool;
 
 enum class RipOutcome {
     Done,      // the file is complete and in place
+    Damaged,   // audio was lost: the file is in place under its damaged name (DamagedPath)
     Cancelled, // stopped by the user: no file was put in place
     Failed,    // Error says why: no file was put in place
+};
+
+// Sectors whose audio is lost, by sector of the disc, inclusive.
+struct LostRun {
+    int32_t First = 0;
+    int32_t Last = 0;
+    // Read with C2 errors the drive flagged, rather than not given at all.
+    bool C2 = false;
 };
 
 struct RipReport {
@@ -38,12 +47,18 @@ struct RipReport {
     // Chunks that came with repaired or skipped sectors, and the library's count of them.
     int32_t DamagedChunks = 0;
     int32_t JitterErrors = 0;
-    // Sectors inside the damaged runs reported.
-    int32_t DamagedSectors = 0;
+    // Sectors paranoia corrected (their audio is right), and the runs whose audio is lost, in the
+    // track's range.
+    int32_t RepairedSectors = 0;
+    std::vector<LostRun> Lost;
     // "first last" per damaged chunk, as the library reports it.
     QStringList JitterList;
     // The jitter list written beside the file (only when there was damage), or empty.
     QString JitterFile;
+    // The file put in place (Done, Damaged).
+    QString File;
+
+    int32_t LostSectors(bool C2) const;
 };
 
 struct RipCallbacks {
@@ -71,9 +86,10 @@ class RipPipeline {
 
     using Ticket = int;
     // Queues the inclusive range for FinalPath through Sink (kept until the track is taken): read
-    // after the tracks queued before it, encoded as it is read. When JitterExtension is not empty,
-    // the jitter list goes to FinalPath with its extension replaced by it, and an older list of
-    // that name is removed after a clean rip.
+    // after the tracks queued before it, encoded as it is read. Its file goes to FinalPath, or to
+    // DamagedPath(FinalPath) when audio was lost; a complete rip removes an older damaged file of
+    // the track. When JitterExtension is not empty, the jitter list goes beside the file with its
+    // extension replaced by it, and an older list of that name is removed after a clean rip.
     Ticket Queue(int32_t FirstSector, int32_t LastSector, std::shared_ptr<AudioSink> Sink,
                  const QString &FinalPath, const RipCallbacks &Callbacks = {},
                  const QString &JitterExtension = {});
@@ -111,6 +127,10 @@ class RipPipeline {
     std::unique_ptr<WorkerPool> encoders_;
     std::unique_ptr<ReaderThread> reader_;
 };
+
+// Where a track's audio goes when some of it was lost: "NAME (endommagé).ext" beside FinalPath, so
+// that the final name only ever holds complete audio.
+QString DamagedPath(const QString &FinalPath);
 
 // The file name with its extension (from the last dot of the name part) replaced by Extension.
 QString ReplaceExtension(const QString &Path, const QString &Extension);

@@ -2,7 +2,10 @@
 // The ripping library as the pipeline reads it: one open sector range at a time, read chunk by
 // chunk. Every call but Attach comes from the pipeline's reader thread.
 
+#include "platform/cdrip/cdrip_types.h"
+
 #include <cstdint>
+#include <vector>
 
 class ReaderThread;
 
@@ -18,6 +21,11 @@ class RipSource {
     virtual int32_t PercentCompleted() = 0;
     virtual int32_t JitterErrors() = 0;
     virtual void LastJitterError(int32_t &FirstSector, int32_t &LastSector) = 0;
+    // The damaged runs of the open range so far (CDRIP_SECTOR_* kinds); false when the library
+    // cannot tell a repaired sector from a lost one.
+    virtual bool Damage(std::vector<TCdRipDamageRun> &Runs) = 0;
+    // The drive still holds its medium.
+    virtual bool MediumPresent() = 0;
     virtual int32_t Close() = 0;
     // Channels and rate of the PCM the library delivers.
     virtual int Channels() const { return 2; }
@@ -26,3 +34,14 @@ class RipSource {
     // On the caller's thread, when a rip starts (the thread that will read) and ends (nullptr).
     virtual void Attach(ReaderThread *) {}
 };
+
+// What a library's CR_GetRipDamage gives, for Damage; false when it fails (a library without it).
+inline bool ReadRipDamage(int32_t (*Get)(TCdRipDamageRun *, int32_t, int32_t *),
+                          std::vector<TCdRipDamageRun> &Runs)
+{
+    int32_t count = 0;
+    if (Get(nullptr, 0, &count) != CDRIP_OK || count < 0)
+        return false;
+    Runs.resize(static_cast<size_t>(count));
+    return Get(Runs.data(), count, &count) == CDRIP_OK;
+}

@@ -35,6 +35,16 @@ void RuntimeRipSource::LastJitterError(int32_t &FirstSector, int32_t &LastSector
     cdrip3::CR_GetLastJitterErrorPosition(&FirstSector, &LastSector);
 }
 
+bool RuntimeRipSource::Damage(std::vector<TCdRipDamageRun> &Runs)
+{
+    return ReadRipDamage(cdrip3::CR_GetRipDamage, Runs);
+}
+
+bool RuntimeRipSource::MediumPresent()
+{
+    return cdrip3::CR_IsMediaLoaded() != 0;
+}
+
 int32_t RuntimeRipSource::Close()
 {
     return cdrip3::CR_CloseRipper();

@@ -15,6 +15,8 @@ class RuntimeRipSource : public RipSource {
     int32_t PercentCompleted() override;
     int32_t JitterErrors() override;
     void LastJitterError(int32_t &FirstSector, int32_t &LastSector) override;
+    bool Damage(std::vector<TCdRipDamageRun> &Runs) override;
+    bool MediumPresent() override;
     int32_t Close() override;
     void Attach(ReaderThread *Reader) override;
 };

@@ -21,6 +21,25 @@ mode_t NewFileMode()
 
 } // namespace
 
+void RemoveLeftovers(const QString &FinalPath, const QDateTime &Before)
+{
+    const QFileInfo final(FinalPath);
+    // Open's names: "." + the final name + "." + eight hexadecimal digits + ".part".
+    const QString prefix = QLatin1Char('.') + final.fileName() + QLatin1Char('.');
+    const QString suffix = QStringLiteral(".part");
+    const QDir folder = final.dir();
+    for (const QFileInfo &entry : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+        const QString name = entry.fileName();
+        if (name.size() != prefix.size() + 8 + suffix.size() || !name.startsWith(prefix) ||
+            !name.endsWith(suffix))
+            continue;
+        bool hex = false;
+        name.mid(prefix.size(), 8).toUInt(&hex, 16);
+        if (hex && entry.lastModified() < Before)
+            QFile::remove(entry.filePath());
+    }
+}
+
 RipError FileError(const QString &Path, const QString &Reason)
 {
     RipError error;
@@ -111,6 +130,12 @@ bool StagedFile::Commit(RipError &Error)
     }
     open_ = false;
     return true;
+}
+
+bool StagedFile::CommitAs(const QString &Path, RipError &Error)
+{
+    finalPath_ = Path;
+    return Commit(Error);
 }
 
 void StagedFile::Discard()

@@ -5,6 +5,7 @@
 
 #include "quavrel/engine/pipeline/rip_error.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QString>
 
@@ -27,6 +28,8 @@ class StagedFile {
     // Flushes the file to the disk and renames it to the final name, with the permissions a new
     // file gets. False with a FileWrite error; the temporary file is then removed.
     bool Commit(RipError &Error);
+    // The same under another name in the same folder.
+    bool CommitAs(const QString &Path, RipError &Error);
     // Removes the temporary file.
     void Discard();
 
@@ -37,6 +40,10 @@ class StagedFile {
     QString temporaryPath_;
     bool open_ = false;
 };
+
+// Removes the temporary files a StagedFile of FinalPath left behind (a process killed while it
+// wrote) that were last written before Before: those of a run in progress are newer.
+void RemoveLeftovers(const QString &FinalPath, const QDateTime &Before);
 
 // A FileWrite error for Path with Reason.
 RipError FileError(const QString &Path, const QString &Reason = {});

@@ -4,6 +4,7 @@
 #include "quavrel/engine/pipeline/rip_source.h"
 #include "quavrel/engine/pipeline/staged_file.h"
 #include "quavrel/engine/pipeline/worker_pool.h"
+#include "quavrel/engine/rip/rip_texts.h"
 #include "quavrel/engine/verify/accuraterip_disc.h"
 #include "quavrel/naming/output_names.h"
 
@@ -280,6 +281,8 @@ void DiscRip::QueueTrack(int Track)
             extras.Cover = cover_;
         return extras;
     });
+    // What a killed run left of this track is of no use to anyone.
+    RemoveLeftovers(FileOf(Track), request_.Started);
     RipCallbacks callbacks;
     TrackChecksums *sums = queued.Sums.get();
     callbacks.Pcm = [sums](const uint8_t *pcm, size_t bytes) { sums->Feed(pcm, bytes); };
@@ -342,11 +345,14 @@ TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progre
     // Nothing read ahead: the drive is free again until the next track is asked for.
     if (queued_.empty())
         pipeline_.reset();
+    if (!report.File.isEmpty())
+        rip.File = report.File;
     rip.Crc32 = queued.Sums->Crc32();
     rip.V1 = queued.Sums->V1();
     rip.V2 = queued.Sums->V2();
-    // The database's checksums are of the drive's own samples; it knows no hidden track.
-    rip.Checksummed = !hidden && source_.Channels() == 2 && source_.Rate() == 44100;
+    // The database's checksums are of the drive's own samples; it knows no hidden track, and lost
+    // audio is not the disc's.
+    rip.Checksummed = !hidden && !rip.Damaged() && source_.Channels() == 2 && source_.Rate() == 44100;
     if (rip.Done()) {
         Verify(rip);
         if (queued.Meter) {
@@ -471,7 +477,7 @@ QStringList DiscRip::Finish()
     session.Lookup = lookup_;
     std::map<int, ReportTrack> tracks;
     for (const TrackRip &rip : results_) {
-        if (!rip.Done())
+        if (!rip.Written())
             continue;
         ReportTrack track;
         track.Number = rip.Track;
@@ -485,7 +491,8 @@ QStringList DiscRip::Finish()
         track.Checksummed = rip.Checksummed;
         track.Verdict = rip.Verdict;
         track.JitterErrors = rip.Report.JitterErrors;
-        track.DamagedSectors = rip.Report.DamagedSectors;
+        track.RepairedSectors = rip.Report.RepairedSectors;
+        track.Damage = DamageText(rip.Report, rip.Range, kAllAreas);
         track.NameShortened = rip.NameShortened;
         if (request_.Disc.HasTrack(rip.Track)) {
             const DiscTrack &entry = request_.Disc.Track(rip.Track);

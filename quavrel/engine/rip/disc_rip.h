@@ -67,7 +67,7 @@ struct RipRequest {
 // How one track of the command went.
 struct TrackRip {
     int Track = 0;
-    QString File; // the full path
+    QString File; // the full path: the file written, else the track's final name
     SectorRange Range;
     RipReport Report;
     uint32_t Crc32 = 0;
@@ -81,7 +81,10 @@ struct TrackRip {
     double Peak = 0;
 
     bool Done() const { return Report.Outcome == RipOutcome::Done; }
-    bool Damaged() const { return Report.DamagedChunks > 0 || Report.JitterErrors > 0; }
+    // Some audio was lost: File is the track's damaged name.
+    bool Damaged() const { return Report.Outcome == RipOutcome::Damaged; }
+    // A file of the track was put in place, complete or damaged.
+    bool Written() const { return Done() || Damaged(); }
 };
 
 class DiscRip {

@@ -14,6 +14,7 @@ const QString kFileLabel = QStringLiteral("  Fichier : ");
 const QString kSectorsLabel = QStringLiteral("  Secteurs : ");
 const QString kResultLabel = QStringLiteral("  Résultat : ");
 const QString kChecksumsLabel = QStringLiteral("  AccurateRip v1 : ");
+const QString kDamageLabel = QStringLiteral("  Endommagée : ");
 
 QString Hex(uint32_t value)
 {
@@ -101,9 +102,11 @@ QStringList BlockOf(const ReportTrack &track)
     if (track.Checksummed)
         lines << kChecksumsLabel + QStringLiteral("%1, v2 : %2").arg(Hex(track.V1), Hex(track.V2));
     lines << kResultLabel + TrackVerdictText(track).section(QStringLiteral(" : "), 1, -1)
-          << QStringLiteral("  Erreurs de gigue : %1, secteurs réparés ou sautés : %2")
+          << QStringLiteral("  Erreurs de gigue : %1, secteur(s) réparé(s) par paranoïa : %2")
                  .arg(track.JitterErrors)
-                 .arg(track.DamagedSectors);
+                 .arg(track.RepairedSectors);
+    if (!track.Damage.isEmpty())
+        lines << kDamageLabel + track.Damage;
     if (track.NameShortened)
         lines << QStringLiteral("  Nom raccourci : le titre ne tenait pas dans un nom de fichier");
     return lines;
@@ -115,6 +118,8 @@ QString TrackVerdictText(const ReportTrack &Track)
 {
     if (Track.Number == 0)
         return QStringLiteral("Piste 0 : AccurateRip non vérifiée : la base ne connaît pas la piste cachée");
+    if (!Track.Damage.isEmpty())
+        return QStringLiteral("Piste %1 : AccurateRip non vérifiée : piste endommagée").arg(Track.Number);
     if (!Track.Checksummed)
         return QStringLiteral("Piste %1 : AccurateRip non vérifiée : format autre que 44100 Hz stéréo")
             .arg(Track.Number);
@@ -146,8 +151,10 @@ QString RipLogText(const RipSession &Session)
 
     int exact = 0;
     int mismatch = 0;
+    int damaged = 0;
     for (const ReportTrack *track : InTrackOrder(Session)) {
         lines << QString() << BlockOf(*track);
+        damaged += track->Damage.isEmpty() ? 0 : 1;
         if (track->Checksummed && track->Verdict.Result == AccurateRipResult::Exact)
             ++exact;
         else if (track->Checksummed && track->Verdict.Result == AccurateRipResult::Mismatch)
@@ -161,6 +168,10 @@ QString RipLogText(const RipSession &Session)
                  .arg(exact)
                  .arg(mismatch)
                  .arg(count - exact - mismatch);
+    if (damaged > 0)
+        lines << QStringLiteral(
+                     "Pistes endommagées : %1, leur audio est incomplet (fichiers « (endommagé) »)")
+                     .arg(damaged);
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
@@ -191,6 +202,8 @@ std::optional<std::vector<ReportTrack>> TracksOfLog(const QString &Log, const QS
                 const QRegularExpressionMatch range = sectors.match(line.mid(kSectorsLabel.size()));
                 track.FirstSector = range.captured(1).toInt();
                 track.LastSector = range.captured(2).toInt();
+            } else if (line.startsWith(kDamageLabel)) {
+                track.Damage = line.mid(kDamageLabel.size());
             } else if (line.startsWith(kChecksumsLabel)) {
                 track.Checksummed = true;
             } else if (line.startsWith(kResultLabel)) {

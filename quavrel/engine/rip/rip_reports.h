@@ -14,7 +14,7 @@
 #include <QString>
 #include <QStringList>
 
-// One track ripped to a complete file; number 0 is the hidden track.
+// One track ripped to a file, complete or damaged; number 0 is the hidden track.
 struct ReportTrack {
     int Number = 0;
     QString Title; // "" when unknown
@@ -28,7 +28,9 @@ struct ReportTrack {
     bool Checksummed = false;
     AccurateRipVerdict Verdict;
     int32_t JitterErrors = 0;
-    int32_t DamagedSectors = 0;
+    // Sectors paranoia corrected; what was lost and where (DamageText), empty for complete audio.
+    int32_t RepairedSectors = 0;
+    QString Damage;
     // The title was shortened to make the file's name fit.
     bool NameShortened = false;
     // What the disc says of the track: its pre-gap (in the file before, when it has one), ISRC

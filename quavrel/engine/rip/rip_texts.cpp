@@ -5,16 +5,57 @@
 #include <algorithm>
 
 #include <QFileInfo>
+#include <QStringList>
 
-bool HasDamage(const RipReport &Report)
+namespace {
+
+// m:ss.ff of a sector within the track.
+QString TrackTime(int32_t Sector, const SectorRange &Track)
 {
-    return Report.DamagedChunks > 0 || Report.JitterErrors > 0;
+    const int32_t at = std::max(Sector - Track.First, 0);
+    return QStringLiteral("%1:%2.%3")
+        .arg(at / 4500)
+        .arg(at / 75 % 60, 2, 10, QLatin1Char('0'))
+        .arg(at % 75, 2, 10, QLatin1Char('0'));
 }
 
-QString DamagedText(const QString &What, const RipReport &Report)
+} // namespace
+
+QString DamageText(const RipReport &Report, const SectorRange &Track, int Areas)
 {
-    QString text =
-        What + QStringLiteral(" : %1 secteur(s) endommagé(s)").arg(std::max(Report.DamagedSectors, 1));
+    if (Report.Lost.empty())
+        return {};
+    const int32_t unreadable = Report.LostSectors(false);
+    const int32_t c2 = Report.LostSectors(true);
+    QStringList what;
+    if (unreadable > 0)
+        what << QStringLiteral("%1 secteur(s) illisible(s)").arg(unreadable);
+    if (c2 > 0)
+        what << QStringLiteral("%1 secteur(s) erroné(s) (C2)").arg(c2);
+    QStringList where;
+    for (const LostRun &run : Report.Lost) {
+        if (where.size() == Areas)
+            break;
+        where << (run.First == run.Last
+                      ? TrackTime(run.First, Track)
+                      : TrackTime(run.First, Track) + QStringLiteral("–") + TrackTime(run.Last, Track));
+    }
+    const auto others = static_cast<qsizetype>(Report.Lost.size()) - where.size();
+    QString areas = where.join(QStringLiteral(", "));
+    if (others > 0)
+        areas += QStringLiteral(" et %1 autre(s)").arg(others);
+    return what.join(QStringLiteral(" et ")) + QStringLiteral(" (") + areas +
+           QStringLiteral(" dans la piste)");
+}
+
+QString DamagedTrackText(const TrackRip &Rip)
+{
+    return QStringLiteral("Piste %1 endommagée : ").arg(Rip.Track) + DamageText(Rip.Report, Rip.Range, 1);
+}
+
+QString RepairedText(const QString &What, const RipReport &Report)
+{
+    QString text = What + QStringLiteral(" : %1 secteur(s) réparé(s)").arg(Report.RepairedSectors);
     if (!Report.JitterFile.isEmpty())
         text += QStringLiteral(" (voir ") + QFileInfo(Report.JitterFile).fileName() + QLatin1Char(')');
     return text;
@@ -37,7 +78,11 @@ QString TrackResultText(const TrackRip &Rip)
     const RipReport &report = Rip.Report;
     switch (report.Outcome) {
     case RipOutcome::Done:
-        return HasDamage(report) ? DamagedText(QStringLiteral("terminé"), report) : QStringLiteral("terminé");
+        return report.RepairedSectors > 0
+                   ? QStringLiteral("terminé, %1 secteur(s) réparé(s)").arg(report.RepairedSectors)
+                   : QStringLiteral("terminé");
+    case RipOutcome::Damaged:
+        return QStringLiteral("endommagée : ") + DamageText(report, Rip.Range, 3);
     case RipOutcome::Cancelled:
         return QStringLiteral("annulé");
     case RipOutcome::Failed:

@@ -2,23 +2,32 @@
 // How a track's rip ended, in the French both front ends show: the window inside its own
 // specified texts, the command line in its progress and summary.
 
+#include "quavrel/disc/disc.h"
 #include "quavrel/engine/pipeline/rip_pipeline.h"
 
 #include <QString>
 
 struct TrackRip;
 
-// Repaired or skipped sectors came with the track.
-bool HasDamage(const RipReport &Report);
-// What + " : N secteur(s) endommagé(s) (voir <jitter list>)".
-QString DamagedText(const QString &What, const RipReport &Report);
+// Every damaged area, for the log.
+inline constexpr int kAllAreas = 1 << 30;
+
+// What was lost and where, times within the track (m:ss.ff from its start): "4387 secteur(s)
+// illisible(s) (1:02.15–2:40.00 dans la piste)", at most Areas areas named ("et 2 autre(s)" for
+// the rest); empty when nothing was lost.
+QString DamageText(const RipReport &Report, const SectorRange &Track, int Areas);
+// The window's status for a damaged track, short enough for its status bar:
+// "Piste 3 endommagée : 4387 secteur(s) illisible(s) (1:02.15–2:40.00 dans la piste)".
+QString DamagedTrackText(const TrackRip &Rip);
+// What + " : N secteur(s) réparé(s) (voir <jitter list>)": sectors paranoia corrected.
+QString RepairedText(const QString &What, const RipReport &Report);
 // What + " échoué : " + the reason.
 QString FailedText(const QString &What, const RipError &Error);
 // How the window says a track failed: the drive's refusal of the range as the ripping library's
 // error, "Erreur : CDRIP Erreur (…)", anything else as FailedText.
 QString RipFailureText(const QString &What, const RipError &Error);
 
-// "terminé", "terminé, N secteur(s) endommagé(s) …", "annulé", "échec : <reason>".
+// "terminé", "terminé, N secteur(s) réparé(s)", "endommagée : …", "annulé", "échec : <reason>".
 QString TrackResultText(const TrackRip &Rip);
 // The track's AccurateRip verdict in a few words: "exacte (7)", "différente (7)", "absente",
 // "hors ligne", "non vérifiée".

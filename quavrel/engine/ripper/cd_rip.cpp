@@ -33,6 +33,8 @@ class LinkedRipSource : public RipSource {
     {
         CR_GetLastJitterErrorPosition(&FirstSector, &LastSector);
     }
+    bool Damage(std::vector<TCdRipDamageRun> &Runs) override { return ReadRipDamage(CR_GetRipDamage, Runs); }
+    bool MediumPresent() override { return CR_IsMediaLoaded() != 0; }
     int32_t Close() override { return CR_CloseRipper(); }
     int Channels() const override { return OutputChannels(format_); }
     int Rate() const override { return OutputRate(format_); }
