@@ -35,8 +35,9 @@ case "$kind" in
     # glibc's getaddrinfo_a resolves on threads it starts itself, which ThreadSanitizer never sees
     # created: it crashes in them. Literal addresses need no resolver; these tests look names up.
     # The whole-disc rip of every format: ThreadSanitizer sees the reader thread's queue raced with
-    # both sides under its mutex, which no other rip test shows; it is not understood yet, so that
-    # one test runs in the other builds only.
+    # both sides under its mutex, which no other rip test shows (it is the one that starts other
+    # programs through QProcess between its rips); not understood yet, so that one test runs in the
+    # other builds only.
     skip=(-E 'CddbLevels\.EveryFailureSaysWhy|Transport\.UnknownHostFails|Transport\.AbortWhileTheHostNameIsLookedUp|DiscRipTest\.EveryFormatIsOneCommandWithTheDiscsAudioAndTags')
     ;;
   *)
