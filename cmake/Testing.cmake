@@ -6,6 +6,7 @@ find_package(GTest REQUIRED)
 function(quavrel_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
+  set_property(GLOBAL APPEND PROPERTY QUAVREL_TESTS ${T_NAME})
   target_link_libraries(${T_NAME} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${T_LIBS})
   quavrel_warnings(${T_NAME})
   set(env "QUAVREL_BUILD_DIR=${CMAKE_BINARY_DIR}" "QUAVREL_SOURCE_DIR=${CMAKE_SOURCE_DIR}"

@@ -77,6 +77,17 @@ void TNameLookup::Start(const std::string &host, unsigned port)
     block_->hints.ai_family = AF_UNSPEC;
     block_->hints.ai_socktype = SOCK_STREAM;
     block_->hints.ai_flags = AI_NUMERICSERV | AI_ADDRCONFIG;
+    // A literal address is taken at once, with no thread of the resolver's behind it.
+    addrinfo literal = block_->hints;
+    literal.ai_flags |= AI_NUMERICHOST;
+    if (getaddrinfo(block_->host.c_str(), block_->service.c_str(), &literal, &block_->request.ar_result) ==
+        0) {
+        for (const addrinfo *address = block_->request.ar_result; address; address = address->ai_next)
+            addresses_.push_back(address);
+        state_ = State::Done;
+        return;
+    }
+    block_->request.ar_result = nullptr;
     block_->request.ar_name = block_->host.c_str();
     block_->request.ar_service = block_->service.c_str();
     block_->request.ar_request = &block_->hints;

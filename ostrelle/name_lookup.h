@@ -17,7 +17,8 @@ class TNameLookup {
     TNameLookup(const TNameLookup &) = delete;
     TNameLookup &operator=(const TNameLookup &) = delete;
 
-    // Starts looking up host for TCP port. Failed at once when the lookup cannot be started.
+    // Starts looking up host for TCP port. Failed at once when the lookup cannot be started; Done
+    // at once for a literal address.
     void Start(const std::string &host, unsigned port);
 
     // Waits at most timeoutMs for the lookup to end and returns the state.

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything (benchmarks included) and runs the whole test suite
-# (with the drive-dependent programs once more on emulated drives only, label "emulated"), then
-# Ostrelle's suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# (with the drive-dependent programs once more on emulated drives only, label "emulated"); then the
+# whole suite again under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer
+# (scripts/sanitize.sh asan), the parts that run threads under ThreadSanitizer
+# (scripts/sanitize.sh tsan), and the fuzzers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,8 +14,6 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j "$jobs"
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUAVREL_SANITIZE=ON -DQUAVREL_ONLY_OSTRELLE=ON
-cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+bash scripts/sanitize.sh asan
+bash scripts/sanitize.sh tsan
 bash scripts/fuzz.sh

@@ -426,8 +426,12 @@ std::optional<Built> FromCdio(const std::string &path, const std::string &text, 
         track.preEmphasis = cdio_get_track_preemphasis(cdio, number) == CDIO_TRACK_FLAG_TRUE;
         track.fourChannel = cdio_get_track_channels(cdio, number) == 4;
         if (char *isrc = cdio_get_track_isrc(cdio, number)) {
-            track.isrc = isrc;
+            // libcdio takes a cue sheet's ISRC line as it is; it reaches terminals, tags and cue sheets.
+            const std::string text = isrc;
             cdio_free(isrc);
+            if (text.size() == 12 &&
+                text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789") == std::string::npos)
+                track.isrc = text;
         }
         built.tracks.push_back(std::move(track));
         if (gap.postgap > 0)
@@ -438,8 +442,11 @@ std::optional<Built> FromCdio(const std::string &path, const std::string &text, 
     if (char *mcn = cdio_get_mcn(cdio)) {
         built.catalog = mcn;
         cdio_free(mcn);
-        if (built.catalog.find_first_not_of('0') == std::string::npos)
-            built.catalog.clear(); // all zeros: no catalogue number
+        // All zeros is no catalogue number; anything but 13 digits (an NRG's bytes) is none either.
+        if (built.catalog.size() != 13 ||
+            built.catalog.find_first_not_of("0123456789") != std::string::npos ||
+            built.catalog.find_first_not_of('0') == std::string::npos)
+            built.catalog.clear();
     }
     const std::string cdTextFile = cue ? CueCdTextFile(text) : std::string();
     built.cdText = !cdTextFile.empty() ? CdTextFilePacks(Beside(path, cdTextFile))

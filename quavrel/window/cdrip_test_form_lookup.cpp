@@ -8,6 +8,7 @@
 #include "quavrel/metadata/cddb/cddb_server_record.h"
 #include "quavrel/metadata/cddb/cddb_source.h"
 #include "quavrel/metadata/cdtext/cdtext_source.h"
+#include "quavrel/metadata/lookup/plain_text.h"
 #include "quavrel/metadata/musicbrainz/musicbrainz_source.h"
 #include "quavrel/window/cdrip_test_form.h"
 #include "quavrel/window/matches_form.h"
@@ -143,7 +144,8 @@ bool TCDRipTestForm::StartCddbRequest()
 
 QString TCDRipTestForm::FromCddb(const char *text) const
 {
-    return FromCddbText(text, cddbUtf8_);
+    // The server's words (its sites, its reasons) are shown and stored: nothing of a terminal's.
+    return PlainText(FromCddbText(text, cddbUtf8_));
 }
 
 QString TCDRipTestForm::WithCddbReason(const QString &message) const

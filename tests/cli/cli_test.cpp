@@ -97,6 +97,24 @@ class CliTest : public ::testing::Test {
         server_ = std::make_unique<ostrelle_test::CddbServerProcess>(entries_.path().toStdString());
     }
 
+    // The demo disc's entry in category rock with another album and genre, stored in UTF-8.
+    void ServeDemoEntryWith(const QString &album, const QString &genre)
+    {
+        QFile demo(DemoEntry().filePath());
+        ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+        QStringList lines = QString::fromLatin1(demo.readAll()).split(QLatin1Char('\n'));
+        for (QString &line : lines) {
+            if (line.startsWith(QLatin1String("DTITLE=")))
+                line = QStringLiteral("DTITLE=Orchestre de démonstration / ") + album;
+            else if (line.startsWith(QLatin1String("DGENRE=")))
+                line = QStringLiteral("DGENRE=") + genre;
+        }
+        QDir(entries_.path()).mkpath(QStringLiteral("rock"));
+        WriteFile(entries_.filePath(QStringLiteral("rock/") + DemoEntry().fileName()).toStdString(),
+                  lines.join(QLatin1Char('\n')).toStdString());
+        server_ = std::make_unique<ostrelle_test::CddbServerProcess>(entries_.path().toStdString());
+    }
+
     void StoreSettings(const std::map<QString, QString> &values)
     {
         QSettings settings(config_.filePath(QStringLiteral("Quavrel/Quavrel.ini")), QSettings::IniFormat);
@@ -329,4 +347,56 @@ TEST_F(CliTest, LookupSourcesAskCddbThenMusicBrainzAsChosen)
     const CliResult both = RunCli({"lookup", "--source", "both", "--json"}, env_);
     EXPECT_EQ(both.exitCode, 0) << both.err;
     EXPECT_NE(both.out.find("Orchestre de démonstration"), std::string::npos) << both.out;
+}
+
+TEST_F(CliTest, AServersControlCharactersReachNeitherTheTerminalNorTheFilesNorTheirTags)
+{
+    const auto clean = [](const std::string &text) {
+        for (const char *control : {"\x1b", "\x07", "\xc2\x9b", "\xc2\x9c", "\xc2\x9d"})
+            if (text.find(control) != std::string::npos)
+                return false;
+        return true;
+    };
+    const auto serve = [this](const QString &album, const QString &genre) {
+        ServeDemoEntryWith(album, genre);
+        StoreSettings({{QStringLiteral("Répertoire"), out_.path() + QLatin1Char('/')},
+                       {QStringLiteral("Nom de Serveur"), QString::fromStdString(server_->Address())},
+                       {QStringLiteral("Textes en UTF-8"), QStringLiteral("1")},
+                       {QStringLiteral("Encodeur"), QStringLiteral("0")}});
+    };
+
+    // A terminal's title escape as raw bytes: the reply is not well formed, refused whole, and the
+    // reason quotes none of it.
+    serve(QStringLiteral("Disque de démonstration"), QStringLiteral("Rock\x1b]0;pwned\x07"));
+    const CliResult raw = RunCli({"lookup"}, env_);
+    EXPECT_EQ(raw.exitCode, 4) << raw.err;
+    EXPECT_NE(raw.err.find("caractère de contrôle"), std::string::npos) << raw.err;
+    EXPECT_TRUE(clean(raw.out + raw.err)) << raw.out << raw.err;
+
+    // The same escapes as C1 controls, which are text to the reply's checks: out of every name.
+    serve(QStringLiteral("Disque\u009b2J"), QStringLiteral("Rock\u009d0;pwned\u009c"));
+    const CliResult json = RunCli({"lookup", "--json"}, env_);
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_TRUE(clean(json.out + json.err)) << json.out << json.err;
+    const QJsonObject found = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
+    EXPECT_EQ(found.value(QStringLiteral("genre")).toString(), QStringLiteral("Rock0;pwned"));
+    EXPECT_EQ(found.value(QStringLiteral("album")).toString(), QStringLiteral("Disque2J"));
+
+    const CliResult rip = RunCli({"rip", "-t", "1"}, env_);
+    ASSERT_EQ(rip.exitCode, 0) << rip.err;
+    EXPECT_TRUE(clean(rip.out + rip.err)) << rip.out << rip.err;
+    EXPECT_NE(rip.err.find("Orchestre de démonstration / Disque2J"), std::string::npos) << rip.err;
+    QStringList files;
+    for (QDirIterator it(out_.path(), {QStringLiteral("*.ogg")}, QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext();)
+        files << it.next();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(files.front().contains(QStringLiteral("/Disque2J/"))) << files.front().toStdString();
+    QProcess comments;
+    comments.start(QStringLiteral("vorbiscomment"), {files.front()});
+    ASSERT_TRUE(comments.waitForFinished(60000));
+    const QByteArray tags = comments.readAllStandardOutput();
+    EXPECT_TRUE(clean(tags.toStdString())) << tags.toStdString();
+    EXPECT_TRUE(tags.contains("GENRE=Rock0;pwned\n")) << tags.toStdString();
+    EXPECT_TRUE(tags.contains("ALBUM=Disque2J\n")) << tags.toStdString();
 }

@@ -181,17 +181,21 @@ TEST(DriveCatalogue, NoFileOfTheListOrOfAnImageIsReadUnlessItIsARegularFile)
     std::filesystem::copy_file(bin, folder / "named.bin");
     std::ofstream(folder / "named.cue")
         << "FILE \"pipe.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
+    std::ofstream(folder / "zero.cue")
+        << "FILE \"/dev/zero\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
     std::ofstream(folder / "pipe.toc") << "CD_DA\n\nTRACK AUDIO\nFILE \"pipe.bin\" 0\n";
     std::ofstream(folder / "zero.toc")
         << "CD_DA\n\nTRACK AUDIO\nFILE \"" << (folder / "zero.bin").string() << "\" 0\n";
-    ScopedEnvironment listed("QUAVREL_DRIVES", (folder / "named.cue").string() + ":" +
-                                                   (folder / "pipe.toc").string() + ":" +
-                                                   (folder / "zero.toc").string());
-    for (const char *image : {"named.cue", "pipe.toc", "zero.toc"}) {
+    ScopedEnvironment listed("QUAVREL_DRIVES",
+                             (folder / "named.cue").string() + ":" + (folder / "zero.cue").string() + ":" +
+                                 (folder / "pipe.toc").string() + ":" + (folder / "zero.toc").string());
+    const std::pair<const char *, std::string> images[] = {{"named.cue", (folder / "pipe.bin").string()},
+                                                           {"zero.cue", "/dev/zero"},
+                                                           {"pipe.toc", (folder / "pipe.bin").string()},
+                                                           {"zero.toc", (folder / "zero.bin").string()}};
+    for (const auto &[image, data] : images) {
         const size_t index = IndexOf((folder / image).string());
-        const std::string data = std::string(image) == "zero.toc" ? "zero.bin" : "pipe.bin";
-        EXPECT_EQ(drives::MediumProblem(index),
-                  "le fichier audio n'est pas un fichier ordinaire : " + (folder / data).string());
+        EXPECT_EQ(drives::MediumProblem(index), "le fichier audio n'est pas un fichier ordinaire : " + data);
         drives::DiscToc toc;
         EXPECT_EQ(drives::ReadToc(index, toc), DriveError::NoMedium) << image;
     }

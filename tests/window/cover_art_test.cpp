@@ -19,6 +19,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -200,6 +201,39 @@ TEST_F(CoverArtTest, NoImageARedirectionOutOfTheWebAHugeAnswerOrSilenceLeaveTheR
         EXPECT_TRUE(Log().contains(QStringLiteral("Pochette : aucune (") + reason)) << Log().toStdString();
     }
     EXPECT_FALSE(QFile::exists(out_.filePath("cover.jpg")));
+}
+
+TEST_F(CoverArtTest, TheRipsCancelEndsTheWaitForTheCoverAndForTheDatabaseAtOnce)
+{
+    TCDRipTestForm &window = Matched();
+    // Far beyond what the test waits: only the cancel ends these requests.
+    window.CoverArt.IdleMs = 60000;
+    window.CoverArt.TotalMs = 60000;
+    ScriptedReply silent;
+    silent.silent = true;
+    for (const bool cover : {true, false}) {
+        SCOPED_TRACE(cover ? "cover" : "database");
+        window.Controls()->pochette->setCurrentIndex(cover ? 2 : 0);
+        window.AccurateRipServer = cover ? QString() : service_.BaseUrl().toString();
+        service_.Script({silent});
+        const qsizetype asked = service_.Targets().size() + 1;
+        QElapsedTimer clock;
+        const Watch cancel([&] { return service_.Targets().size() == asked; },
+                           [&] {
+                               clock.start();
+                               window.btnCancelRipClick();
+                           });
+        RipTrackTwo(kFormatFlac);
+        ASSERT_TRUE(cancel.Fired());
+        EXPECT_LT(clock.elapsed(), 3000);
+        EXPECT_TRUE(service_.Targets().back().contains(cover ? "/front-500" : "/accuraterip/"))
+            << service_.Targets().back().toStdString();
+        // The cover is asked for before the audio, the database after it.
+        EXPECT_EQ(QFile::exists(out_.filePath("2.flac")), !cover);
+    }
+    // The file is whole, and unverified.
+    EXPECT_EQ(window.VerifyNoteText(),
+              QStringLiteral("Piste 2 : AccurateRip non vérifiée : base injoignable"));
 }
 
 } // namespace

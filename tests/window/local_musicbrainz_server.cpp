@@ -7,6 +7,7 @@
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -90,9 +91,23 @@ void LocalMusicBrainzServer::Answer(QTcpSocket *socket, const QByteArray &head)
     const ScriptedReply &reply = replies_[next_++];
     if (reply.silent)
         return;
+    const qint64 length = reply.announcedLength >= 0 ? reply.announcedLength : reply.body.size();
     socket->write("HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reply.reason +
                   "\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: " +
-                  QByteArray::number(reply.body.size()) + "\r\n" + reply.headers +
-                  "Connection: close\r\n\r\n" + reply.body);
-    socket->disconnectFromHost();
+                  QByteArray::number(length) + "\r\n" + reply.headers + "Connection: close\r\n\r\n");
+    if (reply.dripMs <= 0) {
+        socket->write(reply.body);
+        socket->disconnectFromHost();
+        return;
+    }
+    auto *drip = new QTimer(socket);
+    connect(drip, &QTimer::timeout, socket, [socket, drip, body = reply.body, sent = qsizetype{0}]() mutable {
+        if (sent == body.size() || socket->state() != QAbstractSocket::ConnectedState) {
+            drip->stop();
+            socket->disconnectFromHost();
+            return;
+        }
+        socket->write(body.mid(sent++, 1));
+    });
+    drip->start(reply.dripMs);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A web service on a loopback port, in the test's own process, answering each request with the
-// next scripted reply: plain HTTP, or TLS with the test certificate. It serves from the event loop
-// that the client's wait runs.
+// next scripted reply: plain HTTP, or TLS with the test certificate; a reply may announce another
+// length than its body's, or drip it. It serves from the event loop that the client's wait runs.
 
 #include <memory>
 #include <vector>
@@ -25,6 +25,10 @@ struct ScriptedReply {
     bool silent = false;
     // More header lines, each ended with "\r\n" ("Location: ...\r\n").
     QByteArray headers{};
+    // The Content-Length sent, when it is not the body's: the connection closes after the body.
+    qint64 announcedLength = -1;
+    // The body a byte at a time, one every dripMs.
+    int dripMs = 0;
 };
 
 class LocalMusicBrainzServer : public QObject {

@@ -11,6 +11,7 @@
 #include "ui_TfrmProgress.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 
 namespace {
 
@@ -332,6 +333,36 @@ TEST_F(MusicBrainzLookupTest, AbandoningEndsTheLookupWithoutAskingTheNextSource)
         ASSERT_TRUE(abandon.Fired());
     }
     EXPECT_EQ(messages_, QStringList{kFailed + QStringLiteral("requête abandonnée")});
+}
+
+TEST_F(MusicBrainzLookupTest, AbandonEndsTheWaitForARetryAndForASilentServiceAtOnce)
+{
+    LocalMusicBrainzServer service;
+    service.Script({{503, "Service Unavailable", "{}", false, "Retry-After: 30\r\n"}, Silent()});
+    TCDRipTestForm &window = OpenOn(service, TCDRipTestForm::kSourceMusicBrainz);
+    for (const qsizetype asked : {1, 2}) {
+        SCOPED_TRACE(asked);
+        messages_.clear();
+        QElapsedTimer asking;
+        QElapsedTimer clock;
+        // Well into the wait: the 503 has long been read, the silent request long sent.
+        const Watch abandon(
+            [&] {
+                if (!window.frmProgress().isVisible() || service.Targets().size() != asked)
+                    return false;
+                if (!asking.isValid())
+                    asking.start();
+                return asking.elapsed() > 500;
+            },
+            [&] {
+                clock.start();
+                window.frmProgress().Controls()->Button1->click();
+            });
+        window.btnCalcDiscIDClick();
+        ASSERT_TRUE(abandon.Fired());
+        EXPECT_LT(clock.elapsed(), 3000);
+        EXPECT_EQ(messages_, QStringList{kFailed + QStringLiteral("requête abandonnée")});
+    }
 }
 
 TEST_F(MusicBrainzLookupTest, HttpsWithACertificateTrustedByTheTestOnly)

@@ -1,10 +1,14 @@
 #include "quavrel/metadata/musicbrainz/musicbrainz_client.h"
 
 #include "quavrel/metadata/musicbrainz/request_spacing.h"
+#include "quavrel/metadata/musicbrainz/retry_after.h"
 #include "quavrel/network/network_failure.h"
 
+#include <algorithm>
 #include <memory>
 
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -134,29 +138,52 @@ MusicBrainzResult MusicBrainzClient::Lookup(const Disc &Disc)
     return result;
 }
 
-MusicBrainzClient::Reply MusicBrainzClient::Get(const QUrl &url)
+bool MusicBrainzClient::Pause(qint64 Ms)
 {
     QEventLoop loop;
     loop_ = &loop;
-    struct Clear {
-        QEventLoop *&loop;
-        QNetworkReply *&reply;
-        ~Clear()
-        {
-            loop = nullptr;
-            reply = nullptr;
-        }
-    } clear{loop_, current_};
-
-    Progress(MusicBrainzPhase::Sending);
-    if (const int delay = request_spacing::DelayBeforeNextMs(); delay > 0) {
-        QTimer::singleShot(delay, &loop, &QEventLoop::quit);
+    QTimer::singleShot(static_cast<int>(Ms), &loop, &QEventLoop::quit);
+    if (!aborted_)
         loop.exec();
-    }
-    if (aborted_)
-        return {Reply::Kind::Aborted, {}, QStringLiteral("requête abandonnée")};
-    request_spacing::NoteRequestStart();
+    loop_ = nullptr;
+    return !aborted_;
+}
 
+MusicBrainzClient::Reply MusicBrainzClient::Get(const QUrl &url)
+{
+    const Reply abandoned{Reply::Kind::Aborted, {}, QStringLiteral("requête abandonnée")};
+    const Reply late{Reply::Kind::Failed, {}, QStringLiteral("délai total dépassé")};
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 limit = options_.TotalLimitMs;
+    Progress(MusicBrainzPhase::Sending);
+    qint64 asked = 0;
+    for (;;) {
+        const qint64 wait = std::max<qint64>(asked, request_spacing::DelayBeforeNextMs());
+        if (clock.elapsed() + wait >= limit)
+            return late;
+        if (wait > 0 && !Pause(wait))
+            return abandoned;
+        if (aborted_)
+            return abandoned;
+        request_spacing::NoteRequestStart();
+        std::optional<qint64> retryAfter;
+        Reply reply = Send(url, limit - clock.elapsed(), retryAfter);
+        if (!retryAfter)
+            return reply;
+        // Asked again only when the answer can still come within the limit.
+        if (clock.elapsed() + *retryAfter >= limit) {
+            reply.Reason += QStringLiteral(" ; nouvel essai demandé dans %1 s, au-delà du délai total")
+                                .arg((*retryAfter + 999) / 1000);
+            return reply;
+        }
+        asked = *retryAfter;
+    }
+}
+
+MusicBrainzClient::Reply MusicBrainzClient::Send(const QUrl &url, qint64 RemainingMs,
+                                                 std::optional<qint64> &RetryAfter)
+{
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, UserAgent());
     request.setRawHeader("Accept", "application/json");
@@ -167,18 +194,36 @@ MusicBrainzClient::Reply MusicBrainzClient::Get(const QUrl &url)
         request.setSslConfiguration(tls);
     }
     // Declared before the reply, which goes first: its handlers use them.
+    QEventLoop loop;
     QTimer idle;
     idle.setSingleShot(true);
     idle.setInterval(options_.IdleLimitMs);
-    bool timedOut = false;
+    // Never restarted: a server sending a byte now and then ends here all the same.
+    QTimer total;
+    total.setSingleShot(true);
+    total.setTimerType(Qt::PreciseTimer);
+    total.setInterval(static_cast<int>(std::max<qint64>(RemainingMs, 1)));
+    Ending ending;
     bool receiving = false;
-    bool tooLarge = false;
-    QString tlsReason;
     QNetworkReply *reply = manager_.get(request);
     const std::unique_ptr<QNetworkReply> owner(reply);
+    loop_ = &loop;
     current_ = reply;
+    struct Clear {
+        QEventLoop *&loop;
+        QNetworkReply *&reply;
+        ~Clear()
+        {
+            loop = nullptr;
+            reply = nullptr;
+        }
+    } clear{loop_, current_};
     QObject::connect(&idle, &QTimer::timeout, reply, [&] {
-        timedOut = true;
+        ending.idle = true;
+        reply->abort();
+    });
+    QObject::connect(&total, &QTimer::timeout, reply, [&] {
+        ending.total = true;
         reply->abort();
     });
     const auto moved = [&] {
@@ -192,7 +237,7 @@ MusicBrainzClient::Reply MusicBrainzClient::Get(const QUrl &url)
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [&](qint64 received, qint64) {
         moved();
         if (received > kMaxBody) {
-            tooLarge = true;
+            ending.tooLarge = true;
             reply->abort();
         }
     });
@@ -202,33 +247,41 @@ MusicBrainzClient::Reply MusicBrainzClient::Get(const QUrl &url)
         QStringList texts;
         for (const QSslError &error : errors)
             texts << error.errorString();
-        tlsReason = QStringLiteral("certificat refusé : ") + texts.join(QStringLiteral(" ; "));
+        ending.tlsReason = QStringLiteral("certificat refusé : ") + texts.join(QStringLiteral(" ; "));
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     idle.start();
-    if (!reply->isFinished())
+    total.start();
+    if (!reply->isFinished() && !aborted_)
         loop.exec();
+    if (aborted_ && !reply->isFinished())
+        reply->abort();
     idle.stop();
-    Reply done = Finish(*reply, timedOut, tlsReason, tooLarge);
+    total.stop();
+    Reply done = Finish(*reply, ending);
     // A refused connection is not kept for the next request, which may trust other authorities.
-    if (!tlsReason.isEmpty())
+    if (!ending.tlsReason.isEmpty())
         manager_.clearConnectionCache();
+    const int code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (done.Result == Reply::Kind::Failed && (code == 429 || code == 503))
+        RetryAfter = RetryAfterMs(reply->rawHeader("Retry-After"), QDateTime::currentDateTimeUtc());
     if (done.Result == Reply::Kind::Ok || done.Result == Reply::Kind::NotFound)
         Progress(MusicBrainzPhase::Received);
     return done;
 }
 
-MusicBrainzClient::Reply MusicBrainzClient::Finish(QNetworkReply &reply, bool timedOut,
-                                                   const QString &tlsReason, bool tooLarge) const
+MusicBrainzClient::Reply MusicBrainzClient::Finish(QNetworkReply &reply, const Ending &ending) const
 {
     if (aborted_)
         return {Reply::Kind::Aborted, {}, QStringLiteral("requête abandonnée")};
-    if (timedOut)
+    if (ending.total)
+        return {Reply::Kind::Failed, {}, QStringLiteral("délai total dépassé")};
+    if (ending.idle)
         return {Reply::Kind::Failed, {}, QStringLiteral("délai dépassé")};
-    if (tooLarge)
+    if (ending.tooLarge)
         return {Reply::Kind::Failed, {}, QStringLiteral("réponse trop volumineuse")};
-    if (!tlsReason.isEmpty())
-        return {Reply::Kind::Failed, {}, tlsReason};
+    if (!ending.tlsReason.isEmpty())
+        return {Reply::Kind::Failed, {}, ending.tlsReason};
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid()) {
         if (reply.error() == QNetworkReply::SslHandshakeFailedError)
@@ -238,16 +291,30 @@ MusicBrainzClient::Reply MusicBrainzClient::Finish(QNetworkReply &reply, bool ti
         return {Reply::Kind::Failed, {}, NetworkFailureText(reply)};
     }
     const int code = status.toInt();
-    if (code == 200 && reply.error() == QNetworkReply::NoError)
-        return {Reply::Kind::Ok, reply.readAll(), {}};
+    if (code == 200) {
+        QByteArray body = reply.readAll();
+        bool announced = false;
+        const qint64 length = reply.header(QNetworkRequest::ContentLengthHeader).toLongLong(&announced);
+        // A connection closed early leaves a body that would parse as a shorter, wrong answer.
+        if (announced && body.size() < length)
+            return {Reply::Kind::Failed,
+                    {},
+                    QStringLiteral("réponse incomplète (%1 octets reçus sur %2 annoncés)")
+                        .arg(body.size())
+                        .arg(length)};
+        if (reply.error() != QNetworkReply::NoError)
+            return {
+                Reply::Kind::Failed, {}, QStringLiteral("réponse incomplète : ") + NetworkFailureText(reply)};
+        return {Reply::Kind::Ok, std::move(body), {}};
+    }
     if (code == 404)
         return {Reply::Kind::NotFound, {}, {}};
     QString text = QStringLiteral("statut HTTP %1").arg(code);
     const QString phrase = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
     if (!phrase.isEmpty())
         text += QLatin1Char(' ') + phrase.left(160);
-    // The service answers 503 to a program asking faster than it allows, and when overloaded.
-    if (code == 503)
+    // The service answers 503 (and 429) to a program asking faster than it allows, and when overloaded.
+    if (code == 503 || code == 429)
         text += QStringLiteral(" (trop de requêtes ou service surchargé, réessayez plus tard)");
     return {Reply::Kind::Failed, {}, text};
 }

@@ -4,13 +4,16 @@
 //
 // Lookup runs on the caller's thread and returns when the lookup is over; it runs the event loop
 // while it waits, so a window stays responsive and Abort can be called from a handler. Requests
-// keep one a second for the whole process, and each fails once no byte has moved for the idle
-// limit. QtCore and QtNetwork only.
+// keep one a second for the whole process; each fails once no byte has moved for the idle limit,
+// and once the total limit has passed since it was asked, however the server drips its answer. A
+// 429 or 503 with Retry-After is asked again after the time the service names, while that stays
+// within the total limit. QtCore and QtNetwork only.
 
 #include "quavrel/disc/disc.h"
 #include "quavrel/metadata/musicbrainz/musicbrainz_release.h"
 
 #include <functional>
+#include <optional>
 
 #include <QList>
 #include <QNetworkAccessManager>
@@ -26,7 +29,9 @@ struct MusicBrainzOptions {
     QUrl BaseUrl{QStringLiteral("https://musicbrainz.org")};
     // The contact the service asks programs to name in their User-Agent.
     QString Contact = QStringLiteral("quavrel@example.org");
+    // Without a byte, and for a request in all (its spacing and retries included). Tests lower them.
     int IdleLimitMs = 30000;
+    int TotalLimitMs = 60000;
     // Trusted beside the system's authorities. Only tests set it, for a certificate of their own.
     QList<QSslCertificate> ExtraCaCertificates;
 };
@@ -72,8 +77,19 @@ class MusicBrainzClient {
         QByteArray Body;
         QString Reason;
     };
+    struct Ending {
+        bool idle = false;
+        bool total = false;
+        bool tooLarge = false;
+        QString tlsReason;
+    };
     Reply Get(const QUrl &url);
-    Reply Finish(QNetworkReply &reply, bool timedOut, const QString &tlsReason, bool tooLarge) const;
+    // One exchange with the server, ended after RemainingMs at the latest. RetryAfter is set when
+    // the service asked for the request again later.
+    Reply Send(const QUrl &url, qint64 RemainingMs, std::optional<qint64> &RetryAfter);
+    Reply Finish(QNetworkReply &reply, const Ending &ending) const;
+    // Waits Ms in the event loop; false when the lookup was aborted meanwhile.
+    bool Pause(qint64 Ms);
     QUrl DiscUrl(const QString &discId, const QString &toc) const;
     void Progress(MusicBrainzPhase phase);
 

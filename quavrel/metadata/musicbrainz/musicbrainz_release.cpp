@@ -1,5 +1,9 @@
 #include "quavrel/metadata/musicbrainz/musicbrainz_release.h"
 
+#include "quavrel/metadata/lookup/plain_text.h"
+
+#include <algorithm>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -37,6 +41,19 @@ std::optional<QJsonObject> OurMedium(const QJsonArray &media, const QString &dis
             return object;
     }
     return std::nullopt;
+}
+
+bool Blank(const QString &text)
+{
+    return PlainText(text).trimmed().isEmpty();
+}
+
+// A release whose fields are all null or empty would fill the window with empty names.
+bool NamesSomething(const MusicBrainzRelease &release)
+{
+    return !Blank(release.Title) || !Blank(release.ArtistCredit) ||
+           std::any_of(release.TrackTitles.begin(), release.TrackTitles.end(),
+                       [](const QString &title) { return !Blank(title); });
 }
 
 } // namespace
@@ -87,7 +104,8 @@ MusicBrainzAnswer ParseDiscIdAnswer(const QByteArray &Json, const QString &DiscI
             found.TrackTitles << title;
             found.RecordingIds << recording.value(QLatin1String("id")).toString();
         }
-        answer.Releases.push_back(std::move(found));
+        if (NamesSomething(found))
+            answer.Releases.push_back(std::move(found));
     }
     return answer;
 }

@@ -37,6 +37,6 @@ struct MusicBrainzAnswer {
 };
 
 // The releases of Json that hold our disc: the medium whose disc list holds DiscId, or else (an
-// answer to a toc request) the first medium with TrackCount tracks. A release with no such medium
-// is left out.
+// answer to a toc request) the first medium with TrackCount tracks. A release with no such medium,
+// or without a title, an artist or a track title that is more than blanks, is left out.
 MusicBrainzAnswer ParseDiscIdAnswer(const QByteArray &Json, const QString &DiscId, int TrackCount);

@@ -33,10 +33,11 @@ LookupResult MusicBrainzSource::Query(const Disc &Disc)
     switch (answer.Result) {
     case MusicBrainzResult::Outcome::Aborted:
         result.Status = LookupStatus::Abandoned;
-        result.Message = kMusicBrainzFailed + QStringLiteral("\nCause : ") + answer.Reason;
+        result.Message = kMusicBrainzFailed + QStringLiteral("\nCause : ") + PlainText(answer.Reason);
         return result;
     case MusicBrainzResult::Outcome::Failed:
-        result.Message = kMusicBrainzFailed + QStringLiteral("\nCause : ") + answer.Reason;
+        // The reason may quote the server (its reason phrase, Qt's words around it).
+        result.Message = kMusicBrainzFailed + QStringLiteral("\nCause : ") + PlainText(answer.Reason);
         return result;
     case MusicBrainzResult::Outcome::NotFound:
         result.Status = LookupStatus::NoMatch;
