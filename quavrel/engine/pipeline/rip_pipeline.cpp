@@ -338,7 +338,8 @@ RipReport RipPipeline::Take(Ticket Queued, const std::function<void(int32_t)> &P
     };
     int32_t shown = -1;
     while (!finished()) {
-        if (Progress) {
+        // Nothing more to show once cancelled: the caller has its answer.
+        if (Progress && !cancel_) {
             // The part read, of which the part already encoded.
             const int64_t appended = track->spool.Appended();
             const int32_t percent =
