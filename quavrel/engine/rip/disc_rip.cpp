@@ -124,7 +124,11 @@ TrackTags TrackTagsOf(const Disc &Disc, const DiscMetadata &Metadata, int Number
 
 DiscRip::DiscRip(RipSource &Source, AccurateRipFetcher *Fetcher) : source_(Source), fetcher_(Fetcher) {}
 
-DiscRip::~DiscRip() = default;
+DiscRip::~DiscRip()
+{
+    // The tracks still read or encoded use the sinks, meters and checksums below: stopped first.
+    pipeline_.reset();
+}
 
 bool DiscRip::Begin(const RipRequest &Request, RipError &Error)
 {
