@@ -96,7 +96,12 @@ RipPipeline::RipPipeline(RipSource &Source, int Workers)
 RipPipeline::~RipPipeline()
 {
     Cancel();
-    // The reader ends the track it reads, then the encoders theirs: none of them is kept.
+    // The reader ends the track it reads and drops the rest (its tasks use reader_ until then),
+    // then the encoders theirs: none of them is kept.
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !reading_; });
+    }
     reader_.reset();
     encoders_.reset();
     source_.Attach(nullptr);
@@ -167,6 +172,7 @@ void RipPipeline::ReadNext()
         std::lock_guard lock(mutex_);
         if (toRead_.empty()) {
             reading_ = false;
+            changed_.notify_all();
             return;
         }
         track = toRead_.front();
