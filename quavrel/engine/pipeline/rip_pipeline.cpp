@@ -51,6 +51,14 @@ struct RipPipeline::Track {
     QString encodeError;
     std::atomic<bool> encodeFailed{false};
     std::atomic<bool> encoded{false};
+
+    // The range's audio, shifted by the read offset, to the checksums and the spool.
+    bool Deliver(const uint8_t *Pcm, size_t Bytes)
+    {
+        if (callbacks.Pcm)
+            callbacks.Pcm(Pcm, Bytes);
+        return spool.Append(Pcm, Bytes, spoolError);
+    }
 };
 
 int32_t RipReport::LostSectors(bool C2) const
@@ -193,11 +201,7 @@ void RipPipeline::ReadNext()
     }
     buffer_.resize(static_cast<size_t>(std::max(chunkBytes, 1)));
     Track *raw = track.get();
-    if (!raw->window.Start([raw](const uint8_t *pcm, size_t bytes) {
-            if (raw->callbacks.Pcm)
-                raw->callbacks.Pcm(pcm, bytes);
-            return raw->spool.Append(pcm, bytes, raw->spoolError);
-        })) {
+    if (!raw->window.Start([raw](const uint8_t *pcm, size_t bytes) { return raw->Deliver(pcm, bytes); })) {
         raw->report.Error = FileError(raw->finalPath, raw->spoolError);
         raw->readFailed = true;
         EndRead(track, true);
@@ -215,9 +219,7 @@ void RipPipeline::ReadChunk(const std::shared_ptr<Track> &Item)
     }
     Track *raw = Item.get();
     const OffsetWindow::Emit deliver = [raw](const uint8_t *pcm, size_t bytes) {
-        if (raw->callbacks.Pcm)
-            raw->callbacks.Pcm(pcm, bytes);
-        return raw->spool.Append(pcm, bytes, raw->spoolError);
+        return raw->Deliver(pcm, bytes);
     };
     int32_t bytes = 0;
     const int32_t result = source_.ReadChunk(buffer_.data(), bytes, &abort_);
@@ -231,7 +233,6 @@ void RipPipeline::ReadChunk(const std::shared_ptr<Track> &Item)
         int32_t jitterFirst = 0;
         int32_t jitterLast = 0;
         source_.LastJitterError(jitterFirst, jitterLast);
-        ++report.DamagedChunks;
         report.JitterList.append(QStringLiteral("%1 %2").arg(jitterFirst).arg(jitterLast));
         // A run that spans chunks is reported with each of them: counted once, at its longest.
         raw->damagedRuns[jitterFirst] = std::max(raw->damagedRuns[jitterFirst], jitterLast);

@@ -44,8 +44,7 @@ struct RipReport {
     RipOutcome Outcome = RipOutcome::Failed;
     // Why it failed (Failed only).
     RipError Error;
-    // Chunks that came with repaired or skipped sectors, and the library's count of them.
-    int32_t DamagedChunks = 0;
+    // The library's count of chunks that came with repaired or skipped sectors.
     int32_t JitterErrors = 0;
     // Sectors paranoia corrected (their audio is right), and the runs whose audio is lost, in the
     // track's range.
