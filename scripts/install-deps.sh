@@ -8,7 +8,7 @@ packages=(
   # test and benchmark frameworks
   libgtest-dev libgmock-dev libbenchmark-dev
   # disc access, encoders
-  libcdio-dev libcdio-paranoia-dev libcdio-utils libudev-dev libdiscid-dev
+  libcdio-dev libcdio-paranoia-dev libcdio-utils libudev-dev libdiscid-dev zlib1g-dev
   libmp3lame-dev libvorbis-dev libogg-dev libflac-dev libtag1-dev libopusenc-dev libebur128-dev
   # the program
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins fonts-dejavu-core qt6-multimedia-dev

@@ -4,7 +4,7 @@
 # cd-paranoia piped into each format's encoder track by track; then the drive at a real drive's
 # speed, where the encoding should hide behind the reading (each track opened anew costs the
 # drive its seeks, for cd-paranoia as for quavrel). Wall time and peak memory (largest
-# process) of each, the median of RUNS runs.
+# process) of each, the median of RUNS runs; last, a secure rip against a burst one at that speed.
 #
 #   bash bench/speed/rip_speed.sh [BUILD_DIR]     (MINUTES=45 RUNS=3 SPEED=40 SPEED_MINUTES=20)
 set -euo pipefail
@@ -99,3 +99,11 @@ for format in flac mp3 ogg; do
     bench "$format quavrel-cli -j $cores" "$(quavrel_command $format "$work/out" "$cores")"
     echo "  ratio to quavrel's read alone: $(awk -v a="$(cat "$work/last")" -v b="$alone" 'BEGIN { printf "%.2f", a / b }')"
 done
+
+# Test and copy against one read, on the drive at its speed: at most about twice the time.
+echo
+echo "Secure against burst at ${speed}×: $speed_minutes min, FLAC, median of $runs"
+bench "flac quavrel-cli -j $cores" "$(quavrel_command flac "$work/out" "$cores")"
+burst=$(cat "$work/last")
+bench "flac quavrel-cli -j $cores --secure" "$(quavrel_command flac "$work/out" "$cores") --secure"
+echo "  ratio to burst: $(awk -v a="$(cat "$work/last")" -v b="$burst" 'BEGIN { printf "%.2f", a / b }')"

@@ -47,12 +47,16 @@ const char kHelp[] =
     "                      aucune, dans cover.jpg, intégrée aux fichiers, ou les deux\n"
     "  -j, --jobs N        N pistes encodées à la fois pendant que le lecteur lit les suivantes\n"
     "                      (par défaut une par cœur)\n"
+    "  --secure            lecture sûre : chaque piste lue deux fois, les zones qui diffèrent relues\n"
+    "                      jusqu'à l'accord (par défaut selon les paramètres)\n"
     "Les options valent pour cette fois et ne sont pas enregistrées.\n"
     "Une piste dont des secteurs n'ont pas pu être lus est écrite dans « NOM (endommagé).ext » : le\n"
     "fichier NOM.ext ne contient jamais qu'un audio complet.\n"
-    "Code de sortie : 0 tout est rippé, 1 des pistes ont échoué ou sont endommagées, 2 mauvais usage,\n"
-    "3 pas de lecteur ou pas de disque, 5 tout est rippé mais des pistes diffèrent de la base\n"
-    "AccurateRip, 130 annulé (Ctrl-C, SIGTERM, SIGHUP).\n";
+    "En lecture sûre, une piste dont des secteurs n'ont jamais été lus deux fois à l'identique est\n"
+    "une « copie non sûre » et va de même dans « NOM (endommagé).ext ».\n"
+    "Code de sortie : 0 tout est rippé, 1 des pistes ont échoué, sont endommagées ou sont des copies\n"
+    "non sûres, 2 mauvais usage, 3 pas de lecteur ou pas de disque, 5 tout est rippé mais des pistes\n"
+    "diffèrent de la base AccurateRip, 130 annulé (Ctrl-C, SIGTERM, SIGHUP).\n";
 
 void PrintSummary(const std::vector<TrackRip> &rips)
 {
@@ -99,6 +103,7 @@ struct RipOptions {
     bool Eject = false;
     CoverChoice Cover = CoverChoice::None;
     int Workers = 0;
+    bool Secure = false;
 };
 
 bool ReadOptions(const CliArguments &options, RipOptions &rip, QString &error)
@@ -129,6 +134,7 @@ bool ReadOptions(const CliArguments &options, RipOptions &rip, QString &error)
     }
     RipSettings &settings = rip.Settings;
     rip.Workers = settings.Workers;
+    rip.Secure = settings.Secure || has("--secure");
     if (has("-j") && !ParseNumber(QStringLiteral("--jobs"), value("-j"), 1, kMaxWorkers, rip.Workers, error))
         return false;
     rip.Format = has("-f") ? FindRipFormat(value("-f")) : RipFormatOfSettings(settings.Format);
@@ -254,7 +260,8 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
                                        {{QStringLiteral("--offset")}, true},
                                        {{QStringLiteral("--eject")}},
                                        {{QStringLiteral("--cover")}, true},
-                                       {{QStringLiteral("-j"), QStringLiteral("--jobs")}, true}},
+                                       {{QStringLiteral("-j"), QStringLiteral("--jobs")}, true},
+                                       {{QStringLiteral("--secure")}}},
                                       error);
     if (!parsed)
         return UsageError(QStringLiteral("rip"), error);
@@ -315,6 +322,8 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
     request.Program = QStringLiteral("quavrel-cli " QUAVREL_VERSION);
     request.Tracks = tracks;
     request.Workers = rip.Workers;
+    if (rip.Secure)
+        request.Secure = {rip.Settings.SecureTries, rip.Settings.SecureMatches, kCacheEvictSectors};
 
     RuntimeRipSource source;
     AccurateRipService database;

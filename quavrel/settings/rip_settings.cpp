@@ -163,6 +163,19 @@ RipSettings ReadRipSettings(QString &Problem)
                 if (stored >= 0 && stored <= kMaxWorkers)
                     settings.Workers = stored;
             }),
+        Flag(QStringLiteral("Lecture sûre"), settings.Secure),
+        IntegerSetting(
+            QStringLiteral("Relectures"), [&settings] { return settings.SecureTries; },
+            [&settings](int stored) {
+                if (stored >= 1 && stored <= 99)
+                    settings.SecureTries = stored;
+            }),
+        IntegerSetting(
+            QStringLiteral("Lectures identiques"), [&settings] { return settings.SecureMatches; },
+            [&settings](int stored) {
+                if (stored >= 2 && stored <= 9)
+                    settings.SecureMatches = stored;
+            }),
     };
     {
         TRegistry registry;

@@ -34,6 +34,10 @@ struct RipSettings {
     bool ReplayGain = true;         // "ReplayGain"
     QString CoverArtServer;         // "Serveur Cover Art Archive"
     int Workers = 0;                // "Encodeurs en parallèle": 0 one per core, else 1..64
+    // Off by default: a secure rip reads the disc at least twice.
+    bool Secure = false;   // "Lecture sûre": test and copy, differing areas read again
+    int SecureTries = 16;  // "Relectures": 1..99 per differing area
+    int SecureMatches = 2; // "Lectures identiques": 2..9 reads that must agree
 
     int OggQuality() const;
     int SampleRate() const;

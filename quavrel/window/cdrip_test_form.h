@@ -322,6 +322,9 @@ class TCDRipTestForm : public QMainWindow {
     QString coverArtServer_;
     // Encoders a rip runs at once ("Encodeurs en parallèle"); 0: one per core.
     int workers_ = 0;
+    // "Relectures" and "Lectures identiques" of a secure rip.
+    int secureTries_ = 16;
+    int secureMatches_ = 2;
     DiscPlayer *player_ = nullptr;
     // The album information dialog confirmed: its texts go to the window and to its row.
     void AlbumInfoAccepted();
@@ -341,6 +344,7 @@ class TCDRipTestForm : public QMainWindow {
     std::vector<StoredSetting> VerifySettings();
     QMap<QString, int32_t> readOffsets_;
     QLabel *verifyNote_ = nullptr;
+    QAction *secureAction_ = nullptr;
 
     void ConnectLookupControls();
     // The names of a match into the window: artist, album, the rows' titles; what an earlier

@@ -38,6 +38,21 @@ std::vector<StoredSetting> TCDRipTestForm::ExtraSettings()
                 if (stored >= 0 && stored <= kMaxWorkers)
                     workers_ = stored;
             }),
+        FlagSetting(
+            QStringLiteral("Lecture sûre"), [this] { return secureAction_->isChecked(); },
+            [this](bool ticked) { secureAction_->setChecked(ticked); }),
+        IntegerSetting(
+            QStringLiteral("Relectures"), [this] { return secureTries_; },
+            [this](int stored) {
+                if (stored >= 1 && stored <= 99)
+                    secureTries_ = stored;
+            }),
+        IntegerSetting(
+            QStringLiteral("Lectures identiques"), [this] { return secureMatches_; },
+            [this](int stored) {
+                if (stored >= 2 && stored <= 9)
+                    secureMatches_ = stored;
+            }),
     };
 }
 

@@ -148,6 +148,8 @@ bool TCDRipTestForm::BeginRipCommand(const std::vector<int> &Planned)
     request.Program = QStringLiteral("Quavrel " QUAVREL_VERSION);
     request.Tracks = Planned;
     request.Workers = workers_;
+    if (secureAction_->isChecked())
+        request.Secure = {secureTries_, secureMatches_, kCacheEvictSectors};
     command_ = std::make_unique<DiscRip>(ripSource_, &accurateRip_);
     PrepareRipCommand(request);
     RipError error;
@@ -401,6 +403,8 @@ void TCDRipTestForm::RipEncodedRows(const QString &Name, const std::function<voi
             End(track);
             if (rip.Report.RepairedSectors > 0)
                 SetStatusText(RepairedText(what, rip.Report));
+            else if (rip.Report.Secure)
+                SetStatusText(what + QStringLiteral(" : ") + SecureQualityText(rip));
             MarkRowDone(row, rip.File);
             break;
         case RipOutcome::Damaged:

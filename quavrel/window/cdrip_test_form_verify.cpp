@@ -22,6 +22,11 @@ void TCDRipTestForm::ConnectVerifyControls()
     offsetAction->setObjectName(QStringLiteral("Decalagedelecture1"));
     PopupMenu1->addAction(offsetAction);
     connect(offsetAction, &QAction::triggered, this, &TCDRipTestForm::Decalagedelecture1Click);
+    // Test and copy: the tracks read twice and compared, what differs read again until it agrees.
+    secureAction_ = new QAction(QStringLiteral("Lecture sûre (&test et copie)"), this);
+    secureAction_->setObjectName(QStringLiteral("Lecturesure1"));
+    secureAction_->setCheckable(true);
+    PopupMenu1->addAction(secureAction_);
 }
 
 QString TCDRipTestForm::VerifyNoteText() const

@@ -198,14 +198,16 @@ TEST_F(CliTest, RipWavIsTheDiscsAudioByteForByte)
     EXPECT_FALSE(QFileInfo::exists(out_.filePath(QStringLiteral("1.wav"))));
     EXPECT_NE(run.out.find("terminé"), std::string::npos) << run.out;
 
-    // FLAC is lossless: the flac program decodes it to the same audio.
-    const CliResult flac = RunCli({"rip", "-f", "flac", "-t", "4", "--no-lookup", "-o", OutDir()}, env_);
+    // FLAC is lossless: the flac program decodes it to the same audio; read securely, it says so.
+    const CliResult flac =
+        RunCli({"rip", "-f", "flac", "-t", "4", "--secure", "--no-lookup", "-o", OutDir()}, env_);
     ASSERT_EQ(flac.exitCode, 0) << flac.err;
     QProcess decoder;
     decoder.start(QStringLiteral("flac"), {"-d", "-s", "-c", "--force-raw-format", "--endian=little",
                                            "--sign=signed", out_.filePath(QStringLiteral("4.flac"))});
     ASSERT_TRUE(decoder.waitForFinished(60000));
     EXPECT_TRUE(decoder.readAllStandardOutput() == DemoTrackPcm(4));
+    EXPECT_NE(flac.out.find("terminé, copie sûre, qualité 100 %"), std::string::npos) << flac.out;
 }
 
 TEST_F(CliTest, RipOggFollowsTheStoredSettingsAndTagsTheLookedUpNames)

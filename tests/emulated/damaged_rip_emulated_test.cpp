@@ -1,7 +1,8 @@
 // Lost audio on an emulated drive, through the ripping library, the pipeline and the rip command:
 // sectors the drive cannot read and sectors it reads with C2 errors make a damaged track, written
 // beside the complete one and never over it; a medium taken out fails the track; a cancel ends a
-// slow drive's read at once.
+// slow drive's read at once. A secure rip reads through what a burst rip keeps wrong, and calls
+// what never reads alike an unsafe copy.
 
 #include "emulated_drives.h"
 #include "quavrel/engine/bindings/cd_access.h"
@@ -55,7 +56,9 @@ class DamagedRipEmulated : public testing::Test {
     }
 
     // Track 3 of Drive to FLAC in the test's folder, with its log. Progress runs after each chunk.
-    TrackRip Rip(int Drive, const std::function<void(DiscRip &, int32_t)> &Progress = {})
+    // Secure as asked; Straight reads without paranoia's jitter correction.
+    TrackRip Rip(int Drive, const std::function<void(DiscRip &, int32_t)> &Progress = {},
+                 const SecureReading &Secure = {}, bool Straight = false)
     {
         SelectDrive(Drive);
         RipRequest request;
@@ -64,13 +67,18 @@ class DamagedRipEmulated : public testing::Test {
         request.Encoder.FlacCompression = 5;
         request.OutputRoot = dir_.filePath(QStringLiteral("out"));
         request.ByArtist = false;
+        request.Secure = Secure;
         RuntimeRipSource source;
         DiscRip command(source, nullptr);
         RipError error;
         EXPECT_TRUE(command.Begin(request, error)) << RipErrorText(error).toStdString();
         TCDRomParams params{};
         SetRipParameters(params);
-        const TrackRip rip = command.RipTrack(kTrack, [&](int32_t percent) {
+        if (Straight) {
+            params.JitterCorrection = 0;
+            EXPECT_EQ(cdrip3::CR_SetCDROMParameters(&params), CDRIP_OK);
+        }
+        const TrackRip rip = command.RipTrack(track_, [&](int32_t percent) {
             if (Progress)
                 Progress(command, percent);
         });
@@ -79,6 +87,13 @@ class DamagedRipEmulated : public testing::Test {
     }
 
     QString Out(const QString &Name) const { return dir_.filePath(QStringLiteral("out/") + Name); }
+
+    QString Log() const
+    {
+        QFile file(Out(QStringLiteral("Album.log")));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(file.readAll());
+    }
 
     // The file's audio as flac decodes it.
     static QByteArray Decoded(const QString &File)
@@ -94,7 +109,7 @@ class DamagedRipEmulated : public testing::Test {
     // Sectors of the track whose decoded audio differs from the image's.
     std::vector<int32_t> DifferingSectors(const QString &File) const
     {
-        const SectorRange range = disc_.TrackRange(kTrack);
+        const SectorRange range = disc_.TrackRange(track_);
         const std::vector<uint8_t> image = BinSectors("demo", range.First, range.Last);
         const QByteArray audio = Decoded(File);
         EXPECT_EQ(static_cast<size_t>(audio.size()), image.size());
@@ -106,6 +121,7 @@ class DamagedRipEmulated : public testing::Test {
         return differing;
     }
 
+    int track_ = kTrack;
     QTemporaryDir dir_;
     std::unique_ptr<EmulatedDrives> drives_;
     Disc disc_;
@@ -206,3 +222,63 @@ TEST_F(DamagedRipEmulated, ACancelEndsASlowDrivesReadAtOnce)
 }
 
 } // namespace
+
+// Sectors of track 2 (565 sectors, 1517 to 2081) that read wrong the first time, on a drive that
+// caches 1500 sectors: paranoia's re-reads, and a copy read after the test read, get them from the
+// cache as they first came; reading elsewhere first makes the drive read the disc.
+constexpr char kCachedFirstReadErrors[] = ",cache=1500,faults=firstread=1900-1909";
+constexpr int kShortTrack = 2;
+
+TEST_F(DamagedRipEmulated, FirstReadErrorsTheCacheKeepsStayInABurstRip)
+{
+    Start(kCachedFirstReadErrors);
+    track_ = kShortTrack;
+    const TrackRip rip = Rip(0);
+    ASSERT_TRUE(rip.Written()) << TrackResultText(rip).toStdString();
+    EXPECT_FALSE(DifferingSectors(rip.File).empty());
+}
+
+TEST_F(DamagedRipEmulated, ASecureRipWithTheCacheEvictedIsTheDiscsAudioAndNamesWhatItReadAgain)
+{
+    Start(kCachedFirstReadErrors);
+    track_ = kShortTrack;
+    const TrackRip rip = Rip(0, {}, {16, 2, kCacheEvictSectors});
+    ASSERT_TRUE(rip.Done()) << TrackResultText(rip).toStdString();
+    EXPECT_EQ(rip.File, Out(QStringLiteral("2.flac")));
+    EXPECT_EQ(DifferingSectors(rip.File), std::vector<int32_t>{});
+    ASSERT_FALSE(rip.Report.Reread.empty());
+    EXPECT_TRUE(rip.Report.Suspicious.empty());
+    EXPECT_NE(rip.Report.TestCrc, rip.Report.CopyCrc);
+    const QString log = Log();
+    EXPECT_TRUE(log.contains("  CRC de test : ")) << log.toStdString();
+    EXPECT_TRUE(log.contains(" (différents)\n"));
+    EXPECT_TRUE(log.contains("  Relu jusqu'à l'accord : 0:0")) << log.toStdString();
+    EXPECT_TRUE(log.contains("Lecture sûre : "));
+}
+
+TEST_F(DamagedRipEmulated, ASecureRipThatTrustsTheCacheKeepsTheErrorItServes)
+{
+    Start(kCachedFirstReadErrors);
+    track_ = kShortTrack;
+    const TrackRip rip = Rip(0, {}, {16, 2, 0});
+    ASSERT_TRUE(rip.Written()) << TrackResultText(rip).toStdString();
+    EXPECT_FALSE(DifferingSectors(rip.File).empty());
+}
+
+TEST_F(DamagedRipEmulated, SectorsThatNeverReadAlikeAreAnUnsafeCopyNeverASuccess)
+{
+    // Read straight, with nothing to notice it but the comparison.
+    Start(",faults=bits=4000-4003");
+    const TrackRip complete = Rip(1);
+    ASSERT_TRUE(complete.Done());
+    const TrackRip rip = Rip(0, {}, {3, 2, kCacheEvictSectors}, true);
+    ASSERT_TRUE(rip.Damaged()) << TrackResultText(rip).toStdString();
+    EXPECT_EQ(rip.File, Out(QStringLiteral("3 (endommagé).flac")));
+    ASSERT_FALSE(rip.Report.Suspicious.empty());
+    EXPECT_LE(rip.Report.Suspicious.front().First, 4000);
+    EXPECT_GE(rip.Report.Suspicious.back().Last, 4003);
+    EXPECT_TRUE(TrackResultText(rip).startsWith("copie non sûre : 4 secteur(s) jamais lu(s) deux fois"))
+        << TrackResultText(rip).toStdString();
+    EXPECT_TRUE(Log().contains("  Positions suspectes : 0:2")) << Log().toStdString();
+    EXPECT_TRUE(QFile::exists(Out(QStringLiteral("3.flac")))) << "the complete file stays";
+}

@@ -1,6 +1,7 @@
 // The window on an emulated drive: the drive box, the track list, a WAV rip, eject and close
 // answered by the drive and told back through the udev path (its datagram seam), and a disc's
-// hidden track as the list's first row.
+// hidden track as the list's first row; a secure rip that reads through what the drive's cache
+// would keep wrong.
 
 #include "emulated_drives.h"
 #include "quavrel/engine/bindings/cd_access.h"
@@ -15,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,7 +29,7 @@ class WindowEmulated : public WindowTest {
     void SetUp() override
     {
         WindowTest::SetUp();
-        drives_.emplace(std::vector<std::string>{"demo"});
+        drives_.emplace(std::vector<std::string>{Spec()});
         setenv("QUAVREL_UDEV_EVENTS", (drives_->Directory() + "/udev").c_str(), 1);
         // The ripping library takes the drives when it starts, as at program start.
         CdAccessStart();
@@ -47,6 +49,7 @@ class WindowEmulated : public WindowTest {
         WindowTest::TearDown();
     }
 
+    virtual std::string Spec() const { return "demo"; }
     Ui::TCDRipTestForm *ui() const { return window_->Controls(); }
     int Rows() const { return ui()->ListView1->topLevelItemCount(); }
 
@@ -175,3 +178,47 @@ TEST_F(WindowEmulated, AHiddenTrackIsTheFirstRowUntickedAndRipsToAFileOfItsOwn)
 }
 
 } // namespace
+
+namespace {
+
+// Track 2 (sectors 1517 to 2081) reads wrong the first time, and the drive's cache keeps it so.
+class WindowEmulatedCache : public WindowEmulated {
+  protected:
+    std::string Spec() const override { return "demo,cache=1500,faults=firstread=1900-1909"; }
+};
+
+} // namespace
+
+TEST_F(WindowEmulatedCache, ASecureRipIsTheDiscsAudioAndSaysSo)
+{
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    ui()->Label3->setText(out.path() + QStringLiteral("/"));
+    ui()->creerlesrepertoires->setChecked(false);
+    auto *secure = window_->findChild<QAction *>(QStringLiteral("Lecturesure1"));
+    ASSERT_NE(secure, nullptr);
+    secure->setChecked(true);
+    window_->N1Click();
+    ui()->ListView1->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    ui()->ComboBox1->setCurrentIndex(3); // FLAC
+    window_->ripperlapisteauformatWav1Click();
+    // Some chunks were read more than twice: the copy is sure, its quality below 100 %.
+    EXPECT_TRUE(
+        window_->StatusText().startsWith("Rippage & encodage flac de la piste 2 : copie sûre, qualité 9"))
+        << window_->StatusText().toStdString();
+
+    QProcess flac;
+    flac.start(QStringLiteral("flac"), {"-d", "-s", "-c", "--force-raw-format", "--endian=little",
+                                        "--sign=signed", out.filePath(QStringLiteral("2.flac"))});
+    ASSERT_TRUE(flac.waitForFinished(60000));
+    const QByteArray decoded = flac.readAllStandardOutput();
+    const std::vector<int32_t> starts = emulatedtest::TrackStarts("demo");
+    const std::vector<uint8_t> audio = emulatedtest::BinSectors("demo", starts[1], starts[2] - 1);
+    ASSERT_EQ(decoded.size(), static_cast<qsizetype>(audio.size()));
+    EXPECT_TRUE(
+        std::equal(audio.begin(), audio.end(), reinterpret_cast<const uint8_t *>(decoded.constData())))
+        << "the ripped audio differs from the image's";
+    QFile log(out.filePath(QStringLiteral("Album.log")));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(log.readAll().contains("Relu jusqu'à l'accord"));
+}

@@ -238,7 +238,8 @@ TEST_F(LayoutTest, TabsMenusAndPopup)
         (QStringList{"N1=Tout &Désélectionner", "ToutSelectionner1=Tout &Sélectionner", "-",
                      "Ripperlaespistes2=&Ripper la(es) pistes", "-", "Renommerlapiste1=Re&nommer la piste",
                      "-", "Informationssurlalbum1=&Informations sur l'album",
-                     "Decalagedelecture1=Décalage de &lecture du lecteur..."}));
+                     "Decalagedelecture1=Décalage de &lecture du lecteur...",
+                     "Lecturesure1=Lecture sûre (&test et copie)"}));
     for (const char *button : {"btnCloseCD", "btnEjectCD", "btnCalcDiscID", "btnPlayTrack", "btnStopPlay",
                                "btnPause", "btnResume", "rippage", "btnCancelRip", "Button1"})
         EXPECT_FALSE(Control<QToolButton>(window, button)->icon().isNull()) << button;

@@ -26,6 +26,9 @@ const QStringList kValueNames = {"Répertoire",
                                  "Hauteur",
                                  "Encodeur",
                                  "Encodeurs en parallèle",
+                                 "Lecture sûre",
+                                 "Relectures",
+                                 "Lectures identiques",
                                  "Paramètres Ogg",
                                  "Paramètres Flac",
                                  "Fréquence Mp3",
@@ -69,7 +72,7 @@ QByteArray ReadRaw()
 
 using SettingsTest = WindowTest;
 
-TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll35Values)
+TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll38Values)
 {
     {
         TCDRipTestForm window;
@@ -117,6 +120,8 @@ TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll35Values)
                                                       {"Pochette", "2"},
                                                       {"ReplayGain", "1"},
                                                       {"Lecture analogique par le lecteur", "0"},
+                                                      {"Lecture sûre", "0"},
+                                                      {"Relectures", "16"},
                                                       {"Localisation du Serveur", "/~cddb/cddb.cgi"}};
     for (const auto &[name, value] : forms)
         EXPECT_EQ(StoredValue(name), value) << name.toStdString();

@@ -33,11 +33,12 @@ bool PcmSpool::Open(const QString &Folder, QString &Error)
     return true;
 }
 
-bool PcmSpool::Append(const uint8_t *Pcm, size_t Bytes, QString &Error)
+namespace {
+
+bool WriteAt(int fd, int64_t at, const uint8_t *Pcm, size_t Bytes, QString &Error)
 {
-    int64_t at = Appended();
     for (size_t done = 0; done < Bytes;) {
-        const ssize_t wrote = ::pwrite(fd_, Pcm + done, Bytes - done, at);
+        const ssize_t wrote = ::pwrite(fd, Pcm + done, Bytes - done, at);
         if (wrote < 0 && errno == EINTR)
             continue;
         if (wrote <= 0) {
@@ -47,6 +48,22 @@ bool PcmSpool::Append(const uint8_t *Pcm, size_t Bytes, QString &Error)
         done += static_cast<size_t>(wrote);
         at += wrote;
     }
+    return true;
+}
+
+} // namespace
+
+bool PcmSpool::Patch(int64_t Offset, const uint8_t *Pcm, size_t Bytes, QString &Error)
+{
+    return WriteAt(fd_, Offset, Pcm, Bytes, Error);
+}
+
+bool PcmSpool::Append(const uint8_t *Pcm, size_t Bytes, QString &Error)
+{
+    const int64_t start = Appended();
+    if (!WriteAt(fd_, start, Pcm, Bytes, Error))
+        return false;
+    const int64_t at = start + static_cast<int64_t>(Bytes);
     {
         std::lock_guard lock(mutex_);
         appended_ = at;

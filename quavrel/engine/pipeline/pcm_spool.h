@@ -23,6 +23,8 @@ class PcmSpool {
 
     // The writer's side. False with the reason when the disk refuses.
     bool Append(const uint8_t *Pcm, size_t Bytes, QString &Error);
+    // Replaces bytes already appended (and not yet read) with Pcm, at Offset.
+    bool Patch(int64_t Offset, const uint8_t *Pcm, size_t Bytes, QString &Error);
     // All of the track is in.
     void End();
     // The track will not be complete: the reader gets nothing more.

@@ -18,6 +18,9 @@ namespace {
 
 // What an encoder takes from its spool at a time: small enough for a cancel to be seen at once.
 constexpr size_t kEncodeBlock = 256 * 1024;
+// What a secure read passes from its raw spool to the track's at a time, one task each.
+constexpr size_t kReleaseBlock = 1024 * 1024;
+constexpr int64_t kSectorBytes = 2352;
 
 bool OnApplicationThread()
 {
@@ -37,6 +40,21 @@ struct RipPipeline::Track {
     OffsetWindow window;
     StagedFile staged;
     PcmSpool spool;
+
+    // Secure mode: the reads so far, the copy read's audio until it is agreed, the differing
+    // chunk being read again and its tries. The disc's bounds say where to read to evict the cache.
+    enum class Pass { Burst, Test, Copy, Verified };
+    SecureReading secure;
+    ReadOffset bounds;
+    Pass pass = Pass::Burst;
+    SecureTrack check;
+    PcmSpool raw;
+    size_t reread = 0;
+    int tries = 0;
+    // The chunk's first re-read, and its sectors that some later re-read gave otherwise.
+    std::vector<uint8_t> firstReread;
+    std::vector<bool> unstable;
+    bool released = false;
 
     // Written by the reader before read is set, then only read.
     RipReport report;
@@ -60,6 +78,13 @@ struct RipPipeline::Track {
         return spool.Append(Pcm, Bytes, spoolError);
     }
 };
+
+int RipReport::Quality(int32_t Sectors) const
+{
+    if (SectorsRead <= 0)
+        return 0;
+    return static_cast<int>(std::min<int64_t>(100, int64_t{200} * Sectors / SectorsRead));
+}
 
 int32_t RipReport::LostSectors(bool C2) const
 {
@@ -146,14 +171,20 @@ RipPipeline::Ticket RipPipeline::Queue(int32_t FirstSector, int32_t LastSector,
     track->finalPath = FinalPath;
     track->jitterExtension = JitterExtension;
     track->callbacks = Callbacks;
+    // Chunks are compared sector by sector: only the drive's own audio format is read securely.
+    if (source_.Channels() == 2 && source_.Rate() == 44100)
+        track->secure = secure_;
+    track->bounds = offset_;
     RipReport &report = track->report;
+    report.Secure = track->secure.On();
     QString reason;
     if (!track->window.Plan(FirstSector, LastSector, offset_)) {
         report.Error.Kind = RipErrorKind::OffsetOutsideDisc;
         report.Error.Sector = offset_.Samples;
-    } else if (track->staged.Open(FinalPath, report.Error) &&
-               !track->spool.Open(QFileInfo(track->staged.Path()).absolutePath(), reason)) {
-        report.Error = FileError(FinalPath, reason);
+    } else if (track->staged.Open(FinalPath, report.Error)) {
+        const QString folder = QFileInfo(track->staged.Path()).absolutePath();
+        if (!track->spool.Open(folder, reason) || (report.Secure && !track->raw.Open(folder, reason)))
+            report.Error = FileError(FinalPath, reason);
     }
     std::lock_guard lock(mutex_);
     const Ticket ticket = next_++;
@@ -201,7 +232,10 @@ void RipPipeline::ReadNext()
     }
     buffer_.resize(static_cast<size_t>(std::max(chunkBytes, 1)));
     Track *raw = track.get();
-    if (!raw->window.Start([raw](const uint8_t *pcm, size_t bytes) { return raw->Deliver(pcm, bytes); })) {
+    if (raw->secure.On()) {
+        raw->pass = Track::Pass::Test;
+    } else if (!raw->window.Start(
+                   [raw](const uint8_t *pcm, size_t bytes) { return raw->Deliver(pcm, bytes); })) {
         raw->report.Error = FileError(raw->finalPath, raw->spoolError);
         raw->readFailed = true;
         EndRead(track, true);
@@ -223,13 +257,31 @@ void RipPipeline::ReadChunk(const std::shared_ptr<Track> &Item)
     };
     int32_t bytes = 0;
     const int32_t result = source_.ReadChunk(buffer_.data(), bytes, &abort_);
+    const bool data = (result == CDRIP_OK || result == CDRIP_JITTER_ERROR) && bytes > 0;
+    const auto size = static_cast<size_t>(bytes);
     bool written = true;
-    if ((result == CDRIP_OK || result == CDRIP_JITTER_ERROR) && bytes > 0)
-        written = raw->window.Chunk(buffer_.data(), static_cast<size_t>(bytes), deliver);
-    else if (result == CDRIP_RIPPING_DONE)
-        written = raw->window.Finish(deliver);
+    switch (raw->pass) {
+    case Track::Pass::Burst:
+    case Track::Pass::Verified:
+        if (data)
+            written = raw->window.Chunk(buffer_.data(), size, deliver);
+        else if (result == CDRIP_RIPPING_DONE)
+            written = raw->window.Finish(deliver);
+        break;
+    case Track::Pass::Test:
+        if (data)
+            raw->check.NoteTest(buffer_.data(), size);
+        break;
+    case Track::Pass::Copy:
+        if (data) {
+            raw->check.NoteCopy(buffer_.data(), size);
+            written = raw->raw.Append(buffer_.data(), size, raw->spoolError);
+        }
+        break;
+    }
     RipReport &report = raw->report;
-    if (result == CDRIP_JITTER_ERROR) {
+    // The test read's damage is the copy read's to tell.
+    if (result == CDRIP_JITTER_ERROR && raw->pass != Track::Pass::Test) {
         int32_t jitterFirst = 0;
         int32_t jitterLast = 0;
         source_.LastJitterError(jitterFirst, jitterLast);
@@ -238,7 +290,10 @@ void RipPipeline::ReadChunk(const std::shared_ptr<Track> &Item)
         raw->damagedRuns[jitterFirst] = std::max(raw->damagedRuns[jitterFirst], jitterLast);
     }
     const int32_t percent = result == CDRIP_RIPPING_DONE ? 100 : source_.PercentCompleted();
-    raw->readPercent = percent;
+    // Secure mode: the test read is the first 40 %, the copy read the next, what follows the rest.
+    raw->readPercent = raw->pass == Track::Pass::Test   ? percent * 2 / 5
+                       : raw->pass == Track::Pass::Copy ? 40 + percent * 2 / 5
+                                                        : percent;
     if (cancel_) {
         EndRead(Item, true);
     } else if (!written) {
@@ -251,6 +306,10 @@ void RipPipeline::ReadChunk(const std::shared_ptr<Track> &Item)
             raw->first + static_cast<int32_t>(int64_t{raw->last - raw->first + 1} * percent / 100);
         raw->readFailed = true;
         EndRead(Item, true);
+    } else if (result == CDRIP_RIPPING_DONE && raw->pass == Track::Pass::Test) {
+        EndTestRead(Item);
+    } else if (result == CDRIP_RIPPING_DONE && raw->pass == Track::Pass::Copy) {
+        EndCopyRead(Item);
     } else if (result == CDRIP_RIPPING_DONE) {
         raw->spool.End();
         EndRead(Item, true);
@@ -259,22 +318,205 @@ void RipPipeline::ReadChunk(const std::shared_ptr<Track> &Item)
     }
 }
 
-void RipPipeline::EndRead(const std::shared_ptr<Track> &Item, bool Opened)
+void RipPipeline::EndTestRead(const std::shared_ptr<Track> &Item)
 {
-    RipReport &report = Item->report;
-    std::vector<TCdRipDamageRun> runs;
-    bool detailed = false;
-    if (Opened) {
-        report.JitterErrors = source_.JitterErrors();
-        detailed = source_.Damage(runs);
+    source_.Close();
+    // Reading a range longer than the cache pushed its first sectors out before the copy read
+    // comes back to them: only a shorter one can still be served from it.
+    if (Item->window.ReadLast() - Item->window.ReadFirst() + 1 < Item->secure.EvictSectors)
+        Evict(*Item);
+    int32_t chunkBytes = 0;
+    if (cancel_) {
+        EndRead(Item, false);
+        return;
+    }
+    if (source_.Open(Item->window.ReadFirst(), Item->window.ReadLast(), chunkBytes) != CDRIP_OK) {
+        Item->report.Error.Kind = RipErrorKind::DriveRefused;
+        Item->report.Error.Sector = Item->window.ReadFirst();
+        Item->report.Error.LastSector = Item->window.ReadLast();
+        Item->readFailed = true;
+        EndRead(Item, false);
+        return;
+    }
+    buffer_.resize(static_cast<size_t>(std::max(chunkBytes, 1)));
+    Item->pass = Track::Pass::Copy;
+    reader_->Post([this, Item] { ReadChunk(Item); });
+}
+
+void RipPipeline::EndCopyRead(const std::shared_ptr<Track> &Item)
+{
+    CloseRange(*Item);
+    Item->raw.End();
+    Item->pass = Track::Pass::Verified;
+    if (Item->check.Differing().empty())
+        reader_->Post([this, Item] { Release(Item); });
+    else
+        reader_->Post([this, Item] { Reread(Item); });
+}
+
+void RipPipeline::Reread(const std::shared_ptr<Track> &Item)
+{
+    Track &track = *Item;
+    if (cancel_ || track.encodeFailed) {
+        EndRead(Item, false);
+        return;
+    }
+    const SecureTrack::Chunk chunk = track.check.Differing()[track.reread];
+    const int32_t first = track.window.ReadFirst() + static_cast<int32_t>(chunk.Offset / kSectorBytes);
+    const int32_t last = first + static_cast<int32_t>((chunk.Bytes + kSectorBytes - 1) / kSectorBytes) - 1;
+    Evict(track);
+    std::vector<uint8_t> data;
+    int32_t chunkBytes = 0;
+    if (!cancel_ && source_.Open(first, last, chunkBytes) == CDRIP_OK) {
+        std::vector<uint8_t> piece(static_cast<size_t>(std::max(chunkBytes, 1)));
+        for (;;) {
+            int32_t bytes = 0;
+            const int32_t result = source_.ReadChunk(piece.data(), bytes, &abort_);
+            if ((result != CDRIP_OK && result != CDRIP_JITTER_ERROR) || bytes <= 0)
+                break;
+            data.insert(data.end(), piece.begin(), piece.begin() + bytes);
+        }
         source_.Close();
     }
+    if (cancel_) {
+        EndRead(Item, false);
+        return;
+    }
+    ++track.tries;
+    if (static_cast<int64_t>(data.size()) == chunk.Bytes) {
+        if (track.firstReread.empty()) {
+            track.firstReread = data;
+            track.unstable.assign(static_cast<size_t>(chunk.Bytes / kSectorBytes), false);
+        } else {
+            for (size_t sector = 0; sector < track.unstable.size(); ++sector)
+                if (!std::equal(data.begin() + sector * kSectorBytes,
+                                data.begin() + (sector + 1) * kSectorBytes,
+                                track.firstReread.begin() + sector * kSectorBytes))
+                    track.unstable[sector] = true;
+        }
+    }
+    // A read cut short agrees with nothing.
+    const bool agreed = static_cast<int64_t>(data.size()) == chunk.Bytes &&
+                        track.check.NoteReread(track.reread, data.data(), data.size(), track.secure.Matches);
+    const LostRun run{std::clamp(first, track.first, track.last), std::clamp(last, track.first, track.last)};
+    if (agreed) {
+        if (!track.raw.Patch(chunk.Offset, data.data(), data.size(), track.spoolError)) {
+            track.report.Error = FileError(track.finalPath, track.spoolError);
+            track.readFailed = true;
+            EndRead(Item, false);
+            return;
+        }
+        track.report.Reread.push_back(run);
+    } else if (track.tries >= track.secure.Tries) {
+        AddSuspicious(track, first, run);
+    } else {
+        reader_->Post([this, Item] { Reread(Item); });
+        return;
+    }
+    track.tries = 0;
+    track.firstReread.clear();
+    track.unstable.clear();
+    if (++track.reread < track.check.Differing().size())
+        reader_->Post([this, Item] { Reread(Item); });
+    else
+        reader_->Post([this, Item] { Release(Item); });
+}
+
+void RipPipeline::AddSuspicious(Track &Item, int32_t ChunkFirst, const LostRun &Chunk)
+{
+    // The sectors the re-reads gave differently, where they tell; else the whole chunk.
+    std::vector<LostRun> runs;
+    for (size_t i = 0; i < Item.unstable.size(); ++i) {
+        if (!Item.unstable[i])
+            continue;
+        const int32_t sector = std::clamp(ChunkFirst + static_cast<int32_t>(i), Item.first, Item.last);
+        if (!runs.empty() && runs.back().Last + 1 >= sector)
+            runs.back().Last = sector;
+        else
+            runs.push_back({sector, sector});
+    }
+    if (runs.empty())
+        runs.push_back(Chunk);
+    Item.report.Suspicious.insert(Item.report.Suspicious.end(), runs.begin(), runs.end());
+}
+
+void RipPipeline::Release(const std::shared_ptr<Track> &Item)
+{
+    Track *raw = Item.get();
+    if (cancel_ || raw->encodeFailed) {
+        EndRead(Item, false);
+        return;
+    }
+    const OffsetWindow::Emit deliver = [raw](const uint8_t *pcm, size_t bytes) {
+        return raw->Deliver(pcm, bytes);
+    };
+    bool written = true;
+    if (!raw->released) {
+        raw->released = true;
+        written = raw->window.Start(deliver);
+    }
+    buffer_.resize(kReleaseBlock);
+    const int64_t got = written ? raw->raw.Read(buffer_.data(), buffer_.size()) : 0;
+    if (written && got > 0)
+        written = raw->window.Chunk(buffer_.data(), static_cast<size_t>(got), deliver);
+    else if (written && got == 0)
+        written = raw->window.Finish(deliver);
+    if (!written || got < 0) {
+        raw->report.Error =
+            FileError(raw->finalPath, got < 0 ? QStringLiteral("lecture impossible") : raw->spoolError);
+        raw->readFailed = true;
+        EndRead(Item, false);
+        return;
+    }
+    const int64_t appended = raw->raw.Appended();
+    raw->readPercent = 80 + static_cast<int32_t>(appended > 0 ? 20 * raw->raw.Taken() / appended : 20);
+    if (got > 0) {
+        reader_->Post([this, Item] { Release(Item); });
+        return;
+    }
+    raw->report.TestCrc = raw->check.TestCrc();
+    raw->report.CopyCrc = raw->check.CopyCrc();
+    raw->report.SectorsRead = raw->check.SectorsRead();
+    raw->spool.End();
+    EndRead(Item, false);
+}
+
+void RipPipeline::Evict(const Track &Item)
+{
+    const int32_t sectors = Item.secure.EvictSectors;
+    const ReadOffset &disc = Item.bounds;
+    if (sectors <= 0 || disc.DiscEnd <= disc.DiscFirst)
+        return;
+    // From the end of the disc farther from the track.
+    const bool atEnd = Item.first - disc.DiscFirst < disc.DiscEnd - 1 - Item.last;
+    const int32_t first = std::max(atEnd ? disc.DiscEnd - sectors : disc.DiscFirst, disc.DiscFirst);
+    const int32_t last = std::min(first + sectors, disc.DiscEnd) - 1;
+    int32_t chunkBytes = 0;
+    if (source_.Open(first, last, chunkBytes) != CDRIP_OK)
+        return;
+    std::vector<uint8_t> piece(static_cast<size_t>(std::max(chunkBytes, 1)));
+    for (;;) {
+        int32_t bytes = 0;
+        const int32_t result = source_.ReadChunk(piece.data(), bytes, &abort_);
+        if ((result != CDRIP_OK && result != CDRIP_JITTER_ERROR) || cancel_)
+            break;
+    }
+    source_.Close();
+}
+
+void RipPipeline::CloseRange(Track &Item)
+{
+    RipReport &report = Item.report;
+    std::vector<TCdRipDamageRun> runs;
+    report.JitterErrors = source_.JitterErrors();
+    const bool detailed = source_.Damage(runs);
+    source_.Close();
     // A library that cannot tell a repair from a loss: every damaged run may be lost audio.
     if (!detailed)
-        for (const auto &[runFirst, runLast] : Item->damagedRuns)
+        for (const auto &[runFirst, runLast] : Item.damagedRuns)
             runs.push_back({runFirst, runLast, CDRIP_SECTOR_UNREADABLE});
     // Sectors read beyond the range for the read offset reach the file at its ends.
-    const auto inRange = [&](int32_t sector) { return std::clamp(sector, Item->first, Item->last); };
+    const auto inRange = [&](int32_t sector) { return std::clamp(sector, Item.first, Item.last); };
     for (const TCdRipDamageRun &run : runs) {
         const int32_t first = inRange(run.FirstSector);
         const int32_t last = inRange(std::max(run.LastSector, run.FirstSector));
@@ -286,6 +528,13 @@ void RipPipeline::EndRead(const std::shared_ptr<Track> &Item, bool Opened)
         else
             report.Lost.push_back({first, last, run.Kind == CDRIP_SECTOR_C2});
     }
+}
+
+void RipPipeline::EndRead(const std::shared_ptr<Track> &Item, bool Opened)
+{
+    if (Opened)
+        CloseRange(*Item);
+    RipReport &report = Item->report;
     // A medium taken out fails the track with that reason, whatever stopped the read.
     if (Opened && (Item->readFailed || cancel_) && report.Error.Kind != RipErrorKind::FileWrite)
         Item->mediumGone = !source_.MediumPresent();
@@ -349,9 +598,10 @@ RipReport RipPipeline::Take(Ticket Queued, const std::function<void(int32_t)> &P
         if (Progress && !cancel_) {
             // The part read, of which the part already encoded.
             const int64_t appended = track->spool.Appended();
+            // A secure read shows its passes before any audio is agreed.
             const int32_t percent =
                 appended == 0
-                    ? 0
+                    ? (track->secure.On() ? track->readPercent.load() : 0)
                     : static_cast<int32_t>(int64_t{track->readPercent} * track->spool.Taken() / appended);
             if (percent != shown && percent < 100)
                 Progress(shown = percent);
@@ -391,8 +641,8 @@ RipReport RipPipeline::Take(Ticket Queued, const std::function<void(int32_t)> &P
         report.Outcome = failed ? RipOutcome::Failed : RipOutcome::Cancelled;
         return report;
     }
-    // Lost audio never takes the final name: an older complete file there stays whole.
-    const bool lost = !report.Lost.empty();
+    // Lost or unproven audio never takes the final name: an older complete file there stays whole.
+    const bool lost = !report.Lost.empty() || report.Unsafe();
     const QString target = lost ? DamagedPath(track->finalPath) : track->finalPath;
     if (!track->staged.CommitAs(target, report.Error))
         return report;

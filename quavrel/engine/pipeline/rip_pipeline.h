@@ -8,6 +8,7 @@
 #include "quavrel/engine/pipeline/read_offset.h"
 #include "quavrel/engine/pipeline/rip_error.h"
 #include "quavrel/engine/pipeline/rip_source.h"
+#include "quavrel/engine/pipeline/secure_read.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -57,7 +58,21 @@ struct RipReport {
     // The file put in place (Done, Damaged).
     QString File;
 
+    // Read in secure mode: the CRC32 of the test and the copy read of the range, the sectors read
+    // again until enough reads agreed, those that never agreed (their copy read is in the file,
+    // under the damaged name: never a success), and the sectors read in all.
+    bool Secure = false;
+    uint32_t TestCrc = 0;
+    uint32_t CopyCrc = 0;
+    std::vector<LostRun> Reread;
+    std::vector<LostRun> Suspicious;
+    int64_t SectorsRead = 0;
+
     int32_t LostSectors(bool C2) const;
+    // Secure mode: some sectors never read the same twice.
+    bool Unsafe() const { return !Suspicious.empty(); }
+    // Secure mode: of every sector read, the part needed (each sector twice), in percent.
+    int Quality(int32_t Sectors) const;
 };
 
 struct RipCallbacks {
@@ -82,6 +97,8 @@ class RipPipeline {
 
     // The drive's read offset for the tracks queued from now on; the audio keeps its range's length.
     void SetReadOffset(const ReadOffset &Offset) { offset_ = Offset; }
+    // Test and copy for the tracks queued from now on (off: each sector is read once).
+    void SetSecure(const SecureReading &Secure) { secure_ = Secure; }
 
     using Ticket = int;
     // Queues the inclusive range for FinalPath through Sink (kept until the track is taken): read
@@ -107,12 +124,24 @@ class RipPipeline {
     struct Track;
     void ReadNext();
     void ReadChunk(const std::shared_ptr<Track> &Item);
+    // Secure mode's passes: the test read done, each differing chunk read again, then the agreed
+    // audio from the raw spool to the track's spool.
+    void EndTestRead(const std::shared_ptr<Track> &Item);
+    void EndCopyRead(const std::shared_ptr<Track> &Item);
+    void Reread(const std::shared_ptr<Track> &Item);
+    static void AddSuspicious(Track &Item, int32_t ChunkFirst, const LostRun &Chunk);
+    void Release(const std::shared_ptr<Track> &Item);
+    // Reads sectors far from the track so that what follows comes from the disc, not the cache.
+    void Evict(const Track &Item);
+    // The library's account of the open range into the report, then the range closed.
+    void CloseRange(Track &Item);
     void EndRead(const std::shared_ptr<Track> &Item, bool Opened);
     void Encode(const std::shared_ptr<Track> &Item);
     void WakeCaller();
 
     RipSource &source_;
     ReadOffset offset_;
+    SecureReading secure_;
     // Read by the library during a chunk, from the reader thread.
     int32_t abort_ = 0;
     std::atomic<bool> cancel_{false};

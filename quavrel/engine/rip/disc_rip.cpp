@@ -253,6 +253,7 @@ RipPipeline &DiscRip::Pipeline()
         // The audio the drive can give: from the first audio track (its hidden track's start) to
         // the end of the audio session.
         const std::vector<int> audio = disc.AudioTracks();
+        pipeline_->SetSecure(request_.Secure);
         pipeline_->SetReadOffset({request_.ReadOffset,
                                   disc.HasHiddenTrack() ? 0 : disc.Track(audio.front()).Start,
                                   disc.AudioEnd()});
@@ -468,6 +469,14 @@ QStringList DiscRip::Finish()
     if (request_.Format)
         session.Settings = request_.Format->SettingsLines(request_.Encoder);
     session.Settings << QStringLiteral("Lecture : correction de gigue (paranoïa)");
+    if (request_.Secure.On())
+        session.Settings << QStringLiteral(
+                                "Lecture sûre : lecture de test et de copie comparées, jusqu'à %1 "
+                                "relecture(s) par zone différente, %2 lectures identiques exigées, "
+                                "cache du lecteur évincé par %3 secteur(s) lus ailleurs")
+                                .arg(request_.Secure.Tries)
+                                .arg(request_.Secure.Matches)
+                                .arg(request_.Secure.EvictSectors);
     QStringList errors;
     session.Settings << FinishExtras(errors);
     session.Directory = folder_;
@@ -497,6 +506,7 @@ QStringList DiscRip::Finish()
         track.JitterErrors = rip.Report.JitterErrors;
         track.RepairedSectors = rip.Report.RepairedSectors;
         track.Damage = DamageText(rip.Report, rip.Range, kAllAreas);
+        track.SecureLines = SecureReadLines(rip.Report, rip.Range);
         track.NameShortened = rip.NameShortened;
         if (request_.Disc.HasTrack(rip.Track)) {
             const DiscTrack &entry = request_.Disc.Track(rip.Track);

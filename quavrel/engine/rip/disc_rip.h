@@ -59,6 +59,8 @@ struct RipRequest {
     std::vector<int> Tracks;
     // Encoders at work at once; 0: one per core.
     int Workers = 0;
+    // Test and copy with re-reads where they differ (off: each sector read once).
+    SecureReading Secure;
     // "Quavrel 1.1", for the reports.
     QString Program;
     QDateTime Started = QDateTime::currentDateTime();

@@ -105,6 +105,7 @@ QStringList BlockOf(const ReportTrack &track)
           << QStringLiteral("  Erreurs de gigue : %1, secteur(s) réparé(s) par paranoïa : %2")
                  .arg(track.JitterErrors)
                  .arg(track.RepairedSectors);
+    lines << track.SecureLines;
     if (!track.Damage.isEmpty())
         lines << kDamageLabel + track.Damage;
     if (track.NameShortened)

@@ -31,6 +31,8 @@ struct ReportTrack {
     // Sectors paranoia corrected; what was lost and where (DamageText), empty for complete audio.
     int32_t RepairedSectors = 0;
     QString Damage;
+    // A secure read's lines (SecureReadLines), empty for a burst read.
+    QStringList SecureLines;
     // The title was shortened to make the file's name fit.
     bool NameShortened = false;
     // What the disc says of the track: its pre-gap (in the file before, when it has one), ISRC

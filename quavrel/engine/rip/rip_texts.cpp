@@ -21,36 +21,82 @@ QString TrackTime(int32_t Sector, const SectorRange &Track)
 
 } // namespace
 
-QString DamageText(const RipReport &Report, const SectorRange &Track, int Areas)
+namespace {
+
+QString RunsText(const std::vector<LostRun> &Runs, const SectorRange &Track, int Areas)
 {
-    if (Report.Lost.empty())
-        return {};
-    const int32_t unreadable = Report.LostSectors(false);
-    const int32_t c2 = Report.LostSectors(true);
-    QStringList what;
-    if (unreadable > 0)
-        what << QStringLiteral("%1 secteur(s) illisible(s)").arg(unreadable);
-    if (c2 > 0)
-        what << QStringLiteral("%1 secteur(s) erroné(s) (C2)").arg(c2);
     QStringList where;
-    for (const LostRun &run : Report.Lost) {
+    for (const LostRun &run : Runs) {
         if (where.size() == Areas)
             break;
         where << (run.First == run.Last
                       ? TrackTime(run.First, Track)
                       : TrackTime(run.First, Track) + QStringLiteral("–") + TrackTime(run.Last, Track));
     }
-    const auto others = static_cast<qsizetype>(Report.Lost.size()) - where.size();
+    const auto others = static_cast<qsizetype>(Runs.size()) - where.size();
     QString areas = where.join(QStringLiteral(", "));
     if (others > 0)
         areas += QStringLiteral(" et %1 autre(s)").arg(others);
-    return what.join(QStringLiteral(" et ")) + QStringLiteral(" (") + areas +
+    return areas;
+}
+
+} // namespace
+
+QString DamageText(const RipReport &Report, const SectorRange &Track, int Areas)
+{
+    if (Report.Lost.empty() && Report.Suspicious.empty())
+        return {};
+    const int32_t unreadable = Report.LostSectors(false);
+    const int32_t c2 = Report.LostSectors(true);
+    int32_t suspicious = 0;
+    for (const LostRun &run : Report.Suspicious)
+        suspicious += run.Last - run.First + 1;
+    QStringList what;
+    if (unreadable > 0)
+        what << QStringLiteral("%1 secteur(s) illisible(s)").arg(unreadable);
+    if (c2 > 0)
+        what << QStringLiteral("%1 secteur(s) erroné(s) (C2)").arg(c2);
+    if (suspicious > 0)
+        what << QStringLiteral("%1 secteur(s) jamais lu(s) deux fois à l'identique").arg(suspicious);
+    std::vector<LostRun> runs = Report.Lost;
+    runs.insert(runs.end(), Report.Suspicious.begin(), Report.Suspicious.end());
+    std::sort(runs.begin(), runs.end(), [](const LostRun &a, const LostRun &b) { return a.First < b.First; });
+    return what.join(QStringLiteral(" et ")) + QStringLiteral(" (") + RunsText(runs, Track, Areas) +
            QStringLiteral(" dans la piste)");
+}
+
+QStringList SecureReadLines(const RipReport &Report, const SectorRange &Track)
+{
+    if (!Report.Secure)
+        return {};
+    const auto hex = [](uint32_t value) {
+        return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')).toUpper();
+    };
+    QStringList lines{
+        QStringLiteral("  CRC de test : %1, CRC de copie : %2%3")
+            .arg(hex(Report.TestCrc), hex(Report.CopyCrc),
+                 Report.TestCrc == Report.CopyCrc ? QStringLiteral(" (identiques)")
+                                                  : QStringLiteral(" (différents)")),
+        QStringLiteral("  Qualité de la copie : %1 %").arg(Report.Quality(Track.Last - Track.First + 1))};
+    if (!Report.Reread.empty())
+        lines << QStringLiteral("  Relu jusqu'à l'accord : ") + RunsText(Report.Reread, Track, 1 << 30);
+    if (!Report.Suspicious.empty())
+        lines << QStringLiteral("  Positions suspectes : ") + RunsText(Report.Suspicious, Track, 1 << 30);
+    return lines;
 }
 
 QString DamagedTrackText(const TrackRip &Rip)
 {
+    if (Rip.Report.Lost.empty() && Rip.Report.Unsafe())
+        return QStringLiteral("Piste %1 : copie non sûre : ").arg(Rip.Track) +
+               DamageText(Rip.Report, Rip.Range, 1);
     return QStringLiteral("Piste %1 endommagée : ").arg(Rip.Track) + DamageText(Rip.Report, Rip.Range, 1);
+}
+
+QString SecureQualityText(const TrackRip &Rip)
+{
+    return QStringLiteral("copie sûre, qualité %1 %")
+        .arg(Rip.Report.Quality(Rip.Range.Last - Rip.Range.First + 1));
 }
 
 QString RepairedText(const QString &What, const RipReport &Report)
@@ -77,12 +123,17 @@ QString TrackResultText(const TrackRip &Rip)
 {
     const RipReport &report = Rip.Report;
     switch (report.Outcome) {
-    case RipOutcome::Done:
-        return report.RepairedSectors > 0
-                   ? QStringLiteral("terminé, %1 secteur(s) réparé(s)").arg(report.RepairedSectors)
-                   : QStringLiteral("terminé");
+    case RipOutcome::Done: {
+        QString done = report.RepairedSectors > 0
+                           ? QStringLiteral("terminé, %1 secteur(s) réparé(s)").arg(report.RepairedSectors)
+                           : QStringLiteral("terminé");
+        if (report.Secure)
+            done += QStringLiteral(", ") + SecureQualityText(Rip);
+        return done;
+    }
     case RipOutcome::Damaged:
-        return QStringLiteral("endommagée : ") + DamageText(report, Rip.Range, 3);
+        return (report.Lost.empty() ? QStringLiteral("copie non sûre : ") : QStringLiteral("endommagée : ")) +
+               DamageText(report, Rip.Range, 3);
     case RipOutcome::Cancelled:
         return QStringLiteral("annulé");
     case RipOutcome::Failed:
