@@ -603,7 +603,8 @@ RipReport RipPipeline::Take(Ticket Queued, const std::function<void(int32_t)> &P
                 appended == 0
                     ? (track->secure.On() ? track->readPercent.load() : 0)
                     : static_cast<int32_t>(int64_t{track->readPercent} * track->spool.Taken() / appended);
-            if (percent != shown && percent < 100)
+            // An estimate (what is read, times the share of it encoded): it never goes back.
+            if (percent > shown && percent < 100)
                 Progress(shown = percent);
         }
         if (OnApplicationThread()) {
