@@ -4,7 +4,9 @@
 #include "cddb_server_process.h"
 #include "cli_process.h"
 
+#include <algorithm>
 #include <csignal>
+#include <cstdlib>
 
 #include <QDateTime>
 #include <QDir>
@@ -207,7 +209,16 @@ TEST_F(CliTest, RipWavIsTheDiscsAudioByteForByte)
                                            "--sign=signed", out_.filePath(QStringLiteral("4.flac"))});
     ASSERT_TRUE(decoder.waitForFinished(60000));
     EXPECT_TRUE(decoder.readAllStandardOutput() == DemoTrackPcm(4));
-    EXPECT_NE(flac.out.find("terminé, copie sûre, qualité 100 %"), std::string::npos) << flac.out;
+    // The peak, as a share of full scale, is the track's largest sample.
+    const QByteArray pcm = DemoTrackPcm(4);
+    int peak = 0;
+    for (qsizetype i = 0; i + 1 < pcm.size(); i += 2)
+        peak = std::max(peak, std::abs(int{static_cast<int16_t>(static_cast<uint8_t>(pcm[i]) |
+                                                                static_cast<uint8_t>(pcm[i + 1]) << 8)}));
+    const std::string summary =
+        "terminé, copie sûre, qualité 100 %, crête " +
+        QString::number(100.0 * peak / 32768, 'f', 1).replace('.', ',').toStdString() + " %";
+    EXPECT_NE(flac.out.find(summary), std::string::npos) << summary << "\n" << flac.out;
 }
 
 TEST_F(CliTest, RipOggFollowsTheStoredSettingsAndTagsTheLookedUpNames)

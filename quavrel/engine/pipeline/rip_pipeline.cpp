@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -73,6 +74,11 @@ struct RipPipeline::Track {
     // The range's audio, shifted by the read offset, to the checksums and the spool.
     bool Deliver(const uint8_t *Pcm, size_t Bytes)
     {
+        // 16-bit little-endian samples; frames are whole in every piece the window gives.
+        for (size_t i = 0; i + 1 < Bytes; i += 2) {
+            const auto sample = static_cast<int16_t>(Pcm[i] | Pcm[i + 1] << 8);
+            report.PeakSample = std::max(report.PeakSample, std::abs(int32_t{sample}));
+        }
         if (callbacks.Pcm)
             callbacks.Pcm(Pcm, Bytes);
         return spool.Append(Pcm, Bytes, spoolError);

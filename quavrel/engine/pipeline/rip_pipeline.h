@@ -57,6 +57,8 @@ struct RipReport {
     QString JitterFile;
     // The file put in place (Done, Damaged).
     QString File;
+    // The largest magnitude of the track's samples (32768: full scale).
+    int32_t PeakSample = 0;
 
     // Read in secure mode: the CRC32 of the test and the copy read of the range, the sectors read
     // again until enough reads agreed, those that never agreed (their copy read is in the file,

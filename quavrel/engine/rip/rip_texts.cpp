@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include <QFileInfo>
+#include <QLocale>
 #include <QStringList>
 
 namespace {
@@ -38,6 +39,13 @@ QString RunsText(const std::vector<LostRun> &Runs, const SectorRange &Track, int
     if (others > 0)
         areas += QStringLiteral(" et %1 autre(s)").arg(others);
     return areas;
+}
+
+// The largest sample as a share of full scale: "98,5 %".
+QString SamplePeakText(const RipReport &Report)
+{
+    return QLocale(QLocale::French).toString(100.0 * Report.PeakSample / 32768.0, 'f', 1) +
+           QStringLiteral(" %");
 }
 
 } // namespace
@@ -77,7 +85,8 @@ QStringList SecureReadLines(const RipReport &Report, const SectorRange &Track)
             .arg(hex(Report.TestCrc), hex(Report.CopyCrc),
                  Report.TestCrc == Report.CopyCrc ? QStringLiteral(" (identiques)")
                                                   : QStringLiteral(" (différents)")),
-        QStringLiteral("  Qualité de la copie : %1 %").arg(Report.Quality(Track.Last - Track.First + 1))};
+        QStringLiteral("  Qualité de la copie : %1 %").arg(Report.Quality(Track.Last - Track.First + 1)),
+        QStringLiteral("  Crête : ") + SamplePeakText(Report)};
     if (!Report.Reread.empty())
         lines << QStringLiteral("  Relu jusqu'à l'accord : ") + RunsText(Report.Reread, Track, 1 << 30);
     if (!Report.Suspicious.empty())
@@ -95,8 +104,9 @@ QString DamagedTrackText(const TrackRip &Rip)
 
 QString SecureQualityText(const TrackRip &Rip)
 {
-    return QStringLiteral("copie sûre, qualité %1 %")
-        .arg(Rip.Report.Quality(Rip.Range.Last - Rip.Range.First + 1));
+    return QStringLiteral("copie sûre, qualité %1 %, crête %2")
+        .arg(Rip.Report.Quality(Rip.Range.Last - Rip.Range.First + 1))
+        .arg(SamplePeakText(Rip.Report));
 }
 
 QString RepairedText(const QString &What, const RipReport &Report)

@@ -1,26 +1,11 @@
 #include "quavrel/engine/verify/track_checksums.h"
 
-#include <array>
+#include <zlib.h>
 
 namespace {
 
 constexpr int64_t kSkippedFirstFrames = 5 * 588 - 1;
 constexpr int64_t kSkippedLastFrames = 5 * 588;
-
-const std::array<uint32_t, 256> &CrcTable()
-{
-    static const std::array<uint32_t, 256> table = [] {
-        std::array<uint32_t, 256> t{};
-        for (uint32_t i = 0; i < 256; ++i) {
-            uint32_t c = i;
-            for (int bit = 0; bit < 8; ++bit)
-                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    return table;
-}
 
 } // namespace
 
@@ -43,9 +28,8 @@ void TrackChecksums::AddFrame(uint32_t Word)
 
 void TrackChecksums::Feed(const uint8_t *Pcm, size_t Bytes)
 {
-    const auto &table = CrcTable();
-    for (size_t i = 0; i < Bytes; ++i)
-        crc_ = table[(crc_ ^ Pcm[i]) & 0xFFu] ^ (crc_ >> 8);
+    // zlib's CRC-32 is this one, many bytes at a time; it takes and gives the finished value.
+    crc_ = ~static_cast<uint32_t>(crc32(~crc_, Pcm, static_cast<uInt>(Bytes)));
 
     size_t i = 0;
     while (partialBytes_ > 0 && i < Bytes) {
