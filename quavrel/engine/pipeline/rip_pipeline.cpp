@@ -227,16 +227,8 @@ void RipPipeline::ReadNext()
         EndRead(track, false);
         return;
     }
-    int32_t chunkBytes = 0;
-    if (source_.Open(track->window.ReadFirst(), track->window.ReadLast(), chunkBytes) != CDRIP_OK) {
-        track->report.Error.Kind = RipErrorKind::DriveRefused;
-        track->report.Error.Sector = track->window.ReadFirst();
-        track->report.Error.LastSector = track->window.ReadLast();
-        track->readFailed = true;
-        EndRead(track, false);
+    if (!OpenRange(track))
         return;
-    }
-    buffer_.resize(static_cast<size_t>(std::max(chunkBytes, 1)));
     Track *raw = track.get();
     if (raw->secure.On()) {
         raw->pass = Track::Pass::Test;
@@ -324,6 +316,39 @@ void RipPipeline::ReadChunk(const std::shared_ptr<Track> &Item)
     }
 }
 
+bool RipPipeline::OpenRange(const std::shared_ptr<Track> &Item)
+{
+    int32_t chunkBytes = 0;
+    if (source_.Open(Item->window.ReadFirst(), Item->window.ReadLast(), chunkBytes) != CDRIP_OK) {
+        Item->report.Error.Kind = RipErrorKind::DriveRefused;
+        Item->report.Error.Sector = Item->window.ReadFirst();
+        Item->report.Error.LastSector = Item->window.ReadLast();
+        Item->readFailed = true;
+        EndRead(Item, false);
+        return false;
+    }
+    buffer_.resize(static_cast<size_t>(std::max(chunkBytes, 1)));
+    return true;
+}
+
+bool RipPipeline::ReadRange(int32_t First, int32_t Last, std::vector<uint8_t> *Data)
+{
+    int32_t chunkBytes = 0;
+    if (source_.Open(First, Last, chunkBytes) != CDRIP_OK)
+        return false;
+    std::vector<uint8_t> piece(static_cast<size_t>(std::max(chunkBytes, 1)));
+    for (;;) {
+        int32_t bytes = 0;
+        const int32_t result = source_.ReadChunk(piece.data(), bytes, &abort_);
+        if ((result != CDRIP_OK && result != CDRIP_JITTER_ERROR) || bytes <= 0 || cancel_)
+            break;
+        if (Data)
+            Data->insert(Data->end(), piece.begin(), piece.begin() + bytes);
+    }
+    source_.Close();
+    return true;
+}
+
 void RipPipeline::EndTestRead(const std::shared_ptr<Track> &Item)
 {
     source_.Close();
@@ -331,20 +356,12 @@ void RipPipeline::EndTestRead(const std::shared_ptr<Track> &Item)
     // comes back to them: only a shorter one can still be served from it.
     if (Item->window.ReadLast() - Item->window.ReadFirst() + 1 < Item->secure.EvictSectors)
         Evict(*Item);
-    int32_t chunkBytes = 0;
     if (cancel_) {
         EndRead(Item, false);
         return;
     }
-    if (source_.Open(Item->window.ReadFirst(), Item->window.ReadLast(), chunkBytes) != CDRIP_OK) {
-        Item->report.Error.Kind = RipErrorKind::DriveRefused;
-        Item->report.Error.Sector = Item->window.ReadFirst();
-        Item->report.Error.LastSector = Item->window.ReadLast();
-        Item->readFailed = true;
-        EndRead(Item, false);
+    if (!OpenRange(Item))
         return;
-    }
-    buffer_.resize(static_cast<size_t>(std::max(chunkBytes, 1)));
     Item->pass = Track::Pass::Copy;
     reader_->Post([this, Item] { ReadChunk(Item); });
 }
@@ -372,18 +389,8 @@ void RipPipeline::Reread(const std::shared_ptr<Track> &Item)
     const int32_t last = first + static_cast<int32_t>((chunk.Bytes + kSectorBytes - 1) / kSectorBytes) - 1;
     Evict(track);
     std::vector<uint8_t> data;
-    int32_t chunkBytes = 0;
-    if (!cancel_ && source_.Open(first, last, chunkBytes) == CDRIP_OK) {
-        std::vector<uint8_t> piece(static_cast<size_t>(std::max(chunkBytes, 1)));
-        for (;;) {
-            int32_t bytes = 0;
-            const int32_t result = source_.ReadChunk(piece.data(), bytes, &abort_);
-            if ((result != CDRIP_OK && result != CDRIP_JITTER_ERROR) || bytes <= 0)
-                break;
-            data.insert(data.end(), piece.begin(), piece.begin() + bytes);
-        }
-        source_.Close();
-    }
+    if (!cancel_)
+        ReadRange(first, last, &data);
     if (cancel_) {
         EndRead(Item, false);
         return;
@@ -497,17 +504,7 @@ void RipPipeline::Evict(const Track &Item)
     const bool atEnd = Item.first - disc.DiscFirst < disc.DiscEnd - 1 - Item.last;
     const int32_t first = std::max(atEnd ? disc.DiscEnd - sectors : disc.DiscFirst, disc.DiscFirst);
     const int32_t last = std::min(first + sectors, disc.DiscEnd) - 1;
-    int32_t chunkBytes = 0;
-    if (source_.Open(first, last, chunkBytes) != CDRIP_OK)
-        return;
-    std::vector<uint8_t> piece(static_cast<size_t>(std::max(chunkBytes, 1)));
-    for (;;) {
-        int32_t bytes = 0;
-        const int32_t result = source_.ReadChunk(piece.data(), bytes, &abort_);
-        if ((result != CDRIP_OK && result != CDRIP_JITTER_ERROR) || cancel_)
-            break;
-    }
-    source_.Close();
+    ReadRange(first, last, nullptr);
 }
 
 void RipPipeline::CloseRange(Track &Item)
