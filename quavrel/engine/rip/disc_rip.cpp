@@ -499,6 +499,7 @@ QStringList DiscRip::Finish()
         track.FirstSector = rip.Range.First;
         track.LastSector = rip.Range.Last;
         track.Crc32 = rip.Crc32;
+        track.PeakSample = rip.Report.PeakSample;
         track.V1 = rip.V1;
         track.V2 = rip.V2;
         track.Checksummed = rip.Checksummed;

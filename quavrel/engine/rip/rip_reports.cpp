@@ -1,5 +1,6 @@
 #include "quavrel/engine/rip/rip_reports.h"
 
+#include "quavrel/engine/rip/rip_texts.h"
 #include "quavrel/engine/verify/accuraterip_disc.h"
 
 #include <algorithm>
@@ -99,6 +100,7 @@ QStringList BlockOf(const ReportTrack &track)
     if (track.PreEmphasis)
         lines << QStringLiteral("  Préaccentuation : oui (audio laissé tel quel)");
     lines << QStringLiteral("  CRC32 : %1").arg(Hex(track.Crc32));
+    lines << QStringLiteral("  Crête : ") + PeakSampleText(track.PeakSample);
     if (track.Checksummed)
         lines << kChecksumsLabel + QStringLiteral("%1, v2 : %2").arg(Hex(track.V1), Hex(track.V2));
     lines << kResultLabel + TrackVerdictText(track).section(QStringLiteral(" : "), 1, -1)

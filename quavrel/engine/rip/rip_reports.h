@@ -22,6 +22,8 @@ struct ReportTrack {
     int32_t FirstSector = 0;
     int32_t LastSector = 0;
     uint32_t Crc32 = 0;
+    // The largest magnitude of its samples (32768: full scale).
+    int32_t PeakSample = 0;
     uint32_t V1 = 0;
     uint32_t V2 = 0;
     // The checksums count only for 44100 Hz stereo, the drive's own samples.

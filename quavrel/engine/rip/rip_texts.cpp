@@ -41,14 +41,12 @@ QString RunsText(const std::vector<LostRun> &Runs, const SectorRange &Track, int
     return areas;
 }
 
-// The largest sample as a share of full scale: "98,5 %".
-QString SamplePeakText(const RipReport &Report)
-{
-    return QLocale(QLocale::French).toString(100.0 * Report.PeakSample / 32768.0, 'f', 1) +
-           QStringLiteral(" %");
-}
-
 } // namespace
+
+QString PeakSampleText(int32_t PeakSample)
+{
+    return QLocale(QLocale::French).toString(100.0 * PeakSample / 32768.0, 'f', 1) + QStringLiteral(" %");
+}
 
 QString DamageText(const RipReport &Report, const SectorRange &Track, int Areas)
 {
@@ -85,8 +83,7 @@ QStringList SecureReadLines(const RipReport &Report, const SectorRange &Track)
             .arg(hex(Report.TestCrc), hex(Report.CopyCrc),
                  Report.TestCrc == Report.CopyCrc ? QStringLiteral(" (identiques)")
                                                   : QStringLiteral(" (différents)")),
-        QStringLiteral("  Qualité de la copie : %1 %").arg(Report.Quality(Track.Last - Track.First + 1)),
-        QStringLiteral("  Crête : ") + SamplePeakText(Report)};
+        QStringLiteral("  Qualité de la copie : %1 %").arg(Report.Quality(Track.Last - Track.First + 1))};
     if (!Report.Reread.empty())
         lines << QStringLiteral("  Relu jusqu'à l'accord : ") + RunsText(Report.Reread, Track, 1 << 30);
     if (!Report.Suspicious.empty())
@@ -106,7 +103,7 @@ QString SecureQualityText(const TrackRip &Rip)
 {
     return QStringLiteral("copie sûre, qualité %1 %, crête %2")
         .arg(Rip.Report.Quality(Rip.Range.Last - Rip.Range.First + 1))
-        .arg(SamplePeakText(Rip.Report));
+        .arg(PeakSampleText(Rip.Report.PeakSample));
 }
 
 QString RepairedText(const QString &What, const RipReport &Report)
@@ -137,8 +134,9 @@ QString TrackResultText(const TrackRip &Rip)
         QString done = report.RepairedSectors > 0
                            ? QStringLiteral("terminé, %1 secteur(s) réparé(s)").arg(report.RepairedSectors)
                            : QStringLiteral("terminé");
-        if (report.Secure)
-            done += QStringLiteral(", ") + SecureQualityText(Rip);
+        done += QStringLiteral(", ") + (report.Secure
+                                            ? SecureQualityText(Rip)
+                                            : QStringLiteral("crête ") + PeakSampleText(report.PeakSample));
         return done;
     }
     case RipOutcome::Damaged:

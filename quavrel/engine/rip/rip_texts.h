@@ -18,13 +18,15 @@ inline constexpr int kAllAreas = 1 << 30;
 // the rest); empty when nothing was lost. A secure read's sectors that never read the same twice
 // count with them.
 QString DamageText(const RipReport &Report, const SectorRange &Track, int Areas);
-// A secure read, for the log: test and copy CRC, the copy's quality, its peak, the areas read again until
+// A secure read, for the log: test and copy CRC, the copy's quality, the areas read again until
 // reads agreed and those that never did; empty for a burst read.
 QStringList SecureReadLines(const RipReport &Report, const SectorRange &Track);
 // The window's status for a damaged track, short enough for its status bar:
 // "Piste 3 endommagée : 4387 secteur(s) illisible(s) (1:02.15–2:40.00 dans la piste)", or
 // "Piste 3 : copie non sûre : …" when nothing was lost but some sectors never read alike.
 QString DamagedTrackText(const TrackRip &Rip);
+// The largest sample of a track as a share of full scale: "98,5 %".
+QString PeakSampleText(int32_t PeakSample);
 // A secure read that agreed everywhere: "copie sûre, qualité 100 %, crête 98,5 %" (the reads
 // needed, two per sector, of all the reads made; the largest sample of full scale).
 QString SecureQualityText(const TrackRip &Rip);
