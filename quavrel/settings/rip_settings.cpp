@@ -157,25 +157,11 @@ RipSettings ReadRipSettings(QString &Problem)
         IndexSetting(QStringLiteral("Pochette"), settings.Cover, CoverItems()),
         Flag(QStringLiteral("ReplayGain"), settings.ReplayGain),
         Text(QStringLiteral("Serveur Cover Art Archive"), settings.CoverArtServer),
-        IntegerSetting(
-            QStringLiteral("Encodeurs en parallèle"), [&settings] { return settings.Workers; },
-            [&settings](int stored) {
-                if (stored >= 0 && stored <= kMaxWorkers)
-                    settings.Workers = stored;
-            }),
+        BoundedSetting(QStringLiteral("Encodeurs en parallèle"), settings.Workers, 0, kMaxWorkers),
         Flag(QStringLiteral("Lecture sûre"), settings.Secure),
-        IntegerSetting(
-            QStringLiteral("Relectures"), [&settings] { return settings.SecureTries; },
-            [&settings](int stored) {
-                if (stored >= 1 && stored <= 99)
-                    settings.SecureTries = stored;
-            }),
-        IntegerSetting(
-            QStringLiteral("Lectures identiques"), [&settings] { return settings.SecureMatches; },
-            [&settings](int stored) {
-                if (stored >= 2 && stored <= 9)
-                    settings.SecureMatches = stored;
-            }),
+        BoundedSetting(QStringLiteral("Relectures"), settings.SecureTries, 1, kMaxSecureTries),
+        BoundedSetting(QStringLiteral("Lectures identiques"), settings.SecureMatches, kMinSecureMatches,
+                       kMaxSecureMatches),
     };
     {
         TRegistry registry;

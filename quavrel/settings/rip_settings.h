@@ -36,8 +36,8 @@ struct RipSettings {
     int Workers = 0;                // "Encodeurs en parallèle": 0 one per core, else 1..64
     // Off by default: a secure rip reads the disc at least twice.
     bool Secure = false;   // "Lecture sûre": test and copy, differing areas read again
-    int SecureTries = 16;  // "Relectures": 1..99 per differing area
-    int SecureMatches = 2; // "Lectures identiques": 2..9 reads that must agree
+    int SecureTries = 16;  // "Relectures": 1..kMaxSecureTries per differing area
+    int SecureMatches = 2; // "Lectures identiques": kMinSecureMatches..kMaxSecureMatches
 
     int OggQuality() const;
     int SampleRate() const;
@@ -48,6 +48,10 @@ struct RipSettings {
 
 // The most encoders a rip runs at once.
 constexpr int kMaxWorkers = 64;
+// A secure rip's bounds: re-reads of a differing area, and identical reads it needs.
+constexpr int kMaxSecureTries = 99;
+constexpr int kMinSecureMatches = 2;
+constexpr int kMaxSecureMatches = 9;
 
 // The items of the window's boxes, in their order.
 const QStringList &OggQualityItems();

@@ -21,6 +21,16 @@ StoredSetting IntegerSetting(const QString &name, std::function<int()> get, std:
             }};
 }
 
+StoredSetting BoundedSetting(const QString &name, int &Value, int Low, int High)
+{
+    return IntegerSetting(
+        name, [&Value] { return Value; },
+        [&Value, Low, High](int stored) {
+            if (stored >= Low && stored <= High)
+                Value = stored;
+        });
+}
+
 StoredSetting FlagSetting(const QString &name, std::function<bool()> get, std::function<void(bool)> set)
 {
     return {name, [get = std::move(get)] { return get() ? QStringLiteral("1") : QStringLiteral("0"); },

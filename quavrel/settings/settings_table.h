@@ -24,6 +24,9 @@ StoredSetting TextSetting(const QString &name, std::function<QString()> get,
 // A decimal integer.
 StoredSetting IntegerSetting(const QString &name, std::function<int()> get, std::function<void(int)> set);
 
+// A decimal integer kept in Value, which keeps its own when the stored one lies outside Low..High.
+StoredSetting BoundedSetting(const QString &name, int &Value, int Low, int High);
+
 // "1" ticked / "0" unticked; read as unticked for exactly "0", ticked for any other text.
 StoredSetting FlagSetting(const QString &name, std::function<bool()> get, std::function<void(bool)> set);
 

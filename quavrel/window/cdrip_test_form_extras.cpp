@@ -32,27 +32,13 @@ std::vector<StoredSetting> TCDRipTestForm::ExtraSettings()
         TextSetting(
             QStringLiteral("Serveur Cover Art Archive"), [this] { return coverArtServer_; },
             [this](const QString &text) { coverArtServer_ = text.trimmed(); }),
-        IntegerSetting(
-            QStringLiteral("Encodeurs en parallèle"), [this] { return workers_; },
-            [this](int stored) {
-                if (stored >= 0 && stored <= kMaxWorkers)
-                    workers_ = stored;
-            }),
+        BoundedSetting(QStringLiteral("Encodeurs en parallèle"), workers_, 0, kMaxWorkers),
         FlagSetting(
             QStringLiteral("Lecture sûre"), [this] { return secureAction_->isChecked(); },
             [this](bool ticked) { secureAction_->setChecked(ticked); }),
-        IntegerSetting(
-            QStringLiteral("Relectures"), [this] { return secureTries_; },
-            [this](int stored) {
-                if (stored >= 1 && stored <= 99)
-                    secureTries_ = stored;
-            }),
-        IntegerSetting(
-            QStringLiteral("Lectures identiques"), [this] { return secureMatches_; },
-            [this](int stored) {
-                if (stored >= 2 && stored <= 9)
-                    secureMatches_ = stored;
-            }),
+        BoundedSetting(QStringLiteral("Relectures"), secureTries_, 1, kMaxSecureTries),
+        BoundedSetting(QStringLiteral("Lectures identiques"), secureMatches_, kMinSecureMatches,
+                       kMaxSecureMatches),
     };
 }
 

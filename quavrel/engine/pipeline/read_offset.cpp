@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr int64_t kSectorBytes = 2352;
 constexpr int64_t kSampleBytes = 4;
 
 int64_t FloorDiv(int64_t a, int64_t b)

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <functional>
 
+// The bytes of one sector of CD audio: 588 stereo 16-bit frames.
+constexpr int64_t kSectorBytes = 2352;
+
 struct ReadOffset {
     // In samples (stereo frames); 0 reads the range as it is.
     int32_t Samples = 0;

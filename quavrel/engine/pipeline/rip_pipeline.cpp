@@ -21,7 +21,6 @@ namespace {
 constexpr size_t kEncodeBlock = 256 * 1024;
 // What a secure read passes from its raw spool to the track's at a time, one task each.
 constexpr size_t kReleaseBlock = 1024 * 1024;
-constexpr int64_t kSectorBytes = 2352;
 
 bool OnApplicationThread()
 {
@@ -44,7 +43,7 @@ struct RipPipeline::Track {
 
     // Secure mode: the reads so far, the copy read's audio until it is agreed, the differing
     // chunk being read again and its tries. The disc's bounds say where to read to evict the cache.
-    enum class Pass { Burst, Test, Copy, Verified };
+    enum class Pass { Burst, Test, Copy };
     SecureReading secure;
     ReadOffset bounds;
     Pass pass = Pass::Burst;
@@ -52,10 +51,6 @@ struct RipPipeline::Track {
     PcmSpool raw;
     size_t reread = 0;
     int tries = 0;
-    // The chunk's first re-read, and its sectors that some later re-read gave otherwise.
-    std::vector<uint8_t> firstReread;
-    std::vector<bool> unstable;
-    bool released = false;
 
     // Written by the reader before read is set, then only read.
     RipReport report;
@@ -260,7 +255,6 @@ void RipPipeline::ReadChunk(const std::shared_ptr<Track> &Item)
     bool written = true;
     switch (raw->pass) {
     case Track::Pass::Burst:
-    case Track::Pass::Verified:
         if (data)
             written = raw->window.Chunk(buffer_.data(), size, deliver);
         else if (result == CDRIP_RIPPING_DONE)
@@ -331,11 +325,11 @@ bool RipPipeline::OpenRange(const std::shared_ptr<Track> &Item)
     return true;
 }
 
-bool RipPipeline::ReadRange(int32_t First, int32_t Last, std::vector<uint8_t> *Data)
+void RipPipeline::ReadRange(int32_t First, int32_t Last, std::vector<uint8_t> *Data)
 {
     int32_t chunkBytes = 0;
     if (source_.Open(First, Last, chunkBytes) != CDRIP_OK)
-        return false;
+        return;
     std::vector<uint8_t> piece(static_cast<size_t>(std::max(chunkBytes, 1)));
     for (;;) {
         int32_t bytes = 0;
@@ -346,7 +340,6 @@ bool RipPipeline::ReadRange(int32_t First, int32_t Last, std::vector<uint8_t> *D
             Data->insert(Data->end(), piece.begin(), piece.begin() + bytes);
     }
     source_.Close();
-    return true;
 }
 
 void RipPipeline::EndTestRead(const std::shared_ptr<Track> &Item)
@@ -370,7 +363,6 @@ void RipPipeline::EndCopyRead(const std::shared_ptr<Track> &Item)
 {
     CloseRange(*Item);
     Item->raw.End();
-    Item->pass = Track::Pass::Verified;
     if (Item->check.Differing().empty())
         reader_->Post([this, Item] { Release(Item); });
     else
@@ -396,21 +388,7 @@ void RipPipeline::Reread(const std::shared_ptr<Track> &Item)
         return;
     }
     ++track.tries;
-    if (static_cast<int64_t>(data.size()) == chunk.Bytes) {
-        if (track.firstReread.empty()) {
-            track.firstReread = data;
-            track.unstable.assign(static_cast<size_t>(chunk.Bytes / kSectorBytes), false);
-        } else {
-            for (size_t sector = 0; sector < track.unstable.size(); ++sector)
-                if (!std::equal(data.begin() + sector * kSectorBytes,
-                                data.begin() + (sector + 1) * kSectorBytes,
-                                track.firstReread.begin() + sector * kSectorBytes))
-                    track.unstable[sector] = true;
-        }
-    }
-    // A read cut short agrees with nothing.
-    const bool agreed = static_cast<int64_t>(data.size()) == chunk.Bytes &&
-                        track.check.NoteReread(track.reread, data.data(), data.size(), track.secure.Matches);
+    const bool agreed = track.check.NoteReread(track.reread, data.data(), data.size(), track.secure.Matches);
     const LostRun run{std::clamp(first, track.first, track.last), std::clamp(last, track.first, track.last)};
     if (agreed) {
         if (!track.raw.Patch(chunk.Offset, data.data(), data.size(), track.spoolError)) {
@@ -427,8 +405,6 @@ void RipPipeline::Reread(const std::shared_ptr<Track> &Item)
         return;
     }
     track.tries = 0;
-    track.firstReread.clear();
-    track.unstable.clear();
     if (++track.reread < track.check.Differing().size())
         reader_->Post([this, Item] { Reread(Item); });
     else
@@ -439,10 +415,8 @@ void RipPipeline::AddSuspicious(Track &Item, int32_t ChunkFirst, const LostRun &
 {
     // The sectors the re-reads gave differently, where they tell; else the whole chunk.
     std::vector<LostRun> runs;
-    for (size_t i = 0; i < Item.unstable.size(); ++i) {
-        if (!Item.unstable[i])
-            continue;
-        const int32_t sector = std::clamp(ChunkFirst + static_cast<int32_t>(i), Item.first, Item.last);
+    for (const int32_t offset : Item.check.Unstable()) {
+        const int32_t sector = std::clamp(ChunkFirst + offset, Item.first, Item.last);
         if (!runs.empty() && runs.back().Last + 1 >= sector)
             runs.back().Last = sector;
         else
@@ -463,11 +437,8 @@ void RipPipeline::Release(const std::shared_ptr<Track> &Item)
     const OffsetWindow::Emit deliver = [raw](const uint8_t *pcm, size_t bytes) {
         return raw->Deliver(pcm, bytes);
     };
-    bool written = true;
-    if (!raw->released) {
-        raw->released = true;
-        written = raw->window.Start(deliver);
-    }
+    // The first block comes after the silence the read offset puts before the disc.
+    bool written = raw->raw.Taken() > 0 || raw->window.Start(deliver);
     buffer_.resize(kReleaseBlock);
     const int64_t got = written ? raw->raw.Read(buffer_.data(), buffer_.size()) : 0;
     if (written && got > 0)
@@ -601,10 +572,10 @@ RipReport RipPipeline::Take(Ticket Queued, const std::function<void(int32_t)> &P
         if (Progress && !cancel_) {
             // The part read, of which the part already encoded.
             const int64_t appended = track->spool.Appended();
-            // A secure read shows its passes before any audio is agreed.
+            // Before any audio is in the spool (a secure read's passes), the read alone.
             const int32_t percent =
                 appended == 0
-                    ? (track->secure.On() ? track->readPercent.load() : 0)
+                    ? track->readPercent.load()
                     : static_cast<int32_t>(int64_t{track->readPercent} * track->spool.Taken() / appended);
             // An estimate (what is read, times the share of it encoded): it never goes back.
             if (percent > shown && percent < 100)

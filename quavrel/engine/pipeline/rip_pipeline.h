@@ -135,8 +135,8 @@ class RipPipeline {
     void Release(const std::shared_ptr<Track> &Item);
     // Opens the track's read range for its chunks, else fails the track: false.
     bool OpenRange(const std::shared_ptr<Track> &Item);
-    // Reads a range whole at once, into Data unless null; false when it cannot be opened.
-    bool ReadRange(int32_t First, int32_t Last, std::vector<uint8_t> *Data);
+    // Reads a range whole at once, into Data unless null (nothing when it cannot be opened).
+    void ReadRange(int32_t First, int32_t Last, std::vector<uint8_t> *Data);
     // Reads sectors far from the track so that what follows comes from the disc, not the cache.
     void Evict(const Track &Item);
     // The library's account of the open range into the report, then the range closed.

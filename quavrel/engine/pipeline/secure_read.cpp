@@ -1,10 +1,11 @@
 #include "quavrel/engine/pipeline/secure_read.h"
 
+#include "quavrel/engine/pipeline/read_offset.h"
+
+#include <algorithm>
 #include <zlib.h>
 
 namespace {
-
-constexpr int64_t kSectorBytes = 2352;
 
 } // namespace
 
@@ -43,5 +44,25 @@ bool SecureTrack::NoteCopy(const uint8_t *Data, size_t Bytes)
 bool SecureTrack::NoteReread(size_t Index, const uint8_t *Data, size_t Bytes, int Matches)
 {
     sectorsRead_ += static_cast<int64_t>(Bytes) / kSectorBytes;
+    if (Index != rereading_) {
+        rereading_ = Index;
+        firstReread_.clear();
+        unstable_.clear();
+    }
+    if (static_cast<int64_t>(Bytes) != differing_[Index].Bytes)
+        return false;
+    if (firstReread_.empty()) {
+        firstReread_.assign(Data, Data + Bytes);
+    } else {
+        for (int32_t sector = 0; sector * kSectorBytes < static_cast<int64_t>(Bytes); ++sector) {
+            const int64_t at = sector * kSectorBytes;
+            const auto length =
+                static_cast<size_t>(std::min<int64_t>(kSectorBytes, static_cast<int64_t>(Bytes) - at));
+            if (!std::equal(Data + at, Data + at + length, firstReread_.begin() + at) &&
+                std::find(unstable_.begin(), unstable_.end(), sector) == unstable_.end())
+                unstable_.push_back(sector);
+        }
+        std::sort(unstable_.begin(), unstable_.end());
+    }
     return ++votes_[Index][Crc32Of(Data, Bytes)] >= Matches;
 }

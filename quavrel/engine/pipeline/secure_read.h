@@ -39,9 +39,11 @@ class SecureTrack {
 
     // The chunks whose test and copy reads differed, in order.
     const std::vector<Chunk> &Differing() const { return differing_; }
-    // One more read of Differing()[Index]; true once its content has been read Matches times: it
-    // is the chunk's agreed audio.
+    // One more read of Differing()[Index], the chunks taken in order; true once its content has
+    // been read Matches times: it is the chunk's agreed audio. A read cut short agrees with nothing.
     bool NoteReread(size_t Index, const uint8_t *Data, size_t Bytes, int Matches);
+    // The sectors of the chunk last re-read (from its start) that its re-reads gave differently.
+    const std::vector<int32_t> &Unstable() const { return unstable_; }
 
     uint32_t TestCrc() const { return testCrc_; }
     uint32_t CopyCrc() const { return copyCrc_; }
@@ -54,6 +56,10 @@ class SecureTrack {
     std::vector<Chunk> differing_;
     // Per differing chunk: how often each content was read.
     std::vector<std::map<uint32_t, int>> votes_;
+    // The chunk being re-read: its first whole re-read.
+    size_t rereading_ = SIZE_MAX;
+    std::vector<uint8_t> firstReread_;
+    std::vector<int32_t> unstable_;
     uint32_t testCrc_ = 0;
     uint32_t copyCrc_ = 0;
     int64_t sectorsRead_ = 0;

@@ -17,11 +17,6 @@ const QString kResultLabel = QStringLiteral("  Résultat : ");
 const QString kChecksumsLabel = QStringLiteral("  AccurateRip v1 : ");
 const QString kDamageLabel = QStringLiteral("  Endommagée : ");
 
-QString Hex(uint32_t value)
-{
-    return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')).toUpper();
-}
-
 // Cue sheets have no escape for the quote that ends a text.
 QString Quoted(const QString &text)
 {
@@ -99,10 +94,11 @@ QStringList BlockOf(const ReportTrack &track)
         lines << QStringLiteral("  ISRC : ") + track.Isrc;
     if (track.PreEmphasis)
         lines << QStringLiteral("  Préaccentuation : oui (audio laissé tel quel)");
-    lines << QStringLiteral("  CRC32 : %1").arg(Hex(track.Crc32));
+    lines << QStringLiteral("  CRC32 : %1").arg(ChecksumText(track.Crc32));
     lines << QStringLiteral("  Crête : ") + PeakSampleText(track.PeakSample);
     if (track.Checksummed)
-        lines << kChecksumsLabel + QStringLiteral("%1, v2 : %2").arg(Hex(track.V1), Hex(track.V2));
+        lines << kChecksumsLabel +
+                     QStringLiteral("%1, v2 : %2").arg(ChecksumText(track.V1), ChecksumText(track.V2));
     lines << kResultLabel + TrackVerdictText(track).section(QStringLiteral(" : "), 1, -1)
           << QStringLiteral("  Erreurs de gigue : %1, secteur(s) réparé(s) par paranoïa : %2")
                  .arg(track.JitterErrors)
@@ -233,7 +229,7 @@ QString CueSheetText(const RipSession &Session)
     // The suite, not the front end: a sheet is the same whichever made it.
     lines << QStringLiteral("REM COMMENT %1").arg(Quoted(QStringLiteral("Quavrel " QUAVREL_VERSION)));
     if (Session.AccurateRip.Id3 != 0)
-        lines << QStringLiteral("REM DISCID %1").arg(Hex(Session.AccurateRip.Id3));
+        lines << QStringLiteral("REM DISCID %1").arg(ChecksumText(Session.AccurateRip.Id3));
     if (!Session.Disc.Catalog().isEmpty())
         lines << QStringLiteral("CATALOG ") + Session.Disc.Catalog();
     lines << QStringLiteral("PERFORMER %1").arg(Quoted(Session.Artist))

@@ -43,6 +43,11 @@ QString RunsText(const std::vector<LostRun> &Runs, const SectorRange &Track, int
 
 } // namespace
 
+QString ChecksumText(uint32_t Value)
+{
+    return QStringLiteral("%1").arg(Value, 8, 16, QLatin1Char('0')).toUpper();
+}
+
 QString PeakSampleText(int32_t PeakSample)
 {
     return QLocale(QLocale::French).toString(100.0 * PeakSample / 32768.0, 'f', 1) + QStringLiteral(" %");
@@ -75,19 +80,16 @@ QStringList SecureReadLines(const RipReport &Report, const SectorRange &Track)
 {
     if (!Report.Secure)
         return {};
-    const auto hex = [](uint32_t value) {
-        return QStringLiteral("%1").arg(value, 8, 16, QLatin1Char('0')).toUpper();
-    };
     QStringList lines{
         QStringLiteral("  CRC de test : %1, CRC de copie : %2%3")
-            .arg(hex(Report.TestCrc), hex(Report.CopyCrc),
+            .arg(ChecksumText(Report.TestCrc), ChecksumText(Report.CopyCrc),
                  Report.TestCrc == Report.CopyCrc ? QStringLiteral(" (identiques)")
                                                   : QStringLiteral(" (différents)")),
         QStringLiteral("  Qualité de la copie : %1 %").arg(Report.Quality(Track.Last - Track.First + 1))};
     if (!Report.Reread.empty())
-        lines << QStringLiteral("  Relu jusqu'à l'accord : ") + RunsText(Report.Reread, Track, 1 << 30);
+        lines << QStringLiteral("  Relu jusqu'à l'accord : ") + RunsText(Report.Reread, Track, kAllAreas);
     if (!Report.Suspicious.empty())
-        lines << QStringLiteral("  Positions suspectes : ") + RunsText(Report.Suspicious, Track, 1 << 30);
+        lines << QStringLiteral("  Positions suspectes : ") + RunsText(Report.Suspicious, Track, kAllAreas);
     return lines;
 }
 

@@ -25,6 +25,8 @@ QStringList SecureReadLines(const RipReport &Report, const SectorRange &Track);
 // "Piste 3 endommagée : 4387 secteur(s) illisible(s) (1:02.15–2:40.00 dans la piste)", or
 // "Piste 3 : copie non sûre : …" when nothing was lost but some sectors never read alike.
 QString DamagedTrackText(const TrackRip &Rip);
+// A CRC32 or an AccurateRip checksum as the log writes it: eight upper-case hex digits.
+QString ChecksumText(uint32_t Value);
 // The largest sample of a track as a share of full scale: "98,5 %".
 QString PeakSampleText(int32_t PeakSample);
 // A secure read that agreed everywhere: "copie sûre, qualité 100 %, crête 98,5 %" (the reads
