@@ -322,8 +322,13 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
     request.Program = QStringLiteral("quavrel-cli " QUAVREL_VERSION);
     request.Tracks = tracks;
     request.Workers = rip.Workers;
-    if (rip.Secure)
+    if (rip.Secure) {
         request.Secure = {rip.Settings.SecureTries, rip.Settings.SecureMatches, kCacheEvictSectors};
+        // What the window stored of the drive; else measured at the start of this rip.
+        if (rip.Settings.DriveCaches.contains(drive))
+            request.Secure.Cache =
+                rip.Settings.DriveCaches.value(drive) ? DriveCache::Holds : DriveCache::None;
+    }
 
     RuntimeRipSource source;
     AccurateRipService database;

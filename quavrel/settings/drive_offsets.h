@@ -1,6 +1,8 @@
 #pragma once
-// The drives' read offsets as they are stored ("Décalages de lecture"): one line per drive, the
-// offset in samples (AccurateRip's sign), a space, the drive's name as the drive box shows it.
+// What is stored of each drive, one line per drive ending with its name as the drive box shows
+// it: its read offset ("Décalages de lecture": the offset in samples, AccurateRip's sign, a
+// space, the name) and whether it caches audio ("Cache audio des lecteurs": "oui" or "non", a
+// space, the name).
 
 #include <QMap>
 #include <QString>
@@ -12,6 +14,10 @@ inline constexpr int kMaxReadOffset = 10000;
 QMap<QString, int> ParseDriveOffsets(const QString &Stored);
 // Drives at 0 are left out.
 QString DriveOffsetsText(const QMap<QString, int> &Offsets);
+
+// Lines that are not "oui NAME" or "non NAME" are left out.
+QMap<QString, bool> ParseDriveCaches(const QString &Stored);
+QString DriveCachesText(const QMap<QString, bool> &Caches);
 
 // Where the AccurateRip database is asked when nothing is stored: its public server, or what
 // QUAVREL_ACCURATERIP_SERVER names (tests point it at a server of their own).

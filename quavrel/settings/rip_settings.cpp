@@ -142,6 +142,10 @@ RipSettings ReadRipSettings(QString &Problem)
             QStringLiteral("Décalages de lecture"),
             [&settings] { return DriveOffsetsText(settings.ReadOffsets); },
             [&settings](const QString &stored) { settings.ReadOffsets = ParseDriveOffsets(stored); }),
+        TextSetting(
+            QStringLiteral("Cache audio des lecteurs"),
+            [&settings] { return DriveCachesText(settings.DriveCaches); },
+            [&settings](const QString &stored) { settings.DriveCaches = ParseDriveCaches(stored); }),
         IndexSetting(QStringLiteral("Fréquence Mp3"), settings.SampleRateIndex, SampleRateItems()),
         IndexSetting(QStringLiteral("Débit Mp3"), settings.BitrateIndex, BitrateItems()),
         IndexSetting(QStringLiteral("Débit Max Mp3"), settings.MaxBitrateIndex, MaxBitrateItems()),

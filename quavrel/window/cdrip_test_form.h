@@ -343,6 +343,8 @@ class TCDRipTestForm : public QMainWindow {
     void ConnectVerifyControls();
     std::vector<StoredSetting> VerifySettings();
     QMap<QString, int32_t> readOffsets_;
+    // Whether each drive caches audio, as secure rips measured it.
+    QMap<QString, bool> driveCaches_;
     QLabel *verifyNote_ = nullptr;
     QAction *secureAction_ = nullptr;
 

@@ -148,8 +148,11 @@ bool TCDRipTestForm::BeginRipCommand(const std::vector<int> &Planned)
     request.Program = QStringLiteral("Quavrel " QUAVREL_VERSION);
     request.Tracks = Planned;
     request.Workers = workers_;
-    if (secureAction_->isChecked())
+    if (secureAction_->isChecked()) {
         request.Secure = {secureTries_, secureMatches_, kCacheEvictSectors};
+        if (driveCaches_.contains(request.Drive))
+            request.Secure.Cache = driveCaches_.value(request.Drive) ? DriveCache::Holds : DriveCache::None;
+    }
     command_ = std::make_unique<DiscRip>(ripSource_, &accurateRip_);
     PrepareRipCommand(request);
     RipError error;
@@ -185,6 +188,9 @@ void TCDRipTestForm::EndRipCommand()
 {
     if (!command_)
         return;
+    // What a secure rip measured of the drive's cache is kept for its next rips.
+    if (const DriveCache found = command_->CacheFound(); found != DriveCache::Unknown)
+        driveCaches_.insert(command_->Request().Drive, found == DriveCache::Holds);
     const QStringList problems = command_->Finish();
     if (!problems.isEmpty())
         SetStatusText(problems.join(QLatin1Char(' ')));

@@ -43,6 +43,9 @@ std::vector<StoredSetting> TCDRipTestForm::VerifySettings()
         TextSetting(
             QStringLiteral("Décalages de lecture"), [this] { return DriveOffsetsText(readOffsets_); },
             [this](const QString &text) { readOffsets_ = ParseDriveOffsets(text); }),
+        TextSetting(
+            QStringLiteral("Cache audio des lecteurs"), [this] { return DriveCachesText(driveCaches_); },
+            [this](const QString &text) { driveCaches_ = ParseDriveCaches(text); }),
     };
 }
 

@@ -35,10 +35,10 @@ constexpr int32_t kTrackFirst = 2082;
 
 class DamagedRipEmulated : public testing::Test {
   protected:
-    // Drive 0 is the demo disc as Spec makes it, drive 1 the same disc read well.
-    void Start(const std::string &Spec)
+    // Drive 0 is the demo disc as Spec makes it, drive 1 the same disc read well (as Other makes it).
+    void Start(const std::string &Spec, const std::string &Other = {})
     {
-        drives_ = std::make_unique<EmulatedDrives>(std::vector<std::string>{"demo" + Spec, "demo"});
+        drives_ = std::make_unique<EmulatedDrives>(std::vector<std::string>{"demo" + Spec, "demo" + Other});
         qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
         CdAccessStart();
         ASSERT_TRUE(CDRipReady());
@@ -240,19 +240,21 @@ TEST_F(DamagedRipEmulated, FirstReadErrorsTheCacheKeepsStayInABurstRip)
 
 TEST_F(DamagedRipEmulated, ASecureRipWithTheCacheEvictedIsTheDiscsAudioAndNamesWhatItReadAgain)
 {
-    Start(kCachedFirstReadErrors);
+    // The drive flags what its first reads got wrong.
+    Start(std::string(kCachedFirstReadErrors) + ":c2");
     track_ = kShortTrack;
     const TrackRip rip = Rip(0, {}, {16, 2, kCacheEvictSectors});
     ASSERT_TRUE(rip.Done()) << TrackResultText(rip).toStdString();
     EXPECT_EQ(rip.File, Out(QStringLiteral("2.flac")));
     EXPECT_EQ(DifferingSectors(rip.File), std::vector<int32_t>{});
-    ASSERT_FALSE(rip.Report.Reread.empty());
+    ASSERT_FALSE(rip.Report.Reread.empty()) << Log().toStdString();
     EXPECT_TRUE(rip.Report.Suspicious.empty());
     EXPECT_NE(rip.Report.TestCrc, rip.Report.CopyCrc);
     const QString log = Log();
     EXPECT_TRUE(log.contains("  CRC de test : ")) << log.toStdString();
     EXPECT_TRUE(log.contains(" (différents)\n"));
     EXPECT_TRUE(log.contains("  Relu jusqu'à l'accord : 0:0")) << log.toStdString();
+    EXPECT_TRUE(log.contains("  Secteurs signalés C2 : 10 (relus en premier)\n"));
     EXPECT_TRUE(log.contains("Lecture sûre : "));
 }
 
@@ -263,6 +265,26 @@ TEST_F(DamagedRipEmulated, ASecureRipThatTrustsTheCacheKeepsTheErrorItServes)
     const TrackRip rip = Rip(0, {}, {16, 2, 0});
     ASSERT_TRUE(rip.Written()) << TrackResultText(rip).toStdString();
     EXPECT_FALSE(DifferingSectors(rip.File).empty());
+}
+
+TEST_F(DamagedRipEmulated, ASecureRipMeasuresTheDrivesCacheAndEvictsOnlyWhatIsThere)
+{
+    Start(",speed=40,seek=5,cache=1500", ",speed=40,seek=5");
+    track_ = kShortTrack;
+    const TrackRip cached = Rip(0, {}, {16, 2, kCacheEvictSectors});
+    ASSERT_TRUE(cached.Done()) << TrackResultText(cached).toStdString();
+    EXPECT_EQ(cached.Report.Cache, DriveCache::Holds);
+    EXPECT_TRUE(
+        Log().contains("Cache audio du lecteur : présent (mesuré au début), évincé par 2048 secteur(s)"))
+        << Log().toStdString();
+    const TrackRip plain = Rip(1, {}, {16, 2, kCacheEvictSectors});
+    ASSERT_TRUE(plain.Done()) << TrackResultText(plain).toStdString();
+    EXPECT_EQ(plain.Report.Cache, DriveCache::None);
+    EXPECT_TRUE(Log().contains("Cache audio du lecteur : absent (mesuré au début), rien à évincer"));
+    // What is stored of a drive is taken as it is.
+    const TrackRip stored = Rip(0, {}, {16, 2, kCacheEvictSectors, DriveCache::None});
+    EXPECT_EQ(stored.Report.Cache, DriveCache::None);
+    EXPECT_TRUE(Log().contains("Cache audio du lecteur : absent (enregistré)"));
 }
 
 TEST_F(DamagedRipEmulated, SectorsThatNeverReadAlikeAreAnUnsafeCopyNeverASuccess)

@@ -184,7 +184,7 @@ namespace {
 // Track 2 (sectors 1517 to 2081) reads wrong the first time, and the drive's cache keeps it so.
 class WindowEmulatedCache : public WindowEmulated {
   protected:
-    std::string Spec() const override { return "demo,cache=1500,faults=firstread=1900-1909"; }
+    std::string Spec() const override { return "demo,speed=40,seek=5,cache=1500,faults=firstread=1900-1909"; }
 };
 
 } // namespace
@@ -220,5 +220,11 @@ TEST_F(WindowEmulatedCache, ASecureRipIsTheDiscsAudioAndSaysSo)
         << "the ripped audio differs from the image's";
     QFile log(out.filePath(QStringLiteral("Album.log")));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(log.readAll().contains("Relu jusqu'à l'accord"));
+    const QByteArray text = log.readAll();
+    EXPECT_TRUE(text.contains("Relu jusqu'à l'accord"));
+    EXPECT_TRUE(text.contains("Cache audio du lecteur : présent (mesuré au début)")) << text.toStdString();
+    // What the rip measured is kept for the drive's next rips.
+    const QString drive = ui()->DriveSelBox->currentText();
+    window_->close();
+    EXPECT_EQ(StoredValue(QStringLiteral("Cache audio des lecteurs")), QStringLiteral("oui ") + drive);
 }

@@ -25,7 +25,7 @@ TEST_F(NoDialUpTest, SettingsLoadAndCloseCompleteAndTheStatusBarSaysSo)
         EXPECT_TRUE(window.DisconnectOnExit);
     }
     EXPECT_TRUE(messages_.isEmpty());
-    EXPECT_EQ(StoredNames().size(), 38);
+    EXPECT_EQ(StoredNames().size(), 39);
     EXPECT_EQ(StoredValue("Largeur"), "700");
     EXPECT_EQ(StoredValue("Encodeur"), "2");
     // The entry the user chose is still theirs once the service is back.

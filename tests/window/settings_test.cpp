@@ -18,6 +18,7 @@ namespace {
 const QStringList kValueNames = {"Répertoire",
                                  "Serveur AccurateRip",
                                  "Décalages de lecture",
+                                 "Cache audio des lecteurs",
                                  "Nom de Serveur",
                                  "Localisation du Serveur",
                                  "Position horizontale",
@@ -72,7 +73,7 @@ QByteArray ReadRaw()
 
 using SettingsTest = WindowTest;
 
-TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll38Values)
+TEST_F(SettingsTest, FirstRunOpensWithDefaultsAndClosingStoresAll39Values)
 {
     {
         TCDRipTestForm window;

@@ -28,6 +28,23 @@ bool OnApplicationThread()
     return app && QThread::currentThread() == app->thread();
 }
 
+// Takes Agreed's sectors out of Lost: they were read again until reads agreed.
+void ForgetLost(std::vector<LostRun> &Lost, const LostRun &Agreed)
+{
+    std::vector<LostRun> kept;
+    for (const LostRun &run : Lost) {
+        if (run.Last < Agreed.First || run.First > Agreed.Last) {
+            kept.push_back(run);
+            continue;
+        }
+        if (run.First < Agreed.First)
+            kept.push_back({run.First, Agreed.First - 1, run.C2});
+        if (run.Last > Agreed.Last)
+            kept.push_back({Agreed.Last + 1, run.Last, run.C2});
+    }
+    Lost = std::move(kept);
+}
+
 } // namespace
 
 struct RipPipeline::Track {
@@ -222,9 +239,16 @@ void RipPipeline::ReadNext()
         EndRead(track, false);
         return;
     }
+    Track *raw = track.get();
+    if (raw->secure.On() && raw->secure.EvictSectors > 0) {
+        // Once per rip: what is stored of the drive, else what it shows now.
+        if (!cacheKnown_)
+            driveCache_ = raw->secure.Cache == DriveCache::Unknown ? MeasureCache(*raw) : raw->secure.Cache;
+        cacheKnown_ = true;
+        raw->secure.Cache = raw->report.Cache = driveCache_;
+    }
     if (!OpenRange(track))
         return;
-    Track *raw = track.get();
     if (raw->secure.On()) {
         raw->pass = Track::Pass::Test;
     } else if (!raw->window.Start(
@@ -325,11 +349,11 @@ bool RipPipeline::OpenRange(const std::shared_ptr<Track> &Item)
     return true;
 }
 
-void RipPipeline::ReadRange(int32_t First, int32_t Last, std::vector<uint8_t> *Data)
+bool RipPipeline::ReadRange(int32_t First, int32_t Last, std::vector<uint8_t> *Data)
 {
     int32_t chunkBytes = 0;
     if (source_.Open(First, Last, chunkBytes) != CDRIP_OK)
-        return;
+        return false;
     std::vector<uint8_t> piece(static_cast<size_t>(std::max(chunkBytes, 1)));
     for (;;) {
         int32_t bytes = 0;
@@ -339,11 +363,29 @@ void RipPipeline::ReadRange(int32_t First, int32_t Last, std::vector<uint8_t> *D
         if (Data)
             Data->insert(Data->end(), piece.begin(), piece.begin() + bytes);
     }
+    std::vector<TCdRipDamageRun> runs;
+    const bool clean = source_.Damage(runs) && std::all_of(runs.begin(), runs.end(), [](const auto &run) {
+                           return run.Kind == CDRIP_SECTOR_REPAIRED;
+                       });
     source_.Close();
+    return clean;
+}
+
+void RipPipeline::NoteFlagged(Track &Item)
+{
+    std::vector<TCdRipDamageRun> runs;
+    if (!source_.Damage(runs))
+        return;
+    for (const TCdRipDamageRun &run : runs)
+        if (run.Kind != CDRIP_SECTOR_REPAIRED)
+            Item.check.NoteFlagged(run.FirstSector - Item.window.ReadFirst(),
+                                   std::max(run.LastSector, run.FirstSector) - Item.window.ReadFirst(),
+                                   run.Kind == CDRIP_SECTOR_C2);
 }
 
 void RipPipeline::EndTestRead(const std::shared_ptr<Track> &Item)
 {
+    NoteFlagged(*Item);
     source_.Close();
     // Reading a range longer than the cache pushed its first sectors out before the copy read
     // comes back to them: only a shorter one can still be served from it.
@@ -361,9 +403,10 @@ void RipPipeline::EndTestRead(const std::shared_ptr<Track> &Item)
 
 void RipPipeline::EndCopyRead(const std::shared_ptr<Track> &Item)
 {
+    NoteFlagged(*Item);
     CloseRange(*Item);
     Item->raw.End();
-    if (Item->check.Differing().empty())
+    if (Item->check.Rereads().empty())
         reader_->Post([this, Item] { Release(Item); });
     else
         reader_->Post([this, Item] { Reread(Item); });
@@ -376,19 +419,19 @@ void RipPipeline::Reread(const std::shared_ptr<Track> &Item)
         EndRead(Item, false);
         return;
     }
-    const SecureTrack::Chunk chunk = track.check.Differing()[track.reread];
+    const SecureTrack::Chunk chunk = track.check.Rereads()[track.reread];
     const int32_t first = track.window.ReadFirst() + static_cast<int32_t>(chunk.Offset / kSectorBytes);
     const int32_t last = first + static_cast<int32_t>((chunk.Bytes + kSectorBytes - 1) / kSectorBytes) - 1;
     Evict(track);
     std::vector<uint8_t> data;
-    if (!cancel_)
-        ReadRange(first, last, &data);
+    const bool clean = !cancel_ && ReadRange(first, last, &data);
     if (cancel_) {
         EndRead(Item, false);
         return;
     }
     ++track.tries;
-    const bool agreed = track.check.NoteReread(track.reread, data.data(), data.size(), track.secure.Matches);
+    const bool agreed =
+        track.check.NoteReread(track.reread, data.data(), data.size(), clean, track.secure.Matches);
     const LostRun run{std::clamp(first, track.first, track.last), std::clamp(last, track.first, track.last)};
     if (agreed) {
         if (!track.raw.Patch(chunk.Offset, data.data(), data.size(), track.spoolError)) {
@@ -398,6 +441,7 @@ void RipPipeline::Reread(const std::shared_ptr<Track> &Item)
             return;
         }
         track.report.Reread.push_back(run);
+        ForgetLost(track.report.Lost, run);
     } else if (track.tries >= track.secure.Tries) {
         AddSuspicious(track, first, run);
     } else {
@@ -405,7 +449,7 @@ void RipPipeline::Reread(const std::shared_ptr<Track> &Item)
         return;
     }
     track.tries = 0;
-    if (++track.reread < track.check.Differing().size())
+    if (++track.reread < track.check.Rereads().size())
         reader_->Post([this, Item] { Reread(Item); });
     else
         reader_->Post([this, Item] { Release(Item); });
@@ -413,17 +457,28 @@ void RipPipeline::Reread(const std::shared_ptr<Track> &Item)
 
 void RipPipeline::AddSuspicious(Track &Item, int32_t ChunkFirst, const LostRun &Chunk)
 {
-    // The sectors the re-reads gave differently, where they tell; else the whole chunk.
+    // The sectors the re-reads gave differently, where they tell; else the whole chunk. Sectors
+    // already lost (the drive flagged every read of them) are told as such.
+    const auto lost = [&Item](int32_t sector) {
+        return std::any_of(Item.report.Lost.begin(), Item.report.Lost.end(), [sector](const LostRun &run) {
+            return sector >= run.First && sector <= run.Last;
+        });
+    };
     std::vector<LostRun> runs;
-    for (const int32_t offset : Item.check.Unstable()) {
-        const int32_t sector = std::clamp(ChunkFirst + offset, Item.first, Item.last);
+    std::vector<int32_t> sectors;
+    for (const int32_t offset : Item.check.Unstable())
+        sectors.push_back(std::clamp(ChunkFirst + offset, Item.first, Item.last));
+    if (sectors.empty())
+        for (int32_t sector = Chunk.First; sector <= Chunk.Last; ++sector)
+            sectors.push_back(sector);
+    for (const int32_t sector : sectors) {
+        if (lost(sector))
+            continue;
         if (!runs.empty() && runs.back().Last + 1 >= sector)
             runs.back().Last = sector;
         else
             runs.push_back({sector, sector});
     }
-    if (runs.empty())
-        runs.push_back(Chunk);
     Item.report.Suspicious.insert(Item.report.Suspicious.end(), runs.begin(), runs.end());
 }
 
@@ -461,21 +516,54 @@ void RipPipeline::Release(const std::shared_ptr<Track> &Item)
     raw->report.TestCrc = raw->check.TestCrc();
     raw->report.CopyCrc = raw->check.CopyCrc();
     raw->report.SectorsRead = raw->check.SectorsRead();
+    raw->report.C2Sectors = raw->check.C2Sectors();
     raw->spool.End();
     EndRead(Item, false);
+}
+
+RipPipeline::Span RipPipeline::FarFrom(const Track &Item, int32_t Sectors)
+{
+    const ReadOffset &disc = Item.bounds;
+    // From the end of the disc farther from the track.
+    const bool atEnd = Item.first - disc.DiscFirst < disc.DiscEnd - 1 - Item.last;
+    const int32_t first = std::max(atEnd ? disc.DiscEnd - Sectors : disc.DiscFirst, disc.DiscFirst);
+    return {first, std::min(first + Sectors, disc.DiscEnd) - 1};
 }
 
 void RipPipeline::Evict(const Track &Item)
 {
     const int32_t sectors = Item.secure.EvictSectors;
-    const ReadOffset &disc = Item.bounds;
-    if (sectors <= 0 || disc.DiscEnd <= disc.DiscFirst)
+    if (sectors <= 0 || Item.secure.Cache == DriveCache::None || Item.bounds.DiscEnd <= Item.bounds.DiscFirst)
         return;
-    // From the end of the disc farther from the track.
-    const bool atEnd = Item.first - disc.DiscFirst < disc.DiscEnd - 1 - Item.last;
-    const int32_t first = std::max(atEnd ? disc.DiscEnd - sectors : disc.DiscFirst, disc.DiscFirst);
-    const int32_t last = std::min(first + sectors, disc.DiscEnd) - 1;
-    ReadRange(first, last, nullptr);
+    const Span far = FarFrom(Item, sectors);
+    ReadRange(far.First, far.Last, nullptr);
+}
+
+DriveCache RipPipeline::MeasureCache(const Track &Item)
+{
+    // Both ranges far from the track, so that its sectors are first read by its own reads; and
+    // apart, so that the drive's read-ahead from the one never reaches the other.
+    constexpr int32_t kApart = 4 * kCacheProbeSectors;
+    const Span probe = FarFrom(Item, kCacheProbeSectors);
+    const bool afterTrack = probe.First > Item.last;
+    const int32_t otherFirst =
+        afterTrack ? probe.First - kApart - kCacheProbeSectors : probe.Last + 1 + kApart;
+    const Span elsewhere{otherFirst, otherFirst + kCacheProbeSectors - 1};
+    if (probe.Count() < kCacheProbeSectors || elsewhere.First < Item.bounds.DiscFirst ||
+        elsewhere.Last >= Item.bounds.DiscEnd ||
+        (afterTrack ? elsewhere.First <= Item.last : elsewhere.Last >= Item.first))
+        return DriveCache::Unknown;
+    const auto timed = [this](const Span &range) {
+        const auto start = std::chrono::steady_clock::now();
+        ReadRange(range.First, range.Last, nullptr);
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    // Reading elsewhere first spins the drive up; the probe's first read is then the disc's time,
+    // the same read again the cache's, if it has one.
+    timed(elsewhere);
+    const double fresh = timed(probe);
+    const double again = timed(probe);
+    return cancel_ ? DriveCache::Unknown : JudgeCache(again, fresh);
 }
 
 void RipPipeline::CloseRange(Track &Item)

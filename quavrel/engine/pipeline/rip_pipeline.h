@@ -69,6 +69,10 @@ struct RipReport {
     std::vector<LostRun> Reread;
     std::vector<LostRun> Suspicious;
     int64_t SectorsRead = 0;
+    // Sectors the test or the copy read got with C2 errors (read again first).
+    int32_t C2Sectors = 0;
+    // Whether the drive caches audio, as stored or measured (only what evicts asks).
+    DriveCache Cache = DriveCache::Unknown;
 
     int32_t LostSectors(bool C2) const;
     // Secure mode: some sectors never read the same twice.
@@ -124,6 +128,12 @@ class RipPipeline {
 
   private:
     struct Track;
+    // Sectors of the disc, inclusive.
+    struct Span {
+        int32_t First = 0;
+        int32_t Last = -1;
+        int32_t Count() const { return Last >= First ? Last - First + 1 : 0; }
+    };
     void ReadNext();
     void ReadChunk(const std::shared_ptr<Track> &Item);
     // Secure mode's passes: the test read done, each differing chunk read again, then the agreed
@@ -135,10 +145,17 @@ class RipPipeline {
     void Release(const std::shared_ptr<Track> &Item);
     // Opens the track's read range for its chunks, else fails the track: false.
     bool OpenRange(const std::shared_ptr<Track> &Item);
-    // Reads a range whole at once, into Data unless null (nothing when it cannot be opened).
-    void ReadRange(int32_t First, int32_t Last, std::vector<uint8_t> *Data);
+    // Reads a range whole at once, into Data unless null (nothing when it cannot be opened); false
+    // when the drive flagged or could not give some of it.
+    bool ReadRange(int32_t First, int32_t Last, std::vector<uint8_t> *Data);
+    // What the library says of the open range: the sectors it flagged, to be read again.
+    void NoteFlagged(Track &Item);
     // Reads sectors far from the track so that what follows comes from the disc, not the cache.
     void Evict(const Track &Item);
+    // As many sectors as asked at the end of the disc farther from the track.
+    static Span FarFrom(const Track &Item, int32_t Sectors);
+    // Whether the drive caches audio, from how long reading the track's first sectors again takes.
+    DriveCache MeasureCache(const Track &Item);
     // The library's account of the open range into the report, then the range closed.
     void CloseRange(Track &Item);
     void EndRead(const std::shared_ptr<Track> &Item, bool Opened);
@@ -158,6 +175,9 @@ class RipPipeline {
     bool reading_ = false;
     Ticket next_ = 0;
     std::vector<uint8_t> buffer_;
+    // The reader's: the drive's cache, once known for this rip.
+    bool cacheKnown_ = false;
+    DriveCache driveCache_ = DriveCache::Unknown;
     std::unique_ptr<WorkerPool> encoders_;
     std::unique_ptr<ReaderThread> reader_;
 };

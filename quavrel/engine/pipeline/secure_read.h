@@ -1,16 +1,25 @@
 #pragma once
 // Test and copy: a track is read twice and its chunks compared by CRC32; a chunk whose two reads
-// differ is read again until enough reads agree. This keeps the account of one track: which chunks
-// differ, the votes of their re-reads, and what the reads cost.
+// differ, or that the drive flagged (C2 errors, sectors it could not give), is read again until
+// enough reads agree. This keeps the account of one track: which chunks are read again, the votes
+// of their re-reads, and what the reads cost.
 
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <vector>
 
 // Sectors read elsewhere to push a track out of the drive's cache: more than most drives keep of
 // audio (1 to 4 MiB), at the cost of a fraction of a second per re-read at 40×.
 constexpr int32_t kCacheEvictSectors = 2048;
+
+// Whether a drive keeps the audio it read, so that reading it again gives what it gave before.
+enum class DriveCache {
+    Unknown, // not measured (reads too fast to time, as an image's): treated as caching
+    None,
+    Holds,
+};
 
 struct SecureReading {
     // Reads of a differing chunk after the copy read; 0 reads each sector once (burst).
@@ -20,9 +29,18 @@ struct SecureReading {
     // Sectors read elsewhere before the copy read and each re-read, so that the drive reads the
     // disc and not its cache; 0 trusts the drive.
     int32_t EvictSectors = 0;
+    // What is known of the drive's cache; Unknown has it measured when the first track is read.
+    DriveCache Cache = DriveCache::Unknown;
 
     bool On() const { return Tries > 0; }
 };
+
+// Sectors the measure reads at each of its three reads: long enough to time at any speed.
+constexpr int32_t kCacheProbeSectors = 300;
+// The measure's verdict from how long sectors took to read the first time and right after, again:
+// a drive that caches gives them back at once. Between the two, the drive is taken to cache:
+// evicting in vain costs time, trusting wrongly would prove nothing.
+DriveCache JudgeCache(double AgainSeconds, double FirstSeconds);
 
 uint32_t Crc32Of(const uint8_t *Data, size_t Bytes, uint32_t Crc = 0);
 
@@ -36,12 +54,18 @@ class SecureTrack {
     void NoteTest(const uint8_t *Data, size_t Bytes);
     // The copy read's chunk, in the same order; false when it differs from the test read's.
     bool NoteCopy(const uint8_t *Data, size_t Bytes);
+    // Sectors (counted from the range's first) that a test or copy read got with C2 errors, or
+    // not at all: their reads prove nothing, even alike, so their chunks are read again first.
+    void NoteFlagged(int32_t First, int32_t Last, bool C2);
+    // The sectors flagged with C2 errors so far.
+    int32_t C2Sectors() const { return static_cast<int32_t>(c2_.size()); }
 
-    // The chunks whose test and copy reads differed, in order.
-    const std::vector<Chunk> &Differing() const { return differing_; }
-    // One more read of Differing()[Index], the chunks taken in order; true once its content has
-    // been read Matches times: it is the chunk's agreed audio. A read cut short agrees with nothing.
-    bool NoteReread(size_t Index, const uint8_t *Data, size_t Bytes, int Matches);
+    // Once both reads are in: the chunks to read again, those with flagged sectors first.
+    const std::vector<Chunk> &Rereads();
+    // One more read of Rereads()[Index], the chunks taken in order; true once its content has been
+    // read Matches times: it is the chunk's agreed audio. A read cut short or flagged (Clean
+    // false) agrees with nothing.
+    bool NoteReread(size_t Index, const uint8_t *Data, size_t Bytes, bool Clean, int Matches);
     // The sectors of the chunk last re-read (from its start) that its re-reads gave differently.
     const std::vector<int32_t> &Unstable() const { return unstable_; }
 
@@ -51,12 +75,21 @@ class SecureTrack {
     int64_t SectorsRead() const { return sectorsRead_; }
 
   private:
+    struct Copied {
+        Chunk chunk;
+        // How often each content was read; none for a flagged chunk, whose reads do not count.
+        std::map<uint32_t, int> votes;
+        bool differs = false;
+    };
+
     std::vector<uint32_t> testChunks_;
-    size_t copied_ = 0;
-    std::vector<Chunk> differing_;
-    // Per differing chunk: how often each content was read.
-    std::vector<std::map<uint32_t, int>> votes_;
-    // The chunk being re-read: its first whole re-read.
+    std::vector<Copied> copied_;
+    std::set<int32_t> flagged_;
+    std::set<int32_t> c2_;
+    bool planned_ = false;
+    std::vector<Chunk> rereads_;
+    std::vector<size_t> rereadOf_; // index into copied_ of each re-read chunk
+    // The chunk being re-read: its first whole, clean re-read.
     size_t rereading_ = SIZE_MAX;
     std::vector<uint8_t> firstReread_;
     std::vector<int32_t> unstable_;

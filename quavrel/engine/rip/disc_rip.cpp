@@ -455,6 +455,14 @@ void DiscRip::Verify(TrackRip &Rip)
     Rip.Verdict = VerdictOf(lookup_, request_.Disc.AudioIndexOf(Rip.Track), Rip.V1, Rip.V2);
 }
 
+DriveCache DiscRip::CacheFound() const
+{
+    for (const TrackRip &rip : results_)
+        if (rip.Report.Cache != DriveCache::Unknown)
+            return rip.Report.Cache;
+    return DriveCache::Unknown;
+}
+
 QStringList DiscRip::Finish()
 {
     // Tracks read ahead that the caller did not ask for after all: none of them is put in place.
@@ -470,13 +478,11 @@ QStringList DiscRip::Finish()
         session.Settings = request_.Format->SettingsLines(request_.Encoder);
     session.Settings << QStringLiteral("Lecture : correction de gigue (paranoïa)");
     if (request_.Secure.On())
-        session.Settings << QStringLiteral(
-                                "Lecture sûre : lecture de test et de copie comparées, jusqu'à %1 "
-                                "relecture(s) par zone différente, %2 lectures identiques exigées, "
-                                "cache du lecteur évincé par %3 secteur(s) lus ailleurs")
+        session.Settings << QStringLiteral("Lecture sûre : lecture de test et de copie comparées, jusqu'à %1 "
+                                           "relecture(s) par zone différente, %2 lectures identiques exigées")
                                 .arg(request_.Secure.Tries)
                                 .arg(request_.Secure.Matches)
-                                .arg(request_.Secure.EvictSectors);
+                         << CacheText(request_.Secure, CacheFound());
     QStringList errors;
     session.Settings << FinishExtras(errors);
     session.Directory = folder_;

@@ -119,6 +119,9 @@ class DiscRip {
     bool Cancelled() const { return cancelled_; }
     // The tracks of the command so far, in the order ripped.
     const std::vector<TrackRip> &Results() const { return results_; }
+    // Whether the drive caches audio, as a secure rip found it (stored or measured); Unknown
+    // before one, or when reads were too fast to time.
+    DriveCache CacheFound() const;
 
     // The log, cue sheet and playlist of the disc in the folder, with the tracks of earlier
     // commands of the same disc and format kept (nothing is written when no track was ripped).

@@ -76,6 +76,26 @@ QString DamageText(const RipReport &Report, const SectorRange &Track, int Areas)
            QStringLiteral(" dans la piste)");
 }
 
+QString CacheText(const SecureReading &Asked, DriveCache Found)
+{
+    const QString evicted = QStringLiteral("évincé par %1 secteur(s) lus ailleurs avant chaque relecture")
+                                .arg(Asked.EvictSectors);
+    if (Asked.EvictSectors <= 0)
+        return QStringLiteral("Cache audio du lecteur : tenu pour absent, jamais évincé");
+    const QString how =
+        Asked.Cache == DriveCache::Unknown ? QStringLiteral("mesuré au début") : QStringLiteral("enregistré");
+    switch (Found) {
+    case DriveCache::Holds:
+        return QStringLiteral("Cache audio du lecteur : présent (%1), ").arg(how) + evicted;
+    case DriveCache::None:
+        return QStringLiteral("Cache audio du lecteur : absent (%1), rien à évincer").arg(how);
+    case DriveCache::Unknown:
+        break;
+    }
+    return QStringLiteral("Cache audio du lecteur : inconnu (lectures trop rapides pour être mesurées), ") +
+           evicted;
+}
+
 QStringList SecureReadLines(const RipReport &Report, const SectorRange &Track)
 {
     if (!Report.Secure)
@@ -86,6 +106,8 @@ QStringList SecureReadLines(const RipReport &Report, const SectorRange &Track)
                  Report.TestCrc == Report.CopyCrc ? QStringLiteral(" (identiques)")
                                                   : QStringLiteral(" (différents)")),
         QStringLiteral("  Qualité de la copie : %1 %").arg(Report.Quality(Track.Last - Track.First + 1))};
+    if (Report.C2Sectors > 0)
+        lines << QStringLiteral("  Secteurs signalés C2 : %1 (relus en premier)").arg(Report.C2Sectors);
     if (!Report.Reread.empty())
         lines << QStringLiteral("  Relu jusqu'à l'accord : ") + RunsText(Report.Reread, Track, kAllAreas);
     if (!Report.Suspicious.empty())

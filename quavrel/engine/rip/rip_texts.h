@@ -20,6 +20,8 @@ inline constexpr int kAllAreas = 1 << 30;
 QString DamageText(const RipReport &Report, const SectorRange &Track, int Areas);
 // A secure read, for the log: test and copy CRC, the copy's quality, the areas read again until
 // reads agreed and those that never did; empty for a burst read.
+// The log's line on the drive's cache in a secure rip: what was known before (Asked) and found.
+QString CacheText(const SecureReading &Asked, DriveCache Found);
 QStringList SecureReadLines(const RipReport &Report, const SectorRange &Track);
 // The window's status for a damaged track, short enough for its status bar:
 // "Piste 3 endommagée : 4387 secteur(s) illisible(s) (1:02.15–2:40.00 dans la piste)", or
