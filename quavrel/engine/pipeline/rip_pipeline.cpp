@@ -58,16 +58,18 @@ struct RipPipeline::Track {
     StagedFile staged;
     PcmSpool spool;
 
-    // Secure mode: the reads so far, the copy read's audio until it is agreed, the differing
-    // chunk being read again and its tries. The disc's bounds say where to read to evict the cache.
+    // Secure mode: the reads so far, the copy read's audio until it is agreed, the chunks read
+    // again. The disc's bounds say where to read to evict the cache.
     enum class Pass { Burst, Test, Copy };
     SecureReading secure;
     ReadOffset bounds;
     Pass pass = Pass::Burst;
     SecureTrack check;
     PcmSpool raw;
-    size_t reread = 0;
-    int tries = 0;
+    // The chunks still to agree, read one after the other in rounds, and the rounds done.
+    std::vector<size_t> pending;
+    size_t at = 0;
+    int rounds = 0;
 
     // Written by the reader before read is set, then only read.
     RipReport report;
@@ -363,10 +365,11 @@ bool RipPipeline::ReadRange(int32_t First, int32_t Last, std::vector<uint8_t> *D
         if (Data)
             Data->insert(Data->end(), piece.begin(), piece.begin() + bytes);
     }
+    // A library that cannot tell leaves the comparison alone to judge.
     std::vector<TCdRipDamageRun> runs;
-    const bool clean = source_.Damage(runs) && std::all_of(runs.begin(), runs.end(), [](const auto &run) {
-                           return run.Kind == CDRIP_SECTOR_REPAIRED;
-                       });
+    const bool clean = !source_.Damage(runs) || std::all_of(runs.begin(), runs.end(), [](const auto &run) {
+        return run.Kind == CDRIP_SECTOR_REPAIRED;
+    });
     source_.Close();
     return clean;
 }
@@ -376,11 +379,12 @@ void RipPipeline::NoteFlagged(Track &Item)
     std::vector<TCdRipDamageRun> runs;
     if (!source_.Damage(runs))
         return;
+    // Sectors the drive never gave were retried by the library already; C2 errors say a read
+    // came out wrong, and another may not.
     for (const TCdRipDamageRun &run : runs)
-        if (run.Kind != CDRIP_SECTOR_REPAIRED)
+        if (run.Kind == CDRIP_SECTOR_C2)
             Item.check.NoteFlagged(run.FirstSector - Item.window.ReadFirst(),
-                                   std::max(run.LastSector, run.FirstSector) - Item.window.ReadFirst(),
-                                   run.Kind == CDRIP_SECTOR_C2);
+                                   std::max(run.LastSector, run.FirstSector) - Item.window.ReadFirst());
 }
 
 void RipPipeline::EndTestRead(const std::shared_ptr<Track> &Item)
@@ -406,7 +410,9 @@ void RipPipeline::EndCopyRead(const std::shared_ptr<Track> &Item)
     NoteFlagged(*Item);
     CloseRange(*Item);
     Item->raw.End();
-    if (Item->check.Rereads().empty())
+    for (size_t i = 0; i < Item->check.Rereads().size(); ++i)
+        Item->pending.push_back(i);
+    if (Item->pending.empty())
         reader_->Post([this, Item] { Release(Item); });
     else
         reader_->Post([this, Item] { Reread(Item); });
@@ -419,21 +425,22 @@ void RipPipeline::Reread(const std::shared_ptr<Track> &Item)
         EndRead(Item, false);
         return;
     }
-    const SecureTrack::Chunk chunk = track.check.Rereads()[track.reread];
+    // One eviction a round: the chunks of a round are apart, so none of them is in the cache
+    // before its read but what the drive read ahead from the disc on this round.
+    if (track.at == 0)
+        Evict(track);
+    const size_t index = track.pending[track.at];
+    const SecureTrack::Chunk chunk = track.check.Rereads()[index];
     const int32_t first = track.window.ReadFirst() + static_cast<int32_t>(chunk.Offset / kSectorBytes);
     const int32_t last = first + static_cast<int32_t>((chunk.Bytes + kSectorBytes - 1) / kSectorBytes) - 1;
-    Evict(track);
     std::vector<uint8_t> data;
     const bool clean = !cancel_ && ReadRange(first, last, &data);
     if (cancel_) {
         EndRead(Item, false);
         return;
     }
-    ++track.tries;
-    const bool agreed =
-        track.check.NoteReread(track.reread, data.data(), data.size(), clean, track.secure.Matches);
     const LostRun run{std::clamp(first, track.first, track.last), std::clamp(last, track.first, track.last)};
-    if (agreed) {
+    if (track.check.NoteReread(index, data.data(), data.size(), clean, track.secure.Matches)) {
         if (!track.raw.Patch(chunk.Offset, data.data(), data.size(), track.spoolError)) {
             track.report.Error = FileError(track.finalPath, track.spoolError);
             track.readFailed = true;
@@ -442,21 +449,30 @@ void RipPipeline::Reread(const std::shared_ptr<Track> &Item)
         }
         track.report.Reread.push_back(run);
         ForgetLost(track.report.Lost, run);
-    } else if (track.tries >= track.secure.Tries) {
-        AddSuspicious(track, first, run);
+        track.pending.erase(track.pending.begin() + static_cast<std::ptrdiff_t>(track.at));
     } else {
-        reader_->Post([this, Item] { Reread(Item); });
-        return;
+        ++track.at;
     }
-    track.tries = 0;
-    if (++track.reread < track.check.Rereads().size())
-        reader_->Post([this, Item] { Reread(Item); });
-    else
+    if (track.at >= track.pending.size()) {
+        track.at = 0;
+        if (++track.rounds >= track.secure.Tries) {
+            for (const size_t unsettled : track.pending)
+                AddSuspicious(track, unsettled);
+            track.pending.clear();
+        }
+    }
+    if (track.pending.empty())
         reader_->Post([this, Item] { Release(Item); });
+    else
+        reader_->Post([this, Item] { Reread(Item); });
 }
 
-void RipPipeline::AddSuspicious(Track &Item, int32_t ChunkFirst, const LostRun &Chunk)
+void RipPipeline::AddSuspicious(Track &Item, size_t Reread)
 {
+    const SecureTrack::Chunk chunk = Item.check.Rereads()[Reread];
+    const int32_t chunkFirst = Item.window.ReadFirst() + static_cast<int32_t>(chunk.Offset / kSectorBytes);
+    const int32_t chunkLast =
+        chunkFirst + static_cast<int32_t>((chunk.Bytes + kSectorBytes - 1) / kSectorBytes) - 1;
     // The sectors the re-reads gave differently, where they tell; else the whole chunk. Sectors
     // already lost (the drive flagged every read of them) are told as such.
     const auto lost = [&Item](int32_t sector) {
@@ -464,14 +480,15 @@ void RipPipeline::AddSuspicious(Track &Item, int32_t ChunkFirst, const LostRun &
             return sector >= run.First && sector <= run.Last;
         });
     };
-    std::vector<LostRun> runs;
     std::vector<int32_t> sectors;
-    for (const int32_t offset : Item.check.Unstable())
-        sectors.push_back(std::clamp(ChunkFirst + offset, Item.first, Item.last));
+    for (const int32_t offset : Item.check.Unstable(Reread))
+        sectors.push_back(chunkFirst + offset);
     if (sectors.empty())
-        for (int32_t sector = Chunk.First; sector <= Chunk.Last; ++sector)
+        for (int32_t sector = chunkFirst; sector <= chunkLast; ++sector)
             sectors.push_back(sector);
-    for (const int32_t sector : sectors) {
+    std::vector<LostRun> runs;
+    for (int32_t sector : sectors) {
+        sector = std::clamp(sector, Item.first, Item.last);
         if (lost(sector))
             continue;
         if (!runs.empty() && runs.back().Last + 1 >= sector)
@@ -513,6 +530,10 @@ void RipPipeline::Release(const std::shared_ptr<Track> &Item)
         reader_->Post([this, Item] { Release(Item); });
         return;
     }
+    // Chunks agree in any order, and the unsettled are told last: in the disc's order for the log.
+    const auto byFirst = [](const LostRun &a, const LostRun &b) { return a.First < b.First; };
+    std::sort(raw->report.Reread.begin(), raw->report.Reread.end(), byFirst);
+    std::sort(raw->report.Suspicious.begin(), raw->report.Suspicious.end(), byFirst);
     raw->report.TestCrc = raw->check.TestCrc();
     raw->report.CopyCrc = raw->check.CopyCrc();
     raw->report.SectorsRead = raw->check.SectorsRead();

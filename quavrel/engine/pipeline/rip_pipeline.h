@@ -136,19 +136,20 @@ class RipPipeline {
     };
     void ReadNext();
     void ReadChunk(const std::shared_ptr<Track> &Item);
-    // Secure mode's passes: the test read done, each differing chunk read again, then the agreed
-    // audio from the raw spool to the track's spool.
+    // Secure mode's passes: the test read done, the chunks to settle read again in rounds, then
+    // the agreed audio from the raw spool to the track's spool.
     void EndTestRead(const std::shared_ptr<Track> &Item);
     void EndCopyRead(const std::shared_ptr<Track> &Item);
     void Reread(const std::shared_ptr<Track> &Item);
-    static void AddSuspicious(Track &Item, int32_t ChunkFirst, const LostRun &Chunk);
+    // The sectors of a chunk re-read that never agreed, into the report.
+    static void AddSuspicious(Track &Item, size_t Reread);
     void Release(const std::shared_ptr<Track> &Item);
     // Opens the track's read range for its chunks, else fails the track: false.
     bool OpenRange(const std::shared_ptr<Track> &Item);
     // Reads a range whole at once, into Data unless null (nothing when it cannot be opened); false
     // when the drive flagged or could not give some of it.
     bool ReadRange(int32_t First, int32_t Last, std::vector<uint8_t> *Data);
-    // What the library says of the open range: the sectors it flagged, to be read again.
+    // What the library says of the open range: the sectors it got with C2 errors, to read again.
     void NoteFlagged(Track &Item);
     // Reads sectors far from the track so that what follows comes from the disc, not the cache.
     void Evict(const Track &Item);

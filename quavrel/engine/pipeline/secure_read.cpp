@@ -43,13 +43,10 @@ bool SecureTrack::NoteCopy(const uint8_t *Data, size_t Bytes)
     return same;
 }
 
-void SecureTrack::NoteFlagged(int32_t First, int32_t Last, bool C2)
+void SecureTrack::NoteFlagged(int32_t First, int32_t Last)
 {
-    for (int32_t sector = std::max(First, 0); sector <= Last; ++sector) {
+    for (int32_t sector = std::max(First, 0); sector <= Last; ++sector)
         flagged_.insert(sector);
-        if (C2)
-            c2_.insert(sector);
-    }
 }
 
 const std::vector<SecureTrack::Chunk> &SecureTrack::Rereads()
@@ -57,47 +54,56 @@ const std::vector<SecureTrack::Chunk> &SecureTrack::Rereads()
     if (planned_)
         return rereads_;
     planned_ = true;
+    std::vector<size_t> first;
     std::vector<size_t> later;
     for (size_t i = 0; i < copied_.size(); ++i) {
         Copied &copy = copied_[i];
-        const auto first = static_cast<int32_t>(copy.chunk.Offset / kSectorBytes);
-        const auto last = static_cast<int32_t>((copy.chunk.Offset + copy.chunk.Bytes - 1) / kSectorBytes);
-        const auto flagged = flagged_.lower_bound(first);
-        if (flagged != flagged_.end() && *flagged <= last) {
+        const auto firstSector = static_cast<int32_t>(copy.chunk.Offset / kSectorBytes);
+        const auto lastSector =
+            static_cast<int32_t>((copy.chunk.Offset + copy.chunk.Bytes - 1) / kSectorBytes);
+        const auto flagged = flagged_.lower_bound(firstSector);
+        if (flagged != flagged_.end() && *flagged <= lastSector) {
             copy.votes.clear();
-            rereadOf_.push_back(i);
+            first.push_back(i);
         } else if (copy.differs) {
             later.push_back(i);
         }
     }
-    rereadOf_.insert(rereadOf_.end(), later.begin(), later.end());
-    for (const size_t i : rereadOf_)
+    first.insert(first.end(), later.begin(), later.end());
+    for (const size_t i : first) {
         rereads_.push_back(copied_[i].chunk);
+        rereadState_.push_back({i, {}, {}});
+    }
     return rereads_;
 }
 
 bool SecureTrack::NoteReread(size_t Index, const uint8_t *Data, size_t Bytes, bool Clean, int Matches)
 {
     sectorsRead_ += static_cast<int64_t>(Bytes) / kSectorBytes;
-    if (Index != rereading_) {
-        rereading_ = Index;
-        firstReread_.clear();
-        unstable_.clear();
-    }
     if (!Clean || static_cast<int64_t>(Bytes) != rereads_[Index].Bytes)
         return false;
-    if (firstReread_.empty()) {
-        firstReread_.assign(Data, Data + Bytes);
+    Reread &state = rereadState_[Index];
+    std::vector<uint32_t> sectors;
+    for (int64_t at = 0; at < static_cast<int64_t>(Bytes); at += kSectorBytes)
+        sectors.push_back(Crc32Of(Data + at, static_cast<size_t>(std::min<int64_t>(
+                                                 kSectorBytes, static_cast<int64_t>(Bytes) - at))));
+    if (state.firstSectors.empty()) {
+        state.firstSectors = sectors;
+        state.unstable.assign(sectors.size(), false);
     } else {
-        for (int32_t sector = 0; sector * kSectorBytes < static_cast<int64_t>(Bytes); ++sector) {
-            const int64_t at = sector * kSectorBytes;
-            const auto length =
-                static_cast<size_t>(std::min<int64_t>(kSectorBytes, static_cast<int64_t>(Bytes) - at));
-            if (!std::equal(Data + at, Data + at + length, firstReread_.begin() + at) &&
-                std::find(unstable_.begin(), unstable_.end(), sector) == unstable_.end())
-                unstable_.push_back(sector);
-        }
-        std::sort(unstable_.begin(), unstable_.end());
+        for (size_t i = 0; i < sectors.size(); ++i)
+            if (sectors[i] != state.firstSectors[i])
+                state.unstable[i] = true;
     }
-    return ++copied_[rereadOf_[Index]].votes[Crc32Of(Data, Bytes)] >= Matches;
+    return ++copied_[state.copied].votes[Crc32Of(Data, Bytes)] >= Matches;
+}
+
+std::vector<int32_t> SecureTrack::Unstable(size_t Index) const
+{
+    std::vector<int32_t> sectors;
+    const Reread &state = rereadState_[Index];
+    for (size_t i = 0; i < state.unstable.size(); ++i)
+        if (state.unstable[i])
+            sectors.push_back(static_cast<int32_t>(i));
+    return sectors;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Test and copy: a track is read twice and its chunks compared by CRC32; a chunk whose two reads
-// differ, or that the drive flagged (C2 errors, sectors it could not give), is read again until
+// differ, or that the drive flagged with C2 errors, is read again until
 // enough reads agree. This keeps the account of one track: which chunks are read again, the votes
 // of their re-reads, and what the reads cost.
 
@@ -54,20 +54,20 @@ class SecureTrack {
     void NoteTest(const uint8_t *Data, size_t Bytes);
     // The copy read's chunk, in the same order; false when it differs from the test read's.
     bool NoteCopy(const uint8_t *Data, size_t Bytes);
-    // Sectors (counted from the range's first) that a test or copy read got with C2 errors, or
-    // not at all: their reads prove nothing, even alike, so their chunks are read again first.
-    void NoteFlagged(int32_t First, int32_t Last, bool C2);
-    // The sectors flagged with C2 errors so far.
-    int32_t C2Sectors() const { return static_cast<int32_t>(c2_.size()); }
+    // Sectors (counted from the range's first) that a test or copy read got with C2 errors:
+    // their reads prove nothing, even alike, so their chunks are read again first.
+    void NoteFlagged(int32_t First, int32_t Last);
+    // The sectors flagged so far.
+    int32_t C2Sectors() const { return static_cast<int32_t>(flagged_.size()); }
 
     // Once both reads are in: the chunks to read again, those with flagged sectors first.
     const std::vector<Chunk> &Rereads();
-    // One more read of Rereads()[Index], the chunks taken in order; true once its content has been
-    // read Matches times: it is the chunk's agreed audio. A read cut short or flagged (Clean
-    // false) agrees with nothing.
+    // One more read of Rereads()[Index], in any order; true once its content has been read
+    // Matches times: it is the chunk's agreed audio. A read cut short, or with sectors flagged or
+    // not given (Clean false), agrees with nothing.
     bool NoteReread(size_t Index, const uint8_t *Data, size_t Bytes, bool Clean, int Matches);
-    // The sectors of the chunk last re-read (from its start) that its re-reads gave differently.
-    const std::vector<int32_t> &Unstable() const { return unstable_; }
+    // The sectors of Rereads()[Index] (from its start) that its re-reads gave differently.
+    std::vector<int32_t> Unstable(size_t Index) const;
 
     uint32_t TestCrc() const { return testCrc_; }
     uint32_t CopyCrc() const { return copyCrc_; }
@@ -85,14 +85,15 @@ class SecureTrack {
     std::vector<uint32_t> testChunks_;
     std::vector<Copied> copied_;
     std::set<int32_t> flagged_;
-    std::set<int32_t> c2_;
     bool planned_ = false;
     std::vector<Chunk> rereads_;
-    std::vector<size_t> rereadOf_; // index into copied_ of each re-read chunk
-    // The chunk being re-read: its first whole, clean re-read.
-    size_t rereading_ = SIZE_MAX;
-    std::vector<uint8_t> firstReread_;
-    std::vector<int32_t> unstable_;
+    struct Reread {
+        size_t copied = 0; // index into copied_
+        // Per sector, the CRC32 of the first whole, clean re-read, and whether another differed.
+        std::vector<uint32_t> firstSectors;
+        std::vector<bool> unstable;
+    };
+    std::vector<Reread> rereadState_;
     uint32_t testCrc_ = 0;
     uint32_t copyCrc_ = 0;
     int64_t sectorsRead_ = 0;

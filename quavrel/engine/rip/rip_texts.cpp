@@ -78,8 +78,8 @@ QString DamageText(const RipReport &Report, const SectorRange &Track, int Areas)
 
 QString CacheText(const SecureReading &Asked, DriveCache Found)
 {
-    const QString evicted = QStringLiteral("évincé par %1 secteur(s) lus ailleurs avant chaque relecture")
-                                .arg(Asked.EvictSectors);
+    const QString evicted =
+        QStringLiteral("évincé par %1 secteur(s) lus ailleurs avant de relire").arg(Asked.EvictSectors);
     if (Asked.EvictSectors <= 0)
         return QStringLiteral("Cache audio du lecteur : tenu pour absent, jamais évincé");
     const QString how =
