@@ -41,8 +41,9 @@ class VerifiedRipEmulated : public testing::Test {
         drives_.reset();
     }
 
-    // The tracks ripped to WAV with the drive's offset set to Offset.
-    std::vector<TrackRip> Rip(const std::vector<int> &Tracks, int32_t Offset, const QString &Folder)
+    // The tracks ripped to WAV with the drive's offset set to Offset, securely as asked.
+    std::vector<TrackRip> Rip(const std::vector<int> &Tracks, int32_t Offset, const QString &Folder,
+                              const SecureReading &Secure = {})
     {
         RipRequest request;
         request.Disc = disc_;
@@ -51,6 +52,7 @@ class VerifiedRipEmulated : public testing::Test {
         request.ByArtist = false;
         request.ReadOffset = Offset;
         request.AccurateRipServer = server_.Address();
+        request.Secure = Secure;
         RuntimeRipSource source;
         AccurateRipService database;
         DiscRip command(source, &database);
@@ -58,7 +60,9 @@ class VerifiedRipEmulated : public testing::Test {
         EXPECT_TRUE(command.Begin(request, error)) << RipErrorText(error).toStdString();
         for (const int track : Tracks)
             command.RipTrack(track);
-        return command.Results();
+        const std::vector<TrackRip> results = command.Results();
+        command.Finish();
+        return results;
     }
 
     std::vector<uint8_t> Audio(const TrackRip &Rip) const
@@ -75,6 +79,20 @@ class VerifiedRipEmulated : public testing::Test {
         return BinSectors("demo", range.First, range.Last);
     }
 
+    // The database's entries: the checksums of the image's own audio, each track with its count.
+    void AnswerImageChecksums(const std::vector<uint8_t> &Confidences)
+    {
+        const AccurateRipIdentity ids = disc_.AccurateRipIds();
+        AccurateRipPressing pressing{ids.Id1, ids.Id2, ids.Id3, {}};
+        for (int track = 1; track <= 5; ++track) {
+            TrackChecksums sums = ChecksumsOfTrack(disc_, track);
+            const std::vector<uint8_t> truth = Image(track);
+            sums.Feed(truth.data(), truth.size());
+            pressing.Tracks.push_back({Confidences[static_cast<size_t>(track - 1)], sums.V1(), 0});
+        }
+        server_.Answer(200, DbarFile({pressing}));
+    }
+
     QTemporaryDir dir_;
     std::unique_ptr<EmulatedDrives> drives_;
     Disc disc_;
@@ -83,16 +101,7 @@ class VerifiedRipEmulated : public testing::Test {
 
 TEST_F(VerifiedRipEmulated, TheMatchingOffsetGivesTheImagesAudioAndAnExactRip)
 {
-    // The database's entries are the checksums of the image's own audio.
-    const AccurateRipIdentity ids = disc_.AccurateRipIds();
-    AccurateRipPressing pressing{ids.Id1, ids.Id2, ids.Id3, {}};
-    for (int track = 1; track <= 5; ++track) {
-        TrackChecksums sums = ChecksumsOfTrack(disc_, track);
-        const std::vector<uint8_t> truth = Image(track);
-        sums.Feed(truth.data(), truth.size());
-        pressing.Tracks.push_back({9, sums.V1(), 0});
-    }
-    server_.Answer(200, DbarFile({pressing}));
+    AnswerImageChecksums({9, 9, 9, 9, 9});
 
     const std::vector<TrackRip> rips = Rip({1, 2, 5}, kDriveOffset, QStringLiteral("corrected"));
     ASSERT_EQ(rips.size(), 3u);
@@ -114,6 +123,29 @@ TEST_F(VerifiedRipEmulated, TheMatchingOffsetGivesTheImagesAudioAndAnExactRip)
     const std::vector<TrackRip> uncorrected = Rip({2}, 0, QStringLiteral("uncorrected"));
     EXPECT_FALSE(Audio(uncorrected[0]) == Image(2));
     EXPECT_EQ(uncorrected[0].Verdict.Result, AccurateRipResult::Mismatch);
+}
+
+TEST_F(VerifiedRipEmulated, ASecureRipSkipsTheTestReadOfACopyTheDatabaseConfirmsTwice)
+{
+    AnswerImageChecksums({9, 2, 1, 9, 9});
+    const std::vector<TrackRip> rips = Rip({2, 3}, kDriveOffset, QStringLiteral("secure"), {16, 2, 0});
+    ASSERT_EQ(rips.size(), 2u);
+    for (const TrackRip &rip : rips) {
+        ASSERT_TRUE(rip.Done()) << RipErrorText(rip.Report.Error).toStdString();
+        EXPECT_TRUE(Audio(rip) == Image(rip.Track)) << "track " << rip.Track;
+        EXPECT_EQ(rip.Verdict.Result, AccurateRipResult::Exact);
+    }
+    // Two rippers agree with track 2's copy: read once. One is not enough for track 3.
+    EXPECT_TRUE(rips[0].Report.TestSkipped);
+    EXPECT_EQ(rips[0].Report.SectorsRead, rips[0].Range.Count() + 1) << "the offset reads a sector more";
+    EXPECT_FALSE(rips[1].Report.TestSkipped);
+    EXPECT_EQ(rips[1].Report.SectorsRead, 2 * (rips[1].Range.Count() + 1));
+    QFile log(dir_.filePath(QStringLiteral("secure/Album.log")));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(text.contains("(lecture de test omise : copie confirmée par AccurateRip)\n"))
+        << text.toStdString();
+    EXPECT_EQ(text.count("  CRC de test : "), 1);
 }
 
 } // namespace

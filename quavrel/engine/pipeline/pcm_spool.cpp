@@ -58,6 +58,19 @@ bool PcmSpool::Patch(int64_t Offset, const uint8_t *Pcm, size_t Bytes, QString &
     return WriteAt(fd_, Offset, Pcm, Bytes, Error);
 }
 
+bool PcmSpool::ReadWhole(int Fd, int64_t Offset, uint8_t *Buffer, size_t Bytes)
+{
+    for (size_t done = 0; done < Bytes;) {
+        const ssize_t read = ::pread(Fd, Buffer + done, Bytes - done, Offset + static_cast<int64_t>(done));
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read <= 0)
+            return false;
+        done += static_cast<size_t>(read);
+    }
+    return true;
+}
+
 bool PcmSpool::Append(const uint8_t *Pcm, size_t Bytes, QString &Error)
 {
     const int64_t start = Appended();
@@ -105,17 +118,18 @@ int64_t PcmSpool::Read(uint8_t *Buffer, size_t Bytes)
     if (available == 0)
         return 0;
     const size_t wanted = static_cast<size_t>(std::min<int64_t>(available, static_cast<int64_t>(Bytes)));
-    for (size_t done = 0; done < wanted;) {
-        const ssize_t read = ::pread(fd_, Buffer + done, wanted - done, from + static_cast<int64_t>(done));
-        if (read < 0 && errno == EINTR)
-            continue;
-        if (read <= 0)
-            return -1;
-        done += static_cast<size_t>(read);
-    }
+    if (!ReadWhole(fd_, from, Buffer, wanted))
+        return -1;
     std::lock_guard lock(mutex_);
     taken_ += static_cast<int64_t>(wanted);
     return static_cast<int64_t>(wanted);
+}
+
+int64_t PcmSpool::ReadAt(int64_t Offset, uint8_t *Buffer, size_t Bytes) const
+{
+    const int64_t available = std::max<int64_t>(Appended() - Offset, 0);
+    const size_t wanted = static_cast<size_t>(std::min<int64_t>(available, static_cast<int64_t>(Bytes)));
+    return ReadWhole(fd_, Offset, Buffer, wanted) ? static_cast<int64_t>(wanted) : -1;
 }
 
 int64_t PcmSpool::Appended() const

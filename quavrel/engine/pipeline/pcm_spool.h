@@ -33,11 +33,16 @@ class PcmSpool {
     // The reader's side: waits for bytes, then copies up to Bytes of them into Buffer. The count
     // read, 0 once everything was read after End, -1 after Abandon or a read error.
     int64_t Read(uint8_t *Buffer, size_t Bytes);
+    // The writer's look back: up to Bytes of what was appended, from Offset, without taking them.
+    // The count read (0 past the end), -1 on a read error.
+    int64_t ReadAt(int64_t Offset, uint8_t *Buffer, size_t Bytes) const;
 
     int64_t Appended() const;
     int64_t Taken() const;
 
   private:
+    static bool ReadWhole(int Fd, int64_t Offset, uint8_t *Buffer, size_t Bytes);
+
     int fd_ = -1;
     mutable std::mutex mutex_;
     std::condition_variable grown_;

@@ -66,6 +66,9 @@ struct RipPipeline::Track {
     Pass pass = Pass::Burst;
     SecureTrack check;
     PcmSpool raw;
+    // The copy read through the read offset once more, for the caller to prove it.
+    OffsetWindow proof;
+    int64_t proofAt = 0;
     // The chunks still to agree, read one after the other in rounds, and the rounds done.
     std::vector<size_t> pending;
     size_t at = 0;
@@ -252,7 +255,7 @@ void RipPipeline::ReadNext()
     if (!OpenRange(track))
         return;
     if (raw->secure.On()) {
-        raw->pass = Track::Pass::Test;
+        raw->pass = Track::Pass::Copy;
     } else if (!raw->window.Start(
                    [raw](const uint8_t *pcm, size_t bytes) { return raw->Deliver(pcm, bytes); })) {
         raw->report.Error = FileError(raw->finalPath, raw->spoolError);
@@ -308,9 +311,9 @@ void RipPipeline::ReadChunk(const std::shared_ptr<Track> &Item)
         raw->damagedRuns[jitterFirst] = std::max(raw->damagedRuns[jitterFirst], jitterLast);
     }
     const int32_t percent = result == CDRIP_RIPPING_DONE ? 100 : source_.PercentCompleted();
-    // Secure mode: the test read is the first 40 %, the copy read the next, what follows the rest.
-    raw->readPercent = raw->pass == Track::Pass::Test   ? percent * 2 / 5
-                       : raw->pass == Track::Pass::Copy ? 40 + percent * 2 / 5
+    // Secure mode: the copy read is the first 40 %, the test read the next, what follows the rest.
+    raw->readPercent = raw->pass == Track::Pass::Copy   ? percent * 2 / 5
+                       : raw->pass == Track::Pass::Test ? 40 + percent * 2 / 5
                                                         : percent;
     if (cancel_) {
         EndRead(Item, true);
@@ -387,11 +390,54 @@ void RipPipeline::NoteFlagged(Track &Item)
                                    std::max(run.LastSector, run.FirstSector) - Item.window.ReadFirst());
 }
 
-void RipPipeline::EndTestRead(const std::shared_ptr<Track> &Item)
+void RipPipeline::EndCopyRead(const std::shared_ptr<Track> &Item)
 {
     NoteFlagged(*Item);
-    source_.Close();
-    // Reading a range longer than the cache pushed its first sectors out before the copy read
+    CloseRange(*Item);
+    Item->raw.End();
+    if (Item->callbacks.CopyProven && Item->report.Lost.empty() &&
+        Item->proof.Plan(Item->first, Item->last, Item->bounds))
+        reader_->Post([this, Item] { Prove(Item); });
+    else
+        StartTest(Item);
+}
+
+void RipPipeline::Prove(const std::shared_ptr<Track> &Item)
+{
+    Track &track = *Item;
+    if (cancel_ || track.encodeFailed) {
+        EndRead(Item, false);
+        return;
+    }
+    const OffsetWindow::Emit toProof = [&track](const uint8_t *pcm, size_t bytes) {
+        track.callbacks.CopyPcm(pcm, bytes);
+        return true;
+    };
+    if (track.proofAt == 0)
+        track.proof.Start(toProof);
+    buffer_.resize(kReleaseBlock);
+    const int64_t got = track.raw.ReadAt(track.proofAt, buffer_.data(), buffer_.size());
+    if (got > 0) {
+        track.proofAt += got;
+        track.proof.Chunk(buffer_.data(), static_cast<size_t>(got), toProof);
+        reader_->Post([this, Item] { Prove(Item); });
+        return;
+    }
+    if (got == 0)
+        track.proof.Finish(toProof);
+    // Audio proven elsewhere needs no test read; else (or when the spool could not be read back)
+    // the test read tells.
+    if (got == 0 && track.callbacks.CopyProven()) {
+        track.report.TestSkipped = true;
+        reader_->Post([this, Item] { Release(Item); });
+    } else {
+        StartTest(Item);
+    }
+}
+
+void RipPipeline::StartTest(const std::shared_ptr<Track> &Item)
+{
+    // Reading a range longer than the cache pushed its first sectors out before the test read
     // comes back to them: only a shorter one can still be served from it.
     if (Item->window.ReadLast() - Item->window.ReadFirst() + 1 < Item->secure.EvictSectors)
         Evict(*Item);
@@ -401,15 +447,14 @@ void RipPipeline::EndTestRead(const std::shared_ptr<Track> &Item)
     }
     if (!OpenRange(Item))
         return;
-    Item->pass = Track::Pass::Copy;
+    Item->pass = Track::Pass::Test;
     reader_->Post([this, Item] { ReadChunk(Item); });
 }
 
-void RipPipeline::EndCopyRead(const std::shared_ptr<Track> &Item)
+void RipPipeline::EndTestRead(const std::shared_ptr<Track> &Item)
 {
     NoteFlagged(*Item);
-    CloseRange(*Item);
-    Item->raw.End();
+    source_.Close();
     for (size_t i = 0; i < Item->check.Rereads().size(); ++i)
         Item->pending.push_back(i);
     if (Item->pending.empty())

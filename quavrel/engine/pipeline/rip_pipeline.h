@@ -60,7 +60,8 @@ struct RipReport {
     // The largest magnitude of the track's samples (32768: full scale).
     int32_t PeakSample = 0;
 
-    // Read in secure mode: the CRC32 of the test and the copy read of the range, the sectors read
+    // Read in secure mode: the CRC32 of the test and the copy read of the range (no test read when
+    // TestSkipped), the sectors read
     // again until enough reads agreed, those that never agreed (their copy read is in the file,
     // under the damaged name: never a success), and the sectors read in all.
     bool Secure = false;
@@ -73,6 +74,8 @@ struct RipReport {
     int32_t C2Sectors = 0;
     // Whether the drive caches audio, as stored or measured (only what evicts asks).
     DriveCache Cache = DriveCache::Unknown;
+    // The caller proved the copy read (RipCallbacks::CopyProven): no test read was made.
+    bool TestSkipped = false;
 
     int32_t LostSectors(bool C2) const;
     // Secure mode: some sectors never read the same twice.
@@ -86,6 +89,11 @@ struct RipCallbacks {
     std::function<void(int32_t Percent)> Progress;
     // On the reader thread, with each chunk's PCM as the drive gave it (checksums and the like).
     std::function<void(const uint8_t *Pcm, size_t Bytes)> Pcm;
+    // Secure mode, on the reader thread, when set: once the copy read is in, with nothing lost,
+    // its audio as the file would have it (CopyPcm, in order), then whether that audio is proven
+    // (as AccurateRip proves it): a proven copy needs no test read.
+    std::function<void(const uint8_t *Pcm, size_t Bytes)> CopyPcm;
+    std::function<bool()> CopyProven;
 };
 
 // Tracks from the drive to their files. One reader thread reads the tracks queued, in order and
@@ -136,10 +144,13 @@ class RipPipeline {
     };
     void ReadNext();
     void ReadChunk(const std::shared_ptr<Track> &Item);
-    // Secure mode's passes: the test read done, the chunks to settle read again in rounds, then
-    // the agreed audio from the raw spool to the track's spool.
-    void EndTestRead(const std::shared_ptr<Track> &Item);
+    // Secure mode's passes: the copy read done, perhaps proven by the caller; else the test read,
+    // the chunks to settle read again in rounds; then the agreed audio from the raw spool to the
+    // track's spool.
     void EndCopyRead(const std::shared_ptr<Track> &Item);
+    void Prove(const std::shared_ptr<Track> &Item);
+    void StartTest(const std::shared_ptr<Track> &Item);
+    void EndTestRead(const std::shared_ptr<Track> &Item);
     void Reread(const std::shared_ptr<Track> &Item);
     // The sectors of a chunk re-read that never agreed, into the report.
     static void AddSuspicious(Track &Item, size_t Reread);

@@ -20,27 +20,27 @@ uint32_t Crc32Of(const uint8_t *Data, size_t Bytes, uint32_t Crc)
     return static_cast<uint32_t>(crc32(Crc, Data, static_cast<uInt>(Bytes)));
 }
 
-void SecureTrack::NoteTest(const uint8_t *Data, size_t Bytes)
-{
-    testChunks_.push_back(Crc32Of(Data, Bytes));
-    testCrc_ = Crc32Of(Data, Bytes, testCrc_);
-    sectorsRead_ += static_cast<int64_t>(Bytes) / kSectorBytes;
-}
-
-bool SecureTrack::NoteCopy(const uint8_t *Data, size_t Bytes)
+void SecureTrack::NoteCopy(const uint8_t *Data, size_t Bytes)
 {
     const uint32_t crc = Crc32Of(Data, Bytes);
     copyCrc_ = Crc32Of(Data, Bytes, copyCrc_);
     sectorsRead_ += static_cast<int64_t>(Bytes) / kSectorBytes;
-    const size_t index = copied_.size();
-    // Chunks come at the same sizes for the same range; a test read cut short differs.
-    const bool same = index < testChunks_.size() && testChunks_[index] == crc;
-    Copied copy{{offset_, static_cast<int64_t>(Bytes)}, {{crc, 1}}, !same};
-    if (index < testChunks_.size())
-        ++copy.votes[testChunks_[index]];
-    copied_.push_back(std::move(copy));
+    copied_.push_back({{offset_, static_cast<int64_t>(Bytes)}, crc, {{crc, 1}}, false});
     offset_ += static_cast<int64_t>(Bytes);
-    return same;
+}
+
+bool SecureTrack::NoteTest(const uint8_t *Data, size_t Bytes)
+{
+    const uint32_t crc = Crc32Of(Data, Bytes);
+    testCrc_ = Crc32Of(Data, Bytes, testCrc_);
+    sectorsRead_ += static_cast<int64_t>(Bytes) / kSectorBytes;
+    // Chunks come at the same sizes for the same range; a read cut short differs.
+    if (tested_ >= copied_.size())
+        return false;
+    Copied &copy = copied_[tested_++];
+    ++copy.votes[crc];
+    copy.differs = crc != copy.crc || static_cast<int64_t>(Bytes) != copy.chunk.Bytes;
+    return !copy.differs;
 }
 
 void SecureTrack::NoteFlagged(int32_t First, int32_t Last)
@@ -65,7 +65,7 @@ const std::vector<SecureTrack::Chunk> &SecureTrack::Rereads()
         if (flagged != flagged_.end() && *flagged <= lastSector) {
             copy.votes.clear();
             first.push_back(i);
-        } else if (copy.differs) {
+        } else if (copy.differs || i >= tested_) {
             later.push_back(i);
         }
     }

@@ -1,5 +1,5 @@
 #pragma once
-// Test and copy: a track is read twice and its chunks compared by CRC32; a chunk whose two reads
+// Copy and test: a track is read twice and its chunks compared by CRC32; a chunk whose two reads
 // differ, or that the drive flagged with C2 errors, is read again until
 // enough reads agree. This keeps the account of one track: which chunks are read again, the votes
 // of their re-reads, and what the reads cost.
@@ -51,16 +51,18 @@ class SecureTrack {
         int64_t Bytes = 0;
     };
 
-    void NoteTest(const uint8_t *Data, size_t Bytes);
-    // The copy read's chunk, in the same order; false when it differs from the test read's.
-    bool NoteCopy(const uint8_t *Data, size_t Bytes);
+    // The copy read's chunks come first, in order; then the test read's, in the same order,
+    // each compared with its copy: false when it differs.
+    void NoteCopy(const uint8_t *Data, size_t Bytes);
+    bool NoteTest(const uint8_t *Data, size_t Bytes);
     // Sectors (counted from the range's first) that a test or copy read got with C2 errors:
     // their reads prove nothing, even alike, so their chunks are read again first.
     void NoteFlagged(int32_t First, int32_t Last);
     // The sectors flagged so far.
     int32_t C2Sectors() const { return static_cast<int32_t>(flagged_.size()); }
 
-    // Once both reads are in: the chunks to read again, those with flagged sectors first.
+    // Once both reads are in: the chunks to read again, those with flagged sectors first (and
+    // those a test read cut short never reached).
     const std::vector<Chunk> &Rereads();
     // One more read of Rereads()[Index], in any order; true once its content has been read
     // Matches times: it is the chunk's agreed audio. A read cut short, or with sectors flagged or
@@ -77,13 +79,14 @@ class SecureTrack {
   private:
     struct Copied {
         Chunk chunk;
+        uint32_t crc = 0;
         // How often each content was read; none for a flagged chunk, whose reads do not count.
         std::map<uint32_t, int> votes;
         bool differs = false;
     };
 
-    std::vector<uint32_t> testChunks_;
     std::vector<Copied> copied_;
+    size_t tested_ = 0;
     std::set<int32_t> flagged_;
     bool planned_ = false;
     std::vector<Chunk> rereads_;

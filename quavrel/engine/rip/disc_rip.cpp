@@ -18,6 +18,9 @@
 
 namespace {
 
+// Rippers that must have given a track's checksum for a copy to stand without its test read.
+constexpr int kProvingConfidence = 2;
+
 constexpr int64_t kFramesPerSector = 588;
 
 QString ReadSmallText(const QString &Path)
@@ -291,6 +294,18 @@ void DiscRip::QueueTrack(int Track)
     RipCallbacks callbacks;
     TrackChecksums *sums = queued.Sums.get();
     callbacks.Pcm = [sums](const uint8_t *pcm, size_t bytes) { sums->Feed(pcm, bytes); };
+    // A copy the database knows with confidence (two rippers or more) is proven without a test
+    // read; lookup_ is settled before the first track is queued.
+    if (request_.Secure.On() && lookup_.Found() && Checksummable(Track)) {
+        queued.Proof = std::make_unique<TrackChecksums>(ChecksumsOfTrack(request_.Disc, Track));
+        TrackChecksums *proof = queued.Proof.get();
+        const int index = request_.Disc.AudioIndexOf(Track);
+        callbacks.CopyPcm = [proof](const uint8_t *pcm, size_t bytes) { proof->Feed(pcm, bytes); };
+        callbacks.CopyProven = [this, proof, index] {
+            const AccurateRipVerdict verdict = VerdictOf(lookup_, index, proof->V1(), proof->V2());
+            return verdict.Result == AccurateRipResult::Exact && verdict.Confidence >= kProvingConfidence;
+        };
+    }
     queued.Ticket = Pipeline().Queue(range.First, range.Last, queued.Sink, FileOf(Track), callbacks,
                                      QStringLiteral(".jitt"));
 }
@@ -318,7 +333,6 @@ TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progre
     rip.Track = Track;
     const Disc &disc = request_.Disc;
     RipReport &report = rip.Report;
-    const bool hidden = Track == 0 && disc.HasHiddenTrack();
     if (cancelled_)
         report.Outcome = RipOutcome::Cancelled;
     else
@@ -331,6 +345,9 @@ TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progre
     rip.Range = disc.TrackRange(Track);
     rip.NameShortened = names_[Track].Shortened;
     FetchCover();
+    // A secure rip asks the database first: a copy it proves needs no test read.
+    if (request_.Secure.On())
+        LookUp();
     if (cancelled_) {
         report.Outcome = RipOutcome::Cancelled;
         results_.push_back(rip);
@@ -355,9 +372,8 @@ TrackRip DiscRip::RipTrack(int Track, const std::function<void(int32_t)> &Progre
     rip.Crc32 = queued.Sums->Crc32();
     rip.V1 = queued.Sums->V1();
     rip.V2 = queued.Sums->V2();
-    // The database's checksums are of the drive's own samples; it knows no hidden track, and lost
-    // audio is not the disc's.
-    rip.Checksummed = !hidden && !rip.Damaged() && source_.Channels() == 2 && source_.Rate() == 44100;
+    // Lost audio is not the disc's.
+    rip.Checksummed = Checksummable(Track) && !rip.Damaged();
     if (rip.Done()) {
         Verify(rip);
         if (queued.Meter) {
@@ -446,13 +462,24 @@ void DiscRip::Verify(TrackRip &Rip)
 {
     if (!Rip.Checksummed)
         return;
-    // One question per command, after the first complete track: a disc that cannot be read is
-    // never looked up.
-    if (!lookedUp_ && !request_.AccurateRipServer.trimmed().isEmpty() && fetcher_) {
-        lookup_ = fetcher_->Fetch(request_.AccurateRipServer, request_.Disc.AccurateRipIds());
-        lookedUp_ = true;
-    }
+    // After the first complete track: a disc that cannot be read is never looked up.
+    LookUp();
     Rip.Verdict = VerdictOf(lookup_, request_.Disc.AudioIndexOf(Rip.Track), Rip.V1, Rip.V2);
+}
+
+void DiscRip::LookUp()
+{
+    if (lookedUp_ || request_.AccurateRipServer.trimmed().isEmpty() || !fetcher_)
+        return;
+    lookup_ = fetcher_->Fetch(request_.AccurateRipServer, request_.Disc.AccurateRipIds());
+    lookedUp_ = true;
+}
+
+bool DiscRip::Checksummable(int Track) const
+{
+    // The database's checksums are of the drive's own samples; it knows no hidden track.
+    const bool hidden = Track == 0 && request_.Disc.HasHiddenTrack();
+    return !hidden && source_.Channels() == 2 && source_.Rate() == 44100;
 }
 
 DriveCache DiscRip::CacheFound() const

@@ -140,6 +140,8 @@ class DiscRip {
     struct Queued {
         RipPipeline::Ticket Ticket = 0;
         std::unique_ptr<TrackChecksums> Sums;
+        // Secure mode: the copy read's checksums, to skip the test read of a proven copy.
+        std::unique_ptr<TrackChecksums> Proof;
         std::unique_ptr<TrackLoudness> Meter;
         std::shared_ptr<AudioSink> Sink;
         RipError Error;
@@ -152,6 +154,10 @@ class DiscRip {
     // keep every encoder busy.
     void QueueFrom(int Track);
     void QueueTrack(int Track);
+    // The disc's AccurateRip file, once per command (a server and a fetcher given).
+    void LookUp();
+    // The track's checksums can be the database's: the drive's own samples of an audio track.
+    bool Checksummable(int Track) const;
     void Verify(TrackRip &Rip);
     // Asks for the cover once per command, before the first track that is read.
     void FetchCover();

@@ -101,10 +101,14 @@ QStringList SecureReadLines(const RipReport &Report, const SectorRange &Track)
     if (!Report.Secure)
         return {};
     QStringList lines{
-        QStringLiteral("  CRC de test : %1, CRC de copie : %2%3")
-            .arg(ChecksumText(Report.TestCrc), ChecksumText(Report.CopyCrc),
-                 Report.TestCrc == Report.CopyCrc ? QStringLiteral(" (identiques)")
-                                                  : QStringLiteral(" (différents)")),
+        Report.TestSkipped
+            ? QStringLiteral("  CRC de copie : %1 (lecture de test omise : copie confirmée par "
+                             "AccurateRip)")
+                  .arg(ChecksumText(Report.CopyCrc))
+            : QStringLiteral("  CRC de test : %1, CRC de copie : %2%3")
+                  .arg(ChecksumText(Report.TestCrc), ChecksumText(Report.CopyCrc),
+                       Report.TestCrc == Report.CopyCrc ? QStringLiteral(" (identiques)")
+                                                        : QStringLiteral(" (différents)")),
         QStringLiteral("  Qualité de la copie : %1 %").arg(Report.Quality(Track.Last - Track.First + 1))};
     if (Report.C2Sectors > 0)
         lines << QStringLiteral("  Secteurs signalés C2 : %1 (relus en premier)").arg(Report.C2Sectors);
