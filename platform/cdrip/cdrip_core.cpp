@@ -359,6 +359,12 @@ int32_t Core::Damage(TCdRipDamageRun *runs, int32_t capacity, int32_t *count) co
     return CDRIP_OK;
 }
 
+int32_t Core::RefreshAudio(int32_t firstSector, int32_t sectorCount)
+{
+    Drive *drive = Active();
+    return drive ? Result(*drive, drive->control->RefreshAudio(firstSector, sectorCount)) : CDRIP_ERROR;
+}
+
 bool Core::IsMmc()
 {
     Drive *drive = Active();

@@ -66,6 +66,9 @@ class Core {
     // The damaged runs of the open or last rip: *count of them, at most capacity written.
     int32_t Damage(TCdRipDamageRun *runs, int32_t capacity, int32_t *count) const;
 
+    // The sectors read from the disc with the force-unit-access bit, so that what the drive's
+    // cache holds of them is the disc's; CDRIP_ERROR where the drive refuses it (an image).
+    int32_t RefreshAudio(int32_t firstSector, int32_t sectorCount);
     bool IsMmc();
     bool MediumLoaded();
     int32_t Eject(bool open);

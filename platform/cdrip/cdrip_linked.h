@@ -35,6 +35,9 @@ CDRIP_EXPORT int32_t CR_GetNumberOfJitterErrors();
 CDRIP_EXPORT void CR_GetLastJitterErrorPosition(int32_t *firstSector, int32_t *lastSector);
 // As the run-time variant's (cdrip_runtime.h): the damaged sectors of the open or last rip in runs.
 CDRIP_EXPORT int32_t CR_GetRipDamage(TCdRipDamageRun *runs, int32_t capacity, int32_t *count);
+// Reads the sectors with the force-unit-access bit, so that the drive's cache holds the disc's
+// audio of them; CDRIP_ERROR where the drive refuses it.
+CDRIP_EXPORT int32_t CR_RefreshAudioCache(int32_t firstSector, int32_t sectorCount);
 CDRIP_EXPORT int32_t CR_CloseRipper();
 CDRIP_EXPORT int32_t CR_IsMediaLoaded();
 CDRIP_EXPORT int32_t CR_EjectCD(int32_t open);

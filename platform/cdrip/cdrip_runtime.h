@@ -1,6 +1,6 @@
 #pragma once
 // The run-time variant of the ripping library, libCDRIP3.so ("CDRIP3.DLL"), loaded by name. Its
-// 50 operations are listed here, in the order the CD access helpers bind them, as function types
+// 51 operations are listed here, in the order the CD access helpers bind them, as function types
 // in namespace cdrip3 (the linked variant exports the same names with other signatures, so the
 // names are not declared as functions here).
 //
@@ -96,12 +96,15 @@
     X(CR_GetCatalogNumber, int32_t(char *catalog))                                                           \
     /* The damaged sectors of the open rip (or of the last one, once closed) in runs, in the order they */   \
     /* were delivered: *count runs, the first min(capacity, *count) of them written to runs. */              \
-    X(CR_GetRipDamage, int32_t(TCdRipDamageRun *runs, int32_t capacity, int32_t *count))
+    X(CR_GetRipDamage, int32_t(TCdRipDamageRun *runs, int32_t capacity, int32_t *count))                     \
+    /* Reads the sectors with the force-unit-access bit, so that the drive's cache holds the disc's */       \
+    /* audio of them; 1 where the drive refuses it (an image). */                                            \
+    X(CR_RefreshAudioCache, int32_t(int32_t firstSector, int32_t sectorCount))
 
 namespace cdrip3 {
 #define CDRIP3_DECLARE_TYPE(name, type) using name##_fn = type;
 CDRIP3_OPERATIONS(CDRIP3_DECLARE_TYPE)
 #undef CDRIP3_DECLARE_TYPE
 
-inline constexpr int kOperationCount = 50;
+inline constexpr int kOperationCount = 51;
 } // namespace cdrip3

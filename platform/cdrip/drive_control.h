@@ -36,6 +36,9 @@ class DriveControl {
     virtual PlayReport Status() = 0;
     // The end (exclusive) of the last play range, to play on from another position.
     virtual int32_t PlayEnd() = 0;
+    // Reads the sectors with the force-unit-access bit (RefreshFromDisc); false where the drive
+    // refuses it or has no cache to refresh (an image).
+    virtual bool RefreshAudio(int32_t, int32_t) { return false; }
 
     const SenseData &LastSense() const { return sense_; }
 

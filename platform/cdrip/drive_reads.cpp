@@ -64,6 +64,49 @@ C2Read ReadAudioWithC2(CdIo_t *cdio, uint8_t *buffer, int32_t begin, int32_t sec
     return C2Read::Done;
 }
 
+namespace {
+
+// MODE SELECT(10) with one block descriptor: the block length READ(10) and READ(12) read.
+bool SetBlockLength(CdIo_t *cdio, uint32_t bytes)
+{
+    uint8_t list[16] = {};
+    list[7] = 8; // block descriptor length
+    list[13] = static_cast<uint8_t>(bytes >> 16);
+    list[14] = static_cast<uint8_t>(bytes >> 8);
+    list[15] = static_cast<uint8_t>(bytes);
+    mmc_cdb_t cdb = {{0}};
+    CDIO_MMC_SET_COMMAND(cdb.field, CDIO_MMC_GPCMD_MODE_SELECT_10);
+    cdb.field[1] = 0x10; // PF
+    cdb.field[8] = sizeof(list);
+    return mmc_run_cmd(cdio, 10000, &cdb, SCSI_MMC_DATA_WRITE, sizeof(list), list) == DRIVER_OP_SUCCESS;
+}
+
+} // namespace
+
+bool RefreshFromDisc(CdIo_t *cdio, int32_t begin, int32_t sectors)
+{
+    if (!cdio || sectors <= 0 || !SetBlockLength(cdio, kAudioBytes))
+        return false;
+    std::vector<uint8_t> blocks(static_cast<size_t>(kSectorsPerCommand) * kAudioBytes);
+    bool ok = true;
+    for (int32_t done = 0; ok && done < sectors;) {
+        const int32_t count = std::min(kSectorsPerCommand, sectors - done);
+        const auto lba = static_cast<uint32_t>(begin + done);
+        mmc_cdb_t cdb = {{0}};
+        CDIO_MMC_SET_COMMAND(cdb.field, CDIO_MMC_GPCMD_READ_12);
+        cdb.field[1] = 0x08; // FUA
+        for (int i = 0; i < 4; ++i) {
+            cdb.field[2 + i] = static_cast<uint8_t>(lba >> (24 - 8 * i));
+            cdb.field[6 + i] = static_cast<uint8_t>(static_cast<uint32_t>(count) >> (24 - 8 * i));
+        }
+        ok = mmc_run_cmd(cdio, 30000, &cdb, SCSI_MMC_DATA_READ, static_cast<unsigned>(count) * kAudioBytes,
+                         blocks.data()) == DRIVER_OP_SUCCESS;
+        done += count;
+    }
+    // Data reads as the drive's other users expect them, whatever became of the audio's.
+    return SetBlockLength(cdio, 2048) && ok;
+}
+
 bool MediumGone(CdIo_t *cdio)
 {
     if (!cdio || mmc_test_unit_ready(cdio, 0) == DRIVER_OP_SUCCESS)

@@ -20,6 +20,12 @@ enum class C2Read {
 C2Read ReadAudioWithC2(CdIo_t *cdio, uint8_t *buffer, int32_t begin, int32_t sectors, int32_t &read,
                        std::vector<bool> &flagged);
 
+// Reads sectors audio sectors from begin with READ(12) and its force-unit-access bit, whole
+// (a block length of 2352 set for them, 2048 again after): a drive that honours the bit reads the
+// disc and refreshes what its cache holds of them, so that the reads after it get the disc's
+// audio. The data itself is not kept. False when the drive refuses any of it.
+bool RefreshFromDisc(CdIo_t *cdio, int32_t begin, int32_t sectors);
+
 // The drive answers that it holds no medium (tray open or empty).
 bool MediumGone(CdIo_t *cdio);
 

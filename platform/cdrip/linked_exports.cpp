@@ -92,6 +92,11 @@ int32_t CR_GetRipDamage(TCdRipDamageRun *runs, int32_t capacity, int32_t *count)
     return TheCore().Damage(runs, capacity, count);
 }
 
+int32_t CR_RefreshAudioCache(int32_t firstSector, int32_t sectorCount)
+{
+    return TheCore().RefreshAudio(firstSector, sectorCount);
+}
+
 int32_t CR_CloseRipper()
 {
     return TheCore().CloseRipper();

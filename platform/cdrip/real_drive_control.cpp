@@ -1,6 +1,7 @@
 #include "cdio_owners.h"
 #include "cdrip_types.h"
 #include "drive_control.h"
+#include "drive_reads.h"
 
 #include <cstdlib>
 #include <string>
@@ -82,6 +83,11 @@ class RealDriveControl final : public DriveControl {
     }
 
     int32_t PlayEnd() override { return playEnd_; }
+
+    bool RefreshAudio(int32_t firstSector, int32_t sectorCount) override
+    {
+        return RefreshFromDisc(Device(), firstSector, sectorCount) ? Succeed() : Check(DRIVER_OP_ERROR);
+    }
 
   private:
     // Opened on first use and kept: the device may hold no disc yet.

@@ -1,4 +1,4 @@
-// libCDRIP3.so: the run-time variant's 50 operations over the core.
+// libCDRIP3.so: the run-time variant's 51 operations over the core.
 
 #include "cdrip_core.h"
 #include "cdrip_runtime.h"
@@ -247,6 +247,11 @@ CDRIP_EXPORT int32_t CR_GetCatalogNumber(char *catalog)
 CDRIP_EXPORT int32_t CR_GetRipDamage(TCdRipDamageRun *runs, int32_t capacity, int32_t *count)
 {
     return TheCore().Damage(runs, capacity, count);
+}
+
+CDRIP_EXPORT int32_t CR_RefreshAudioCache(int32_t firstSector, int32_t sectorCount)
+{
+    return TheCore().RefreshAudio(firstSector, sectorCount);
 }
 
 } // extern "C"

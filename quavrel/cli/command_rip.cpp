@@ -325,9 +325,7 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
     if (rip.Secure) {
         request.Secure = {rip.Settings.SecureTries, rip.Settings.SecureMatches, kCacheEvictSectors};
         // What the window stored of the drive; else measured at the start of this rip.
-        if (rip.Settings.DriveCaches.contains(drive))
-            request.Secure.Cache =
-                rip.Settings.DriveCaches.value(drive) ? DriveCache::Holds : DriveCache::None;
+        request.Secure.Cache = DriveCacheOfWord(rip.Settings.DriveCaches.value(drive).toStdString());
     }
 
     RuntimeRipSource source;

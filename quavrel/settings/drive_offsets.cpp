@@ -28,23 +28,23 @@ QString DriveOffsetsText(const QMap<QString, int> &Offsets)
     return lines.join(QLatin1Char('\n'));
 }
 
-QMap<QString, bool> ParseDriveCaches(const QString &Stored)
+QMap<QString, QString> ParseDriveCaches(const QString &Stored)
 {
-    QMap<QString, bool> caches;
+    QMap<QString, QString> caches;
     for (const QString &line : Stored.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QString answer = line.section(QLatin1Char(' '), 0, 0);
         const QString name = line.section(QLatin1Char(' '), 1);
-        if (!name.isEmpty() && (answer == QLatin1String("oui") || answer == QLatin1String("non")))
-            caches.insert(name, answer == QLatin1String("oui"));
+        if (!name.isEmpty() && QStringList{"oui", "non", "fua"}.contains(answer))
+            caches.insert(name, answer);
     }
     return caches;
 }
 
-QString DriveCachesText(const QMap<QString, bool> &Caches)
+QString DriveCachesText(const QMap<QString, QString> &Caches)
 {
     QStringList lines;
     for (auto it = Caches.cbegin(); it != Caches.cend(); ++it)
-        lines << (it.value() ? QStringLiteral("oui ") : QStringLiteral("non ")) + it.key();
+        lines << it.value() + QLatin1Char(' ') + it.key();
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -29,12 +29,12 @@ struct RipSettings {
     int Source = 2;            // "Source des informations": 0 CDDB, 1 MusicBrainz, 2 CDDB then MusicBrainz
     QString MusicBrainzServer; // "Serveur MusicBrainz"; empty: the service's own address
     QString AccurateRipServer; // "Serveur AccurateRip"
-    QMap<QString, int> ReadOffsets;  // "Décalages de lecture", by drive name
-    QMap<QString, bool> DriveCaches; // "Cache audio des lecteurs", by drive name: true caches
-    int Cover = 2;                   // "Pochette": 0 aucune, 1 fichier, 2 intégrée, 3 les deux
-    bool ReplayGain = true;          // "ReplayGain"
-    QString CoverArtServer;          // "Serveur Cover Art Archive"
-    int Workers = 0;                 // "Encodeurs en parallèle": 0 one per core, else 1..64
+    QMap<QString, int> ReadOffsets;     // "Décalages de lecture", by drive name
+    QMap<QString, QString> DriveCaches; // "Cache audio des lecteurs", by drive name: "oui", "non", "fua"
+    int Cover = 2;                      // "Pochette": 0 aucune, 1 fichier, 2 intégrée, 3 les deux
+    bool ReplayGain = true;             // "ReplayGain"
+    QString CoverArtServer;             // "Serveur Cover Art Archive"
+    int Workers = 0;                    // "Encodeurs en parallèle": 0 one per core, else 1..64
     // Off by default: a secure rip reads the disc at least twice.
     bool Secure = false;   // "Lecture sûre": test and copy, differing areas read again
     int SecureTries = 16;  // "Relectures": 1..kMaxSecureTries per differing area

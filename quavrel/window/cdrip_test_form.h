@@ -344,7 +344,7 @@ class TCDRipTestForm : public QMainWindow {
     std::vector<StoredSetting> VerifySettings();
     QMap<QString, int32_t> readOffsets_;
     // Whether each drive caches audio, as secure rips measured it.
-    QMap<QString, bool> driveCaches_;
+    QMap<QString, QString> driveCaches_;
     QLabel *verifyNote_ = nullptr;
     QAction *secureAction_ = nullptr;
 

@@ -150,8 +150,7 @@ bool TCDRipTestForm::BeginRipCommand(const std::vector<int> &Planned)
     request.Workers = workers_;
     if (secureAction_->isChecked()) {
         request.Secure = {secureTries_, secureMatches_, kCacheEvictSectors};
-        if (driveCaches_.contains(request.Drive))
-            request.Secure.Cache = driveCaches_.value(request.Drive) ? DriveCache::Holds : DriveCache::None;
+        request.Secure.Cache = DriveCacheOfWord(driveCaches_.value(request.Drive).toStdString());
     }
     command_ = std::make_unique<DiscRip>(ripSource_, &accurateRip_);
     PrepareRipCommand(request);
@@ -190,7 +189,7 @@ void TCDRipTestForm::EndRipCommand()
         return;
     // What a secure rip measured of the drive's cache is kept for its next rips.
     if (const DriveCache found = command_->CacheFound(); found != DriveCache::Unknown)
-        driveCaches_.insert(command_->Request().Drive, found == DriveCache::Holds);
+        driveCaches_.insert(command_->Request().Drive, QString::fromLatin1(DriveCacheWord(found)));
     const QStringList problems = command_->Finish();
     if (!problems.isEmpty())
         SetStatusText(problems.join(QLatin1Char(' ')));

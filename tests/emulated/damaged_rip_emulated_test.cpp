@@ -35,10 +35,14 @@ constexpr int32_t kTrackFirst = 2082;
 
 class DamagedRipEmulated : public testing::Test {
   protected:
-    // Drive 0 is the demo disc as Spec makes it, drive 1 the same disc read well (as Other makes it).
-    void Start(const std::string &Spec, const std::string &Other = {})
+    // Drive 0 is the demo disc as Spec makes it, drive 1 the same disc read well (as Others make
+    // it, each a drive from 1 on).
+    void Start(const std::string &Spec, const std::vector<std::string> &Others = {""})
     {
-        drives_ = std::make_unique<EmulatedDrives>(std::vector<std::string>{"demo" + Spec, "demo" + Other});
+        std::vector<std::string> specs{"demo" + Spec};
+        for (const std::string &other : Others)
+            specs.push_back("demo" + other);
+        drives_ = std::make_unique<EmulatedDrives>(specs);
         qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
         CdAccessStart();
         ASSERT_TRUE(CDRipReady());
@@ -267,24 +271,34 @@ TEST_F(DamagedRipEmulated, ASecureRipThatTrustsTheCacheKeepsTheErrorItServes)
     EXPECT_FALSE(DifferingSectors(rip.File).empty());
 }
 
-TEST_F(DamagedRipEmulated, ASecureRipMeasuresTheDrivesCacheAndEvictsOnlyWhatIsThere)
+TEST_F(DamagedRipEmulated, ASecureRipMeasuresTheDrivesCacheAndGetsPastItAsTheDriveAllows)
 {
-    Start(",speed=40,seek=5,cache=1500", ",speed=40,seek=5");
+    // At a real drive's pace: one that honours the force-unit-access bit and reads wrong the first
+    // time, one that does not, one without a cache.
+    constexpr char kTimed[] = ",speed=40,seek=5";
+    Start(std::string(kTimed) + ",cache=1500,faults=firstread=1900-1909",
+          {kTimed, std::string(kTimed) + ",cache=1500,nofua"});
     track_ = kShortTrack;
-    const TrackRip cached = Rip(0, {}, {16, 2, kCacheEvictSectors});
-    ASSERT_TRUE(cached.Done()) << TrackResultText(cached).toStdString();
-    EXPECT_EQ(cached.Report.Cache, DriveCache::Holds);
+    const TrackRip refreshed = Rip(0, {}, {16, 2, kCacheEvictSectors});
+    ASSERT_TRUE(refreshed.Done()) << TrackResultText(refreshed).toStdString();
+    EXPECT_EQ(refreshed.Report.Cache, DriveCache::Refreshable);
+    EXPECT_EQ(DifferingSectors(refreshed.File), std::vector<int32_t>{});
+    EXPECT_FALSE(refreshed.Report.Reread.empty());
     EXPECT_TRUE(
-        Log().contains("Cache audio du lecteur : présent (mesuré au début), évincé par 2048 secteur(s)"))
+        Log().contains("Cache audio du lecteur : présent (mesuré au début), rafraîchi par des lectures FUA"))
         << Log().toStdString();
     const TrackRip plain = Rip(1, {}, {16, 2, kCacheEvictSectors});
     ASSERT_TRUE(plain.Done()) << TrackResultText(plain).toStdString();
     EXPECT_EQ(plain.Report.Cache, DriveCache::None);
     EXPECT_TRUE(Log().contains("Cache audio du lecteur : absent (mesuré au début), rien à évincer"));
+    const TrackRip evicted = Rip(2, {}, {16, 2, kCacheEvictSectors});
+    EXPECT_EQ(evicted.Report.Cache, DriveCache::Holds);
+    EXPECT_TRUE(
+        Log().contains("Cache audio du lecteur : présent (mesuré au début), évincé par 2048 secteur(s)"));
     // What is stored of a drive is taken as it is.
-    const TrackRip stored = Rip(0, {}, {16, 2, kCacheEvictSectors, DriveCache::None});
-    EXPECT_EQ(stored.Report.Cache, DriveCache::None);
-    EXPECT_TRUE(Log().contains("Cache audio du lecteur : absent (enregistré)"));
+    const TrackRip stored = Rip(1, {}, {16, 2, kCacheEvictSectors, DriveCache::Holds});
+    EXPECT_EQ(stored.Report.Cache, DriveCache::Holds);
+    EXPECT_TRUE(Log().contains("Cache audio du lecteur : présent (enregistré)"));
 }
 
 TEST_F(DamagedRipEmulated, SectorsThatNeverReadAlikeAreAnUnsafeCopyNeverASuccess)

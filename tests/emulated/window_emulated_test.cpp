@@ -226,5 +226,5 @@ TEST_F(WindowEmulatedCache, ASecureRipIsTheDiscsAudioAndSaysSo)
     // What the rip measured is kept for the drive's next rips.
     const QString drive = ui()->DriveSelBox->currentText();
     window_->close();
-    EXPECT_EQ(StoredValue(QStringLiteral("Cache audio des lecteurs")), QStringLiteral("oui ") + drive);
+    EXPECT_EQ(StoredValue(QStringLiteral("Cache audio des lecteurs")), QStringLiteral("fua ") + drive);
 }

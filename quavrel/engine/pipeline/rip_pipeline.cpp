@@ -439,8 +439,10 @@ void RipPipeline::StartTest(const std::shared_ptr<Track> &Item)
 {
     // Reading a range longer than the cache pushed its first sectors out before the test read
     // comes back to them: only a shorter one can still be served from it.
-    if (Item->window.ReadLast() - Item->window.ReadFirst() + 1 < Item->secure.EvictSectors)
+    if (Item->window.ReadLast() - Item->window.ReadFirst() + 1 < Item->secure.EvictSectors) {
         Evict(*Item);
+        Refresh(*Item, Item->window.ReadFirst(), Item->window.ReadLast());
+    }
     if (cancel_) {
         EndRead(Item, false);
         return;
@@ -478,6 +480,7 @@ void RipPipeline::Reread(const std::shared_ptr<Track> &Item)
     const SecureTrack::Chunk chunk = track.check.Rereads()[index];
     const int32_t first = track.window.ReadFirst() + static_cast<int32_t>(chunk.Offset / kSectorBytes);
     const int32_t last = first + static_cast<int32_t>((chunk.Bytes + kSectorBytes - 1) / kSectorBytes) - 1;
+    Refresh(track, first, last);
     std::vector<uint8_t> data;
     const bool clean = !cancel_ && ReadRange(first, last, &data);
     if (cancel_) {
@@ -599,7 +602,8 @@ RipPipeline::Span RipPipeline::FarFrom(const Track &Item, int32_t Sectors)
 void RipPipeline::Evict(const Track &Item)
 {
     const int32_t sectors = Item.secure.EvictSectors;
-    if (sectors <= 0 || Item.secure.Cache == DriveCache::None || Item.bounds.DiscEnd <= Item.bounds.DiscFirst)
+    if (sectors <= 0 || Item.secure.Cache == DriveCache::None ||
+        Item.secure.Cache == DriveCache::Refreshable || Item.bounds.DiscEnd <= Item.bounds.DiscFirst)
         return;
     const Span far = FarFrom(Item, sectors);
     ReadRange(far.First, far.Last, nullptr);
@@ -629,7 +633,25 @@ DriveCache RipPipeline::MeasureCache(const Track &Item)
     timed(elsewhere);
     const double fresh = timed(probe);
     const double again = timed(probe);
-    return cancel_ ? DriveCache::Unknown : JudgeCache(again, fresh);
+    const DriveCache cache = JudgeCache(again, fresh);
+    if (cancel_ || cache != DriveCache::Holds)
+        return cancel_ ? DriveCache::Unknown : cache;
+    // A drive that honours the force-unit-access bit reads the disc for it: as long as at first.
+    const auto start = std::chrono::steady_clock::now();
+    const bool refreshed = source_.RefreshCache(probe.First, probe.Last);
+    const double refresh = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return refreshed && refresh * 2 >= fresh ? DriveCache::Refreshable : DriveCache::Holds;
+}
+
+void RipPipeline::Refresh(Track &Item, int32_t First, int32_t Last)
+{
+    if (Item.secure.Cache != DriveCache::Refreshable)
+        return;
+    if (source_.RefreshCache(First, Last))
+        return;
+    // Refused after all: the rest of the rip reads elsewhere instead.
+    Item.secure.Cache = Item.report.Cache = driveCache_ = DriveCache::Holds;
+    Evict(Item);
 }
 
 void RipPipeline::CloseRange(Track &Item)

@@ -166,8 +166,12 @@ class RipPipeline {
     void Evict(const Track &Item);
     // As many sectors as asked at the end of the disc farther from the track.
     static Span FarFrom(const Track &Item, int32_t Sectors);
-    // Whether the drive caches audio, from how long reading the track's first sectors again takes.
+    // Whether the drive caches audio, from how long reading sectors again takes, and whether a
+    // read with the force-unit-access bit refreshes its cache.
     DriveCache MeasureCache(const Track &Item);
+    // The sectors refreshed from the disc before they are read again, on a drive whose cache
+    // that refreshes.
+    void Refresh(Track &Item, int32_t First, int32_t Last);
     // The library's account of the open range into the report, then the range closed.
     void CloseRange(Track &Item);
     void EndRead(const std::shared_ptr<Track> &Item, bool Opened);

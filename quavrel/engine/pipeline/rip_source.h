@@ -26,6 +26,9 @@ class RipSource {
     virtual bool Damage(std::vector<TCdRipDamageRun> &Runs) = 0;
     // The drive still holds its medium.
     virtual bool MediumPresent() = 0;
+    // Between ranges: the sectors read from the disc with the force-unit-access bit, so that what
+    // the drive caches of them is the disc's; false where the drive or the library cannot.
+    virtual bool RefreshCache(int32_t, int32_t) { return false; }
     virtual int32_t Close() = 0;
     // Channels and rate of the PCM the library delivers.
     virtual int Channels() const { return 2; }

@@ -45,6 +45,11 @@ bool RuntimeRipSource::MediumPresent()
     return cdrip3::CR_IsMediaLoaded() != 0;
 }
 
+bool RuntimeRipSource::RefreshCache(int32_t FirstSector, int32_t LastSector)
+{
+    return cdrip3::CR_RefreshAudioCache(FirstSector, LastSector - FirstSector + 1) == CDRIP_OK;
+}
+
 int32_t RuntimeRipSource::Close()
 {
     return cdrip3::CR_CloseRipper();

@@ -17,6 +17,7 @@ class RuntimeRipSource : public RipSource {
     void LastJitterError(int32_t &FirstSector, int32_t &LastSector) override;
     bool Damage(std::vector<TCdRipDamageRun> &Runs) override;
     bool MediumPresent() override;
+    bool RefreshCache(int32_t FirstSector, int32_t LastSector) override;
     int32_t Close() override;
     void Attach(ReaderThread *Reader) override;
 };

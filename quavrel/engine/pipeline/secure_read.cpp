@@ -5,6 +5,29 @@
 #include <algorithm>
 #include <zlib.h>
 
+const char *DriveCacheWord(DriveCache Cache)
+{
+    switch (Cache) {
+    case DriveCache::None:
+        return "non";
+    case DriveCache::Holds:
+        return "oui";
+    case DriveCache::Refreshable:
+        return "fua";
+    case DriveCache::Unknown:
+        break;
+    }
+    return "";
+}
+
+DriveCache DriveCacheOfWord(std::string_view Word)
+{
+    for (const DriveCache cache : {DriveCache::None, DriveCache::Holds, DriveCache::Refreshable})
+        if (Word == DriveCacheWord(cache))
+            return cache;
+    return DriveCache::Unknown;
+}
+
 DriveCache JudgeCache(double AgainSeconds, double FirstSeconds)
 {
     // Reads that take next to no time (an image, a drive without a speed) tell nothing.

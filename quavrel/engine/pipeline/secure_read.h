@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <set>
+#include <string_view>
 #include <vector>
 
 // Sectors read elsewhere to push a track out of the drive's cache: more than most drives keep of
@@ -19,7 +20,13 @@ enum class DriveCache {
     Unknown, // not measured (reads too fast to time, as an image's): treated as caching
     None,
     Holds,
+    Refreshable, // holds, but a read with the force-unit-access bit refreshes it from the disc
 };
+
+// As the setting stores it: "oui", "non", "fua"; nothing for Unknown.
+const char *DriveCacheWord(DriveCache Cache);
+// Unknown for anything else.
+DriveCache DriveCacheOfWord(std::string_view Word);
 
 struct SecureReading {
     // Reads of a differing chunk after the copy read; 0 reads each sector once (burst).

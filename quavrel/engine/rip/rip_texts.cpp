@@ -89,6 +89,10 @@ QString CacheText(const SecureReading &Asked, DriveCache Found)
         return QStringLiteral("Cache audio du lecteur : présent (%1), ").arg(how) + evicted;
     case DriveCache::None:
         return QStringLiteral("Cache audio du lecteur : absent (%1), rien à évincer").arg(how);
+    case DriveCache::Refreshable:
+        return QStringLiteral(
+                   "Cache audio du lecteur : présent (%1), rafraîchi par des lectures FUA avant de relire")
+            .arg(how);
     case DriveCache::Unknown:
         break;
     }

@@ -35,6 +35,10 @@ class LinkedRipSource : public RipSource {
     }
     bool Damage(std::vector<TCdRipDamageRun> &Runs) override { return ReadRipDamage(CR_GetRipDamage, Runs); }
     bool MediumPresent() override { return CR_IsMediaLoaded() != 0; }
+    bool RefreshCache(int32_t FirstSector, int32_t LastSector) override
+    {
+        return CR_RefreshAudioCache(FirstSector, LastSector - FirstSector + 1) == CDRIP_OK;
+    }
     int32_t Close() override { return CR_CloseRipper(); }
     int Channels() const override { return OutputChannels(format_); }
     int Rate() const override { return OutputRate(format_); }
