@@ -275,7 +275,7 @@ TEST_F(DamagedRipEmulated, ASecureRipMeasuresTheDrivesCacheAndGetsPastItAsTheDri
 {
     // At a real drive's pace: one that honours the force-unit-access bit and reads wrong the first
     // time, one that does not, one without a cache.
-    constexpr char kTimed[] = ",speed=40,seek=5";
+    constexpr char kTimed[] = ",speed=20,seek=5";
     Start(std::string(kTimed) + ",cache=1500,faults=firstread=1900-1909",
           {kTimed, std::string(kTimed) + ",cache=1500,nofua"});
     track_ = kShortTrack;

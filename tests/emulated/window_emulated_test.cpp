@@ -184,7 +184,7 @@ namespace {
 // Track 2 (sectors 1517 to 2081) reads wrong the first time, and the drive's cache keeps it so.
 class WindowEmulatedCache : public WindowEmulated {
   protected:
-    std::string Spec() const override { return "demo,speed=40,seek=5,cache=1500,faults=firstread=1900-1909"; }
+    std::string Spec() const override { return "demo,speed=20,seek=5,cache=1500,faults=firstread=1900-1909"; }
 };
 
 } // namespace

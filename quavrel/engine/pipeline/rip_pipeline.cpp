@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -27,6 +28,29 @@ bool OnApplicationThread()
     const QCoreApplication *app = QCoreApplication::instance();
     return app && QThread::currentThread() == app->thread();
 }
+
+// How long the reader thread waited for the drive: the time gone by, less what it spent computing
+// (paranoia's own work is no drive's time, and weighs much more in a slow build).
+class WaitClock {
+  public:
+    WaitClock() : wall_(std::chrono::steady_clock::now()), cpu_(ThreadCpu()) {}
+    double Seconds() const
+    {
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_).count();
+        return std::max(0.0, wall - (ThreadCpu() - cpu_));
+    }
+
+  private:
+    static double ThreadCpu()
+    {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+    }
+
+    std::chrono::steady_clock::time_point wall_;
+    double cpu_;
+};
 
 // Takes Agreed's sectors out of Lost: they were read again until reads agreed.
 void ForgetLost(std::vector<LostRun> &Lost, const LostRun &Agreed)
@@ -624,9 +648,9 @@ DriveCache RipPipeline::MeasureCache(const Track &Item)
         (afterTrack ? elsewhere.First <= Item.last : elsewhere.Last >= Item.first))
         return DriveCache::Unknown;
     const auto timed = [this](const Span &range) {
-        const auto start = std::chrono::steady_clock::now();
+        const WaitClock clock;
         ReadRange(range.First, range.Last, nullptr);
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return clock.Seconds();
     };
     // Reading elsewhere first spins the drive up; the probe's first read is then the disc's time,
     // the same read again the cache's, if it has one.
@@ -636,11 +660,20 @@ DriveCache RipPipeline::MeasureCache(const Track &Item)
     const DriveCache cache = JudgeCache(again, fresh);
     if (cancel_ || cache != DriveCache::Holds)
         return cancel_ ? DriveCache::Unknown : cache;
-    // A drive that honours the force-unit-access bit reads the disc for it: as long as at first.
-    const auto start = std::chrono::steady_clock::now();
-    const bool refreshed = source_.RefreshCache(probe.First, probe.Last);
-    const double refresh = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return refreshed && refresh * 2 >= fresh ? DriveCache::Refreshable : DriveCache::Holds;
+    // A drive that honours the force-unit-access bit reads the disc for it, cached or not: the
+    // probe, still cached, takes as long as sectors read for the first time (between the two
+    // ranges, apart from both). Both are the drive's own reads, timed alike.
+    bool refused = false;
+    const auto refreshed = [this, &refused](const Span &range) {
+        const WaitClock clock;
+        refused = !source_.RefreshCache(range.First, range.Last) || refused;
+        return clock.Seconds();
+    };
+    const double cached = refreshed(probe);
+    const int32_t middle = (elsewhere.Last + probe.First) / 2 - kCacheProbeSectors / 2;
+    const double uncached = refreshed({middle, middle + kCacheProbeSectors - 1});
+    return !refused && JudgeCache(cached, uncached) == DriveCache::None ? DriveCache::Refreshable
+                                                                        : DriveCache::Holds;
 }
 
 void RipPipeline::Refresh(Track &Item, int32_t First, int32_t Last)
