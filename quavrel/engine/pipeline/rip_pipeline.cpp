@@ -636,8 +636,9 @@ void RipPipeline::Evict(const Track &Item)
 DriveCache RipPipeline::MeasureCache(const Track &Item)
 {
     // Both ranges far from the track, so that its sectors are first read by its own reads; and
-    // apart, so that the drive's read-ahead from the one never reaches the other.
-    constexpr int32_t kApart = 4 * kCacheProbeSectors;
+    // apart, so that nothing read for the one reaches the other: neither the drive's read-ahead
+    // nor paranoia's, which reads up to 1200 sectors past a range to keep its re-reads off a cache.
+    constexpr int32_t kApart = 3000;
     const Span probe = FarFrom(Item, kCacheProbeSectors);
     const bool afterTrack = probe.First > Item.last;
     const int32_t otherFirst =

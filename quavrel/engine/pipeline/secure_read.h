@@ -1,8 +1,8 @@
 #pragma once
 // Copy and test: a track is read twice and its chunks compared by CRC32; a chunk whose two reads
-// differ, or that the drive flagged with C2 errors, is read again until
-// enough reads agree. This keeps the account of one track: which chunks are read again, the votes
-// of their re-reads, and what the reads cost.
+// differ, or that the drive flagged with C2 errors, is read again until enough reads agree. This
+// keeps the account of one track: which chunks are read again, the votes of their re-reads, and
+// what the reads cost.
 
 #include <cstddef>
 #include <cstdint>
@@ -29,12 +29,13 @@ const char *DriveCacheWord(DriveCache Cache);
 DriveCache DriveCacheOfWord(std::string_view Word);
 
 struct SecureReading {
-    // Reads of a differing chunk after the copy read; 0 reads each sector once (burst).
+    // Re-reads of a chunk to settle, at most; 0 reads each sector once (burst).
     int Tries = 0;
     // Identical reads a chunk needs, test and copy reads included.
     int Matches = 2;
-    // Sectors read elsewhere before the copy read and each re-read, so that the drive reads the
-    // disc and not its cache; 0 trusts the drive.
+    // Sectors read elsewhere before the test read of a short track and each round of re-reads,
+    // so that the drive reads the disc and not its cache; 0 trusts the drive (and measures
+    // nothing).
     int32_t EvictSectors = 0;
     // What is known of the drive's cache; Unknown has it measured when the first track is read.
     DriveCache Cache = DriveCache::Unknown;
