@@ -357,6 +357,11 @@ int RunRip(const QStringList &Arguments, InterruptWatch &Watch)
     cdrip3::CR_LockCD(0);
     for (const QString &problemText : command.Finish())
         PrintError(problemText);
+    // What this rip measured of the drive spares the next ones the measure, the window's too.
+    QString cacheProblem;
+    if (request.Secure.Cache == DriveCache::Unknown && command.CacheFound() != DriveCache::Unknown &&
+        !StoreDriveCache(drive, QString::fromLatin1(DriveCacheWord(command.CacheFound())), cacheProblem))
+        PrintError(cacheProblem);
     if (!command.CoverNote().isEmpty())
         PrintError(command.CoverNote());
     if (rip.Eject)

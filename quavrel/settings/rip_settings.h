@@ -71,3 +71,7 @@ QString DefaultCoverArtServer();
 // be read (a file that cannot be read or was set aside, integers that do not convert); the defaults
 // then apply to what was not read. The values are never written back.
 RipSettings ReadRipSettings(QString &Problem);
+
+// Records what a rip measured of Drive's cache ("oui", "non", "fua") in "Cache audio des
+// lecteurs", every other stored value kept. False with Problem, in French, when it cannot.
+bool StoreDriveCache(const QString &Drive, const QString &Word, QString &Problem);

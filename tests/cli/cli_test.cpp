@@ -211,9 +211,14 @@ TEST_F(CliTest, RipWavIsTheDiscsAudioByteForByte)
     EXPECT_NE(run.out.find("terminé, crête " + PeakText(DemoTrackPcm(2))), std::string::npos) << run.out;
 
     // FLAC is lossless: the flac program decodes it to the same audio; read securely, it says so.
+    // Reads that take their time show the drive has no cache, which is kept for its next rips.
+    env_["QUAVREL_FAULTS"] = "slow=10";
     const CliResult flac =
         RunCli({"rip", "-f", "flac", "-t", "4", "--secure", "--no-lookup", "-o", OutDir()}, env_);
     ASSERT_EQ(flac.exitCode, 0) << flac.err;
+    const QSettings stored(config_.filePath(QStringLiteral("Quavrel/Quavrel.ini")), QSettings::IniFormat);
+    EXPECT_TRUE(stored.value(QStringLiteral("Cache audio des lecteurs")).toString().startsWith("non "))
+        << stored.value(QStringLiteral("Cache audio des lecteurs")).toString().toStdString();
     QProcess decoder;
     decoder.start(QStringLiteral("flac"), {"-d", "-s", "-c", "--force-raw-format", "--endian=little",
                                            "--sign=signed", out_.filePath(QStringLiteral("4.flac"))});
