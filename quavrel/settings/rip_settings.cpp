@@ -203,18 +203,15 @@ bool StoreDriveCache(const QString &Drive, const QString &Word, QString &Problem
 {
     const QString name = QStringLiteral("Cache audio des lecteurs");
     TRegistry registry;
-    if (!registry.OpenKey(QStringLiteral("Software"), false) ||
-        !registry.OpenKey(QStringLiteral("Quavrel"), true)) {
+    bool stored = registry.OpenKey(QStringLiteral("Software"), false) &&
+                  registry.OpenKey(QStringLiteral("Quavrel"), true);
+    if (stored) {
+        QMap<QString, QString> caches = ParseDriveCaches(registry.ReadString(name));
+        caches.insert(Drive, Word);
+        stored = registry.WriteString(name, DriveCachesText(caches)) && registry.CloseKey();
+    }
+    if (!stored)
         Problem = QStringLiteral("Le cache du lecteur n'a pas pu être enregistré (%1).")
                       .arg(registry.ErrorString());
-        return false;
-    }
-    QMap<QString, QString> caches = ParseDriveCaches(registry.ReadString(name));
-    caches.insert(Drive, Word);
-    if (!registry.WriteString(name, DriveCachesText(caches)) || !registry.CloseKey()) {
-        Problem = QStringLiteral("Le cache du lecteur n'a pas pu être enregistré (%1).")
-                      .arg(registry.ErrorString());
-        return false;
-    }
-    return true;
+    return stored;
 }

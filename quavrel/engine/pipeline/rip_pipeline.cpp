@@ -271,10 +271,9 @@ void RipPipeline::ReadNext()
     Track *raw = track.get();
     if (raw->secure.On() && raw->secure.EvictSectors > 0) {
         // Once per rip: what is stored of the drive, else what it shows now.
-        if (!cacheKnown_)
+        if (!driveCache_)
             driveCache_ = raw->secure.Cache == DriveCache::Unknown ? MeasureCache(*raw) : raw->secure.Cache;
-        cacheKnown_ = true;
-        raw->secure.Cache = raw->report.Cache = driveCache_;
+        raw->secure.Cache = *driveCache_;
     }
     if (!OpenRange(track))
         return;
@@ -502,8 +501,7 @@ void RipPipeline::Reread(const std::shared_ptr<Track> &Item)
         Evict(track);
     const size_t index = track.pending[track.at];
     const SecureTrack::Chunk chunk = track.check.Rereads()[index];
-    const int32_t first = track.window.ReadFirst() + static_cast<int32_t>(chunk.Offset / kSectorBytes);
-    const int32_t last = first + static_cast<int32_t>((chunk.Bytes + kSectorBytes - 1) / kSectorBytes) - 1;
+    const auto [first, last] = SectorsOf(track, chunk);
     Refresh(track, first, last);
     std::vector<uint8_t> data;
     const bool clean = !cancel_ && ReadRange(first, last, &data);
@@ -541,10 +539,7 @@ void RipPipeline::Reread(const std::shared_ptr<Track> &Item)
 
 void RipPipeline::AddSuspicious(Track &Item, size_t Reread)
 {
-    const SecureTrack::Chunk chunk = Item.check.Rereads()[Reread];
-    const int32_t chunkFirst = Item.window.ReadFirst() + static_cast<int32_t>(chunk.Offset / kSectorBytes);
-    const int32_t chunkLast =
-        chunkFirst + static_cast<int32_t>((chunk.Bytes + kSectorBytes - 1) / kSectorBytes) - 1;
+    const auto [chunkFirst, chunkLast] = SectorsOf(Item, Item.check.Rereads()[Reread]);
     // The sectors the re-reads gave differently, where they tell; else the whole chunk. Sectors
     // already lost (the drive flagged every read of them) are told as such.
     const auto lost = [&Item](int32_t sector) {
@@ -612,6 +607,12 @@ void RipPipeline::Release(const std::shared_ptr<Track> &Item)
     raw->report.C2Sectors = raw->check.C2Sectors();
     raw->spool.End();
     EndRead(Item, false);
+}
+
+RipPipeline::Span RipPipeline::SectorsOf(const Track &Item, const SecureTrack::Chunk &Chunk)
+{
+    const int32_t first = Item.window.ReadFirst() + static_cast<int32_t>(Chunk.Offset / kSectorBytes);
+    return {first, first + static_cast<int32_t>((Chunk.Bytes + kSectorBytes - 1) / kSectorBytes) - 1};
 }
 
 RipPipeline::Span RipPipeline::FarFrom(const Track &Item, int32_t Sectors)
@@ -684,7 +685,7 @@ void RipPipeline::Refresh(Track &Item, int32_t First, int32_t Last)
     if (source_.RefreshCache(First, Last))
         return;
     // Refused after all: the rest of the rip reads elsewhere instead.
-    Item.secure.Cache = Item.report.Cache = driveCache_ = DriveCache::Holds;
+    Item.secure.Cache = *driveCache_ = DriveCache::Holds;
     Evict(Item);
 }
 
@@ -724,6 +725,8 @@ void RipPipeline::EndRead(const std::shared_ptr<Track> &Item, bool Opened)
         Item->mediumGone = !source_.MediumPresent();
     if (Item->readFailed || cancel_)
         Item->spool.Abandon();
+    if (Item->secure.On() && Item->secure.EvictSectors > 0)
+        report.Cache = Item->secure.Cache;
     Item->read.store(true, std::memory_order_release);
     WakeCaller();
     ReadNext();

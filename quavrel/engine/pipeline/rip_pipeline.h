@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include <QString>
@@ -164,6 +165,8 @@ class RipPipeline {
     void NoteFlagged(Track &Item);
     // Reads sectors far from the track so that what follows comes from the disc, not the cache.
     void Evict(const Track &Item);
+    // The disc's sectors a chunk of the track's read range holds.
+    static Span SectorsOf(const Track &Item, const SecureTrack::Chunk &Chunk);
     // As many sectors as asked at the end of the disc farther from the track.
     static Span FarFrom(const Track &Item, int32_t Sectors);
     // Whether the drive caches audio, from how long reading sectors again takes, and whether a
@@ -192,8 +195,7 @@ class RipPipeline {
     Ticket next_ = 0;
     std::vector<uint8_t> buffer_;
     // The reader's: the drive's cache, once known for this rip.
-    bool cacheKnown_ = false;
-    DriveCache driveCache_ = DriveCache::Unknown;
+    std::optional<DriveCache> driveCache_;
     std::unique_ptr<WorkerPool> encoders_;
     std::unique_ptr<ReaderThread> reader_;
 };

@@ -3,27 +3,28 @@
 #include "quavrel/engine/pipeline/read_offset.h"
 
 #include <algorithm>
+#include <utility>
 #include <zlib.h>
+
+namespace {
+
+constexpr std::pair<DriveCache, const char *> kCacheWords[] = {
+    {DriveCache::None, "non"}, {DriveCache::Holds, "oui"}, {DriveCache::Refreshable, "fua"}};
+
+} // namespace
 
 const char *DriveCacheWord(DriveCache Cache)
 {
-    switch (Cache) {
-    case DriveCache::None:
-        return "non";
-    case DriveCache::Holds:
-        return "oui";
-    case DriveCache::Refreshable:
-        return "fua";
-    case DriveCache::Unknown:
-        break;
-    }
+    for (const auto &[cache, word] : kCacheWords)
+        if (cache == Cache)
+            return word;
     return "";
 }
 
 DriveCache DriveCacheOfWord(std::string_view Word)
 {
-    for (const DriveCache cache : {DriveCache::None, DriveCache::Holds, DriveCache::Refreshable})
-        if (Word == DriveCacheWord(cache))
+    for (const auto &[cache, word] : kCacheWords)
+        if (Word == word)
             return cache;
     return DriveCache::Unknown;
 }
